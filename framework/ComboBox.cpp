@@ -1,0 +1,16 @@
+#include "framework/ComboBox.h"
+
+namespace fw {
+
+TComboBox::TComboBox(QWidget* parent) : QComboBox(parent)
+{
+    setEditable(false);
+    connect(this, &QComboBox::activated, this, [this](int) { emit OnChange(); });
+}
+
+void TComboBox::setItemIndex(int index)
+{
+    setCurrentIndex(index >= 0 && index < count() ? index : -1);
+}
+
+} // namespace fw

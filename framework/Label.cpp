@@ -1,0 +1,90 @@
+#include "framework/Label.h"
+
+#include "framework/ColorQt.h"
+#include "framework/GraphicControl.h"
+#include "framework/TextDraw.h"
+
+#include <QEvent>
+#include <QPainter>
+
+namespace fw {
+
+TLabel::TLabel(QWidget* parent) : QWidget(parent) { MarkGraphicControl(this); }
+
+void TLabel::setCaption(const QString& caption)
+{
+    if (caption == m_caption)
+        return;
+    m_caption = caption;
+    update();
+}
+
+void TLabel::setFontColor(TColor color)
+{
+    if (color == m_fontColor)
+        return;
+    m_fontColor = color;
+    update();
+}
+void TLabel::setFontColor(const QString& color) { setFontColor(ColorFromText(color)); }
+QString TLabel::FontColorText() const { return fw::ColorText(m_fontColor); }
+
+void TLabel::setColor(TColor color)
+{
+    if (color == m_color)
+        return;
+    m_color = color;
+    update();
+}
+void TLabel::setColor(const QString& color) { setColor(ColorFromText(color)); }
+QString TLabel::ColorText() const { return fw::ColorText(m_color); }
+
+void TLabel::setAlignment(Qt::Alignment alignment)
+{
+    if (alignment == m_alignment)
+        return;
+    m_alignment = alignment;
+    update();
+}
+
+void TLabel::setTransparent(bool on)
+{
+    if (on == m_transparent)
+        return;
+    m_transparent = on;
+    update();
+}
+
+void TLabel::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::EnabledChange || event->type() == QEvent::FontChange)
+        update();
+    QWidget::changeEvent(event);
+}
+
+void TLabel::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    if (!m_transparent)
+        p.fillRect(rect(), ToQColor(m_color));
+    p.setFont(font());
+    unsigned flags = DT_WORDBREAK | DT_EXPANDTABS;
+    if (m_alignment & Qt::AlignHCenter)
+        flags |= DT_CENTER;
+    else if (m_alignment & Qt::AlignRight)
+        flags |= DT_RIGHT;
+    QRect r = rect();
+    if (isEnabled()) {
+        p.setPen(ToQColor(m_fontColor));
+        DrawText(p, m_caption, r, flags);
+    } else {
+        // Disabled text: the classic engraved look, highlight below right, shadow on top.
+        QRect shifted = r.translated(1, 1);
+        p.setPen(ToQColor(clBtnHighlight));
+        DrawText(p, m_caption, shifted, flags);
+        p.setPen(ToQColor(clBtnShadow));
+        DrawText(p, m_caption, r, flags);
+    }
+}
+
+} // namespace fw

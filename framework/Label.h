@@ -1,0 +1,46 @@
+#pragma once
+// A caption drawn on its parent: text, font colour, alignment, transparent or filled.
+#include "framework/Color.h"
+
+#include <QWidget>
+
+namespace fw {
+
+class TLabel : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
+    Q_PROPERTY(QString FontColor READ FontColorText WRITE setFontColor)
+    Q_PROPERTY(QString Color READ ColorText WRITE setColor)
+    Q_PROPERTY(Qt::Alignment Alignment READ Alignment WRITE setAlignment)
+    Q_PROPERTY(bool Transparent READ Transparent WRITE setTransparent)
+public:
+    explicit TLabel(QWidget* parent = nullptr);
+
+    QString Caption() const { return m_caption; }
+    void setCaption(const QString& caption);
+    TColor FontColor() const { return m_fontColor; }
+    void setFontColor(TColor color);
+    void setFontColor(const QString& color);
+    QString FontColorText() const;
+    TColor Color() const { return m_color; }
+    void setColor(TColor color);
+    void setColor(const QString& color);
+    QString ColorText() const;
+    Qt::Alignment Alignment() const { return m_alignment; }
+    void setAlignment(Qt::Alignment alignment);
+    bool Transparent() const { return m_transparent; }
+    void setTransparent(bool on);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    QString m_caption;
+    TColor m_fontColor = clWindowText;
+    TColor m_color = clBtnFace;
+    Qt::Alignment m_alignment = Qt::AlignLeft;
+    bool m_transparent = true;
+};
+
+} // namespace fw

@@ -1,0 +1,27 @@
+#!/bin/sh
+# Installs every Debian 12 package that the build, the program and the tests need.
+# Safe to run again: packages already present are skipped.
+set -eu
+
+PACKAGES="
+build-essential cmake pkg-config
+qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
+libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
+libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev
+libgtest-dev googletest
+fonts-ipafont-gothic
+xvfb xauth
+"
+
+missing=""
+for p in $PACKAGES; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $p"
+    fi
+done
+
+if [ -n "$missing" ]; then
+    if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
+    $SUDO apt-get update
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends $missing
+fi
