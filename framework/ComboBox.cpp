@@ -10,7 +10,15 @@ TComboBox::TComboBox(QWidget* parent) : QComboBox(parent)
 
 void TComboBox::setItemIndex(int index)
 {
+    if (m_loading)
+        m_layoutIndex = index;
     setCurrentIndex(index >= 0 && index < count() ? index : -1);
+}
+
+void TComboBox::Loaded()
+{
+    m_loading = false;
+    setItemIndex(m_layoutIndex);
 }
 
 } // namespace fw

@@ -19,8 +19,16 @@ public:
     int DropDownCount() const { return maxVisibleItems(); }
     void setDropDownCount(int lines) { setMaxVisibleItems(lines); }
 
+    // The layout has been read: its selection (none unless it names one) takes effect,
+    // whatever adding the entries selected on the way.
+    Q_INVOKABLE void Loaded();
+
 signals:
     void OnChange();
+
+private:
+    bool m_loading = true;
+    int m_layoutIndex = -1;
 };
 
 } // namespace fw

@@ -3,6 +3,7 @@
 #include "framework/Application.h"
 #include "framework/GraphicControl.h"
 #include "framework/HandlerBinding.h"
+#include "framework/LayoutProperties.h"
 
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -22,6 +23,7 @@ TForm::~TForm()
 
 void TForm::LoadLayout()
 {
+    ApplyLayoutProperties(this);
     BindHandlers(this);
     NotifyLoaded(this);
     if (m_dragByFreeSpot)

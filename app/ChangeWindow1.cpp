@@ -1,0 +1,452 @@
+#include "app/ChangeWindow1.h"
+
+#include "app/SettingsLocation.h"
+#include "framework/Application.h"
+#include "framework/Exception.h"
+#include "framework/IniFile.h"
+#include "framework/MbScan.h"
+#include "framework/Paths.h"
+#include "message/AskMessage.h"
+#include "message/MessageWindow1.h"
+#include "widgets/ShapeHint.h"
+#include "windows/InfoWindow1.h"
+#include "windows/PreviewWindow1.h"
+
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QPainter>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QUrl>
+
+TChangeForm1* ChangeForm1 = nullptr;
+
+namespace {
+
+constexpr const char* kImageExtensions[] = {".BMP", ".TIF", ".TIFF", ".JPG", ".JPEG", ".JPE", ".PCX", ".PNG"};
+
+bool HasExtension(const QString& path, const char* ext)
+{
+    return fw::SameTextAscii(fw::ExtractFileExt(path.toStdString()), ext);
+}
+
+// White text on silver for the edit, list and spin fields.
+void ApplyFieldColours(QWidget* field)
+{
+    QPalette pal = field->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        pal.setColor(group, QPalette::Base, QColor(192, 192, 192));
+        pal.setColor(group, QPalette::Button, QColor(192, 192, 192));
+        pal.setColor(group, QPalette::Text, Qt::white);
+        pal.setColor(group, QPalette::ButtonText, Qt::white);
+        pal.setColor(group, QPalette::WindowText, Qt::white);
+    }
+    pal.setColor(QPalette::Disabled, QPalette::Base, QColor(192, 192, 192));
+    pal.setColor(QPalette::Disabled, QPalette::Button, QColor(192, 192, 192));
+    pal.setColor(QPalette::Disabled, QPalette::Text, QColor(128, 128, 128));
+    pal.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(128, 128, 128));
+    field->setPalette(pal);
+}
+
+QImage LoadCharacterPicture(int n)
+{
+    QImage picture(QStringLiteral(":/pictures/character%1.png").arg(n));
+    if (picture.isNull()) {
+        picture = QImage(88, 120, QImage::Format_RGB32);
+        picture.fill(Qt::white);
+    }
+    return picture;
+}
+
+} // namespace
+
+bool IsImageFileName(const QString& path)
+{
+    for (const char* ext : kImageExtensions)
+        if (HasExtension(path, ext))
+            return true;
+    return false;
+}
+
+bool IsMovieFileName(const QString& path) { return HasExtension(path, ".AVI"); }
+
+QString TChangeForm1::DefaultOutputFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return documents.isEmpty() ? QDir::homePath() : documents;
+}
+
+TChangeForm1::TChangeForm1(QWidget* parent)
+    : fw::TForm(parent, Qt::Window | Qt::FramelessWindowHint), Timer1(new QTimer(this)), ShapeHint1(new TShapeHint(this))
+{
+    setupUi(this);
+    // The layout's folder is a Windows path; here the documents folder stands in for it.
+    BrowseEdit1->setPath(DefaultOutputFolder());
+    SetDragByFreeSpot(true);
+    LoadLayout();
+    SetClientSize(498, 294);
+    move(20, 20);
+
+    for (QWidget* field : findChildren<QWidget*>())
+        if (qobject_cast<TSpinEdit*>(field) || qobject_cast<TButtonEdit*>(field) || qobject_cast<fw::TComboBox*>(field)
+            || qobject_cast<fw::TListBox*>(field))
+            ApplyFieldColours(field);
+
+    setAcceptDrops(true);
+    ProgramFolder = QCoreApplication::applicationDirPath();
+    SettingsFileName = QString::fromStdString(app::SettingsFilePath(ProgramFolder.toStdString()));
+    CommandLine = QCoreApplication::arguments().mid(1);
+
+    ImageList1 << LoadCharacterPicture(0) << LoadCharacterPicture(1);
+    ShapeHint1->setActive(true);
+
+    Timer1->setInterval(300);
+    connect(Timer1, &QTimer::timeout, this, &TChangeForm1::Timer1Timer);
+    Timer1->start();
+}
+
+TChangeForm1::~TChangeForm1() = default;
+
+// ---- start-up and closing -------------------------------------------------------
+
+void TChangeForm1::FormShow()
+{
+    fw::TIniFile ini(SettingsFileName.toStdString());
+    TConvertSettings s = Settings();
+
+    const int top = ini.ReadInteger("SET0", "M_TOP", y());
+    move(x(), top);
+    const int left = ini.ReadInteger("SET0", "M_LEFT", x());
+    move(left, y());
+
+    s.setOutputFolder(QString::fromStdString(ini.ReadString("SET1", "PATH", s.OutputFolder().toStdString())));
+
+    s.setOutputFormat(ini.ReadInteger("SET1", "FORMAT", s.OutputFormat()));
+    ComboBox1Change();
+    s.setJpegQuality(ini.ReadInteger("SET1", "QUALLITY", s.JpegQuality()));
+    s.setSaveForm(ini.ReadInteger("SET1", "INTER", s.SaveForm()));
+    s.setColorDepth(ini.ReadInteger("SET1", "COLOR", s.ColorDepth()));
+    s.setBrightness(ini.ReadInteger("SET1", "BRIGHT", s.Brightness()));
+    s.setRotation(ini.ReadInteger("SET1", "ROTATE", s.Rotation()));
+    s.setResizeMode(ini.ReadInteger("SET1", "SIZE", s.ResizeMode()));
+    ComboBox6Change();
+
+    s.setResizeWidth(ini.ReadInteger("SET1", "WIDTH", s.ResizeWidth()));
+    s.setResizeHeight(ini.ReadInteger("SET1", "HEIGHT", s.ResizeHeight()));
+
+    for (const QString& arg : CommandLine) {
+        if (!fw::FileExists(arg.toStdString()))
+            continue;
+        ArgExt = QString::fromStdString(fw::ExtractFileExt(arg.toStdString()));
+        if (fw::SameTextAscii(ArgExt.toStdString(), ".AVI"))
+            Edit2->setFilename(arg);
+    }
+
+    DrawCharacter();
+}
+
+void TChangeForm1::FormClose()
+{
+    fw::TIniFile ini(SettingsFileName.toStdString());
+    TConvertSettings s = Settings();
+    try {
+        ini.WriteInteger("SET0", "M_TOP", y());
+        ini.WriteInteger("SET0", "M_LEFT", x());
+        ini.WriteString("SET1", "PATH", s.OutputFolder().toStdString());
+        ini.WriteInteger("SET1", "FORMAT", s.OutputFormat());
+        ini.WriteInteger("SET1", "QUALLITY", s.JpegQuality());
+        ini.WriteInteger("SET1", "INTER", s.SaveForm());
+        ini.WriteInteger("SET1", "COLOR", s.ColorDepth());
+        ini.WriteInteger("SET1", "BRIGHT", s.Brightness());
+        ini.WriteInteger("SET1", "ROTATE", s.Rotation());
+        ini.WriteInteger("SET1", "SIZE", s.ResizeMode());
+        ini.WriteInteger("SET1", "WIDTH", s.ResizeWidth());
+        ini.WriteInteger("SET1", "HEIGHT", s.ResizeHeight());
+    } catch (const fw::Exception& e) {
+        // The window closes all the same: otherwise the program could not be ended.
+        fw::ShowException(QString::fromUtf8(e.what()));
+    }
+}
+
+// ---- output settings ------------------------------------------------------------
+
+void TChangeForm1::ComboBox1Change()
+{
+    Label5->setEnabled(false);
+    ComboBox3->setEnabled(false);
+    ShadowLabel15->setEnabled(false);
+    ComboBox2->setEnabled(false);
+    const int format = ComboBox1->ItemIndex();
+    if (format == ofJpeg) {
+        Label5->setEnabled(true);
+        ComboBox3->setEnabled(true);
+        ShadowLabel15->setEnabled(true);
+        ComboBox2->setEnabled(true);
+    }
+    if (format == ofPng) {
+        ShadowLabel15->setEnabled(true);
+        ComboBox2->setEnabled(true);
+    }
+}
+
+void TChangeForm1::ComboBox6Change()
+{
+    const int mode = ComboBox6->ItemIndex();
+    if (mode < rmNone || mode > rmScale)
+        return;
+    const bool pixels = mode == rmPixels || mode == rmPixelsStretch;
+    const bool scale = mode == rmScale;
+    ShadowLabel7->setEnabled(pixels);
+    SpinEdit1->setEnabled(pixels);
+    SpinEdit2->setEnabled(pixels);
+    ShadowLabel16->setEnabled(scale);
+    SpinEdit3->setEnabled(scale);
+    const auto connector = [](bool active) { return active ? clFuchsia : clSilver; };
+    Shape2->setPenColor(connector(pixels || scale));
+    Shape3->setPenColor(connector(pixels));
+    Shape6->setPenColor(connector(scale));
+    Shape5->setPenColor(connector(scale));
+}
+
+void TChangeForm1::BrowseEdit1Change()
+{
+    const std::string text = BrowseEdit1->Path().toStdString();
+    const std::size_t last = fw::LastCharStart(text);
+    if (text.size() > 1 && last == text.size() - 1 && text[last] == '/')
+        BrowseEdit1->setPath(QString::fromStdString(text.substr(0, last)));
+    BrowseEdit1->setToolTip(BrowseEdit1->Path());
+}
+
+// ---- source mode ----------------------------------------------------------------
+
+void TChangeForm1::SSButton3Click()
+{
+    SSButton3->setDown(true);
+    SSButton3->setAllowAllUp(false);
+    FadingLabel1->setCaption(QStringLiteral("変換元のAVIﾌｧｲﾙ"));
+    FadingLabel3->show();
+    GKitMSPlay1->show();
+    GKitMSPlay1->Stop();
+    FadingLabel2->setEnabled(true);
+    FadingLabel3->setEnabled(true);
+    ListBox1->hide();
+    Panel20->hide();
+    SSButton2->setAllowAllUp(true);
+    SSButton2->setDown(false);
+    Timer1->setInterval(300);
+}
+
+void TChangeForm1::SSButton2Click()
+{
+    SSButton2->setDown(true);
+    SSButton2->setAllowAllUp(false);
+    FadingLabel1->setCaption(QStringLiteral("変換元のBMP,TIFF,JPEG,PCX,PNGﾌｧｲﾙ"));
+    FadingLabel3->hide();
+    GKitMSPlay1->hide();
+    GKitMSPlay1->Play();
+    FadingLabel2->setEnabled(false);
+    FadingLabel3->setEnabled(false);
+    ListBox1->show();
+    Panel20->show();
+    SSButton3->setAllowAllUp(true);
+    SSButton3->setDown(false);
+    Timer1->setInterval(1000);
+}
+
+void TChangeForm1::SSButton11Click() { ListBox1->Clear(); }
+
+// ---- title-bar buttons, reset ---------------------------------------------------
+
+void TChangeForm1::SSButton5Click() { InfoForm1->ShowModal(); }
+
+void TChangeForm1::SSButton6Click()
+{
+    if (AskMessage(this, 2) == 1)
+        QDesktopServices::openUrl(QUrl::fromLocalFile(ProgramFolder + QStringLiteral("/Readme.txt")));
+    MessageForm1->Answer = 0;
+}
+
+void TChangeForm1::SSButton7Click() { setWindowState(windowState() | Qt::WindowMinimized); }
+
+void TChangeForm1::SSButton8Click()
+{
+    const int answer = AskMessage(this, 4);
+    MessageForm1->Answer = 0;
+    if (answer != 1)
+        close();
+}
+
+void TChangeForm1::SSButton33Click()
+{
+    const int answer = AskMessage(this, 3);
+    MessageForm1->Answer = 0;
+    if (answer != 1)
+        return;
+    TConvertSettings s = Settings();
+    s.setOutputFormat(ofBmp);
+    ComboBox1Change();
+    s.setJpegQuality(3);
+    s.setSaveForm(0);
+    s.setColorDepth(cdFullColor);
+    s.setBrightness(kBrightnessUnchanged);
+    s.setRotation(rtNone);
+    s.setResizeMode(rmNone);
+    ComboBox6Change();
+    s.setResizeWidth(320);
+    s.setResizeHeight(240);
+    s.setScalePercent(100);
+}
+
+// ---- character ------------------------------------------------------------------
+
+void TChangeForm1::DrawCharacter()
+{
+    QImage& picture = Image1->Bitmap();
+    {
+        QPainter p(&picture);
+        if (AnimFrame >= 0 && AnimFrame < ImageList1.size())
+            p.drawImage(0, 0, ImageList1[AnimFrame]);
+    }
+    Image1->repaint();
+}
+
+void TChangeForm1::Timer1Timer()
+{
+    DrawCharacter();
+    AnimFrame = AnimFrame == 0 ? 1 : 0;
+}
+
+// ---- movie source and frame range -----------------------------------------------
+
+void TChangeForm1::Edit2Change()
+{
+    const QString path = Edit2->Filename();
+    if (path.isEmpty())
+        return;
+    GKitMSPlay1->setFileName(path);
+    const int n = GKitMSPlay1->Length();
+    FadingLabel2->setCaption(QStringLiteral("全%1ﾌﾚｰﾑ").arg(n + 1));
+    FadingLabel3->setCaption(QStringLiteral("%1 x %2").arg(GKitMSPlay1->MovieWidth()).arg(GKitMSPlay1->MovieHeight()));
+    SpinEdit4->setEnabled(true);
+    SpinEdit5->setEnabled(true);
+    SpinEdit6->setEnabled(true);
+    SpinEdit4->setMaxValue(n);
+    SpinEdit4->setValue(0);
+    SpinEdit4Change();
+    SpinEdit5->setMaxValue(n);
+    SpinEdit5->setMinValue(0);
+    SpinEdit5->setValue(n);
+    SpinEdit6->setMaxValue(n);
+    SpinEdit6->setValue(1);
+    WriteFrameTotal();
+    FadingLabel2->setEnabled(true);
+    FadingLabel3->setEnabled(true);
+}
+
+void TChangeForm1::WriteFrameTotal()
+{
+    TConvertSettings s = Settings();
+    ShadowLabel14->setCaption(QString::number(FrameTotal(s.StartFrame(), s.EndFrame(), s.FrameStep())));
+}
+
+void TChangeForm1::ShowThumbnail(int frame, fw::TImage* target)
+{
+    // A frame the movie control could not copy leaves the thumbnail empty rather than
+    // showing whatever the clipboard held before.
+    if (!GKitMSPlay1->CopyToClipboard(frame)) {
+        target->Clear();
+        return;
+    }
+    target->setPicture(QGuiApplication::clipboard()->image());
+}
+
+void TChangeForm1::SpinEdit4Change()
+{
+    TConvertSettings s = Settings();
+    try {
+        if (s.StartFrame() != 0) {
+            if (s.StartFrame() < 0)
+                s.setStartFrame(0);
+            if (s.EndFrame() < s.StartFrame())
+                s.setStartFrame(s.EndFrame());
+        }
+    } catch (const std::exception&) {
+        fw::MessageBeep();
+        SpinEdit4->Undo();
+        SpinEdit4->ClearUndo();
+    }
+    SpinEdit5->setMinValue(s.StartFrame());
+    WriteFrameTotal();
+    ShowThumbnail(s.StartFrame(), Image2);
+}
+
+void TChangeForm1::SpinEdit5Change()
+{
+    TConvertSettings s = Settings();
+    try {
+        if (s.EndFrame() != 0) {
+            if (s.EndFrame() < s.StartFrame())
+                s.setEndFrame(s.StartFrame());
+            if (s.EndFrame() > SpinEdit5->MaxValue())
+                s.setEndFrame(SpinEdit5->MaxValue());
+        }
+    } catch (const std::exception&) {
+        fw::MessageBeep();
+        SpinEdit5->Undo();
+        SpinEdit5->ClearUndo();
+    }
+    SpinEdit4->setMaxValue(s.EndFrame());
+    WriteFrameTotal();
+    ShowThumbnail(s.EndFrame(), Image3);
+}
+
+void TChangeForm1::SpinEdit6Change() { WriteFrameTotal(); }
+
+void TChangeForm1::GKitMSPlay1Click()
+{
+    const QString movie = Settings().MovieFile();
+    if (movie.isEmpty())
+        return;
+    GKitMSPlay1->Pause();
+    PreviewForm1->show();
+    PreviewForm1->raise();
+    PreviewForm1->setWindowTitle(QStringLiteral("Preview - ") + movie);
+    PreviewForm1->GKitMSPlay1->setFileName(movie);
+}
+
+// ---- dropped files --------------------------------------------------------------
+
+void TChangeForm1::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TChangeForm1::dropEvent(QDropEvent* event)
+{
+    QStringList files;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            files << url.toLocalFile();
+    DropFiles(files);
+    event->acceptProposedAction();
+}
+
+void TChangeForm1::DropFiles(const QStringList& files)
+{
+    if (SSButton2->Down()) {
+        for (const QString& file : files)
+            if (IsImageFileName(file))
+                ListBox1->AddItem(file);
+    } else if (SSButton3->Down()) {
+        for (const QString& file : files)
+            if (IsMovieFileName(file))
+                Edit2->setFilename(file);
+    }
+}

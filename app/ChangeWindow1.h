@@ -1,0 +1,76 @@
+#pragma once
+// The main window: the source (one movie or a list of images), the frame range,
+// the output format and processing options, and the output folder.
+#include "app/ConvertSettings.h"
+#include "framework/Form.h"
+#include "ui_ChangeWindow1.h"
+
+#include <QImage>
+#include <QList>
+#include <QStringList>
+
+class QTimer;
+class TShapeHint;
+
+class TChangeForm1 : public fw::TForm, public Ui::ChangeForm1 {
+    Q_OBJECT
+public:
+    explicit TChangeForm1(QWidget* parent = nullptr);
+    ~TChangeForm1() override;
+
+    TConvertSettings Settings() { return TConvertSettings(*this); }
+
+    QTimer* Timer1;
+    QList<QImage> ImageList1; // the character's two pictures
+    TShapeHint* ShapeHint1;
+
+    int AnimFrame = 0;     // character picture drawn next
+    QString OutputExt;     // extension of the conversion in progress
+    QString ProgramFolder; // folder of the program file, no trailing "/"
+    QString ArgExt;        // extension of the last command-line file examined
+
+    // The file the settings are read from and written to.
+    QString SettingsFileName;
+    // The file paths given on the command line.
+    QStringList CommandLine;
+
+    // The user's documents folder, which the folder field shows until settings say otherwise.
+    static QString DefaultOutputFolder();
+
+public slots:
+    void FormShow();
+    void FormClose();
+    void ComboBox1Change();
+    void ComboBox6Change();
+    void SSButton2Click();
+    void SSButton3Click();
+    void SSButton5Click();
+    void SSButton6Click();
+    void SSButton7Click();
+    void SSButton8Click();
+    void SSButton11Click();
+    void SSButton33Click();
+    void Timer1Timer();
+    void BrowseEdit1Change();
+    void Edit2Change();
+    void SpinEdit4Change();
+    void SpinEdit5Change();
+    void SpinEdit6Change();
+    void GKitMSPlay1Click();
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void DrawCharacter();
+    void WriteFrameTotal();
+    void ShowThumbnail(int frame, class fw::TImage* target);
+    void DropFiles(const QStringList& files);
+};
+
+extern TChangeForm1* ChangeForm1;
+
+// Extensions a dropped file may have to join the image list (compared without case).
+bool IsImageFileName(const QString& path);
+bool IsMovieFileName(const QString& path);

@@ -1,0 +1,49 @@
+#include "app/Startup.h"
+
+#include "app/ChangeWindow1.h"
+#include "framework/Application.h"
+#include "message/MessageWindow1.h"
+#include "windows/InfoWindow1.h"
+#include "windows/PreviewWindow1.h"
+
+#include <exception>
+
+void CreateForms()
+{
+    ChangeForm1 = new TChangeForm1;
+    if (fw::TApplication* app = fw::Application())
+        app->SetMainForm(ChangeForm1);
+    PreviewForm1 = new TPreviewForm1;
+    InfoForm1 = new TInfoForm1;
+    MessageForm1 = new TMessageForm1;
+}
+
+void DestroyForms()
+{
+    delete MessageForm1;
+    MessageForm1 = nullptr;
+    delete InfoForm1;
+    InfoForm1 = nullptr;
+    delete PreviewForm1;
+    PreviewForm1 = nullptr;
+    if (fw::TApplication* app = fw::Application(); app && app->MainForm() == ChangeForm1)
+        app->SetMainForm(nullptr);
+    delete ChangeForm1;
+    ChangeForm1 = nullptr;
+}
+
+int RunProgram(int argc, char** argv)
+{
+    fw::TApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("pomi-pomira-avi"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Pomi-Pomira AVI"));
+    try {
+        CreateForms();
+        ChangeForm1->show();
+        app.exec();
+    } catch (const std::exception& e) {
+        fw::ShowException(QString::fromUtf8(e.what()));
+    }
+    DestroyForms();
+    return 0;
+}

@@ -1,0 +1,39 @@
+#include "message/AskMessage.h"
+
+#include "message/MessageWindow1.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+QPoint MessageWindowPosition(QPoint cursor, int screenRight, int width)
+{
+    int left = cursor.x() + 2;
+    if (left > screenRight - width)
+        left = screenRight - width;
+    return {left, cursor.y() + 6};
+}
+
+void PlaceMessageWindow(QWidget* asker)
+{
+    // The modal showing that follows takes the mouse back at once.
+    if (asker && asker->isVisible()) {
+        asker->grabMouse();
+        asker->releaseMouse();
+    }
+    const QPoint cursor = QCursor::pos();
+    const QScreen* screen = QGuiApplication::screenAt(cursor);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const int screenRight = screen ? screen->geometry().x() + screen->geometry().width() : 0;
+    MessageForm1->move(MessageWindowPosition(cursor, screenRight, MessageForm1->width()));
+}
+
+int AskMessage(QWidget* asker, int no)
+{
+    PlaceMessageWindow(asker);
+    MessageForm1->MessageNo = no;
+    MessageForm1->ShowModal();
+    return MessageForm1->Answer;
+}

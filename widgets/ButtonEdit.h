@@ -1,0 +1,34 @@
+#pragma once
+// A one-line text field with a browse button at its right end. The change
+// notification fires whenever the text changes, from typing, the button or code.
+#include <QWidget>
+
+class QLineEdit;
+class QToolButton;
+
+class TButtonEdit : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(QString Text READ Text WRITE setText)
+    Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE setReadOnly)
+public:
+    explicit TButtonEdit(QWidget* parent = nullptr);
+
+    QString Text() const;
+    void setText(const QString& text);
+    bool ReadOnly() const;
+    void setReadOnly(bool on);
+    QLineEdit* Editor() const { return m_edit; }
+    QToolButton* Button() const { return m_button; }
+
+signals:
+    void OnChange();
+
+protected:
+    // Shows the dialog; returns the chosen text, or a null string when cancelled.
+    virtual QString Browse() = 0;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QLineEdit* m_edit;
+    QToolButton* m_button;
+};

@@ -1,0 +1,58 @@
+#include "windows/InfoWindow1.h"
+
+#include "message/AskMessage.h"
+#include "message/MessageWindow1.h"
+
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QShowEvent>
+#include <QUrl>
+
+TInfoForm1* InfoForm1 = nullptr;
+
+const char* const TInfoForm1::kMakerSite = "https://qelto-works.example/";
+const char* const TInfoForm1::kDesignerSite = "https://pomi-sabou.example/";
+const char* const TInfoForm1::kSupportMail = "support@qelto-works.example";
+
+TInfoForm1::TInfoForm1(QWidget* parent) : fw::TForm(parent, Qt::Window | Qt::FramelessWindowHint)
+{
+    setupUi(this);
+    SetDragByFreeSpot(true);
+    LoadLayout();
+    SetClientSize(510, 202);
+}
+
+void TInfoForm1::showEvent(QShowEvent* event)
+{
+    if (!event->spontaneous()) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->geometry();
+            move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+        }
+    }
+    fw::TForm::showEvent(event);
+}
+
+void TInfoForm1::SpeedButton1Click()
+{
+    if (AskMessage(this, 5) == 1)
+        QDesktopServices::openUrl(QUrl(QString::fromLatin1(kMakerSite)));
+    MessageForm1->Answer = 0;
+}
+
+void TInfoForm1::SpeedButton4Click()
+{
+    if (AskMessage(this, 6) == 1)
+        QDesktopServices::openUrl(QUrl(QString::fromLatin1(kDesignerSite)));
+    MessageForm1->Answer = 0;
+}
+
+void TInfoForm1::SpeedButton3Click()
+{
+    if (AskMessage(this, 7) == 1)
+        QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + QString::fromLatin1(kSupportMail)));
+    MessageForm1->Answer = 0;
+}
+
+void TInfoForm1::SpeedButton2Click() { close(); }
