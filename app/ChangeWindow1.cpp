@@ -267,7 +267,7 @@ void TChangeForm1::SSButton5Click() { InfoForm1->ShowModal(); }
 
 void TChangeForm1::SSButton6Click()
 {
-    if (AskMessage(this, 2) == 1)
+    if (AskMessage(2) == 1)
         QDesktopServices::openUrl(QUrl::fromLocalFile(ProgramFolder + QStringLiteral("/Readme.txt")));
     MessageForm1->Answer = 0;
 }
@@ -276,7 +276,7 @@ void TChangeForm1::SSButton7Click() { setWindowState(windowState() | Qt::WindowM
 
 void TChangeForm1::SSButton8Click()
 {
-    const int answer = AskMessage(this, 4);
+    const int answer = AskMessage(4);
     MessageForm1->Answer = 0;
     if (answer != 1)
         close();
@@ -284,7 +284,7 @@ void TChangeForm1::SSButton8Click()
 
 void TChangeForm1::SSButton33Click()
 {
-    const int answer = AskMessage(this, 3);
+    const int answer = AskMessage(3);
     MessageForm1->Answer = 0;
     if (answer != 1)
         return;

@@ -66,7 +66,17 @@ ErrorDisplay SetErrorDisplay(ErrorDisplay display)
     return previous;
 }
 
-void MessageBeep() { QApplication::beep(); }
+namespace {
+unsigned long g_beeps = 0;
+}
+
+void MessageBeep()
+{
+    ++g_beeps;
+    QApplication::beep();
+}
+
+unsigned long BeepCount() { return g_beeps; }
 
 void InstallFontSubstitutions()
 {

@@ -20,6 +20,8 @@ public:
     // Set once the program has begun to end; long-running waits stop on it.
     bool Terminated() const { return m_terminated; }
     void Terminate();
+    // Lets a new main form run after the previous one ended the program (tests).
+    void ClearTerminated() { m_terminated = false; }
 
     // The window whose closing ends the program.
     void SetMainForm(QWidget* form) { m_mainForm = form; }
@@ -38,8 +40,9 @@ void ShowException(const QString& message);
 using ErrorDisplay = std::function<void(const QString&)>;
 ErrorDisplay SetErrorDisplay(ErrorDisplay display); // returns the previous one
 
-// The default beep.
+// The default beep, and how many have sounded since the program started.
 void MessageBeep();
+unsigned long BeepCount();
 
 // Makes the layouts' Japanese face name render with the installed stand-in font.
 void InstallFontSubstitutions();

@@ -5,7 +5,6 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QWidget>
 
 QPoint MessageWindowPosition(QPoint cursor, int screenRight, int width)
 {
@@ -15,13 +14,8 @@ QPoint MessageWindowPosition(QPoint cursor, int screenRight, int width)
     return {left, cursor.y() + 6};
 }
 
-void PlaceMessageWindow(QWidget* asker)
+void PlaceMessageWindow()
 {
-    // The modal showing that follows takes the mouse back at once.
-    if (asker && asker->isVisible()) {
-        asker->grabMouse();
-        asker->releaseMouse();
-    }
     const QPoint cursor = QCursor::pos();
     const QScreen* screen = QGuiApplication::screenAt(cursor);
     if (!screen)
@@ -30,9 +24,9 @@ void PlaceMessageWindow(QWidget* asker)
     MessageForm1->move(MessageWindowPosition(cursor, screenRight, MessageForm1->width()));
 }
 
-int AskMessage(QWidget* asker, int no)
+int AskMessage(int no)
 {
-    PlaceMessageWindow(asker);
+    PlaceMessageWindow();
     MessageForm1->MessageNo = no;
     MessageForm1->ShowModal();
     return MessageForm1->Answer;

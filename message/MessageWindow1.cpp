@@ -60,10 +60,6 @@ void TMessageForm1::FormActivate()
     Image1->update();
 }
 
-void TMessageForm1::Image1MouseDown() {}
-
-void TMessageForm1::Image1MouseUp() {}
-
 void TMessageForm1::SSButton1Click()
 {
     Answer = 1;

@@ -18,8 +18,6 @@ public:
 public slots:
     void FormShow();
     void FormActivate();
-    void Image1MouseDown();
-    void Image1MouseUp();
     void SSButton1Click();
     void SSButton2Click();
 };

@@ -36,21 +36,21 @@ void TInfoForm1::showEvent(QShowEvent* event)
 
 void TInfoForm1::SpeedButton1Click()
 {
-    if (AskMessage(this, 5) == 1)
+    if (AskMessage(5) == 1)
         QDesktopServices::openUrl(QUrl(QString::fromLatin1(kMakerSite)));
     MessageForm1->Answer = 0;
 }
 
 void TInfoForm1::SpeedButton4Click()
 {
-    if (AskMessage(this, 6) == 1)
+    if (AskMessage(6) == 1)
         QDesktopServices::openUrl(QUrl(QString::fromLatin1(kDesignerSite)));
     MessageForm1->Answer = 0;
 }
 
 void TInfoForm1::SpeedButton3Click()
 {
-    if (AskMessage(this, 7) == 1)
+    if (AskMessage(7) == 1)
         QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + QString::fromLatin1(kSupportMail)));
     MessageForm1->Answer = 0;
 }

@@ -1,0 +1,377 @@
+// The main window's handlers: questions, closing, drops, modes, reset, fields.
+#include "message/AskMessage.h"
+#include "support/MainWindowFixture.h"
+#include "windows/InfoWindow1.h"
+#include "windows/PreviewWindow1.h"
+
+#include <QCursor>
+#include <QDesktopServices>
+#include <QMimeData>
+#include <QScreen>
+#include <QUrl>
+
+namespace {
+// Stands in for the desktop's program for opening files.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened << url; }
+};
+} // namespace
+
+class MainWindowTest : public MainWindowFixture {
+protected:
+    void Drop(const QStringList& files)
+    {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& f : files)
+            urls << QUrl::fromLocalFile(f);
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(ChangeForm1, &enter);
+        ASSERT_TRUE(enter.isAccepted());
+        QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(ChangeForm1, &drop);
+    }
+    static void ClickButton(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    // Picks entry `index` the way a user does, with the keyboard on the closed list.
+    static void Choose(fw::TComboBox* list, int index)
+    {
+        ASSERT_TRUE(list->isEnabled());
+        list->setFocus();
+        for (int guard = 0; guard < 50 && list->ItemIndex() < index; ++guard)
+            QTest::keyClick(list, Qt::Key_Down);
+        for (int guard = 0; guard < 50 && list->ItemIndex() > index; ++guard)
+            QTest::keyClick(list, Qt::Key_Up);
+        ASSERT_EQ(list->ItemIndex(), index);
+    }
+};
+
+TEST_F(MainWindowTest, CloseAnsweredYesStaysAndWritesNothing)
+{
+    Start();
+    int asked = -1;
+    AnswerNextQuestion(Reply::Yes, &asked);
+    ClickButton(ChangeForm1->SSButton8);
+    EXPECT_EQ(asked, 4);
+    EXPECT_TRUE(ChangeForm1->isVisible());
+    EXPECT_FALSE(fw::Application()->Terminated());
+    EXPECT_EQ(MessageForm1->Answer, 0);
+    EXPECT_FALSE(std::filesystem::exists(iniPath));
+}
+
+TEST_F(MainWindowTest, CloseAnsweredOtherwiseSavesAndEnds)
+{
+    for (Reply reply : {Reply::No, Reply::CloseWindow}) {
+        std::filesystem::remove(iniPath);
+        Start();
+        AnswerNextQuestion(reply);
+        ClickButton(ChangeForm1->SSButton8);
+        EXPECT_FALSE(ChangeForm1->isVisible());
+        EXPECT_TRUE(fw::Application()->Terminated());
+        EXPECT_NE(IniText().find("[SET1]\nPATH="), std::string::npos);
+        fw::Application()->ClearTerminated();
+    }
+}
+
+TEST_F(MainWindowTest, ClosingAfterAResetWritesTheWholeSettingsFile)
+{
+    Start();
+    AnswerNextQuestion(Reply::Yes);
+    ClickButton(ChangeForm1->SSButton33);
+    ChangeForm1->close();
+    EXPECT_EQ(IniText(), "[SET0]\nM_TOP=20\nM_LEFT=20\n[SET1]\nPATH=" +
+                             TChangeForm1::DefaultOutputFolder().toStdString() +
+                             "\nFORMAT=0\nQUALLITY=3\nINTER=0\nCOLOR=4\nBRIGHT=10\nROTATE=0\nSIZE=0\n"
+                             "WIDTH=320\nHEIGHT=240\n");
+}
+
+TEST_F(MainWindowTest, ClosingKeepsUnknownLinesOfTheSettingsFile)
+{
+    TempDir::Write(iniPath, "; written by hand\n[SET0]\nM_TOP=33\nCOLOUR_THEME=dark\n[Other]\nx=1\n");
+    Start();
+    ChangeForm1->close();
+    const std::string text = IniText();
+    EXPECT_EQ(text.rfind("; written by hand\n[SET0]\nM_TOP=33\nCOLOUR_THEME=dark\nM_LEFT=20\n[Other]\nx=1\n[SET1]\n", 0),
+              0u)
+        << text;
+}
+
+TEST_F(MainWindowTest, AFailedSaveIsReportedAndTheWindowStillCloses)
+{
+    ChangeForm1->SettingsFileName = QString::fromStdString(dir.File("missing/folder/Pomi_Pomira.ini"));
+    Start();
+    QStringList shown;
+    auto previous = fw::SetErrorDisplay([&](const QString& text) { shown << text; });
+    ChangeForm1->close();
+    fw::SetErrorDisplay(previous);
+    EXPECT_EQ(shown, QStringList{ChangeForm1->SettingsFileName + QStringLiteral(" に書き込めません")});
+    EXPECT_FALSE(ChangeForm1->isVisible());
+}
+
+TEST_F(MainWindowTest, ResetSetsTheDefaultsAndLeavesSourceAndFolderAlone)
+{
+    Start();
+    TConvertSettings s = ChangeForm1->Settings();
+    Choose(ChangeForm1->ComboBox1, ofPng);
+    Choose(ChangeForm1->ComboBox4, cd256Colors);
+    Choose(ChangeForm1->ComboBox6, rmScale);
+    s.setScalePercent(50);
+    s.setOutputFolder(QStringLiteral("/srv/frames"));
+    ChangeForm1->ListBox1->AddItem(QStringLiteral("/p/a.png"));
+
+    AnswerNextQuestion(Reply::No);
+    ClickButton(ChangeForm1->SSButton33);
+    EXPECT_EQ(s.OutputFormat(), ofPng);
+
+    int asked = -1;
+    AnswerNextQuestion(Reply::Yes, &asked);
+    ClickButton(ChangeForm1->SSButton33);
+    EXPECT_EQ(asked, 3);
+    EXPECT_EQ(s.OutputFormat(), ofBmp);
+    EXPECT_EQ(s.JpegQuality(), 3);
+    EXPECT_EQ(s.SaveForm(), 0);
+    EXPECT_EQ(s.ColorDepth(), cdFullColor);
+    EXPECT_EQ(s.Brightness(), kBrightnessUnchanged);
+    EXPECT_EQ(s.Rotation(), rtNone);
+    EXPECT_EQ(s.ResizeMode(), rmNone);
+    EXPECT_EQ(s.ResizeWidth(), 320);
+    EXPECT_EQ(s.ResizeHeight(), 240);
+    EXPECT_EQ(s.ScalePercent(), 100);
+    EXPECT_FALSE(ChangeForm1->ComboBox3->isEnabled());
+    EXPECT_FALSE(ChangeForm1->ComboBox2->isEnabled());
+    EXPECT_FALSE(ChangeForm1->SpinEdit3->isEnabled());
+    EXPECT_EQ(ChangeForm1->Shape2->PenColor(), clSilver);
+    EXPECT_EQ(s.OutputFolder(), QStringLiteral("/srv/frames"));
+    EXPECT_EQ(s.ImageFiles(), QStringList{QStringLiteral("/p/a.png")});
+    EXPECT_FALSE(std::filesystem::exists(iniPath));
+}
+
+TEST_F(MainWindowTest, FormatChoiceEnablesItsFieldsButSelectingFromCodeDoesNot)
+{
+    Start();
+    ChangeForm1->ComboBox3->setItemIndex(5); // a disabled list still holds a selection
+    Choose(ChangeForm1->ComboBox1, ofJpeg);
+    EXPECT_TRUE(ChangeForm1->ComboBox3->isEnabled());
+    EXPECT_TRUE(ChangeForm1->ComboBox2->isEnabled());
+    Choose(ChangeForm1->ComboBox1, ofPng);
+    EXPECT_FALSE(ChangeForm1->ComboBox3->isEnabled());
+    EXPECT_TRUE(ChangeForm1->ComboBox2->isEnabled());
+    Choose(ChangeForm1->ComboBox1, ofBmp);
+    EXPECT_FALSE(ChangeForm1->ComboBox3->isEnabled());
+    EXPECT_FALSE(ChangeForm1->ComboBox2->isEnabled());
+    EXPECT_EQ(ChangeForm1->ComboBox3->ItemIndex(), 5);
+
+    ChangeForm1->ComboBox1->setItemIndex(ofJpeg);
+    EXPECT_FALSE(ChangeForm1->ComboBox3->isEnabled());
+}
+
+TEST_F(MainWindowTest, ResizeChoiceEnablesItsRowAndColoursTheConnectors)
+{
+    Start();
+    Choose(ChangeForm1->ComboBox6, rmPixelsStretch);
+    EXPECT_TRUE(ChangeForm1->SpinEdit1->isEnabled());
+    EXPECT_TRUE(ChangeForm1->SpinEdit2->isEnabled());
+    EXPECT_TRUE(ChangeForm1->ShadowLabel7->isEnabled());
+    EXPECT_FALSE(ChangeForm1->SpinEdit3->isEnabled());
+    EXPECT_EQ(ChangeForm1->Shape2->PenColor(), clFuchsia);
+    EXPECT_EQ(ChangeForm1->Shape3->PenColor(), clFuchsia);
+    EXPECT_EQ(ChangeForm1->Shape6->PenColor(), clSilver);
+    // The connector really shows in magenta.
+    const QImage shot = ChangeForm1->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(329, 195), QColor(255, 0, 255));
+    EXPECT_EQ(shot.pixelColor(329, 220), QColor(192, 192, 192));
+
+    Choose(ChangeForm1->ComboBox6, rmNone);
+    EXPECT_FALSE(ChangeForm1->SpinEdit1->isEnabled());
+    EXPECT_FALSE(ChangeForm1->SpinEdit3->isEnabled());
+    for (auto* shape : {ChangeForm1->Shape2, ChangeForm1->Shape3, ChangeForm1->Shape6, ChangeForm1->Shape5})
+        EXPECT_EQ(shape->PenColor(), clSilver);
+}
+
+TEST_F(MainWindowTest, ImageDropsKeepImagesSortedWithDuplicatesAndIgnoreTheRest)
+{
+    Start();
+    ClickButton(ChangeForm1->SSButton2);
+    ASSERT_EQ(ChangeForm1->Settings().SourceMode(), smImages);
+    Drop({QStringLiteral("/p/Zebra.JPG"), QStringLiteral("/p/notes.txt"), QStringLiteral("/p/apple.png"),
+          QStringLiteral("/p/folder"), QStringLiteral("/p/clip.avi")});
+    Drop({QStringLiteral("/p/apple.png"), QStringLiteral("/q/Mango.Tiff"), QStringLiteral("/q/b.jpe")});
+    EXPECT_EQ(ChangeForm1->Settings().ImageFiles(),
+              (QStringList{QStringLiteral("/p/apple.png"), QStringLiteral("/p/apple.png"), QStringLiteral("/p/Zebra.JPG"),
+                           QStringLiteral("/q/b.jpe"), QStringLiteral("/q/Mango.Tiff")}));
+    EXPECT_EQ(ChangeForm1->Edit2->Filename(), QString());
+
+    ClickButton(ChangeForm1->SSButton11);
+    EXPECT_EQ(ChangeForm1->ListBox1->Count(), 0);
+}
+
+TEST_F(MainWindowTest, MovieDropsOpenEachAviInTurnAndIgnoreImages)
+{
+    Start();
+    Drop({QStringLiteral("/m/first.avi"), QStringLiteral("/m/photo.png"), QStringLiteral("/m/日本語 の clip.AVI")});
+    EXPECT_EQ(ChangeForm1->Settings().MovieFile(), QStringLiteral("/m/日本語 の clip.AVI"));
+    EXPECT_EQ(ChangeForm1->ListBox1->Count(), 0);
+}
+
+TEST_F(MainWindowTest, SwitchingModesKeepsBothSources)
+{
+    Start();
+    Drop({QStringLiteral("/m/clip.avi")});
+    ClickButton(ChangeForm1->SSButton2);
+    EXPECT_TRUE(ChangeForm1->SSButton2->Down());
+    EXPECT_FALSE(ChangeForm1->SSButton3->Down());
+    EXPECT_TRUE(ChangeForm1->ListBox1->isVisible());
+    EXPECT_TRUE(ChangeForm1->Panel20->isVisible());
+    EXPECT_FALSE(ChangeForm1->GKitMSPlay1->isVisible());
+    EXPECT_EQ(ChangeForm1->FadingLabel1->Caption(), QStringLiteral("変換元のBMP,TIFF,JPEG,PCX,PNGﾌｧｲﾙ"));
+    EXPECT_EQ(ChangeForm1->Timer1->interval(), 1000);
+    Drop({QStringLiteral("/p/a.bmp")});
+
+    ClickButton(ChangeForm1->SSButton3);
+    EXPECT_TRUE(ChangeForm1->SSButton3->Down());
+    EXPECT_FALSE(ChangeForm1->SSButton2->Down());
+    EXPECT_FALSE(ChangeForm1->ListBox1->isVisible());
+    EXPECT_TRUE(ChangeForm1->GKitMSPlay1->isVisible());
+    EXPECT_EQ(ChangeForm1->FadingLabel1->Caption(), QStringLiteral("変換元のAVIﾌｧｲﾙ"));
+    EXPECT_EQ(ChangeForm1->Timer1->interval(), 300);
+    EXPECT_EQ(ChangeForm1->Settings().MovieFile(), QStringLiteral("/m/clip.avi"));
+    EXPECT_EQ(ChangeForm1->Settings().ImageFiles(), QStringList{QStringLiteral("/p/a.bmp")});
+
+    // Pressing the button that is already down keeps that mode.
+    ClickButton(ChangeForm1->SSButton3);
+    EXPECT_TRUE(ChangeForm1->SSButton3->Down());
+    EXPECT_EQ(ChangeForm1->Settings().SourceMode(), smMovie);
+}
+
+TEST_F(MainWindowTest, TheFolderFieldDropsOneTrailingSeparatorAndShowsTheFolderAsItsHint)
+{
+    Start();
+    ChangeForm1->BrowseEdit1->setPath(QStringLiteral("/srv/出力/"));
+    EXPECT_EQ(ChangeForm1->BrowseEdit1->Path(), QStringLiteral("/srv/出力"));
+    EXPECT_EQ(ChangeForm1->BrowseEdit1->toolTip(), QStringLiteral("/srv/出力"));
+    ChangeForm1->BrowseEdit1->setPath(QStringLiteral("/"));
+    EXPECT_EQ(ChangeForm1->BrowseEdit1->Path(), QStringLiteral("/"));
+}
+
+TEST_F(MainWindowTest, TheMessageWindowOpensAtTheMouseAndStaysOnScreenAtTheRightEdge)
+{
+    EXPECT_EQ(MessageWindowPosition(QPoint(100, 50), 1024, 282), QPoint(102, 56));
+    EXPECT_EQ(MessageWindowPosition(QPoint(800, 50), 1024, 282), QPoint(742, 56));
+    EXPECT_EQ(MessageWindowPosition(QPoint(740, 700), 1024, 282), QPoint(742, 706)); // bottom not considered
+    EXPECT_EQ(MessageWindowPosition(QPoint(741, 0), 1024, 282), QPoint(742, 6));
+
+    Start();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QCursor::setPos(screen.right() - 10, 40);
+    if (QCursor::pos() != QPoint(screen.right() - 10, 40))
+        GTEST_SKIP() << "this platform cannot place the pointer";
+    QPoint shownAt;
+    auto* watch = new QTimer;
+    QObject::connect(watch, &QTimer::timeout, [&, watch] {
+        if (MessageForm1->isVisible()) {
+            shownAt = MessageForm1->pos();
+            watch->stop();
+        }
+    });
+    watch->start(2);
+    AnswerNextQuestion(Reply::No);
+    ClickButton(ChangeForm1->SSButton6);
+    delete watch;
+    EXPECT_EQ(shownAt, QPoint(screen.x() + screen.width() - 282, 46));
+}
+
+TEST_F(MainWindowTest, TheGuideOpensOnlyOnYes)
+{
+    Start();
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+    AnswerNextQuestion(Reply::No);
+    ClickButton(ChangeForm1->SSButton6);
+    AnswerNextQuestion(Reply::Yes);
+    ClickButton(ChangeForm1->SSButton6);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    ASSERT_EQ(catcher.opened.size(), 1);
+    EXPECT_EQ(catcher.opened[0].toLocalFile(), QString::fromStdString(dir.Path()) + QStringLiteral("/Readme.txt"));
+    EXPECT_EQ(MessageForm1->Answer, 0);
+}
+
+TEST_F(MainWindowTest, InfoShowsTheAboutWindowModallyAndMinimiseMinimises)
+{
+    Start();
+    bool wasShown = false;
+    QTimer::singleShot(20, [&] {
+        wasShown = InfoForm1->isVisible() && InfoForm1->Modal();
+        QTest::mouseClick(InfoForm1->SpeedButton2, Qt::LeftButton);
+    });
+    ClickButton(ChangeForm1->SSButton5);
+    EXPECT_TRUE(wasShown);
+    EXPECT_FALSE(InfoForm1->isVisible());
+
+    ClickButton(ChangeForm1->SSButton7);
+    EXPECT_TRUE(ChangeForm1->windowState() & Qt::WindowMinimized);
+}
+
+TEST_F(MainWindowTest, PressingAFreeSpotDragsTheWindow)
+{
+    Start();
+    const QPoint before = ChangeForm1->pos();
+    // On the title bar's gradient: drawn on the window, so the press is the window's.
+    QWidget* target = ChangeForm1->childAt(QPoint(300, 8));
+    EXPECT_TRUE(target == nullptr) << "a control took the press";
+    const QPoint local(300, 8);
+    const QPoint global = ChangeForm1->mapToGlobal(local);
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(ChangeForm1, &press);
+    QMouseEvent move(QEvent::MouseMove, local + QPoint(30, 15), global + QPoint(30, 15), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(ChangeForm1, &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, local + QPoint(30, 15), global + QPoint(30, 15), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(ChangeForm1, &release);
+    EXPECT_EQ(ChangeForm1->pos(), before + QPoint(30, 15));
+}
+
+TEST_F(MainWindowTest, ThePreviewOpensOnlyWithAMovieAndPlaysTheMainViewWhenClosed)
+{
+    Start();
+    ChangeForm1->GKitMSPlay1Click();
+    EXPECT_FALSE(PreviewForm1->isVisible());
+
+    Drop({QStringLiteral("/m/clip.avi")});
+    ChangeForm1->GKitMSPlay1Click();
+    EXPECT_TRUE(PreviewForm1->isVisible());
+    EXPECT_EQ(PreviewForm1->windowTitle(), QStringLiteral("Preview - /m/clip.avi"));
+    EXPECT_EQ(PreviewForm1->GKitMSPlay1->FileName(), QStringLiteral("/m/clip.avi"));
+    EXPECT_FALSE(ChangeForm1->GKitMSPlay1->Playing());
+    PreviewForm1->close();
+    EXPECT_FALSE(PreviewForm1->isVisible());
+    EXPECT_TRUE(ChangeForm1->GKitMSPlay1->Playing());
+    EXPECT_FALSE(PreviewForm1->GKitMSPlay1->Playing());
+}
+
+TEST_F(MainWindowTest, FocusMovesThroughTheFieldsInLayoutOrder)
+{
+    Start();
+    ChangeForm1->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(ChangeForm1));
+    Choose(ChangeForm1->ComboBox1, ofJpeg);
+    Choose(ChangeForm1->ComboBox6, rmPixels);
+    ChangeForm1->Edit2->setFocus();
+    QStringList order;
+    for (int i = 0; i < 12; ++i) {
+        QWidget* w = QApplication::focusWidget();
+        while (w && w->parentWidget() != ChangeForm1)
+            w = w->parentWidget();
+        order << (w ? w->objectName() : QStringLiteral("?"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    // Frame fields are disabled until a movie opens; the scale field until scale is chosen.
+    EXPECT_EQ(order, (QStringList{"Edit2", "ComboBox1", "ComboBox3", "ComboBox2", "ComboBox4", "ComboBox7", "ComboBox5",
+                                  "ComboBox6", "SpinEdit1", "SpinEdit2", "BrowseEdit1", "GKitMSPlay1"}));
+}
+
+#include "MainWindowTest.moc"

@@ -1,0 +1,144 @@
+// Start-up: the windows, restoring the settings, the command line.
+#include "support/MainWindowFixture.h"
+#include "windows/InfoWindow1.h"
+#include "windows/PreviewWindow1.h"
+
+#include <QDir>
+
+class StartupTest : public MainWindowFixture {};
+
+TEST_F(StartupTest, FourWindowsExistHiddenAndTheMainOneEndsTheProgram)
+{
+    ASSERT_TRUE(ChangeForm1 && PreviewForm1 && InfoForm1 && MessageForm1);
+    for (QWidget* w : std::initializer_list<QWidget*>{ChangeForm1, PreviewForm1, InfoForm1, MessageForm1})
+        EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(fw::Application()->MainForm(), ChangeForm1);
+    EXPECT_EQ(ChangeForm1->windowTitle(), QStringLiteral("Pomi-Pomira AVI"));
+    EXPECT_TRUE(ChangeForm1->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(ChangeForm1->size(), QSize(498, 294));
+    EXPECT_EQ(MessageForm1->width(), 282);
+}
+
+TEST_F(StartupTest, FirstRunWithoutSettingsKeepsTheLayoutValues)
+{
+    Start();
+    EXPECT_EQ(ChangeForm1->pos(), QPoint(20, 20));
+    TConvertSettings s = ChangeForm1->Settings();
+    EXPECT_EQ(s.OutputFolder(), TChangeForm1::DefaultOutputFolder());
+    for (int index : {s.OutputFormat(), s.JpegQuality(), s.SaveForm(), s.ColorDepth(), s.Brightness(), s.Rotation(),
+                      s.ResizeMode()})
+        EXPECT_EQ(index, -1);
+    EXPECT_FALSE(ChangeForm1->ComboBox3->isEnabled());
+    EXPECT_FALSE(ChangeForm1->ComboBox2->isEnabled());
+    EXPECT_FALSE(ChangeForm1->SpinEdit1->isEnabled());
+    EXPECT_FALSE(ChangeForm1->SpinEdit2->isEnabled());
+    EXPECT_EQ(s.ResizeWidth(), 320);
+    EXPECT_EQ(s.ResizeHeight(), 240);
+    EXPECT_EQ(s.SourceMode(), smMovie);
+    EXPECT_EQ(ChangeForm1->BrowseEdit1->toolTip(), QStringLiteral(" 保存先パスの指定"));
+
+    ChangeForm1->close();
+    const std::string expected = "[SET0]\nM_TOP=20\nM_LEFT=20\n[SET1]\nPATH=" +
+                                 TChangeForm1::DefaultOutputFolder().toStdString() +
+                                 "\nFORMAT=-1\nQUALLITY=-1\nINTER=-1\nCOLOR=-1\nBRIGHT=-1\nROTATE=-1\nSIZE=-1\n"
+                                 "WIDTH=320\nHEIGHT=240\n";
+    EXPECT_EQ(IniText(), expected);
+}
+
+TEST_F(StartupTest, EverySettingIsRestoredWithLowerCaseNamesAndHex)
+{
+    TempDir::Write(iniPath, "[set0]\nm_top=120\nm_left=0x40\n[Set1]\npath=/data/out\nformat=2\nquallity=7\n"
+                            "inter=1\ncolor=$2\nbright=13\nrotate=3\nsize=3\nwidth=640\nheight=480\n");
+    Start();
+    EXPECT_EQ(ChangeForm1->pos(), QPoint(64, 120));
+    TConvertSettings s = ChangeForm1->Settings();
+    EXPECT_EQ(s.OutputFolder(), QStringLiteral("/data/out"));
+    EXPECT_EQ(s.OutputFormat(), ofJpeg);
+    EXPECT_EQ(s.JpegQuality(), 7);
+    EXPECT_EQ(s.SaveForm(), 1);
+    EXPECT_EQ(s.ColorDepth(), cd256Colors);
+    EXPECT_EQ(s.Brightness(), 13);
+    EXPECT_EQ(ChangeForm1->ComboBox7->Text(), QStringLiteral("-3"));
+    EXPECT_EQ(s.Rotation(), rt270);
+    EXPECT_EQ(s.ResizeMode(), rmScale);
+    EXPECT_EQ(s.ResizeWidth(), 640);
+    EXPECT_EQ(s.ResizeHeight(), 480);
+    // JPEG enables quality and save form; scale enables the scale field only.
+    EXPECT_TRUE(ChangeForm1->ComboBox3->isEnabled());
+    EXPECT_TRUE(ChangeForm1->ComboBox2->isEnabled());
+    EXPECT_TRUE(ChangeForm1->Label5->isEnabled());
+    EXPECT_TRUE(ChangeForm1->SpinEdit3->isEnabled());
+    EXPECT_FALSE(ChangeForm1->SpinEdit1->isEnabled());
+    EXPECT_EQ(ChangeForm1->Shape2->PenColor(), clFuchsia);
+    EXPECT_EQ(ChangeForm1->Shape3->PenColor(), clSilver);
+    EXPECT_EQ(ChangeForm1->Shape6->PenColor(), clFuchsia);
+    EXPECT_EQ(ChangeForm1->Shape5->PenColor(), clFuchsia);
+}
+
+TEST_F(StartupTest, PngEnablesOnlyTheSaveForm)
+{
+    TempDir::Write(iniPath, "[SET1]\nFORMAT=4\n");
+    Start();
+    EXPECT_FALSE(ChangeForm1->ComboBox3->isEnabled());
+    EXPECT_TRUE(ChangeForm1->ComboBox2->isEnabled());
+    EXPECT_TRUE(ChangeForm1->ShadowLabel15->isEnabled());
+}
+
+TEST_F(StartupTest, BadValuesKeepOrClampAndOutOfRangeIndexesSelectNothing)
+{
+    TempDir::Write(iniPath, "[SET1]\nWIDTH=0\nHEIGHT=12345\nFORMAT=7\nBRIGHT=-5\nCOLOR=abc\nROTATE=\n");
+    Start();
+    TConvertSettings s = ChangeForm1->Settings();
+    EXPECT_EQ(s.ResizeWidth(), 1);
+    EXPECT_EQ(s.ResizeHeight(), 9999);
+    EXPECT_EQ(s.OutputFormat(), -1);
+    EXPECT_EQ(s.Brightness(), -1);
+    EXPECT_EQ(s.ColorDepth(), -1);
+    EXPECT_EQ(s.Rotation(), -1);
+
+    TempDir::Write(iniPath, "[SET1]\nWIDTH=wide\n");
+    ChangeForm1->FormShow();
+    EXPECT_EQ(s.ResizeWidth(), 1); // "wide" counts as absent: the field keeps what it has
+}
+
+TEST_F(StartupTest, AStoredFolderLosesItsTrailingSeparatorInTheFieldAndTheHint)
+{
+    TempDir::Write(iniPath, "[SET1]\nPATH=/home/写真/出力/\n");
+    Start();
+    EXPECT_EQ(ChangeForm1->BrowseEdit1->Path(), QStringLiteral("/home/写真/出力"));
+    EXPECT_EQ(ChangeForm1->BrowseEdit1->toolTip(), QStringLiteral("/home/写真/出力"));
+
+    TempDir::Write(iniPath, "[SET1]\nPATH=\n");
+    ChangeForm1->FormShow();
+    EXPECT_EQ(ChangeForm1->BrowseEdit1->Path(), QString());
+}
+
+TEST_F(StartupTest, AviArgumentsOpenInTurnAndOtherFilesAreSkipped)
+{
+    const std::string first = dir.File("first.avi"), second = dir.File("Second Clip.AVI"), picture = dir.File("p.bmp");
+    for (const auto& f : {first, second, picture})
+        TempDir::Write(f, "x");
+    ChangeForm1->CommandLine = {QString::fromStdString(first), QString::fromStdString(second),
+                                QString::fromStdString(dir.File("missing.avi")), QString::fromStdString(picture)};
+    Start();
+    EXPECT_EQ(ChangeForm1->Edit2->Filename(), QString::fromStdString(second));
+    EXPECT_EQ(ChangeForm1->GKitMSPlay1->FileName(), QString::fromStdString(second));
+    EXPECT_EQ(ChangeForm1->ArgExt, QStringLiteral(".bmp"));
+    EXPECT_TRUE(ChangeForm1->SpinEdit4->isEnabled());
+}
+
+TEST_F(StartupTest, TheFirstCharacterPictureIsDrawnAndTheTimerAlternates)
+{
+    Start();
+    const QImage& shown = ChangeForm1->Image1->Picture();
+    ASSERT_EQ(shown.size(), QSize(50, 108));
+    EXPECT_EQ(shown.pixel(25, 34), ChangeForm1->ImageList1[0].pixel(25, 34));
+    EXPECT_EQ(ChangeForm1->AnimFrame, 0);
+    ChangeForm1->Timer1Timer();
+    EXPECT_EQ(ChangeForm1->AnimFrame, 1);
+    ChangeForm1->Timer1Timer();
+    EXPECT_EQ(ChangeForm1->AnimFrame, 0);
+    EXPECT_EQ(ChangeForm1->Image1->Picture().pixel(25, 41), ChangeForm1->ImageList1[1].pixel(25, 41));
+    EXPECT_TRUE(ChangeForm1->Timer1->isActive());
+    EXPECT_EQ(ChangeForm1->Timer1->interval(), 300);
+}

@@ -1,0 +1,63 @@
+#pragma once
+// The program's four windows, created as start-up creates them, with the settings
+// file in a scratch folder; questions are answered by the test.
+#include "app/ChangeWindow1.h"
+#include "app/Startup.h"
+#include "framework/Application.h"
+#include "message/MessageWindow1.h"
+#include "support/TempDir.h"
+
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+enum class Reply { Yes, No, CloseWindow };
+
+class MainWindowFixture : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string iniPath;
+
+    void SetUp() override
+    {
+        CreateForms();
+        iniPath = dir.File("Pomi_Pomira.ini");
+        ChangeForm1->SettingsFileName = QString::fromStdString(iniPath);
+        ChangeForm1->ProgramFolder = QString::fromStdString(dir.Path());
+        ChangeForm1->CommandLine.clear();
+    }
+
+    void TearDown() override
+    {
+        DestroyForms();
+        fw::Application()->ClearTerminated();
+    }
+
+    // Shows the main window, which restores the settings (FormShow).
+    void Start() { ChangeForm1->show(); }
+
+    std::string IniText() const { return TempDir::Read(iniPath); }
+
+    // Answers the next question the message window asks; `asked` receives its number.
+    static void AnswerNextQuestion(Reply reply, int* asked = nullptr)
+    {
+        auto* poll = new QTimer;
+        poll->setInterval(5);
+        QObject::connect(poll, &QTimer::timeout, [=] {
+            if (!MessageForm1 || !MessageForm1->isVisible())
+                return;
+            poll->stop();
+            poll->deleteLater();
+            if (asked)
+                *asked = MessageForm1->MessageNo;
+            if (reply == Reply::Yes)
+                QTest::mouseClick(MessageForm1->SSButton1, Qt::LeftButton);
+            else if (reply == Reply::No)
+                QTest::mouseClick(MessageForm1->SSButton2, Qt::LeftButton);
+            else
+                MessageForm1->close();
+        });
+        poll->start();
+    }
+};
