@@ -1,0 +1,7 @@
+#!/bin/sh
+# Installs what the build needs (first run only) and builds everything into build/.
+set -eu
+cd "$(dirname "$0")/.."
+./scripts/setup.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j2
