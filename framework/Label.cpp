@@ -16,7 +16,61 @@ void TLabel::setCaption(const QString& caption)
     if (caption == m_caption)
         return;
     m_caption = caption;
+    AdjustBounds();
     update();
+}
+
+void TLabel::setAutoSize(bool on)
+{
+    if (on == m_autoSize)
+        return;
+    m_autoSize = on;
+    AdjustBounds();
+}
+
+void TLabel::setWordWrap(bool on)
+{
+    if (on == m_wordWrap)
+        return;
+    m_wordWrap = on;
+    AdjustBounds();
+    update();
+}
+
+void TLabel::setShowAccelChar(bool on)
+{
+    if (on == m_showAccelChar)
+        return;
+    m_showAccelChar = on;
+    AdjustBounds();
+    update();
+}
+
+unsigned TLabel::TextFlags() const
+{
+    unsigned flags = DT_EXPANDTABS;
+    if (m_alignment & Qt::AlignHCenter)
+        flags |= DT_CENTER;
+    else if (m_alignment & Qt::AlignRight)
+        flags |= DT_RIGHT;
+    if (m_wordWrap)
+        flags |= DT_WORDBREAK;
+    if (!m_showAccelChar)
+        flags |= DT_NOPREFIX;
+    return flags;
+}
+
+void TLabel::AdjustBounds()
+{
+    if (!m_autoSize)
+        return;
+    QRect r(0, 0, width(), 0);
+    // An empty caption keeps one line's height.
+    DrawTextCalc(font(), m_caption.isEmpty() ? QStringLiteral(" ") : m_caption, r, TextFlags() | DT_CALCRECT);
+    QRect g(geometry().topLeft(), r.size());
+    if (m_alignment & Qt::AlignRight)
+        g.moveRight(geometry().right());
+    setGeometry(g);
 }
 
 void TLabel::setFontColor(TColor color)
@@ -57,6 +111,8 @@ void TLabel::setTransparent(bool on)
 
 void TLabel::changeEvent(QEvent* event)
 {
+    if (event->type() == QEvent::FontChange)
+        AdjustBounds();
     if (event->type() == QEvent::EnabledChange || event->type() == QEvent::FontChange)
         update();
     QWidget::changeEvent(event);
@@ -68,11 +124,7 @@ void TLabel::paintEvent(QPaintEvent*)
     if (!m_transparent)
         p.fillRect(rect(), ToQColor(m_color));
     p.setFont(font());
-    unsigned flags = DT_WORDBREAK | DT_EXPANDTABS;
-    if (m_alignment & Qt::AlignHCenter)
-        flags |= DT_CENTER;
-    else if (m_alignment & Qt::AlignRight)
-        flags |= DT_RIGHT;
+    const unsigned flags = TextFlags();
     QRect r = rect();
     if (isEnabled()) {
         p.setPen(ToQColor(m_fontColor));

@@ -13,6 +13,9 @@ class TLabel : public QWidget {
     Q_PROPERTY(QString Color READ ColorText WRITE setColor)
     Q_PROPERTY(Qt::Alignment Alignment READ Alignment WRITE setAlignment)
     Q_PROPERTY(bool Transparent READ Transparent WRITE setTransparent)
+    Q_PROPERTY(bool AutoSize READ AutoSize WRITE setAutoSize)
+    Q_PROPERTY(bool WordWrap READ WordWrap WRITE setWordWrap)
+    Q_PROPERTY(bool ShowAccelChar READ ShowAccelChar WRITE setShowAccelChar)
 public:
     explicit TLabel(QWidget* parent = nullptr);
 
@@ -30,6 +33,17 @@ public:
     void setAlignment(Qt::Alignment alignment);
     bool Transparent() const { return m_transparent; }
     void setTransparent(bool on);
+    // Sized to the caption: the right edge stays for right-aligned text, else the left.
+    bool AutoSize() const { return m_autoSize; }
+    void setAutoSize(bool on);
+    bool WordWrap() const { return m_wordWrap; }
+    void setWordWrap(bool on);
+    // "&" marks the accelerator letter (shown underlined) unless this is off.
+    bool ShowAccelChar() const { return m_showAccelChar; }
+    void setShowAccelChar(bool on);
+
+    // The text-draw flags the caption is drawn and measured with.
+    unsigned TextFlags() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -41,6 +55,11 @@ private:
     TColor m_color = clBtnFace;
     Qt::Alignment m_alignment = Qt::AlignLeft;
     bool m_transparent = true;
+    bool m_autoSize = false;
+    bool m_wordWrap = false;
+    bool m_showAccelChar = true;
+
+    void AdjustBounds();
 };
 
 } // namespace fw

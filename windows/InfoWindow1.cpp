@@ -11,9 +11,9 @@
 
 TInfoForm1* InfoForm1 = nullptr;
 
-const char* const TInfoForm1::kMakerSite = "https://qelto-works.example/";
+const char* const TInfoForm1::kMakerSite = "https://qelto.example/";
 const char* const TInfoForm1::kDesignerSite = "https://pomi-sabou.example/";
-const char* const TInfoForm1::kSupportMail = "support@qelto-works.example";
+const char* const TInfoForm1::kSupportMail = "info@qelto.example";
 
 TInfoForm1::TInfoForm1(QWidget* parent) : fw::TForm(parent, Qt::Window | Qt::FramelessWindowHint)
 {
