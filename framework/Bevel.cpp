@@ -1,5 +1,6 @@
 #include "framework/Bevel.h"
 
+#include "framework/StoreIfChanged.h"
 #include "framework/Color.h"
 #include "framework/GraphicControl.h"
 #include "framework/Panel.h"
@@ -12,10 +13,8 @@ TBevel::TBevel(QWidget* parent) : QWidget(parent) { MarkGraphicControl(this); }
 
 void TBevel::setStyle(TBevelStyle style)
 {
-    if (style == m_style)
-        return;
-    m_style = style;
-    update();
+    if (fw::StoreIfChanged(m_style, style))
+        update();
 }
 
 void TBevel::paintEvent(QPaintEvent*)

@@ -1,5 +1,6 @@
 #include "framework/Image.h"
 
+#include "framework/StoreIfChanged.h"
 #include "framework/GraphicControl.h"
 
 #include <QMouseEvent>
@@ -41,10 +42,8 @@ void TImage::setPictureFile(const QString& file)
 
 void TImage::setStretch(bool on)
 {
-    if (on == m_stretch)
-        return;
-    m_stretch = on;
-    update();
+    if (fw::StoreIfChanged(m_stretch, on))
+        update();
 }
 
 void TImage::setTransparent(bool on)

@@ -1,5 +1,6 @@
 #include "framework/Label.h"
 
+#include "framework/StoreIfChanged.h"
 #include "framework/ColorQt.h"
 #include "framework/GraphicControl.h"
 #include "framework/TextDraw.h"
@@ -75,38 +76,30 @@ void TLabel::AdjustBounds()
 
 void TLabel::setFontColor(TColor color)
 {
-    if (color == m_fontColor)
-        return;
-    m_fontColor = color;
-    update();
+    if (fw::StoreIfChanged(m_fontColor, color))
+        update();
 }
 void TLabel::setFontColor(const QString& color) { setFontColor(ColorFromText(color)); }
 QString TLabel::FontColorText() const { return fw::ColorText(m_fontColor); }
 
 void TLabel::setColor(TColor color)
 {
-    if (color == m_color)
-        return;
-    m_color = color;
-    update();
+    if (fw::StoreIfChanged(m_color, color))
+        update();
 }
 void TLabel::setColor(const QString& color) { setColor(ColorFromText(color)); }
 QString TLabel::ColorText() const { return fw::ColorText(m_color); }
 
 void TLabel::setAlignment(Qt::Alignment alignment)
 {
-    if (alignment == m_alignment)
-        return;
-    m_alignment = alignment;
-    update();
+    if (fw::StoreIfChanged(m_alignment, alignment))
+        update();
 }
 
 void TLabel::setTransparent(bool on)
 {
-    if (on == m_transparent)
-        return;
-    m_transparent = on;
-    update();
+    if (fw::StoreIfChanged(m_transparent, on))
+        update();
 }
 
 void TLabel::changeEvent(QEvent* event)

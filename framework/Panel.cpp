@@ -1,5 +1,6 @@
 #include "framework/Panel.h"
 
+#include "framework/StoreIfChanged.h"
 #include "framework/ColorQt.h"
 
 #include <QPainter>
@@ -10,20 +11,16 @@ TPanel::TPanel(QWidget* parent) : QWidget(parent) {}
 
 void TPanel::setColor(TColor color)
 {
-    if (color == m_color)
-        return;
-    m_color = color;
-    update();
+    if (fw::StoreIfChanged(m_color, color))
+        update();
 }
 void TPanel::setColor(const QString& color) { setColor(ColorFromText(color)); }
 QString TPanel::ColorText() const { return fw::ColorText(m_color); }
 
 void TPanel::setBevelOuter(TBevelCut cut)
 {
-    if (cut == m_bevelOuter)
-        return;
-    m_bevelOuter = cut;
-    update();
+    if (fw::StoreIfChanged(m_bevelOuter, cut))
+        update();
 }
 
 void TPanel::setBevelWidth(int width)

@@ -1,5 +1,6 @@
 #include "framework/Shape.h"
 
+#include "framework/StoreIfChanged.h"
 #include "framework/ColorQt.h"
 #include "framework/GraphicControl.h"
 
@@ -13,38 +14,30 @@ TShape::TShape(QWidget* parent) : QWidget(parent) { MarkGraphicControl(this); }
 
 void TShape::setShape(TShapeType shape)
 {
-    if (shape == m_shape)
-        return;
-    m_shape = shape;
-    update();
+    if (fw::StoreIfChanged(m_shape, shape))
+        update();
 }
 
 void TShape::setPenColor(TColor color)
 {
-    if (color == m_penColor)
-        return;
-    m_penColor = color;
-    update();
+    if (fw::StoreIfChanged(m_penColor, color))
+        update();
 }
 void TShape::setPenColor(const QString& color) { setPenColor(ColorFromText(color)); }
 QString TShape::PenColorText() const { return ColorText(m_penColor); }
 
 void TShape::setBrushColor(TColor color)
 {
-    if (color == m_brushColor)
-        return;
-    m_brushColor = color;
-    update();
+    if (fw::StoreIfChanged(m_brushColor, color))
+        update();
 }
 void TShape::setBrushColor(const QString& color) { setBrushColor(ColorFromText(color)); }
 QString TShape::BrushColorText() const { return ColorText(m_brushColor); }
 
 void TShape::setBrushClear(bool on)
 {
-    if (on == m_brushClear)
-        return;
-    m_brushClear = on;
-    update();
+    if (fw::StoreIfChanged(m_brushClear, on))
+        update();
 }
 
 void TShape::paintEvent(QPaintEvent*)

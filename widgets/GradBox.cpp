@@ -1,5 +1,6 @@
 #include "widgets/GradBox.h"
 
+#include "framework/StoreIfChanged.h"
 #include "framework/ColorQt.h"
 #include "framework/GraphicControl.h"
 
@@ -10,46 +11,36 @@ TGradBox::TGradBox(QWidget* parent) : QWidget(parent) { fw::MarkGraphicControl(t
 
 void TGradBox::setTopColor(TColor color)
 {
-    if (color == m_topColor)
-        return;
-    m_topColor = color;
-    update();
+    if (fw::StoreIfChanged(m_topColor, color))
+        update();
 }
 void TGradBox::setTopColor(const QString& color) { setTopColor(fw::ColorFromText(color)); }
 QString TGradBox::TopColorText() const { return fw::ColorText(m_topColor); }
 
 void TGradBox::setLastColor(TColor color)
 {
-    if (color == m_lastColor)
-        return;
-    m_lastColor = color;
-    update();
+    if (fw::StoreIfChanged(m_lastColor, color))
+        update();
 }
 void TGradBox::setLastColor(const QString& color) { setLastColor(fw::ColorFromText(color)); }
 QString TGradBox::LastColorText() const { return fw::ColorText(m_lastColor); }
 
 void TGradBox::setGradStyle(TGradStyle style)
 {
-    if (style == m_style)
-        return;
-    m_style = style;
-    update();
+    if (fw::StoreIfChanged(m_style, style))
+        update();
 }
 
 void TGradBox::setDrawOutLine(bool on)
 {
-    if (on == m_drawOutLine)
-        return;
-    m_drawOutLine = on;
-    update();
+    if (fw::StoreIfChanged(m_drawOutLine, on))
+        update();
 }
 
 void TGradBox::setOutLineColor(TColor color)
 {
-    if (color == m_outLineColor)
-        return;
-    m_outLineColor = color;
-    update();
+    if (fw::StoreIfChanged(m_outLineColor, color))
+        update();
 }
 void TGradBox::setOutLineColor(const QString& color) { setOutLineColor(fw::ColorFromText(color)); }
 QString TGradBox::OutLineColorText() const { return fw::ColorText(m_outLineColor); }

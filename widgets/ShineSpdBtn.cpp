@@ -1,5 +1,6 @@
 #include "widgets/ShineSpdBtn.h"
 
+#include "framework/StoreIfChanged.h"
 #include "framework/ColorQt.h"
 #include "framework/TextDraw.h"
 
@@ -12,10 +13,8 @@ TShineSpeedButton::TShineSpeedButton(QWidget* parent) : QWidget(parent) {}
 
 void TShineSpeedButton::setCaption(const QString& caption)
 {
-    if (caption == m_caption)
-        return;
-    m_caption = caption;
-    update();
+    if (fw::StoreIfChanged(m_caption, caption))
+        update();
 }
 
 QList<TShineSpeedButton*> TShineSpeedButton::GroupSiblings() const
@@ -64,20 +63,16 @@ void TShineSpeedButton::setAllowAllUp(bool on)
 
 void TShineSpeedButton::setColor(TColor color)
 {
-    if (color == m_color)
-        return;
-    m_color = color;
-    update();
+    if (fw::StoreIfChanged(m_color, color))
+        update();
 }
 void TShineSpeedButton::setColor(const QString& color) { setColor(fw::ColorFromText(color)); }
 QString TShineSpeedButton::ColorText() const { return fw::ColorText(m_color); }
 
 void TShineSpeedButton::setFontColor(TColor color)
 {
-    if (color == m_fontColor)
-        return;
-    m_fontColor = color;
-    update();
+    if (fw::StoreIfChanged(m_fontColor, color))
+        update();
 }
 void TShineSpeedButton::setFontColor(const QString& color) { setFontColor(fw::ColorFromText(color)); }
 QString TShineSpeedButton::FontColorText() const { return fw::ColorText(m_fontColor); }
