@@ -18,6 +18,7 @@ namespace {
 // Pictures larger than this are refused before anything is allocated for them.
 constexpr int64_t kMaxPixels = 16384LL * 16384LL;
 constexpr int64_t kNoPosition = INT64_MIN;
+constexpr int64_t kChunkHeaderSlack = 16;
 
 std::string AvError(int code)
 {
@@ -80,6 +81,8 @@ struct MovieReader::Impl {
     bool directStamps = false;
     AVPacket* peeked = av_packet_alloc();
     bool hasPeeked = false;
+    int64_t firstFedDts = AV_NOPTS_VALUE; // of the first packet since the last reset
+    int64_t lastFedDts = AV_NOPTS_VALUE;
 
     bool matchAfterSeek = false;
     bool seekUnmatched = false;
@@ -150,14 +153,33 @@ struct MovieReader::Impl {
         if (!OpenDecoder(codec, error))
             return false;
         keysReliable = TrustsKeyFrames();
-        const AVCodecDescriptor* d = avcodec_descriptor_get(dec->codec_id);
-        directStamps = delay == 0 && d && (d->props & AV_CODEC_PROP_INTRA_ONLY);
         MeasurePositions();
         if (positionCount <= 0) {
             error = path + ": the movie holds no frames";
             return false;
         }
+        MeasureDelay();
+        const AVCodecDescriptor* d = avcodec_descriptor_get(dec->codec_id);
+        directStamps = delay == 0 && d && (d->props & AV_CODEC_PROP_INTRA_ONLY);
         return SeekToStart();
+    }
+
+    // How many positions later than its packet the decoder stamps a picture. The
+    // stream's own figure is not always right (MPEG-2 holds every picture back by one
+    // without saying so); the first picture out tells.
+    void MeasureDelay()
+    {
+        if (!SeekToStart())
+            return;
+        const int64_t declared = delay;
+        delay = 0;
+        if (NextPicture() && firstFedDts != AV_NOPTS_VALUE &&
+            incoming.frame->best_effort_timestamp != AV_NOPTS_VALUE) {
+            const int64_t measured = incoming.frame->best_effort_timestamp - firstFedDts;
+            delay = measured >= 0 && measured <= 16 ? measured : declared;
+        } else {
+            delay = declared;
+        }
     }
 
     bool OpenDecoder(const AVCodec* codec, std::string& error)
@@ -227,8 +249,9 @@ struct MovieReader::Impl {
     bool MatchSeekLanding(int64_t bytePos, int64_t dts)
     {
         matchAfterSeek = false;
+        // An index may point at the chunk's header rather than at its data.
         for (const Key& k : keys)
-            if (k.bytePos == bytePos) {
+            if (bytePos >= k.bytePos && bytePos - k.bytePos <= kChunkHeaderSlack) {
                 dtsCorrection = k.position - dts;
                 return true;
             }
@@ -284,6 +307,8 @@ struct MovieReader::Impl {
         dtsCorrection = 0;
         av_packet_unref(peeked);
         hasPeeked = false;
+        firstFedDts = AV_NOPTS_VALUE;
+        lastFedDts = AV_NOPTS_VALUE;
     }
 
     // Back to the first packet, stamped exactly as a first read stamps it: the file is
@@ -309,7 +334,13 @@ struct MovieReader::Impl {
             if (r == 0) {
                 ++stats.decoded;
                 const int64_t ts = incoming.frame->best_effort_timestamp;
-                int64_t pos = ts == AV_NOPTS_VALUE ? (lastPos == kNoPosition ? 0 : lastPos + 1) : ts - delay;
+                // Pictures drained at the end carry no stamp: they follow the one before,
+                // or, first out after a seek, the last packet fed.
+                int64_t pos = ts - delay;
+                if (ts == AV_NOPTS_VALUE)
+                    pos = lastPos != kNoPosition ? lastPos + 1
+                          : lastFedDts != AV_NOPTS_VALUE ? std::max<int64_t>(0, lastFedDts + 1 - delay)
+                                                         : 0;
                 if (lastPos != kNoPosition && pos <= lastPos)
                     pos = lastPos + 1; // pictures never share or go back in position
                 lastPos = pos;
@@ -340,8 +371,10 @@ struct MovieReader::Impl {
                 av_packet_unref(peeked);
                 return false;
             }
-            // Empty chunks are dropped frames; an empty packet would end the decoder's input.
-            if (peeked->size <= 0) {
+            // Empty chunks are dropped frames (an empty packet would end the decoder's input);
+            // a chunk cut short is dropped too: what it decodes to would depend on what the
+            // decoder held before, so it could not be the same picture on every read.
+            if (peeked->size <= 0 || (peeked->flags & AV_PKT_FLAG_CORRUPT)) {
                 av_packet_unref(peeked);
                 continue;
             }
@@ -363,6 +396,9 @@ struct MovieReader::Impl {
                 sentEnd = true;
                 return;
             }
+            if (firstFedDts == AV_NOPTS_VALUE)
+                firstFedDts = peeked->dts;
+            lastFedDts = peeked->dts;
             const int r = avcodec_send_packet(dec, peeked);
             av_packet_unref(peeked);
             hasPeeked = false;
@@ -495,6 +531,8 @@ MovieReader::~MovieReader() = default;
 
 std::unique_ptr<MovieReader> MovieReader::Open(const std::string& path, std::string& error)
 {
+    // Damaged movies are the engine's business to report, not the library's to print.
+    av_log_set_level(AV_LOG_QUIET);
     std::unique_ptr<MovieReader> reader(new MovieReader);
     reader->m->path = path;
     if (!reader->m->Open(error))

@@ -36,7 +36,10 @@ SequentialDecode DecodeSequentially(const std::string& path, int positionCount)
     avcodec_parameters_to_context(dec, fmt->streams[stream]->codecpar);
     dec->thread_count = 1;
     avcodec_open2(dec, codec, nullptr);
-    const int64_t delay = fmt->streams[stream]->codecpar->video_delay;
+    // The decoder's delay: how much later than its packet the first picture is stamped.
+    int64_t delay = -1;
+    int64_t firstDts = AV_NOPTS_VALUE;
+    const int64_t declared = fmt->streams[stream]->codecpar->video_delay;
 
     std::vector<std::pair<int64_t, std::uint64_t>> pictures; // position, hash
     AVPacket* pkt = av_packet_alloc();
@@ -47,6 +50,12 @@ SequentialDecode DecodeSequentially(const std::string& path, int positionCount)
     const auto drain = [&] {
         while (avcodec_receive_frame(dec, frame) == 0) {
             const int64_t ts = frame->best_effort_timestamp;
+            if (delay < 0) {
+                const int64_t measured = ts - firstDts;
+                delay = ts != AV_NOPTS_VALUE && firstDts != AV_NOPTS_VALUE && measured >= 0 && measured <= 16
+                            ? measured
+                            : declared;
+            }
             int64_t pos = ts == AV_NOPTS_VALUE ? (last == INT64_MIN ? 0 : last + 1) : ts - delay;
             if (last != INT64_MIN && pos <= last)
                 pos = last + 1;
@@ -62,7 +71,9 @@ SequentialDecode DecodeSequentially(const std::string& path, int positionCount)
         }
     };
     while (av_read_frame(fmt, pkt) >= 0) {
-        if (pkt->stream_index == stream && pkt->size > 0) {
+        if (pkt->stream_index == stream && pkt->size > 0 && !(pkt->flags & AV_PKT_FLAG_CORRUPT)) {
+            if (firstDts == AV_NOPTS_VALUE)
+                firstDts = pkt->dts;
             avcodec_send_packet(dec, pkt);
             drain();
         }

@@ -1,0 +1,214 @@
+// Exact frames from movies made here: each codec kind, dropped frames, no index,
+// a truncated file; every access pattern against the sequential decode.
+#include "media/movie/MovieReader.h"
+#include "support/AviWriter.h"
+#include "support/SequentialDecode.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+using media::MovieReader;
+using media::RgbImage;
+
+namespace {
+
+std::uint64_t Hash(const RgbImage& img) { return HashRgb(img.pixels.data(), img.pixels.size(), img.width, img.height); }
+
+struct Kind {
+    const char* name;
+    TestAvi movie;
+    int tolerance;         // how far a decoded colour may stray from the drawn one
+    bool stripIndex = false;
+    double keepFraction = 1; // below 1: the file is cut to this share of its size
+};
+
+std::vector<Kind> Kinds()
+{
+    std::vector<Kind> kinds;
+    kinds.push_back({"mjpeg", TestAvi{"mjpeg", 64, 48, 40}, 8});
+    kinds.push_back({"raw bgr24, odd width", TestAvi{"rawvideo", 63, 47, 30}, 0});
+    kinds.push_back({"mpeg4 with b-frames", TestAvi{"mpeg4", 64, 48, 50, 12, 2}, 12});
+    if (HasEncoder("libx264"))
+        kinds.push_back({"h264 with b-frames", TestAvi{"libx264", 64, 48, 50, 10, 2}, 12});
+    kinds.push_back({"ms-mpeg4", TestAvi{"msmpeg4", 64, 48, 40, 10}, 12});
+    TestAvi dropped{"mjpeg", 64, 48, 40};
+    dropped.dropped = {5, 6, 17, 38};
+    kinds.push_back({"dropped frames", dropped, 8});
+    kinds.push_back({"no index", TestAvi{"mpeg4", 64, 48, 40, 8, 0}, 12, true});
+    kinds.push_back({"truncated", TestAvi{"mjpeg", 64, 48, 40}, 8, false, 0.6});
+    return kinds;
+}
+
+// The frame whose picture position n shows: the latest one not dropped.
+int ShownFrame(const TestAvi& movie, int n)
+{
+    while (n > 0 && std::find(movie.dropped.begin(), movie.dropped.end(), n) != movie.dropped.end())
+        --n;
+    return n;
+}
+
+class MovieKinds : public ::testing::TestWithParam<Kind> {};
+
+} // namespace
+
+TEST_P(MovieKinds, LengthIsRightAndEveryAccessPatternEqualsTheSequentialDecode)
+{
+    const Kind kind = GetParam();
+    TempDir dir;
+    const std::string path = dir.File("movie.avi");
+    std::string error;
+    ASSERT_TRUE(WriteTestAvi(path, kind.movie, &error)) << error;
+    if (kind.stripIndex)
+        ASSERT_TRUE(StripIndex(path));
+    if (kind.keepFraction < 1)
+        std::filesystem::resize_file(path, std::uintmax_t(std::filesystem::file_size(path) * kind.keepFraction));
+
+    auto reader = MovieReader::Open(path, error);
+    ASSERT_TRUE(reader) << error;
+    const int n = reader->PositionCount();
+    if (kind.keepFraction < 1) {
+        EXPECT_GT(n, 10);
+        EXPECT_LT(n, kind.movie.frames);
+    } else {
+        EXPECT_EQ(n, kind.movie.frames);
+    }
+    EXPECT_EQ(reader->Width(), kind.movie.width);
+    EXPECT_EQ(reader->Height(), kind.movie.height);
+    const SequentialDecode ref = DecodeSequentially(path, n);
+
+    std::vector<int> order;
+    for (int p = 0; p < n; ++p)
+        order.push_back(p); // forward, one by one
+    for (int p = n - 1; p >= 0; --p)
+        order.push_back(p); // backwards
+    for (int p = 0; p < n; p += 7)
+        order.push_back(p);
+    std::mt19937 random(12345);
+    for (int i = 0; i < 100; ++i)
+        order.push_back(int(random() % n));
+
+    RgbImage img;
+    int mismatches = 0, wrongColour = 0;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const int p = order[i];
+        ASSERT_TRUE(reader->ReadFrame(p, img)) << "position " << p;
+        if (Hash(img) != ref.hashAt[p]) {
+            ++mismatches;
+            ADD_FAILURE() << "position " << p << " (access " << i << ") differs from the sequential decode";
+        }
+        // The picture is the right frame's: its flat colour shows in the top-left corner.
+        // A cut file's last chunk may be cut short, and then shows the frame before it.
+        const bool cutShort = kind.keepFraction < 1 && p == n - 1;
+        const auto want = FrameColour(ShownFrame(kind.movie, cutShort && Hash(img) == ref.hashAt[p - 1] ? p - 1 : p));
+        for (int c = 0; c < 3; ++c)
+            if (std::abs(int(img.pixels[c]) - int(want[c])) > kind.tolerance)
+                ++wrongColour;
+        if (mismatches > 5)
+            break;
+    }
+    EXPECT_EQ(wrongColour, 0);
+    EXPECT_FALSE(reader->ReadFrame(n, img));
+    EXPECT_TRUE(img.Empty());
+    EXPECT_FALSE(reader->ReadFrame(-1, img));
+}
+
+INSTANTIATE_TEST_SUITE_P(Generated, MovieKinds, ::testing::ValuesIn(Kinds()),
+                         [](const ::testing::TestParamInfo<Kind>& info) {
+                             std::string name = info.param.name;
+                             for (char& c : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(c)))
+                                     c = '_';
+                             return name;
+                         });
+
+TEST(MovieReader, ReadingEveryTenthFrameOfAnIntraMovieSkipsTheFramesBetween)
+{
+    TempDir dir;
+    const std::string path = dir.File("m.avi");
+    ASSERT_TRUE(WriteTestAvi(path, TestAvi{"mjpeg", 64, 48, 100}));
+    std::string error;
+    auto reader = MovieReader::Open(path, error);
+    ASSERT_TRUE(reader);
+    const auto before = reader->Statistics();
+    int delivered = 0;
+    reader->ReadRun(0, 99, 10, [&](int pos, const RgbImage* img) {
+        EXPECT_TRUE(img);
+        EXPECT_EQ(pos % 10, 0);
+        ++delivered;
+        return true;
+    });
+    EXPECT_EQ(delivered, 10);
+    const auto after = reader->Statistics();
+    EXPECT_LE(after.decoded - before.decoded, 12);
+    EXPECT_EQ(after.converted - before.converted, 10);
+}
+
+TEST(MovieReader, AForwardRunOfAnInterMovieNeverSeeks)
+{
+    TempDir dir;
+    const std::string path = dir.File("m.avi");
+    ASSERT_TRUE(WriteTestAvi(path, TestAvi{"mpeg4", 64, 48, 60, 30, 2}));
+    std::string error;
+    auto reader = MovieReader::Open(path, error);
+    ASSERT_TRUE(reader);
+    const auto before = reader->Statistics();
+    int calls = 0;
+    reader->ReadRun(3, 57, 0, [&](int, const RgbImage* img) { // a step below 1 counts as 1
+        EXPECT_TRUE(img);
+        return ++calls < 1000;
+    });
+    EXPECT_EQ(calls, 55);
+    const auto after = reader->Statistics();
+    EXPECT_EQ(after.seeks, before.seeks);
+    EXPECT_LE(after.decoded - before.decoded, 62);
+}
+
+TEST(MovieReader, FilesThatAreNoMoviesFailWithTheirNameAndAReason)
+{
+    TempDir dir;
+    const std::string empty = dir.File("empty.avi"), text = dir.File("notes.avi"), noise = dir.File("noise.avi");
+    TempDir::Write(empty, "");
+    TempDir::Write(text, "This is not a movie at all.\n");
+    std::string riff = "RIFF\x10\x27\x00\x00" "AVI LIST";
+    std::mt19937 random(7);
+    for (int i = 0; i < 10000; ++i)
+        riff += char(random());
+    TempDir::Write(noise, riff);
+    for (const std::string& path : {dir.File("missing.avi"), empty, text, noise}) {
+        std::string error;
+        EXPECT_EQ(MovieReader::Open(path, error), nullptr) << path;
+        EXPECT_EQ(error.rfind(path + ": ", 0), 0u) << error;
+        EXPECT_GT(error.size(), path.size() + 3);
+    }
+}
+
+TEST(MovieReader, EveryTruncationOfASmallMovieOpensCleanlyOrFailsCleanly)
+{
+    TempDir dir;
+    const std::string whole = dir.File("whole.avi");
+    ASSERT_TRUE(WriteTestAvi(whole, TestAvi{"mpeg4", 48, 32, 24, 6, 1}));
+    const auto size = std::filesystem::file_size(whole);
+    const std::string cut = dir.File("cut.avi");
+    int opened = 0, failed = 0;
+    for (std::uintmax_t keep = 0; keep < size; keep += 211) {
+        std::filesystem::copy_file(whole, cut, std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::resize_file(cut, keep);
+        std::string error;
+        auto reader = MovieReader::Open(cut, error);
+        if (!reader) {
+            EXPECT_FALSE(error.empty());
+            ++failed;
+            continue;
+        }
+        ++opened;
+        RgbImage img;
+        for (int p = reader->PositionCount() - 1; p >= 0; p -= 3)
+            reader->ReadFrame(p, img);
+        reader->ReadRun(0, reader->PositionCount() - 1, 1, [](int, const RgbImage*) { return true; });
+    }
+    EXPECT_GT(opened, 0);
+    EXPECT_GT(failed, 0);
+}

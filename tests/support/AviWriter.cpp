@@ -1,0 +1,128 @@
+#include "support/AviWriter.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+std::array<std::uint8_t, 3> FrameColour(int n)
+{
+    return {std::uint8_t((n * 37 + 20) % 256), std::uint8_t((n * 91 + 50) % 256), std::uint8_t((n * 53 + 100) % 256)};
+}
+
+bool HasEncoder(const char* name) { return avcodec_find_encoder_by_name(name) != nullptr; }
+
+namespace {
+
+void DrawFrame(std::vector<std::uint8_t>& rgb, int w, int h, int n)
+{
+    const auto c = FrameColour(n);
+    for (int i = 0; i < w * h; ++i)
+        std::copy(c.begin(), c.end(), rgb.begin() + i * 3);
+    const int side = std::max(4, h / 6);
+    const int x0 = (n * 3) % std::max(1, w - side), y0 = h / 2;
+    for (int y = y0; y < std::min(h, y0 + side); ++y)
+        for (int x = x0; x < x0 + side; ++x)
+            std::fill_n(rgb.begin() + (y * w + x) * 3, 3, std::uint8_t(255 - c[0]));
+}
+
+bool Fail(std::string* error, const std::string& why)
+{
+    if (error)
+        *error = why;
+    return false;
+}
+
+} // namespace
+
+bool WriteTestAvi(const std::string& path, const TestAvi& movie, std::string* error)
+{
+    const AVCodec* codec = avcodec_find_encoder_by_name(movie.codec.c_str());
+    if (!codec)
+        return Fail(error, "no encoder " + movie.codec);
+    AVFormatContext* fmt = nullptr;
+    if (avformat_alloc_output_context2(&fmt, nullptr, "avi", path.c_str()) < 0)
+        return Fail(error, "no avi muxer");
+    AVStream* st = avformat_new_stream(fmt, nullptr);
+    AVCodecContext* enc = avcodec_alloc_context3(codec);
+    enc->width = movie.width;
+    enc->height = movie.height;
+    enc->time_base = AVRational{1, 25};
+    enc->framerate = AVRational{25, 1};
+    enc->gop_size = movie.gop;
+    enc->max_b_frames = movie.bFrames;
+    enc->pix_fmt = movie.codec == "mjpeg" ? AV_PIX_FMT_YUVJ420P
+                   : movie.codec == "rawvideo" ? AV_PIX_FMT_BGR24
+                                               : AV_PIX_FMT_YUV420P;
+    enc->thread_count = 1;
+    if (movie.codec == "libx264")
+        av_opt_set(enc->priv_data, "preset", "ultrafast", 0);
+    if (fmt->oformat->flags & AVFMT_GLOBALHEADER)
+        enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (avcodec_open2(enc, codec, nullptr) < 0) {
+        avcodec_free_context(&enc);
+        avformat_free_context(fmt);
+        return Fail(error, "cannot open encoder " + movie.codec);
+    }
+    avcodec_parameters_from_context(st->codecpar, enc);
+    st->time_base = enc->time_base;
+    bool ok = avio_open(&fmt->pb, path.c_str(), AVIO_FLAG_WRITE) >= 0 && avformat_write_header(fmt, nullptr) >= 0;
+
+    SwsContext* sws = sws_getContext(movie.width, movie.height, AV_PIX_FMT_RGB24, movie.width, movie.height,
+                                     enc->pix_fmt, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    AVFrame* frame = av_frame_alloc();
+    frame->format = enc->pix_fmt;
+    frame->width = movie.width;
+    frame->height = movie.height;
+    av_frame_get_buffer(frame, 0);
+    AVPacket* pkt = av_packet_alloc();
+    std::vector<std::uint8_t> rgb(std::size_t(movie.width) * movie.height * 3);
+    const auto drain = [&] {
+        while (ok && avcodec_receive_packet(enc, pkt) == 0) {
+            av_packet_rescale_ts(pkt, enc->time_base, st->time_base);
+            pkt->stream_index = st->index;
+            ok = av_interleaved_write_frame(fmt, pkt) >= 0;
+        }
+    };
+    for (int n = 0; ok && n < movie.frames; ++n) {
+        if (std::find(movie.dropped.begin(), movie.dropped.end(), n) != movie.dropped.end())
+            continue;
+        DrawFrame(rgb, movie.width, movie.height, n);
+        av_frame_make_writable(frame);
+        const uint8_t* src[4] = {rgb.data(), nullptr, nullptr, nullptr};
+        const int srcStride[4] = {movie.width * 3, 0, 0, 0};
+        sws_scale(sws, src, srcStride, 0, movie.height, frame->data, frame->linesize);
+        frame->pts = n;
+        ok = avcodec_send_frame(enc, frame) >= 0;
+        drain();
+    }
+    avcodec_send_frame(enc, nullptr);
+    drain();
+    if (ok)
+        ok = av_write_trailer(fmt) >= 0;
+    avio_closep(&fmt->pb);
+    av_packet_free(&pkt);
+    av_frame_free(&frame);
+    sws_freeContext(sws);
+    avcodec_free_context(&enc);
+    avformat_free_context(fmt);
+    return ok || Fail(error, "writing " + path + " failed");
+}
+
+bool StripIndex(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::size_t at = data.rfind("idx1");
+    if (at == std::string::npos)
+        return false;
+    std::filesystem::resize_file(path, at);
+    return true;
+}
