@@ -1,49 +1,93 @@
 #include "media/GKitMSPlay.h"
 
+#include "framework/Exception.h"
+#include "media/MoviePlayback.h"
+#include "media/movie/MovieReader.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
-TGKitMSPlay::TGKitMSPlay(QWidget* parent) : QWidget(parent) { setCursor(Qt::PointingHandCursor); }
+TGKitMSPlay::TGKitMSPlay(QWidget* parent) : QWidget(parent), m_playback(std::make_unique<MoviePlayback>())
+{
+    setCursor(Qt::PointingHandCursor);
+    connect(m_playback.get(), &MoviePlayback::Picture, this, [this](const QImage& picture) {
+        m_shown = picture;
+        update();
+    });
+}
 
 TGKitMSPlay::~TGKitMSPlay() = default;
 
 void TGKitMSPlay::setFileName(const QString& fileName)
 {
+    m_playback->Close();
+    m_access.reset();
+    m_shown = QImage();
+    m_playing = false;
     m_fileName = fileName;
-    m_length = 0;
-    m_movieWidth = 0;
-    m_movieHeight = 0;
-    m_playing = !fileName.isEmpty();
     update();
+    if (fileName.isEmpty())
+        return;
+    std::string error;
+    m_access = media::MovieReader::Open(fileName.toStdString(), error);
+    if (!m_access)
+        throw fw::Exception(error);
+    m_playback->Open(fileName);
+    m_playing = true;
 }
+
+int TGKitMSPlay::Length() const { return m_access ? m_access->PositionCount() - 1 : 0; }
+short TGKitMSPlay::MovieWidth() const { return m_access ? short(m_access->Width()) : 0; }
+short TGKitMSPlay::MovieHeight() const { return m_access ? short(m_access->Height()) : 0; }
 
 bool TGKitMSPlay::Play()
 {
-    m_playing = !m_fileName.isEmpty();
-    return m_playing;
+    if (!m_access)
+        return false;
+    m_playback->Play();
+    m_playing = true;
+    return true;
 }
 
 bool TGKitMSPlay::Pause()
 {
+    m_playback->Pause();
     m_playing = false;
-    return true;
+    return m_access != nullptr;
 }
 
 bool TGKitMSPlay::Stop()
 {
+    m_playback->Stop();
     m_playing = false;
-    return true;
+    return m_access != nullptr;
 }
 
-bool TGKitMSPlay::CopyToClipboard(int)
+bool TGKitMSPlay::CopyToClipboard(int frame)
 {
-    return false;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    media::RgbImage rgb;
+    if (!m_access || !m_access->ReadFrame(frame, rgb)) {
+        clipboard->clear();
+        return false;
+    }
+    clipboard->setImage(QImage(rgb.pixels.data(), rgb.width, rgb.height, rgb.width * 3, QImage::Format_RGB888).copy());
+    return true;
 }
 
 void TGKitMSPlay::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.fillRect(rect(), Qt::black);
+    if (m_shown.isNull())
+        return;
+    // The whole picture, as large as fits, keeping its proportions.
+    QSize fitted = m_shown.size().scaled(size(), Qt::KeepAspectRatio);
+    const QRect target(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    p.drawImage(target, m_shown);
 }
 
 void TGKitMSPlay::mouseReleaseEvent(QMouseEvent* event)

@@ -1,7 +1,17 @@
 #pragma once
 // The movie play control as the windows see it: open a movie by name, report its
 // length and picture size, play, pause, stop, and put any frame on the clipboard.
+// The view plays from its own reader; frame access has another, so neither
+// disturbs the other.
+#include <QImage>
 #include <QWidget>
+
+#include <memory>
+
+class MoviePlayback;
+namespace media {
+class MovieReader;
+}
 
 class TGKitMSPlay : public QWidget {
     Q_OBJECT
@@ -11,18 +21,24 @@ public:
     ~TGKitMSPlay() override;
 
     QString FileName() const { return m_fileName; }
+    // Opens the movie and starts it playing. A file that cannot be opened raises
+    // fw::Exception naming the file and the reason, and leaves the control empty.
     void setFileName(const QString& fileName);
     // The position of the last frame: frames are 0 to Length.
-    int Length() const { return m_length; }
-    short MovieWidth() const { return m_movieWidth; }
-    short MovieHeight() const { return m_movieHeight; }
+    int Length() const;
+    short MovieWidth() const;
+    short MovieHeight() const;
 
     bool Play();
     bool Pause();
     bool Stop();
+    // Puts frame `frame` on the clipboard as a picture; false, with the clipboard
+    // emptied, when the frame cannot be had.
     bool CopyToClipboard(int frame);
 
     bool Playing() const { return m_playing; }
+    // The picture the view shows now (null before the first one arrives).
+    const QImage& ShownPicture() const { return m_shown; }
 
 signals:
     void OnClick();
@@ -33,8 +49,8 @@ protected:
 
 private:
     QString m_fileName;
-    int m_length = 0;
-    short m_movieWidth = 0;
-    short m_movieHeight = 0;
+    std::unique_ptr<media::MovieReader> m_access;
+    std::unique_ptr<MoviePlayback> m_playback;
+    QImage m_shown;
     bool m_playing = false;
 };

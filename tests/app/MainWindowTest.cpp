@@ -1,5 +1,6 @@
 // The main window's handlers: questions, closing, drops, modes, reset, fields.
 #include "message/AskMessage.h"
+#include "support/AviWriter.h"
 #include "support/MainWindowFixture.h"
 #include "windows/InfoWindow1.h"
 #include "windows/PreviewWindow1.h"
@@ -37,6 +38,15 @@ protected:
         QApplication::sendEvent(ChangeForm1, &drop);
     }
     static void ClickButton(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    // A small real movie in the scratch folder.
+    QString Movie(const std::string& name, int frames = 20)
+    {
+        const std::string path = dir.File(name);
+        TestAvi movie;
+        movie.frames = frames;
+        EXPECT_TRUE(WriteTestAvi(path, movie));
+        return QString::fromStdString(path);
+    }
     // Picks entry `index` the way a user does, with the keyboard on the closed list.
     static void Choose(fw::TComboBox* list, int index)
     {
@@ -212,15 +222,61 @@ TEST_F(MainWindowTest, ImageDropsKeepImagesSortedWithDuplicatesAndIgnoreTheRest)
 TEST_F(MainWindowTest, MovieDropsOpenEachAviInTurnAndIgnoreImages)
 {
     Start();
-    Drop({QStringLiteral("/m/first.avi"), QStringLiteral("/m/photo.png"), QStringLiteral("/m/日本語 の clip.AVI")});
-    EXPECT_EQ(ChangeForm1->Settings().MovieFile(), QStringLiteral("/m/日本語 の clip.AVI"));
+    const QString first = Movie("first.avi", 12), second = Movie("日本語 の clip.AVI", 30);
+    Drop({first, QStringLiteral("/m/photo.png"), second});
+    EXPECT_EQ(ChangeForm1->Settings().MovieFile(), second);
+    EXPECT_EQ(ChangeForm1->GKitMSPlay1->Length(), 29);
     EXPECT_EQ(ChangeForm1->ListBox1->Count(), 0);
+    EXPECT_TRUE(errorsShown.isEmpty());
+}
+
+TEST_F(MainWindowTest, AMovieThatCannotBeOpenedIsReportedByNameAndLeavesTheControlEmpty)
+{
+    Start();
+    Drop({QStringLiteral("/m/missing.avi")});
+    ASSERT_EQ(errorsShown.size(), 1);
+    EXPECT_TRUE(errorsShown[0].startsWith(QStringLiteral("/m/missing.avi: "))) << errorsShown[0].toStdString();
+    EXPECT_EQ(ChangeForm1->GKitMSPlay1->Length(), 0);
+    EXPECT_EQ(ChangeForm1->GKitMSPlay1->MovieWidth(), 0);
+    EXPECT_EQ(ChangeForm1->FadingLabel2->Caption(), QStringLiteral("全0ﾌﾚｰﾑ"));
+}
+
+TEST_F(MainWindowTest, OpeningAMovieShowsItsFramesSizeRangeAndThumbnails)
+{
+    Start();
+    ChangeForm1->Edit2->setFilename(Movie("clip.avi", 100));
+    TConvertSettings s = ChangeForm1->Settings();
+    EXPECT_EQ(ChangeForm1->FadingLabel2->Caption(), QStringLiteral("全100ﾌﾚｰﾑ"));
+    EXPECT_EQ(ChangeForm1->FadingLabel3->Caption(), QStringLiteral("64 x 48"));
+    EXPECT_EQ(s.StartFrame(), 0);
+    EXPECT_EQ(s.EndFrame(), 99);
+    EXPECT_EQ(s.FrameStep(), 1);
+    EXPECT_EQ(ChangeForm1->ShadowLabel14->Caption(), QStringLiteral("100"));
+    EXPECT_TRUE(ChangeForm1->SpinEdit4->isEnabled() && ChangeForm1->SpinEdit5->isEnabled());
+    const auto colourAt = [](const QImage& img, int frame) {
+        const auto c = FrameColour(frame);
+        const QColor got = img.pixelColor(0, 0);
+        return std::abs(got.red() - c[0]) < 10 && std::abs(got.green() - c[1]) < 10 && std::abs(got.blue() - c[2]) < 10;
+    };
+    EXPECT_TRUE(colourAt(ChangeForm1->Image2->Picture(), 0));
+    EXPECT_TRUE(colourAt(ChangeForm1->Image3->Picture(), 99));
+
+    s.setStartFrame(10);
+    EXPECT_TRUE(colourAt(ChangeForm1->Image2->Picture(), 10));
+    s.setFrameStep(10);
+    EXPECT_EQ(ChangeForm1->ShadowLabel14->Caption(), QStringLiteral("9"));
+    ChangeForm1->SpinEdit6->setText(QStringLiteral("0")); // typed, not yet left
+    EXPECT_EQ(ChangeForm1->ShadowLabel14->Caption(), QStringLiteral("90"));
+    s.setFrameStep(60);
+    s.setStartFrame(0);
+    EXPECT_EQ(ChangeForm1->ShadowLabel14->Caption(), QStringLiteral("2"));
 }
 
 TEST_F(MainWindowTest, SwitchingModesKeepsBothSources)
 {
     Start();
-    Drop({QStringLiteral("/m/clip.avi")});
+    const QString movie = Movie("clip.avi");
+    Drop({movie});
     ClickButton(ChangeForm1->SSButton2);
     EXPECT_TRUE(ChangeForm1->SSButton2->Down());
     EXPECT_FALSE(ChangeForm1->SSButton3->Down());
@@ -238,7 +294,7 @@ TEST_F(MainWindowTest, SwitchingModesKeepsBothSources)
     EXPECT_TRUE(ChangeForm1->GKitMSPlay1->isVisible());
     EXPECT_EQ(ChangeForm1->FadingLabel1->Caption(), QStringLiteral("変換元のAVIﾌｧｲﾙ"));
     EXPECT_EQ(ChangeForm1->Timer1->interval(), 300);
-    EXPECT_EQ(ChangeForm1->Settings().MovieFile(), QStringLiteral("/m/clip.avi"));
+    EXPECT_EQ(ChangeForm1->Settings().MovieFile(), movie);
     EXPECT_EQ(ChangeForm1->Settings().ImageFiles(), QStringList{QStringLiteral("/p/a.bmp")});
 
     // Pressing the button that is already down keeps that mode.
@@ -341,11 +397,12 @@ TEST_F(MainWindowTest, ThePreviewOpensOnlyWithAMovieAndPlaysTheMainViewWhenClose
     ChangeForm1->GKitMSPlay1Click();
     EXPECT_FALSE(PreviewForm1->isVisible());
 
-    Drop({QStringLiteral("/m/clip.avi")});
+    const QString movie = Movie("clip.avi");
+    Drop({movie});
     ChangeForm1->GKitMSPlay1Click();
     EXPECT_TRUE(PreviewForm1->isVisible());
-    EXPECT_EQ(PreviewForm1->windowTitle(), QStringLiteral("Preview - /m/clip.avi"));
-    EXPECT_EQ(PreviewForm1->GKitMSPlay1->FileName(), QStringLiteral("/m/clip.avi"));
+    EXPECT_EQ(PreviewForm1->windowTitle(), QStringLiteral("Preview - ") + movie);
+    EXPECT_EQ(PreviewForm1->GKitMSPlay1->FileName(), movie);
     EXPECT_FALSE(ChangeForm1->GKitMSPlay1->Playing());
     PreviewForm1->close();
     EXPECT_FALSE(PreviewForm1->isVisible());

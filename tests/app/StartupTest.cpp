@@ -1,4 +1,5 @@
 // Start-up: the windows, restoring the settings, the command line.
+#include "support/AviWriter.h"
 #include "support/MainWindowFixture.h"
 #include "windows/InfoWindow1.h"
 #include "windows/PreviewWindow1.h"
@@ -116,8 +117,9 @@ TEST_F(StartupTest, AStoredFolderLosesItsTrailingSeparatorInTheFieldAndTheHint)
 TEST_F(StartupTest, AviArgumentsOpenInTurnAndOtherFilesAreSkipped)
 {
     const std::string first = dir.File("first.avi"), second = dir.File("Second Clip.AVI"), picture = dir.File("p.bmp");
-    for (const auto& f : {first, second, picture})
-        TempDir::Write(f, "x");
+    ASSERT_TRUE(WriteTestAvi(first, TestAvi{}));
+    ASSERT_TRUE(WriteTestAvi(second, TestAvi{"mjpeg", 32, 24, 8}));
+    TempDir::Write(picture, "x");
     ChangeForm1->CommandLine = {QString::fromStdString(first), QString::fromStdString(second),
                                 QString::fromStdString(dir.File("missing.avi")), QString::fromStdString(picture)};
     Start();
@@ -125,6 +127,8 @@ TEST_F(StartupTest, AviArgumentsOpenInTurnAndOtherFilesAreSkipped)
     EXPECT_EQ(ChangeForm1->GKitMSPlay1->FileName(), QString::fromStdString(second));
     EXPECT_EQ(ChangeForm1->ArgExt, QStringLiteral(".bmp"));
     EXPECT_TRUE(ChangeForm1->SpinEdit4->isEnabled());
+    EXPECT_EQ(ChangeForm1->GKitMSPlay1->Length(), 7);
+    EXPECT_EQ(ChangeForm1->FadingLabel3->Caption(), QStringLiteral("32 x 24"));
 }
 
 TEST_F(StartupTest, TheFirstCharacterPictureIsDrawnAndTheTimerAlternates)

@@ -18,9 +18,12 @@ class MainWindowFixture : public ::testing::Test {
 protected:
     TempDir dir;
     std::string iniPath;
+    QStringList errorsShown; // what the standard error display showed
+    fw::ErrorDisplay previousDisplay;
 
     void SetUp() override
     {
+        previousDisplay = fw::SetErrorDisplay([this](const QString& text) { errorsShown << text; });
         CreateForms();
         iniPath = dir.File("Pomi_Pomira.ini");
         ChangeForm1->SettingsFileName = QString::fromStdString(iniPath);
@@ -32,6 +35,7 @@ protected:
     {
         DestroyForms();
         fw::Application()->ClearTerminated();
+        fw::SetErrorDisplay(previousDisplay);
     }
 
     // Shows the main window, which restores the settings (FormShow).
