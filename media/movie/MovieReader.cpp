@@ -19,6 +19,7 @@ namespace {
 constexpr int64_t kMaxPixels = 16384LL * 16384LL;
 constexpr int64_t kNoPosition = INT64_MIN;
 constexpr int64_t kChunkHeaderSlack = 16;
+constexpr int64_t kMaxStamp = INT_MAX;
 
 std::string AvError(int code)
 {
@@ -336,11 +337,13 @@ struct MovieReader::Impl {
                 const int64_t ts = incoming.frame->best_effort_timestamp;
                 // Pictures drained at the end carry no stamp: they follow the one before,
                 // or, first out after a seek, the last packet fed.
-                int64_t pos = ts - delay;
-                if (ts == AV_NOPTS_VALUE)
-                    pos = lastPos != kNoPosition ? lastPos + 1
-                          : lastFedDts != AV_NOPTS_VALUE ? std::max<int64_t>(0, lastFedDts + 1 - delay)
-                                                         : 0;
+                int64_t pos;
+                if (ts != AV_NOPTS_VALUE)
+                    pos = ts - delay;
+                else if (lastPos != kNoPosition)
+                    pos = lastPos + 1;
+                else
+                    pos = lastFedDts != AV_NOPTS_VALUE ? std::max<int64_t>(0, lastFedDts + 1 - delay) : 0;
                 if (lastPos != kNoPosition && pos <= lastPos)
                     pos = lastPos + 1; // pictures never share or go back in position
                 lastPos = pos;
@@ -378,9 +381,13 @@ struct MovieReader::Impl {
                 av_packet_unref(peeked);
                 continue;
             }
+            if (peeked->dts != AV_NOPTS_VALUE && (peeked->dts < -kMaxStamp || peeked->dts > kMaxStamp)) {
+                av_packet_unref(peeked); // a stamp no movie has: damaged data
+                continue;
+            }
             if (peeked->dts != AV_NOPTS_VALUE)
                 peeked->dts += dtsCorrection;
-            if (peeked->pts != AV_NOPTS_VALUE)
+            if (peeked->pts != AV_NOPTS_VALUE && peeked->pts > -kMaxStamp && peeked->pts < kMaxStamp)
                 peeked->pts += dtsCorrection;
             hasPeeked = true;
             return true;
@@ -511,7 +518,7 @@ struct MovieReader::Impl {
         if (frame->width <= 0 || frame->height <= 0)
             return false;
         sws = sws_getCachedContext(sws, frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
-                                   frame->height, AV_PIX_FMT_RGB24, SWS_BILINEAR | SWS_ACCURATE_RND, nullptr,
+                                   frame->height, AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr,
                                    nullptr, nullptr);
         if (!sws)
             return false;

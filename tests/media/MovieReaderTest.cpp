@@ -212,3 +212,28 @@ TEST(MovieReader, EveryTruncationOfASmallMovieOpensCleanlyOrFailsCleanly)
     EXPECT_GT(opened, 0);
     EXPECT_GT(failed, 0);
 }
+
+TEST(MovieReader, DamagedBytesInsideAMovieGiveFramesOrFailuresNeverACrash)
+{
+    TempDir dir;
+    const std::string whole = dir.File("whole.avi");
+    ASSERT_TRUE(WriteTestAvi(whole, TestAvi{"mpeg4", 48, 32, 24, 6, 1}));
+    const std::string original = TempDir::Read(whole);
+    std::mt19937 random(99);
+    for (int variant = 0; variant < 40; ++variant) {
+        std::string damaged = original;
+        for (int i = 0; i < 20; ++i)
+            damaged[random() % damaged.size()] = char(random());
+        const std::string path = dir.File("damaged.avi");
+        TempDir::Write(path, damaged);
+        std::string error;
+        auto reader = MovieReader::Open(path, error);
+        if (!reader)
+            continue;
+        RgbImage img;
+        for (int p = 0; p < std::min(reader->PositionCount(), 100); ++p)
+            reader->ReadFrame(p, img);
+        for (int p = std::min(reader->PositionCount(), 100) - 1; p >= 0; p -= 5)
+            reader->ReadFrame(p, img);
+    }
+}

@@ -21,11 +21,20 @@ bool HasEncoder(const char* name) { return avcodec_find_encoder_by_name(name) !=
 
 namespace {
 
-void DrawFrame(std::vector<std::uint8_t>& rgb, int w, int h, int n)
+void DrawFrame(std::vector<std::uint8_t>& rgb, int w, int h, int n, bool textured)
 {
     const auto c = FrameColour(n);
     for (int i = 0; i < w * h; ++i)
         std::copy(c.begin(), c.end(), rgb.begin() + i * 3);
+    if (textured)
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                std::uint8_t* p = &rgb[(y * w + x) * 3];
+                const unsigned v = (x * 7 + y * 13 + n * 5) ^ (x * y + n);
+                p[0] = std::uint8_t(p[0] / 2 + (v & 0x7F));
+                p[1] = std::uint8_t(p[1] / 2 + ((v >> 3) & 0x7F));
+                p[2] = std::uint8_t(p[2] / 2 + ((x + n * 2) & 0x7F));
+            }
     const int side = std::max(4, h / 6);
     const int x0 = (n * 3) % std::max(1, w - side), y0 = h / 2;
     for (int y = y0; y < std::min(h, y0 + side); ++y)
@@ -62,6 +71,10 @@ bool WriteTestAvi(const std::string& path, const TestAvi& movie, std::string* er
                    : movie.codec == "rawvideo" ? AV_PIX_FMT_BGR24
                                                : AV_PIX_FMT_YUV420P;
     enc->thread_count = 1;
+    if (movie.quality > 0) {
+        enc->flags |= AV_CODEC_FLAG_QSCALE;
+        enc->global_quality = FF_QP2LAMBDA * movie.quality;
+    }
     if (movie.codec == "libx264")
         av_opt_set(enc->priv_data, "preset", "ultrafast", 0);
     if (fmt->oformat->flags & AVFMT_GLOBALHEADER)
@@ -94,12 +107,13 @@ bool WriteTestAvi(const std::string& path, const TestAvi& movie, std::string* er
     for (int n = 0; ok && n < movie.frames; ++n) {
         if (std::find(movie.dropped.begin(), movie.dropped.end(), n) != movie.dropped.end())
             continue;
-        DrawFrame(rgb, movie.width, movie.height, n);
+        DrawFrame(rgb, movie.width, movie.height, n, movie.textured);
         av_frame_make_writable(frame);
         const uint8_t* src[4] = {rgb.data(), nullptr, nullptr, nullptr};
         const int srcStride[4] = {movie.width * 3, 0, 0, 0};
         sws_scale(sws, src, srcStride, 0, movie.height, frame->data, frame->linesize);
         frame->pts = n;
+        frame->quality = enc->global_quality;
         ok = avcodec_send_frame(enc, frame) >= 0;
         drain();
     }

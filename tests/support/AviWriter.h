@@ -1,7 +1,8 @@
 #pragma once
-// Small AVI movies made for the tests through libavformat and libavcodec. Every
-// frame is one flat colour (FrameColour) with a small square moving across it, so a
-// test can tell from a picture which frame it came from.
+// AVI movies made for the tests and benchmarks through libavformat and libavcodec.
+// Every frame is one flat colour (FrameColour) with a small square moving across it,
+// so a test can tell from a picture which frame it came from; a textured movie adds
+// moving detail all over, so that it costs what a real one costs to decode.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -15,6 +16,8 @@ struct TestAvi {
     int gop = 12;
     int bFrames = 0;
     std::vector<int> dropped; // frames left out: their positions hold empty chunks
+    bool textured = false;    // detail all over, as in a real picture (for timing)
+    int quality = 0;          // encoder's fixed quantiser, 0 for its default
 };
 
 // The flat colour of frame `n` (R, G, B).

@@ -61,7 +61,7 @@ SequentialDecode DecodeSequentially(const std::string& path, int positionCount)
                 pos = last + 1;
             last = pos;
             sws = sws_getCachedContext(sws, frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
-                                       frame->height, AV_PIX_FMT_RGB24, SWS_BILINEAR | SWS_ACCURATE_RND, nullptr,
+                                       frame->height, AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr,
                                        nullptr, nullptr);
             rgb.resize(std::size_t(frame->width) * frame->height * 3);
             uint8_t* dst[4] = {rgb.data(), nullptr, nullptr, nullptr};
