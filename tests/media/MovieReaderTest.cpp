@@ -61,8 +61,9 @@ TEST_P(MovieKinds, LengthIsRightAndEveryAccessPatternEqualsTheSequentialDecode)
     const std::string path = dir.File("movie.avi");
     std::string error;
     ASSERT_TRUE(WriteTestAvi(path, kind.movie, &error)) << error;
-    if (kind.stripIndex)
+    if (kind.stripIndex) {
         ASSERT_TRUE(StripIndex(path));
+    }
     if (kind.keepFraction < 1)
         std::filesystem::resize_file(path, std::uintmax_t(std::filesystem::file_size(path) * kind.keepFraction));
 

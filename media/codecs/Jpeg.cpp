@@ -1,0 +1,133 @@
+// JPEG through libjpeg-turbo: baseline and progressive, grey, colour and CMYK in;
+// grey or colour out, baseline or progressive.
+#include "media/codecs/Codecs.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+
+extern "C" {
+#include <jpeglib.h>
+}
+
+// libjpeg reports errors by longjmp; nothing that is read after the jump is changed
+// between setjmp and the jump, so the compiler's warning about it does not apply.
+#pragma GCC diagnostic ignored "-Wclobbered"
+
+namespace media {
+
+namespace {
+
+struct ErrorManager {
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void OnError(j_common_ptr cinfo)
+{
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, err->message);
+    std::longjmp(err->jump, 1);
+}
+
+void OnMessage(j_common_ptr, int) {} // warnings of damaged files are not printed
+
+} // namespace
+
+bool DecodeJpeg(const std::uint8_t* data, std::size_t size, Image& out, std::string& error)
+{
+    jpeg_decompress_struct cinfo{};
+    ErrorManager err{};
+    cinfo.err = jpeg_std_error(&err.base);
+    err.base.error_exit = OnError;
+    err.base.emit_message = OnMessage;
+    Image img; // before the jump point, so a longjmp leaves nothing to destroy by hand
+    std::vector<JSAMPROW> rows;
+    std::vector<std::uint8_t> cmyk;
+    if (setjmp(err.jump)) {
+        error = std::string("Invalid JPEG image: ") + err.message;
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 14, 0xFFFF);
+    jpeg_read_header(&cinfo, TRUE);
+    if (!PlausibleSize(cinfo.image_width, cinfo.image_height)) {
+        jpeg_destroy_decompress(&cinfo);
+        error = "Invalid JPEG image: impossible picture size";
+        return false;
+    }
+    const bool isCmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    const bool isGrey = cinfo.jpeg_color_space == JCS_GRAYSCALE;
+    cinfo.out_color_space = isCmyk ? JCS_CMYK : isGrey ? JCS_GRAYSCALE : JCS_RGB;
+    cinfo.dct_method = JDCT_ISLOW;
+    jpeg_start_decompress(&cinfo);
+    img.Allocate(int(cinfo.output_width), int(cinfo.output_height), isGrey ? PixelFormat::Gray8 : PixelFormat::Rgb24);
+    if (isCmyk)
+        cmyk.resize(std::size_t(cinfo.output_width) * 4);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        const int y = int(cinfo.output_scanline);
+        JSAMPROW row = isCmyk ? cmyk.data() : img.Row(y);
+        jpeg_read_scanlines(&cinfo, &row, 1);
+        if (isCmyk) {
+            // Photoshop writes CMYK inverted (the Adobe marker says so); so do nearly all.
+            std::uint8_t* dst = img.Row(y);
+            for (unsigned x = 0; x < cinfo.output_width; ++x) {
+                const int c = cmyk[x * 4], m = cmyk[x * 4 + 1], yy = cmyk[x * 4 + 2], k = cmyk[x * 4 + 3];
+                dst[x * 3] = std::uint8_t((c * k + 127) / 255);
+                dst[x * 3 + 1] = std::uint8_t((m * k + 127) / 255);
+                dst[x * 3 + 2] = std::uint8_t((yy * k + 127) / 255);
+            }
+        }
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    out = std::move(img);
+    return true;
+}
+
+bool EncodeJpeg(const Image& source, const SaveOptions& options, std::vector<std::uint8_t>& out, std::string& error)
+{
+    // JPEG holds grey or colour: palettes are expanded, alpha composited over white.
+    const bool grey = source.format == PixelFormat::Gray8;
+    const Image converted = grey ? Image() : ToRgb24(source);
+    const Image& img = grey ? source : converted;
+    jpeg_compress_struct cinfo{};
+    ErrorManager err{};
+    cinfo.err = jpeg_std_error(&err.base);
+    err.base.error_exit = OnError;
+    err.base.emit_message = OnMessage;
+    unsigned char* buffer = nullptr;
+    unsigned long length = 0;
+    if (setjmp(err.jump)) {
+        error = std::string("JPEG encoding failed: ") + err.message;
+        jpeg_destroy_compress(&cinfo);
+        std::free(buffer);
+        return false;
+    }
+    jpeg_create_compress(&cinfo);
+    jpeg_mem_dest(&cinfo, &buffer, &length);
+    cinfo.image_width = JDIMENSION(img.width);
+    cinfo.image_height = JDIMENSION(img.height);
+    cinfo.input_components = grey ? 1 : 3;
+    cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, JpegQualityFor(options.quality), TRUE);
+    cinfo.optimize_coding = TRUE;
+    if (options.interlaced)
+        jpeg_simple_progression(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(img.Row(int(cinfo.next_scanline)));
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    out.assign(buffer, buffer + length);
+    std::free(buffer);
+    return true;
+}
+
+} // namespace media

@@ -1,0 +1,172 @@
+// PNG through libpng: every colour type and bit depth in (16-bit is cut to 8,
+// transparency becomes alpha); palette, grey, colour or colour with alpha out,
+// optionally Adam7-interlaced.
+#include "media/codecs/Codecs.h"
+
+#include <png.h>
+
+#include <cstring>
+
+namespace media {
+
+namespace {
+
+struct ReadState {
+    const std::uint8_t* data;
+    std::size_t size;
+    std::size_t pos;
+};
+
+void ReadBytes(png_structp png, png_bytep dst, png_size_t count)
+{
+    auto* s = static_cast<ReadState*>(png_get_io_ptr(png));
+    if (count > s->size - s->pos)
+        png_error(png, "file cut short");
+    std::memcpy(dst, s->data + s->pos, count);
+    s->pos += count;
+}
+
+void WriteBytes(png_structp png, png_bytep src, png_size_t count)
+{
+    auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
+    out->insert(out->end(), src, src + count);
+}
+
+void Flush(png_structp) {}
+
+void OnError(png_structp png, png_const_charp message)
+{
+    auto* error = static_cast<std::string*>(png_get_error_ptr(png));
+    *error = message;
+    png_longjmp(png, 1);
+}
+
+void OnWarning(png_structp, png_const_charp) {}
+
+} // namespace
+
+bool DecodePng(const std::uint8_t* data, std::size_t size, Image& out, std::string& error)
+{
+    std::string message;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &message, OnError, OnWarning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        error = "PNG decoder unavailable";
+        return false;
+    }
+    ReadState state{data, size, 0};
+    Image img;
+    std::vector<png_bytep> rows;
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        error = "Invalid PNG image: " + message;
+        return false;
+    }
+    png_set_read_fn(png, &state, ReadBytes);
+    png_set_user_limits(png, 1u << 20, 1u << 20);
+    png_set_chunk_malloc_max(png, 64u << 20);
+    png_read_info(png, info);
+    const png_uint_32 w = png_get_image_width(png, info), h = png_get_image_height(png, info);
+    if (!PlausibleSize(w, h))
+        png_error(png, "impossible picture size");
+    const int colourType = png_get_color_type(png, info);
+    const int depth = png_get_bit_depth(png, info);
+    const bool trns = png_get_valid(png, info, PNG_INFO_tRNS);
+    if (depth == 16)
+        png_set_strip_16(png);
+    PixelFormat format;
+    if (colourType == PNG_COLOR_TYPE_PALETTE && !trns) {
+        png_set_packing(png); // one index a byte
+        format = PixelFormat::Indexed;
+        png_colorp palette = nullptr;
+        int count = 0;
+        png_get_PLTE(png, info, &palette, &count);
+        img.indexBits = depth == 1 ? 1 : depth <= 4 ? 4 : 8;
+        img.palette.assign(std::size_t(1) << img.indexBits, Rgb{});
+        for (int i = 0; i < count && i < int(img.palette.size()); ++i)
+            img.palette[i] = Rgb{palette[i].red, palette[i].green, palette[i].blue};
+    } else if (colourType == PNG_COLOR_TYPE_GRAY && !trns) {
+        png_set_expand_gray_1_2_4_to_8(png);
+        format = PixelFormat::Gray8;
+    } else {
+        png_set_expand(png); // palette to colour, low grey depths to 8, tRNS to alpha
+        png_set_gray_to_rgb(png);
+        if (colourType & PNG_COLOR_MASK_ALPHA || trns)
+            format = PixelFormat::Rgba32;
+        else
+            format = PixelFormat::Rgb24;
+    }
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    img.Allocate(int(w), int(h), format);
+    if (png_get_rowbytes(png, info) != img.RowBytes())
+        png_error(png, "unexpected row layout");
+    rows.resize(h);
+    for (png_uint_32 y = 0; y < h; ++y)
+        rows[y] = img.Row(int(y));
+    png_read_image(png, rows.data());
+    png_read_end(png, nullptr);
+    png_destroy_read_struct(&png, &info, nullptr);
+    out = std::move(img);
+    return true;
+}
+
+bool EncodePng(const Image& img, const SaveOptions& options, std::vector<std::uint8_t>& out, std::string& error)
+{
+    std::string message;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &message, OnError, OnWarning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        error = "PNG encoder unavailable";
+        return false;
+    }
+    std::vector<png_bytep> rows;
+    std::vector<png_color> palette;
+    out.clear();
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        error = "PNG encoding failed: " + message;
+        return false;
+    }
+    png_set_write_fn(png, &out, WriteBytes, Flush);
+    int colourType = PNG_COLOR_TYPE_RGB, depth = 8;
+    switch (img.format) {
+    case PixelFormat::Indexed:
+        colourType = PNG_COLOR_TYPE_PALETTE;
+        depth = img.indexBits;
+        break;
+    case PixelFormat::Gray8:
+        colourType = PNG_COLOR_TYPE_GRAY;
+        break;
+    case PixelFormat::Rgb24:
+        break;
+    case PixelFormat::Rgba32:
+        colourType = PNG_COLOR_TYPE_RGB_ALPHA;
+        break;
+    }
+    png_set_IHDR(png, info, png_uint_32(img.width), png_uint_32(img.height), depth, colourType,
+                 options.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    if (img.format == PixelFormat::Indexed) {
+        for (std::size_t i = 0; i < img.palette.size() && i < (std::size_t(1) << depth); ++i)
+            palette.push_back(png_color{img.palette[i].r, img.palette[i].g, img.palette[i].b});
+        png_set_PLTE(png, info, palette.data(), int(palette.size()));
+    }
+    // Fast deflate with the filter chosen per row: most of the size for little of the time.
+    png_set_compression_level(png, kPngCompressionLevel);
+    png_set_filter(png, 0, img.format == PixelFormat::Indexed ? PNG_FILTER_NONE : PNG_ALL_FILTERS);
+    png_write_info(png, info);
+    if (img.format == PixelFormat::Indexed && depth < 8)
+        png_set_packing(png);
+    rows.resize(img.height);
+    for (int y = 0; y < img.height; ++y)
+        rows[y] = const_cast<png_bytep>(img.Row(y));
+    png_write_image(png, rows.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+} // namespace media

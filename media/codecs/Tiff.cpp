@@ -1,0 +1,282 @@
+// TIFF through libtiff, read and written in memory: strips and tiles, every
+// compression libtiff has, palette/grey/bilevel kept as such, everything else
+// (colour, CMYK, YCbCr, 16-bit ...) through libtiff's RGBA reader. Out: palette,
+// grey, colour or colour with alpha, LZW-compressed.
+#include "media/codecs/Codecs.h"
+
+#include <tiffio.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace media {
+
+namespace {
+
+struct MemoryFile {
+    const std::uint8_t* data = nullptr; // reading
+    std::vector<std::uint8_t>* out = nullptr; // writing
+    std::size_t size = 0;
+    toff_t pos = 0;
+};
+
+tsize_t Read(thandle_t h, tdata_t buf, tsize_t n)
+{
+    auto* f = static_cast<MemoryFile*>(h);
+    const std::size_t size = f->out ? f->out->size() : f->size;
+    if (n < 0 || f->pos >= size)
+        return 0;
+    const std::size_t count = std::min<std::size_t>(std::size_t(n), size - f->pos);
+    std::memcpy(buf, (f->out ? f->out->data() : f->data) + f->pos, count);
+    f->pos += count;
+    return tsize_t(count);
+}
+
+tsize_t Write(thandle_t h, tdata_t buf, tsize_t n)
+{
+    auto* f = static_cast<MemoryFile*>(h);
+    if (!f->out || n < 0)
+        return 0;
+    if (f->pos + std::size_t(n) > f->out->size())
+        f->out->resize(f->pos + std::size_t(n));
+    std::memcpy(f->out->data() + f->pos, buf, std::size_t(n));
+    f->pos += std::size_t(n);
+    return n;
+}
+
+toff_t Seek(thandle_t h, toff_t off, int whence)
+{
+    auto* f = static_cast<MemoryFile*>(h);
+    const std::size_t size = f->out ? f->out->size() : f->size;
+    toff_t base = whence == SEEK_CUR ? f->pos : whence == SEEK_END ? size : 0;
+    f->pos = base + off;
+    return f->pos;
+}
+
+int Close(thandle_t) { return 0; }
+toff_t Size(thandle_t h)
+{
+    auto* f = static_cast<MemoryFile*>(h);
+    return f->out ? f->out->size() : f->size;
+}
+int Map(thandle_t, tdata_t*, toff_t*) { return 0; }
+void Unmap(thandle_t, tdata_t, toff_t) {}
+
+// libtiff reports through process-wide handlers; the last error of this thread is kept.
+thread_local std::string t_lastError;
+void OnError(const char*, const char* fmt, va_list args)
+{
+    char buf[256];
+    std::vsnprintf(buf, sizeof buf, fmt, args);
+    t_lastError = buf;
+}
+void OnWarning(const char*, const char*, va_list) {}
+
+TIFF* OpenMemory(MemoryFile& file, const char* mode)
+{
+    TIFFSetErrorHandler(OnError);
+    TIFFSetWarningHandler(OnWarning);
+    t_lastError.clear();
+    return TIFFClientOpen("memory", mode, &file, Read, Write, Seek, Close, Size, Map, Unmap);
+}
+
+bool Fail(std::string& error, const std::string& why)
+{
+    error = "Invalid TIFF image: " + (why.empty() ? std::string("unreadable") : why);
+    return false;
+}
+
+// Palette, grey and bilevel pictures in strips are read line by line to keep their depth.
+bool ReadIndexedOrGrey(TIFF* tif, std::uint16_t photometric, std::uint16_t bits, Image& img)
+{
+    const bool palette = photometric == PHOTOMETRIC_PALETTE;
+    const bool whiteIsZero = photometric == PHOTOMETRIC_MINISWHITE;
+    if (palette || bits == 1) {
+        img.format = PixelFormat::Indexed;
+        img.indexBits = bits == 1 ? 1 : bits <= 4 ? 4 : 8;
+        img.palette.assign(std::size_t(1) << img.indexBits, Rgb{});
+        if (palette) {
+            std::uint16_t *r = nullptr, *g = nullptr, *b = nullptr;
+            if (!TIFFGetField(tif, TIFFTAG_COLORMAP, &r, &g, &b))
+                return false;
+            // Some writers store 8-bit values in the 16-bit map.
+            bool eightBit = true;
+            for (int i = 0; i < (1 << bits); ++i)
+                eightBit &= r[i] < 256 && g[i] < 256 && b[i] < 256;
+            for (int i = 0; i < (1 << bits); ++i)
+                img.palette[i] = eightBit ? Rgb{std::uint8_t(r[i]), std::uint8_t(g[i]), std::uint8_t(b[i])}
+                                          : Rgb{std::uint8_t(r[i] >> 8), std::uint8_t(g[i] >> 8), std::uint8_t(b[i] >> 8)};
+        } else {
+            img.palette[0] = whiteIsZero ? Rgb{255, 255, 255} : Rgb{0, 0, 0};
+            img.palette[1] = whiteIsZero ? Rgb{0, 0, 0} : Rgb{255, 255, 255};
+        }
+    } else {
+        img.format = PixelFormat::Gray8;
+    }
+    const tmsize_t scanline = TIFFScanlineSize(tif);
+    if (scanline <= 0 || std::size_t(scanline) * 8 < std::size_t(img.width) * bits)
+        return false;
+    std::vector<std::uint8_t> line(static_cast<std::size_t>(scanline));
+    img.pixels.assign(img.RowBytes() * img.height, 0);
+    for (int y = 0; y < img.height; ++y) {
+        if (TIFFReadScanline(tif, line.data(), std::uint32_t(y), 0) < 0)
+            return y > 0; // a damaged tail: the lines read so far
+        std::uint8_t* dst = img.Row(y);
+        const int perByte = 8 / bits;
+        for (int x = 0; x < img.width; ++x) {
+            int v = bits == 8 ? line[x] : (line[x / perByte] >> ((perByte - 1 - x % perByte) * bits)) & ((1 << bits) - 1);
+            if (img.format == PixelFormat::Gray8 && whiteIsZero)
+                v = 255 - v;
+            dst[x] = std::uint8_t(v);
+        }
+    }
+    return true;
+}
+
+// 8-bit RGB or RGBA in strips, read line by line so that alpha stays exact.
+bool ReadColour(TIFF* tif, int samples, Image& img)
+{
+    img.format = samples == 4 ? PixelFormat::Rgba32 : PixelFormat::Rgb24;
+    const tmsize_t scanline = TIFFScanlineSize(tif);
+    if (scanline < tmsize_t(img.RowBytes()))
+        return false;
+    std::vector<std::uint8_t> line(static_cast<std::size_t>(scanline));
+    img.pixels.assign(img.RowBytes() * img.height, 0);
+    for (int y = 0; y < img.height; ++y) {
+        if (TIFFReadScanline(tif, line.data(), std::uint32_t(y), 0) < 0)
+            return y > 0;
+        std::copy_n(line.data(), img.RowBytes(), img.Row(y));
+    }
+    return true;
+}
+
+} // namespace
+
+bool DecodeTiff(const std::uint8_t* data, std::size_t size, Image& out, std::string& error)
+{
+    MemoryFile file;
+    file.data = data;
+    file.size = size;
+    TIFF* tif = OpenMemory(file, "rm");
+    if (!tif)
+        return Fail(error, t_lastError);
+    std::uint32_t w = 0, h = 0;
+    std::uint16_t photometric = 0, bits = 1, samples = 1, extra = 0, planar = PLANARCONFIG_CONTIG;
+    std::uint16_t* extraTypes = nullptr;
+    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_EXTRASAMPLES, &extra, &extraTypes);
+    if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric))
+        photometric = samples >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
+    if (!PlausibleSize(w, h)) {
+        TIFFClose(tif);
+        return Fail(error, "impossible picture size");
+    }
+    Image img;
+    img.width = int(w);
+    img.height = int(h);
+    const bool simple = !TIFFIsTiled(tif) && samples == 1 && planar == PLANARCONFIG_CONTIG &&
+                        (bits == 1 || bits == 2 || bits == 4 || bits == 8) &&
+                        (photometric == PHOTOMETRIC_PALETTE ||
+                         ((photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE) &&
+                          (bits == 1 || bits == 8)));
+    bool ok = simple && ReadIndexedOrGrey(tif, photometric, bits, img);
+    const bool plainColour = !TIFFIsTiled(tif) && planar == PLANARCONFIG_CONTIG && bits == 8 &&
+                             photometric == PHOTOMETRIC_RGB && (samples == 3 || samples == 4);
+    if (!ok && plainColour)
+        ok = ReadColour(tif, samples, img);
+    if (!ok) {
+        // Everything else through libtiff's own conversion to 8-bit RGBA.
+        std::vector<std::uint32_t> rgba(std::size_t(w) * h);
+        if (!TIFFReadRGBAImageOriented(tif, w, h, rgba.data(), ORIENTATION_TOPLEFT, 0)) {
+            TIFFClose(tif);
+            return Fail(error, t_lastError);
+        }
+        const bool alpha = extra > 0;
+        // libtiff hands unassociated alpha back premultiplied; undo that.
+        const bool unpremultiply = alpha && extraTypes && extraTypes[0] == EXTRASAMPLE_UNASSALPHA;
+        img.Allocate(int(w), int(h), alpha ? PixelFormat::Rgba32 : PixelFormat::Rgb24);
+        const int channels = img.Channels();
+        for (std::size_t i = 0; i < rgba.size(); ++i) {
+            std::uint8_t* p = img.pixels.data() + i * channels;
+            const unsigned a = TIFFGetA(rgba[i]);
+            const auto channel = [&](unsigned v) {
+                return std::uint8_t(unpremultiply && a > 0 ? std::min(255u, (v * 255 + a / 2) / a) : v);
+            };
+            p[0] = channel(TIFFGetR(rgba[i])), p[1] = channel(TIFFGetG(rgba[i])), p[2] = channel(TIFFGetB(rgba[i]));
+            if (alpha)
+                p[3] = std::uint8_t(a);
+        }
+    }
+    TIFFClose(tif);
+    out = std::move(img);
+    return true;
+}
+
+bool EncodeTiff(const Image& img, std::vector<std::uint8_t>& out, std::string& error)
+{
+    out.clear();
+    MemoryFile file;
+    file.out = &out;
+    TIFF* tif = OpenMemory(file, "w");
+    if (!tif)
+        return Fail(error, t_lastError);
+    const bool indexed = img.format == PixelFormat::Indexed;
+    const int bits = indexed ? img.indexBits : 8;
+    const int samples = img.Channels();
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, std::uint32_t(img.width));
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, std::uint32_t(img.height));
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, std::uint16_t(bits));
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, std::uint16_t(samples));
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+    TIFFSetField(tif, TIFFTAG_XRESOLUTION, 72.0f);
+    TIFFSetField(tif, TIFFTAG_YRESOLUTION, 72.0f);
+    TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+    std::vector<std::uint16_t> map;
+    if (indexed) {
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_PALETTE);
+        const std::size_t n = std::size_t(1) << bits;
+        map.assign(n * 3, 0);
+        for (std::size_t i = 0; i < n && i < img.palette.size(); ++i) {
+            map[i] = std::uint16_t(img.palette[i].r * 257);
+            map[n + i] = std::uint16_t(img.palette[i].g * 257);
+            map[2 * n + i] = std::uint16_t(img.palette[i].b * 257);
+        }
+        TIFFSetField(tif, TIFFTAG_COLORMAP, map.data(), map.data() + n, map.data() + 2 * n);
+    } else {
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, samples == 1 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB);
+        TIFFSetField(tif, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
+        if (samples == 4) {
+            const std::uint16_t alpha = EXTRASAMPLE_UNASSALPHA;
+            TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &alpha);
+        }
+    }
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0));
+    std::vector<std::uint8_t> line(std::size_t(TIFFScanlineSize(tif)));
+    bool ok = true;
+    for (int y = 0; ok && y < img.height; ++y) {
+        const std::uint8_t* src = img.Row(y);
+        if (indexed && bits < 8) {
+            std::fill(line.begin(), line.end(), 0);
+            const int perByte = 8 / bits;
+            for (int x = 0; x < img.width; ++x)
+                line[x / perByte] |= std::uint8_t(src[x] << ((perByte - 1 - x % perByte) * bits));
+        } else {
+            std::memcpy(line.data(), src, img.RowBytes());
+        }
+        ok = TIFFWriteScanline(tif, line.data(), std::uint32_t(y), 0) >= 0;
+    }
+    TIFFClose(tif);
+    if (!ok) {
+        error = "TIFF encoding failed: " + t_lastError;
+        return false;
+    }
+    return true;
+}
+
+} // namespace media

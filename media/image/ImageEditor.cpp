@@ -1,0 +1,51 @@
+#include "media/image/ImageEditor.h"
+
+#include "framework/AtomicFile.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace media {
+
+bool ImageEditor::Load(const std::string& path, std::string& error)
+{
+    m_image = Image();
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) {
+        error = path + ": cannot be opened";
+        return false;
+    }
+    const std::streamoff size = in.tellg();
+    if (size < 0 || std::size_t(size) > kMaxImageFileBytes) {
+        error = path + ": too large to be a picture";
+        return false;
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) {
+        error = path + ": cannot be read";
+        return false;
+    }
+    Image img;
+    if (!DecodeImage(bytes.data(), bytes.size(), img, error)) {
+        error = path + ": " + error;
+        return false;
+    }
+    m_image = std::move(img);
+    return true;
+}
+
+bool ImageEditor::Save(const std::string& path, ImageFormat format, const SaveOptions& options, std::string& error) const
+{
+    std::vector<std::uint8_t> bytes;
+    if (!EncodeImage(m_image, format, options, bytes, error))
+        return false;
+    std::string why;
+    if (!fw::WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), &why)) {
+        error = path + ": " + why;
+        return false;
+    }
+    return true;
+}
+
+} // namespace media

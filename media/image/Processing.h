@@ -1,0 +1,35 @@
+#pragma once
+// The picture chain's steps. Each works on the image in place and returns false
+// (leaving it unchanged) when asked for something it cannot do.
+#include "media/image/Image.h"
+
+namespace media {
+
+// White: what a rotation or a proportional resize leaves around the picture.
+inline constexpr Rgb kMarginColour{255, 255, 255};
+
+// 1: black and white, Floyd–Steinberg dithered on luma. 4 / 8: an adaptive 16- or
+// 256-colour palette (variance-minimising median cut refined by k-means), dithered
+// with serpentine Floyd–Steinberg; a picture with few enough colours keeps them
+// exactly. 9: 8-bit grey (BT.601 luma). 12: 24-bit colour. Alpha is composited
+// over white first.
+bool ChangeColorDepth(Image& img, int code);
+
+// Moves every colour channel by value × 2.55 (value −100 .. +100), clamped to
+// 0..255: a straight shift, so +10 lifts every channel by 26 levels. Palette
+// pictures shift their palette; alpha is left alone.
+bool AdjustBrightness(Image& img, int value);
+
+// Rotates counter-clockwise. Multiples of 90° move pixels exactly, keeping the
+// format; other angles sample bilinearly onto a canvas that holds the whole
+// rotated picture, with the margin colour around it (palettes become colour).
+bool RotateCounterClockwise(Image& img, int degrees);
+
+enum class Interpolation { Nearest = 0, Bilinear = 1, Lanczos3 = 2 };
+
+// Resizes to width × height. With `keepAspect` the picture is fitted inside,
+// centred, on the margin colour. Filters widen when shrinking, so nothing aliases.
+// Palette pictures keep their palette (each new pixel takes its nearest entry).
+bool Resize(Image& img, int width, int height, bool keepAspect, Interpolation filter);
+
+} // namespace media

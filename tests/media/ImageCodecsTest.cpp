@@ -1,0 +1,230 @@
+// Every depth through every format and back; flags and readers of other programs.
+#include "media/codecs/Codecs.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+extern "C" {
+#include <jpeglib.h>
+}
+#include <png.h>
+
+using namespace media;
+
+namespace {
+
+// A test picture in the given depth: every pixel different enough to catch a
+// misplaced row, column or channel.
+Image MakePicture(PixelFormat format, int indexBits = 8, int w = 37, int h = 23)
+{
+    Image img;
+    img.Allocate(w, h, format);
+    img.indexBits = indexBits;
+    if (format == PixelFormat::Indexed) {
+        const int n = 1 << indexBits;
+        for (int i = 0; i < n; ++i)
+            img.palette.push_back(Rgb{std::uint8_t(i * 255 / (n - 1)), std::uint8_t((i * 97) % 256), std::uint8_t(255 - i * 7 % 256)});
+    }
+    const int ch = img.Channels();
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            for (int c = 0; c < ch; ++c) {
+                int v = (x * 7 + y * 13 + c * 61) % 256;
+                if (format == PixelFormat::Indexed)
+                    v = (x + y * 3) % (1 << indexBits);
+                if (c == 3)
+                    v = (x * 11) % 256; // varied alpha
+                img.Row(y)[x * ch + c] = std::uint8_t(v);
+            }
+    return img;
+}
+
+// A smooth picture, as JPEG is meant for.
+Image MakePhoto(int w = 64, int h = 48)
+{
+    Image img;
+    img.Allocate(w, h, PixelFormat::Rgb24);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            std::uint8_t* p = img.Row(y) + x * 3;
+            p[0] = std::uint8_t(128 + 100 * std::sin(x / 9.0)), p[1] = std::uint8_t(y * 5), p[2] = std::uint8_t(x * 3 + y);
+        }
+    return img;
+}
+
+double Psnr(const Image& a, const Image& b)
+{
+    const Image ra = ToRgb24(a), rb = ToRgb24(b);
+    double se = 0;
+    for (std::size_t i = 0; i < ra.pixels.size(); ++i)
+        se += double(ra.pixels[i] - rb.pixels[i]) * (ra.pixels[i] - rb.pixels[i]);
+    const double mse = se / ra.pixels.size();
+    return mse == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mse);
+}
+
+Image RoundTrip(const Image& img, ImageFormat format, SaveOptions options = {})
+{
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    EXPECT_TRUE(EncodeImage(img, format, options, bytes, error)) << error;
+    EXPECT_EQ(DetectFormat(bytes.data(), bytes.size()), format);
+    Image back;
+    EXPECT_TRUE(DecodeImage(bytes.data(), bytes.size(), back, error)) << error;
+    return back;
+}
+
+struct Depth {
+    const char* name;
+    PixelFormat format;
+    int indexBits;
+};
+const Depth kDepths[] = {{"2 colours", PixelFormat::Indexed, 1},
+                         {"16 colours", PixelFormat::Indexed, 4},
+                         {"256 colours", PixelFormat::Indexed, 8},
+                         {"grey", PixelFormat::Gray8, 8},
+                         {"colour", PixelFormat::Rgb24, 8},
+                         {"colour with alpha", PixelFormat::Rgba32, 8}};
+
+} // namespace
+
+TEST(ImageCodecs, LosslessFormatsGiveBackEveryPixelAndKeepTheDepthTheyCan)
+{
+    for (ImageFormat format : {ImageFormat::Bmp, ImageFormat::Pcx, ImageFormat::Png, ImageFormat::Tiff}) {
+        for (const Depth& d : kDepths) {
+            SCOPED_TRACE(std::string(d.name) + " as format " + std::to_string(int(format)));
+            const Image img = MakePicture(d.format, d.indexBits);
+            const Image back = RoundTrip(img, format);
+            ASSERT_EQ(back.width, img.width);
+            ASSERT_EQ(back.height, img.height);
+            const bool alphaKept = format == ImageFormat::Png || format == ImageFormat::Tiff;
+            // Without alpha in the format, the picture is what it looks like over white.
+            EXPECT_EQ(ToRgb24(back).pixels, ToRgb24(img).pixels);
+            if (d.format == PixelFormat::Rgba32 && alphaKept)
+                EXPECT_EQ(back.pixels, img.pixels);
+            if (d.format == PixelFormat::Indexed) {
+                EXPECT_EQ(back.format, PixelFormat::Indexed);
+                EXPECT_EQ(back.indexBits, d.indexBits);
+            }
+            if (d.format == PixelFormat::Gray8 && alphaKept)
+                EXPECT_EQ(back.format, PixelFormat::Gray8);
+        }
+    }
+}
+
+TEST(ImageCodecs, JpegKeepsGreyOrColourWithinAStatedPsnr)
+{
+    for (int quality : {1, 5, 10}) {
+        SaveOptions options;
+        options.quality = quality;
+        const Image photo = MakePhoto();
+        const Image back = RoundTrip(photo, ImageFormat::Jpeg, options);
+        EXPECT_EQ(back.format, PixelFormat::Rgb24);
+        EXPECT_GT(Psnr(photo, back), quality == 10 ? 40 : quality == 5 ? 30 : 22) << quality;
+    }
+    Image grey;
+    grey.Allocate(40, 30, PixelFormat::Gray8);
+    for (std::size_t i = 0; i < grey.pixels.size(); ++i)
+        grey.pixels[i] = std::uint8_t(i % 40 * 6);
+    const Image back = RoundTrip(grey, ImageFormat::Jpeg);
+    EXPECT_EQ(back.format, PixelFormat::Gray8);
+    EXPECT_GT(Psnr(grey, back), 35);
+    // Palettes and alpha come out as colour.
+    EXPECT_EQ(RoundTrip(MakePicture(PixelFormat::Indexed, 4), ImageFormat::Jpeg).format, PixelFormat::Rgb24);
+    EXPECT_EQ(JpegQualityFor(1), 10);
+    EXPECT_EQ(JpegQualityFor(10), 95);
+}
+
+TEST(ImageCodecs, ProgressiveJpegAndAdam7PngAreReallyWrittenSo)
+{
+    for (bool interlaced : {false, true}) {
+        SaveOptions options;
+        options.interlaced = interlaced;
+        std::vector<std::uint8_t> jpeg, png;
+        std::string error;
+        ASSERT_TRUE(EncodeJpeg(MakePhoto(), options, jpeg, error));
+        ASSERT_TRUE(EncodePng(MakePicture(PixelFormat::Rgb24), options, png, error));
+
+        jpeg_decompress_struct cinfo{};
+        jpeg_error_mgr jerr{};
+        cinfo.err = jpeg_std_error(&jerr);
+        jpeg_create_decompress(&cinfo);
+        jpeg_mem_src(&cinfo, jpeg.data(), jpeg.size());
+        jpeg_read_header(&cinfo, TRUE);
+        EXPECT_EQ(bool(cinfo.progressive_mode), interlaced);
+        jpeg_destroy_decompress(&cinfo);
+
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        ASSERT_TRUE(png_image_begin_read_from_memory(&image, png.data(), png.size()));
+        png_image_free(&image);
+        // The interlace method is the last byte of IHDR (offset 8 + 8 + 12).
+        EXPECT_EQ(png[28], interlaced ? 1 : 0);
+    }
+}
+
+TEST(ImageCodecs, DetectionGoesByContentNotName)
+{
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    ASSERT_TRUE(EncodePcx(MakePicture(PixelFormat::Rgb24), bytes, error));
+    EXPECT_EQ(DetectFormat(bytes.data(), bytes.size()), ImageFormat::Pcx);
+    const std::uint8_t text[] = "hello, this is not a picture at all; really not";
+    EXPECT_EQ(DetectFormat(text, sizeof text), ImageFormat::Unknown);
+    Image img;
+    EXPECT_FALSE(DecodeImage(text, sizeof text, img, error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(DecodeImage(nullptr, 0, img, error));
+    EXPECT_EQ(error, "the file is empty");
+}
+
+TEST(ImageCodecs, AHeaderClaimingAHugePictureFailsBeforeAllocating)
+{
+    // BMP: 60000 × 60000 at 24 bits.
+    std::vector<std::uint8_t> bmp = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0};
+    for (std::uint32_t v : {60000u, 60000u})
+        for (int i = 0; i < 4; ++i)
+            bmp.push_back(std::uint8_t(v >> (8 * i)));
+    bmp.insert(bmp.end(), {1, 0, 24, 0});
+    bmp.resize(80, 0);
+    Image img;
+    std::string error;
+    EXPECT_FALSE(DecodeBmp(bmp.data(), bmp.size(), img, error));
+    EXPECT_NE(error.find("size"), std::string::npos) << error;
+    // PCX: 65535 × 65535.
+    std::vector<std::uint8_t> pcx(200, 0);
+    pcx[0] = 10, pcx[1] = 5, pcx[2] = 1, pcx[3] = 8, pcx[8] = 0xFF, pcx[9] = 0xFF, pcx[10] = 0xFF, pcx[11] = 0xFF;
+    pcx[65] = 3, pcx[66] = 0xFF, pcx[67] = 0xFF;
+    EXPECT_FALSE(DecodePcx(pcx.data(), pcx.size(), img, error));
+    EXPECT_NE(error.find("size"), std::string::npos) << error;
+}
+
+TEST(ImageCodecs, AnotherProgramReadsWhatWeWrite)
+{
+    if (std::system("command -v convert >/dev/null 2>&1") != 0 || std::system("convert -version >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "ImageMagick is not installed";
+    TempDir dir;
+    const Image colour = MakePicture(PixelFormat::Rgb24);
+    const Image indexed = MakePicture(PixelFormat::Indexed, 4);
+    const struct {
+        ImageFormat format;
+        const char* ext;
+    } formats[] = {{ImageFormat::Bmp, "bmp"}, {ImageFormat::Pcx, "pcx"}, {ImageFormat::Png, "png"}, {ImageFormat::Tiff, "tif"}};
+    for (const auto& f : formats)
+        for (const Image* img : {&colour, &indexed}) {
+            std::vector<std::uint8_t> bytes;
+            std::string error;
+            ASSERT_TRUE(EncodeImage(*img, f.format, {}, bytes, error));
+            const std::string path = dir.File(std::string("p.") + f.ext), raw = dir.File("p.rgb");
+            TempDir::Write(path, std::string(bytes.begin(), bytes.end()));
+            const std::string command = "convert '" + path + "' -depth 8 'rgb:" + raw + "' 2>/dev/null";
+            ASSERT_EQ(std::system(command.c_str()), 0) << f.ext;
+            const std::string got = TempDir::Read(raw);
+            const Image rgb = ToRgb24(*img);
+            EXPECT_EQ(got, std::string(rgb.pixels.begin(), rgb.pixels.end())) << f.ext;
+        }
+}
