@@ -12,8 +12,9 @@ ImageFormat DetectFormat(const std::uint8_t* d, std::size_t n)
         return ImageFormat::Png;
     if (n >= 3 && d[0] == 0xFF && d[1] == 0xD8 && d[2] == 0xFF)
         return ImageFormat::Jpeg;
-    if (n >= 4 && ((d[0] == 'I' && d[1] == 'I' && d[2] == 42 && d[3] == 0) ||
-                   (d[0] == 'M' && d[1] == 'M' && d[2] == 0 && d[3] == 42)))
+    // Classic TIFF (42) and BigTIFF (43), either byte order.
+    if (n >= 4 && ((d[0] == 'I' && d[1] == 'I' && (d[2] == 42 || d[2] == 43) && d[3] == 0) ||
+                   (d[0] == 'M' && d[1] == 'M' && d[2] == 0 && (d[3] == 42 || d[3] == 43))))
         return ImageFormat::Tiff;
     // PCX has no magic number: manufacturer 10, a known version, RLE or none, a known depth.
     if (n >= 128 && d[0] == 0x0A && (d[1] <= 5 && d[1] != 1) && d[2] <= 1 &&

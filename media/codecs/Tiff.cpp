@@ -150,6 +150,62 @@ bool ReadColour(TIFF* tif, int samples, Image& img)
     return true;
 }
 
+// Samples deeper than 8 bits (12, 16, 32, integer or floating point) that libtiff's
+// RGBA reader refuses: grey, RGB or CMYK in strips, scaled to 8 bits.
+bool ReadDeep(TIFF* tif, std::uint16_t photometric, std::uint16_t bits, std::uint16_t samples, Image& img)
+{
+    std::uint16_t sampleFormat = SAMPLEFORMAT_UINT;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &sampleFormat);
+    const bool grey = photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE;
+    const bool cmyk = photometric == PHOTOMETRIC_SEPARATED && samples >= 4;
+    const bool rgb = photometric == PHOTOMETRIC_RGB && samples >= 3;
+    const bool isFloat = sampleFormat == SAMPLEFORMAT_IEEEFP && bits == 32;
+    if ((!grey && !cmyk && !rgb) || bits == 0 || bits > 32 || TIFFIsTiled(tif) ||
+        (sampleFormat != SAMPLEFORMAT_UINT && !isFloat))
+        return false;
+    const tmsize_t scanline = TIFFScanlineSize(tif);
+    if (scanline <= 0 || std::uint64_t(scanline) * 8 < std::uint64_t(img.width) * samples * bits)
+        return false;
+    img.format = grey ? PixelFormat::Gray8 : PixelFormat::Rgb24;
+    img.pixels.assign(img.RowBytes() * img.height, 0);
+    std::vector<std::uint8_t> line(static_cast<std::size_t>(scanline));
+    const double max = double((std::uint64_t(1) << bits) - 1);
+    const auto sampleAt = [&](std::size_t index) -> int {
+        if (isFloat) {
+            float f;
+            std::memcpy(&f, line.data() + index * 4, 4);
+            return int(std::clamp(f, 0.0f, 1.0f) * 255 + 0.5f);
+        }
+        if (bits == 16)
+            return std::uint16_t(line[index * 2] | line[index * 2 + 1] << 8) >> 8; // native order, as libtiff gives it
+        std::uint64_t v = 0;
+        const std::size_t bit = index * bits;
+        for (int b = 0; b < bits; ++b)
+            v = v << 1 | ((line[(bit + b) / 8] >> (7 - (bit + b) % 8)) & 1);
+        return int(v * 255 / max + 0.5);
+    };
+    for (int y = 0; y < img.height; ++y) {
+        if (TIFFReadScanline(tif, line.data(), std::uint32_t(y), 0) < 0)
+            return y > 0;
+        std::uint8_t* dst = img.Row(y);
+        for (int x = 0; x < img.width; ++x) {
+            const std::size_t first = std::size_t(x) * samples;
+            if (grey) {
+                const int v = sampleAt(first);
+                dst[x] = std::uint8_t(photometric == PHOTOMETRIC_MINISWHITE ? 255 - v : v);
+            } else if (rgb) {
+                for (int c = 0; c < 3; ++c)
+                    dst[x * 3 + c] = std::uint8_t(sampleAt(first + c));
+            } else {
+                const int k = sampleAt(first + 3);
+                for (int c = 0; c < 3; ++c)
+                    dst[x * 3 + c] = std::uint8_t((255 - sampleAt(first + c)) * (255 - k) / 255);
+            }
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 bool DecodeTiff(const std::uint8_t* data, std::size_t size, Image& out, std::string& error)
@@ -192,8 +248,13 @@ bool DecodeTiff(const std::uint8_t* data, std::size_t size, Image& out, std::str
         // Everything else through libtiff's own conversion to 8-bit RGBA.
         std::vector<std::uint32_t> rgba(std::size_t(w) * h);
         if (!TIFFReadRGBAImageOriented(tif, w, h, rgba.data(), ORIENTATION_TOPLEFT, 0)) {
+            const std::string why = t_lastError;
+            const bool deep = bits > 8 && ReadDeep(tif, photometric, bits, samples, img);
             TIFFClose(tif);
-            return Fail(error, t_lastError);
+            if (!deep)
+                return Fail(error, why);
+            out = std::move(img);
+            return true;
         }
         const bool alpha = extra > 0;
         // libtiff hands unassociated alpha back premultiplied; undo that.
