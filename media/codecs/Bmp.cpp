@@ -172,6 +172,13 @@ bool DecodeBmp(const std::uint8_t* data, std::size_t size, Image& out, std::stri
             img.palette[i] = Rgb{in.U8(at + 2), in.U8(at + 1), in.U8(at)};
         }
     }
+    // A file far too short for the picture its header claims is mostly missing; it
+    // must not make us allocate for nothing. (RLE: two bytes stand for up to 255 pixels.)
+    const std::size_t claimed = compression == kRle8 || compression == kRle4
+                                    ? std::size_t(width) * std::size_t(height) / 128
+                                    : ((std::size_t(width) * bpp + 31) / 32) * 4 * std::size_t(height) / 16;
+    if (pixelOffset >= size || claimed > size - pixelOffset)
+        return Fail(error, "pixel data cut short");
     const bool alpha = masks[3] != 0;
     if (!img.Allocate(int(width), int(height), bpp <= 8 ? PixelFormat::Indexed : alpha ? PixelFormat::Rgba32 : PixelFormat::Rgb24))
         return Fail(error, "impossible picture size");

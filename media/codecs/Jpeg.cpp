@@ -51,6 +51,9 @@ bool DecodeJpeg(const std::uint8_t* data, std::size_t size, Image& out, std::str
         return false;
     }
     jpeg_create_decompress(&cinfo);
+    // Progressive pictures keep every coefficient in memory: bound that, so a small
+    // damaged file cannot claim gigabytes.
+    cinfo.mem->max_memory_to_use = long(kMaxImagePixels) * 4;
     jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
     jpeg_save_markers(&cinfo, JPEG_APP0 + 14, 0xFFFF);
     jpeg_read_header(&cinfo, TRUE);

@@ -55,6 +55,10 @@ bool DecodePcx(const std::uint8_t* data, std::size_t size, Image& out, std::stri
     const std::size_t total = lineBytes * std::size_t(height);
     if (total > std::size_t(kMaxImagePixels) * 4)
         return Fail(error, "impossible picture size");
+    // A run of two bytes stands for at most 63: a file too short for its picture even
+    // at that rate is mostly missing (and must not make us allocate for nothing).
+    if (encoding == 1 && total / 32 > size - 128)
+        return Fail(error, "pixel data cut short");
     const std::size_t dataEnd = bpp == 8 && planes == 1 && size >= 769 + 128 ? size - 769 : size;
     std::vector<std::uint8_t> lines;
     lines.reserve(std::min(total, size * 64));

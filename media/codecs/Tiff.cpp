@@ -62,22 +62,29 @@ toff_t Size(thandle_t h)
 int Map(thandle_t, tdata_t*, toff_t*) { return 0; }
 void Unmap(thandle_t, tdata_t, toff_t) {}
 
-// libtiff reports through process-wide handlers; the last error of this thread is kept.
-thread_local std::string t_lastError;
-void OnError(const char*, const char* fmt, va_list args)
+// Errors are kept per open file; warnings of damaged files are not printed.
+int OnError(TIFF*, void* user, const char*, const char* fmt, va_list args)
 {
     char buf[256];
     std::vsnprintf(buf, sizeof buf, fmt, args);
-    t_lastError = buf;
+    *static_cast<std::string*>(user) = buf;
+    return 1;
 }
-void OnWarning(const char*, const char*, va_list) {}
+int OnWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 
-TIFF* OpenMemory(MemoryFile& file, const char* mode)
+// No single allocation inside libtiff may exceed what our largest picture needs:
+// a damaged header must not make it ask for gigabytes.
+constexpr tmsize_t kMaxTiffAllocation = tmsize_t(kMaxImagePixels) * 4;
+
+TIFF* OpenMemory(MemoryFile& file, const char* mode, std::string& lastError)
 {
-    TIFFSetErrorHandler(OnError);
-    TIFFSetWarningHandler(OnWarning);
-    t_lastError.clear();
-    return TIFFClientOpen("memory", mode, &file, Read, Write, Seek, Close, Size, Map, Unmap);
+    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options, kMaxTiffAllocation);
+    TIFFOpenOptionsSetErrorHandlerExtR(options, OnError, &lastError);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, OnWarning, nullptr);
+    TIFF* tif = TIFFClientOpenExt("memory", mode, &file, Read, Write, Seek, Close, Size, Map, Unmap, options);
+    TIFFOpenOptionsFree(options);
+    return tif;
 }
 
 bool Fail(std::string& error, const std::string& why)
@@ -213,9 +220,10 @@ bool DecodeTiff(const std::uint8_t* data, std::size_t size, Image& out, std::str
     MemoryFile file;
     file.data = data;
     file.size = size;
-    TIFF* tif = OpenMemory(file, "rm");
+    std::string lastError;
+    TIFF* tif = OpenMemory(file, "rm", lastError);
     if (!tif)
-        return Fail(error, t_lastError);
+        return Fail(error, lastError);
     std::uint32_t w = 0, h = 0;
     std::uint16_t photometric = 0, bits = 1, samples = 1, extra = 0, planar = PLANARCONFIG_CONTIG;
     std::uint16_t* extraTypes = nullptr;
@@ -248,7 +256,7 @@ bool DecodeTiff(const std::uint8_t* data, std::size_t size, Image& out, std::str
         // Everything else through libtiff's own conversion to 8-bit RGBA.
         std::vector<std::uint32_t> rgba(std::size_t(w) * h);
         if (!TIFFReadRGBAImageOriented(tif, w, h, rgba.data(), ORIENTATION_TOPLEFT, 0)) {
-            const std::string why = t_lastError;
+            const std::string why = lastError;
             const bool deep = bits > 8 && ReadDeep(tif, photometric, bits, samples, img);
             TIFFClose(tif);
             if (!deep)
@@ -282,9 +290,10 @@ bool EncodeTiff(const Image& img, std::vector<std::uint8_t>& out, std::string& e
     out.clear();
     MemoryFile file;
     file.out = &out;
-    TIFF* tif = OpenMemory(file, "w");
+    std::string lastError;
+    TIFF* tif = OpenMemory(file, "w", lastError);
     if (!tif)
-        return Fail(error, t_lastError);
+        return Fail(error, lastError);
     const bool indexed = img.format == PixelFormat::Indexed;
     const int bits = indexed ? img.indexBits : 8;
     const int samples = img.Channels();
@@ -334,7 +343,7 @@ bool EncodeTiff(const Image& img, std::vector<std::uint8_t>& out, std::string& e
     }
     TIFFClose(tif);
     if (!ok) {
-        error = "TIFF encoding failed: " + t_lastError;
+        error = "TIFF encoding failed: " + lastError;
         return false;
     }
     return true;
