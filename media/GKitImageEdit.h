@@ -1,8 +1,8 @@
 #pragma once
-// The image edit control as the conversion run sees it: one picture, loaded from a
-// file or the clipboard, processed, and saved in the chosen format. The work is the
-// image edit engine's (media/image); this control only speaks the run's language.
-#include "media/image/ImageEditor.h"
+// The image edit control as the main window hosts it: the control's behaviour
+// (media::ImageEditControl) with Qt's strings and the system clipboard. It is never
+// seen; the conversion run drives it.
+#include "media/image/ImageEditControl.h"
 
 #include <QString>
 #include <QWidget>
@@ -19,50 +19,36 @@ public:
     explicit TGKitImageEdit(QWidget* parent = nullptr);
     ~TGKitImageEdit() override;
 
-    // 0 nearest, 1 bilinear, 2 Lanczos-3; anything else is refused (fw::Exception).
-    int Interpolation() const { return m_interpolation; }
-    void setInterpolation(int value);
-    // 1 baseline / non-interlaced, 2 progressive / interlaced; others refused.
-    int SaveInterlacedImage() const { return m_saveInterlaced; }
-    void setSaveInterlacedImage(int value);
-    // 101 BMP, 102 TIFF, 103 JPEG, 104 PCX, 106 PNG; others refused.
-    int SaveMediaFormat() const { return m_saveFormat; }
-    void setSaveMediaFormat(int value);
-    // 1 (smallest) .. 10 (best); others refused.
-    short SaveQuality() const { return m_saveQuality; }
-    void setSaveQuality(short value);
-    bool AspectRatio() const { return m_aspectRatio; }
-    void setAspectRatio(bool on) { m_aspectRatio = on; }
-    QString InputFileName() const { return m_inputFileName; }
-    void setInputFileName(const QString& name) { m_inputFileName = name; }
-    int ImageWidth() const { return m_editor.Current().width; }
-    int ImageHeight() const { return m_editor.Current().height; }
+    int Interpolation() const { return m_control.Interpolation(); }
+    void setInterpolation(int value) { m_control.SetInterpolation(value); }
+    int SaveInterlacedImage() const { return m_control.SaveInterlacedImage(); }
+    void setSaveInterlacedImage(int value) { m_control.SetSaveInterlacedImage(value); }
+    int SaveMediaFormat() const { return m_control.SaveMediaFormat(); }
+    void setSaveMediaFormat(int value) { m_control.SetSaveMediaFormat(value); }
+    short SaveQuality() const { return short(m_control.SaveQuality()); }
+    void setSaveQuality(short value) { m_control.SetSaveQuality(value); }
+    bool AspectRatio() const { return m_control.AspectRatio(); }
+    void setAspectRatio(bool on) { m_control.SetAspectRatio(on); }
+    QString InputFileName() const { return QString::fromStdString(m_control.InputFileName()); }
+    void setInputFileName(const QString& name) { m_control.SetInputFileName(name.toStdString()); }
+    int ImageWidth() const { return m_control.ImageWidth(); }
+    int ImageHeight() const { return m_control.ImageHeight(); }
 
-    // Each returns false when it could not do its work; Load and CreateFromClipboard
-    // then leave the control without a picture, so nothing stale is ever saved.
-    bool Load();
+    bool Load() { return m_control.Load(); }
+    // The clipboard's picture; an empty clipboard leaves no picture.
     bool CreateFromClipboard();
-    bool ChangeColorDepth(short code);
-    bool AdjustBrightness(short value, short mode);
-    bool RotateArbitrary(short degrees);
-    bool ResizeImage(int width, int height);
-    bool Save(const QString& path);
+    bool ChangeColorDepth(short code) { return m_control.ChangeColorDepth(code); }
+    bool AdjustBrightness(short value, short mode) { return m_control.AdjustBrightness(value, mode); }
+    bool RotateArbitrary(short degrees) { return m_control.RotateArbitrary(degrees); }
+    bool ResizeImage(int width, int height) { return m_control.ResizeImage(width, height); }
+    bool Save(const QString& path) { return m_control.Save(path.toStdString()); }
 
-    // Why the last method failed (empty after a success).
-    const QString& LastError() const { return m_lastError; }
-    const media::ImageEditor& Editor() const { return m_editor; }
+    QString LastError() const { return QString::fromStdString(m_control.LastError()); }
+    const media::ImageEditor& Editor() const { return m_control.Editor(); }
+    media::ImageEditControl& Control() { return m_control; }
 
 private:
-    media::ImageEditor m_editor;
-    int m_interpolation = 2;
-    int m_saveInterlaced = 1;
-    int m_saveFormat = 101;
-    short m_saveQuality = 8;
-    bool m_aspectRatio = false;
-    QString m_inputFileName;
-    QString m_lastError;
-
-    bool Done(bool ok, const char* what);
+    media::ImageEditControl m_control;
 };
 
 // The engine's picture from a Qt image and back.

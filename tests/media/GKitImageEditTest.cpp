@@ -100,7 +100,8 @@ TEST(GKitImageEdit, RefusesValuesOutsideItsTablesAndReportsUnwritableFolders)
     EXPECT_THROW(edit.setSaveMediaFormat(105), fw::Exception);
     EXPECT_THROW(edit.setSaveMediaFormat(0), fw::Exception);
     EXPECT_THROW(edit.setSaveQuality(11), fw::Exception);
-    EXPECT_THROW(edit.setSaveInterlacedImage(0), fw::Exception);
+    EXPECT_THROW(edit.setSaveInterlacedImage(3), fw::Exception);
+    EXPECT_THROW(edit.setSaveQuality(-1), fw::Exception);
     EXPECT_THROW(edit.setInterpolation(3), fw::Exception);
     edit.setSaveMediaFormat(102);
     EXPECT_EQ(edit.SaveMediaFormat(), 102);

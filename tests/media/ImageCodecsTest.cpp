@@ -205,7 +205,7 @@ TEST(ImageCodecs, AHeaderClaimingAHugePictureFailsBeforeAllocating)
 
 TEST(ImageCodecs, AnotherProgramReadsWhatWeWrite)
 {
-    if (std::system("command -v convert >/dev/null 2>&1") != 0 || std::system("convert -version >/dev/null 2>&1") != 0)
+    if (std::system("/usr/bin/convert -version >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "ImageMagick is not installed";
     TempDir dir;
     const Image colour = MakePicture(PixelFormat::Rgb24);
@@ -221,7 +221,7 @@ TEST(ImageCodecs, AnotherProgramReadsWhatWeWrite)
             ASSERT_TRUE(EncodeImage(*img, f.format, {}, bytes, error));
             const std::string path = dir.File(std::string("p.") + f.ext), raw = dir.File("p.rgb");
             TempDir::Write(path, std::string(bytes.begin(), bytes.end()));
-            const std::string command = "convert '" + path + "' -depth 8 'rgb:" + raw + "' 2>/dev/null";
+            const std::string command = "/usr/bin/convert '" + path + "' -depth 8 'rgb:" + raw + "' 2>/dev/null";
             ASSERT_EQ(std::system(command.c_str()), 0) << f.ext;
             const std::string got = TempDir::Read(raw);
             const Image rgb = ToRgb24(*img);

@@ -1,0 +1,117 @@
+#include "media/image/ImageEditControl.h"
+
+#include "framework/Exception.h"
+
+namespace media {
+
+namespace {
+[[noreturn]] void Refuse(const char* property, int value)
+{
+    throw fw::Exception(std::string("ImageEdit: ") + property + " does not take the value " + std::to_string(value));
+}
+} // namespace
+
+ImageFormat ImageEditControl::FormatForCode(int code)
+{
+    switch (code) {
+    case 101:
+        return ImageFormat::Bmp;
+    case 102:
+        return ImageFormat::Tiff;
+    case 103:
+        return ImageFormat::Jpeg;
+    case 104:
+        return ImageFormat::Pcx;
+    case 106:
+        return ImageFormat::Png;
+    default:
+        return ImageFormat::Unknown;
+    }
+}
+
+void ImageEditControl::SetInterpolation(int value)
+{
+    if (value < 0 || value > 2)
+        Refuse("Interpolation", value);
+    m_interpolation = value;
+}
+
+void ImageEditControl::SetSaveInterlacedImage(int value)
+{
+    if (value < 0 || value > 2)
+        Refuse("SaveInterlacedImage", value);
+    m_saveInterlaced = value;
+}
+
+void ImageEditControl::SetSaveMediaFormat(int value)
+{
+    if (FormatForCode(value) == ImageFormat::Unknown)
+        Refuse("SaveMediaFormat", value);
+    m_saveFormat = value;
+}
+
+void ImageEditControl::SetSaveQuality(int value)
+{
+    if (value < 0 || value > 10)
+        Refuse("SaveQuality", value);
+    m_saveQuality = value;
+}
+
+bool ImageEditControl::Done(bool ok, const char* what)
+{
+    if (ok)
+        m_lastError.clear();
+    else if (m_lastError.empty())
+        m_lastError = what;
+    return ok;
+}
+
+bool ImageEditControl::Load()
+{
+    m_lastError.clear();
+    return Done(m_editor.Load(m_inputFileName, m_lastError), "cannot load the picture");
+}
+
+bool ImageEditControl::SetPicture(Image picture)
+{
+    m_lastError.clear();
+    m_editor.SetImage(std::move(picture));
+    return Done(m_editor.HasImage(), "there is no picture");
+}
+
+bool ImageEditControl::ChangeColorDepth(int code)
+{
+    m_lastError.clear();
+    return Done(media::ChangeColorDepth(m_editor.Current(), code), "cannot change the colour depth");
+}
+
+bool ImageEditControl::AdjustBrightness(int value, int)
+{
+    m_lastError.clear();
+    return Done(media::AdjustBrightness(m_editor.Current(), value), "cannot change the brightness");
+}
+
+bool ImageEditControl::RotateArbitrary(int degrees)
+{
+    m_lastError.clear();
+    return Done(media::RotateCounterClockwise(m_editor.Current(), degrees), "cannot rotate");
+}
+
+bool ImageEditControl::ResizeImage(int width, int height)
+{
+    m_lastError.clear();
+    return Done(media::Resize(m_editor.Current(), width, height, m_aspectRatio,
+                              static_cast<media::Interpolation>(m_interpolation)),
+                "cannot resize");
+}
+
+bool ImageEditControl::Save(const std::string& path)
+{
+    SaveOptions options;
+    options.quality = std::max(1, m_saveQuality);
+    options.interlaced = m_saveInterlaced == 2;
+    m_lastError.clear();
+    return Done(m_editor.Save(path, FormatForCode(m_saveFormat), options, m_lastError), "cannot save");
+}
+
+} // namespace media

@@ -1,0 +1,58 @@
+#pragma once
+// The image edit control's behaviour without its window: the properties and methods
+// the conversion run uses, in the run's terms (format codes 101..106, qualities
+// 1..10, counter-clockwise degrees). Both the main window's control and the
+// command-line converter use it. A property value outside its table is refused
+// with fw::Exception; a method that cannot do its work returns false.
+#include "media/image/ImageEditor.h"
+
+#include <string>
+
+namespace media {
+
+class ImageEditControl {
+public:
+    int Interpolation() const { return m_interpolation; }
+    void SetInterpolation(int value); // 0 nearest, 1 bilinear, 2 Lanczos-3
+    int SaveInterlacedImage() const { return m_saveInterlaced; }
+    void SetSaveInterlacedImage(int value); // 1 (or 0) plain, 2 progressive / Adam7
+    int SaveMediaFormat() const { return m_saveFormat; }
+    void SetSaveMediaFormat(int value); // 101 BMP, 102 TIFF, 103 JPEG, 104 PCX, 106 PNG
+    int SaveQuality() const { return m_saveQuality; }
+    void SetSaveQuality(int value); // 1 .. 10 (0 counts as 1)
+    bool AspectRatio() const { return m_aspectRatio; }
+    void SetAspectRatio(bool on) { m_aspectRatio = on; }
+    const std::string& InputFileName() const { return m_inputFileName; }
+    void SetInputFileName(const std::string& name) { m_inputFileName = name; }
+    int ImageWidth() const { return m_editor.Current().width; }
+    int ImageHeight() const { return m_editor.Current().height; }
+
+    bool Load();
+    // Takes a picture from elsewhere (the clipboard); an empty one leaves no picture.
+    bool SetPicture(Image picture);
+    bool ChangeColorDepth(int code);
+    bool AdjustBrightness(int value, int mode);
+    bool RotateArbitrary(int degrees);
+    bool ResizeImage(int width, int height);
+    bool Save(const std::string& path);
+
+    const std::string& LastError() const { return m_lastError; }
+    const ImageEditor& Editor() const { return m_editor; }
+
+    // The file format a save format code stands for (Unknown outside the table).
+    static ImageFormat FormatForCode(int code);
+
+private:
+    ImageEditor m_editor;
+    int m_interpolation = 2;
+    int m_saveInterlaced = 1;
+    int m_saveFormat = 101;
+    int m_saveQuality = 8;
+    bool m_aspectRatio = false;
+    std::string m_inputFileName;
+    std::string m_lastError;
+
+    bool Done(bool ok, const char* what);
+};
+
+} // namespace media
