@@ -40,6 +40,7 @@ public:
 public slots:
     void FormShow();
     void FormClose();
+    void SSButton1Click(); // the conversion run
     void ComboBox1Change();
     void ComboBox6Change();
     void SSButton2Click();

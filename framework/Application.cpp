@@ -59,6 +59,8 @@ TApplication* Application() { return g_application; }
 
 void ShowException(const QString& message) { Display()(message); }
 
+void ShowMessage(const QString& message) { Display()(message); }
+
 ErrorDisplay SetErrorDisplay(ErrorDisplay display)
 {
     ErrorDisplay previous = std::move(Display());

@@ -37,6 +37,9 @@ TApplication* Application(); // nullptr before one exists
 // Shows an error text the way the program shows every unhandled error: a message
 // box over the active window. Tests replace the display to look at the texts.
 void ShowException(const QString& message);
+// A notice of the program's own in a standard message box with one OK button; it goes
+// through the same display, so tests see both.
+void ShowMessage(const QString& message);
 using ErrorDisplay = std::function<void(const QString&)>;
 ErrorDisplay SetErrorDisplay(ErrorDisplay display); // returns the previous one
 

@@ -1,0 +1,114 @@
+// The start button: converts the movie's chosen frames or every listed image.
+#include "app/ChangeWindow1.h"
+#include "app/conversion/Conversion.h"
+#include "framework/Application.h"
+#include "message/AskMessage.h"
+#include "message/MessageWindow1.h"
+#include "windows/PreviewWindow1.h"
+
+
+namespace {
+
+conv::PictureSettings PictureSettingsOf(TChangeForm1& form)
+{
+    TConvertSettings s = form.Settings();
+    conv::PictureSettings p;
+    p.outputFormat = s.OutputFormat();
+    p.jpegQuality = s.JpegQuality();
+    p.saveForm = s.SaveForm();
+    p.colorDepth = s.ColorDepth();
+    p.brightness = s.Brightness();
+    p.brightnessText = form.ComboBox7->Text().toStdString();
+    p.rotation = s.Rotation();
+    p.resizeMode = s.ResizeMode();
+    p.resizeWidth = s.ResizeWidth();
+    p.resizeHeight = s.ResizeHeight();
+    p.scalePercent = s.ScalePercent();
+    return p;
+}
+
+} // namespace
+
+void TChangeForm1::SSButton1Click()
+{
+    media::ImageEditControl& edit = ImageEdit1->Control();
+    conv::RunReport report;
+    try {
+        PlaceMessageWindow();
+        const conv::PictureSettings picture = PictureSettingsOf(*this);
+        std::string ext = OutputExt.toStdString();
+        conv::PrepareSave(edit, picture, ext);
+        OutputExt = QString::fromStdString(ext);
+        TConvertSettings s = Settings();
+
+        if (s.SourceMode() == smImages) {
+            if (ListBox1->Count() == 0)
+                return;
+            MessageForm1->MessageNo = 0;
+            MessageForm1->ShowModal();
+            if (MessageForm1->Answer == 1) {
+                const std::string folder = s.OutputFolder().toStdString();
+                conv::CreateOutputFolder(folder);
+                Label1->show();
+                repaint();
+                for (int i = 0; i < ListBox1->Count(); ++i) {
+                    const std::string source = ListBox1->Item(i).toStdString();
+                    edit.SetInputFileName(source);
+                    const bool loaded = edit.Load();
+                    conv::ApplyPictureChain(edit, picture);
+                    const bool saved = conv::SavePicture(edit, conv::ImageOutputPath(folder, source, OutputExt.toStdString()));
+                    ++report.total;
+                    if (!loaded || !saved)
+                        report.failed.push_back(source);
+                    Label1->setCaption(QStringLiteral("%1/%2").arg(i + 1).arg(ListBox1->Count()));
+                    Label1->repaint();
+                }
+            }
+            Label1->hide();
+            Label1->setCaption(QString());
+            MessageForm1->Answer = 0;
+        } else {
+            if (s.MovieFile().isEmpty())
+                return;
+            MessageForm1->MessageNo = 1;
+            MessageForm1->ShowModal();
+            if (MessageForm1->Answer != 1)
+                return;
+            const std::string folder = s.OutputFolder().toStdString();
+            const std::string movie = s.MovieFile().toStdString();
+            conv::CreateOutputFolder(folder);
+            Label1->show();
+            repaint();
+            int f = s.StartFrame();
+            PreviewForm1->close();
+            PreviewForm1->GKitMSPlay1->Stop();
+            GKitMSPlay1->Pause();
+            int n = 0;
+            while (f <= s.EndFrame()) {
+                const bool copied = GKitMSPlay1->CopyToClipboard(f);
+                const bool taken = ImageEdit1->CreateFromClipboard();
+                conv::ApplyPictureChain(edit, picture);
+                const bool saved = conv::SavePicture(edit, conv::MovieOutputPath(folder, movie, f, OutputExt.toStdString()));
+                ++report.total;
+                if (!copied || !taken || !saved)
+                    report.failed.push_back(conv::MovieOutputPath(folder, movie, f, OutputExt.toStdString()));
+                // A step typed below 1 (the field not yet left) counts as 1: the run always ends.
+                f += std::max(1, s.FrameStep());
+                ++n;
+                Label1->setCaption(QStringLiteral("%1/%2").arg(n).arg(ShadowLabel14->Caption()));
+                Label1->repaint();
+            }
+            Label1->hide();
+            Label1->setCaption(QString());
+            MessageForm1->Answer = 0;
+            GKitMSPlay1->Play();
+        }
+    } catch (const std::exception&) {
+        fw::MessageBeep();
+        fw::ShowMessage(QStringLiteral("非対応フォーマットが含まれていました。処理を中止します。"));
+        return;
+    }
+    const std::string failures = report.Message();
+    if (!failures.empty())
+        fw::ShowMessage(QString::fromStdString(failures));
+}

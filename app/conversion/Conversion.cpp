@@ -1,0 +1,107 @@
+#include "app/conversion/Conversion.h"
+
+#include "framework/Exception.h"
+#include "framework/Numbers.h"
+#include "framework/Paths.h"
+
+#include <cstdio>
+#include <filesystem>
+
+namespace conv {
+
+std::optional<OutputFormat> OutputFormatFor(int index)
+{
+    static constexpr OutputFormat kTable[] = {{101, ".bmp"}, {102, ".tif"}, {103, ".jpg"}, {104, ".pcx"}, {106, ".png"}};
+    if (index < 0 || index >= int(std::size(kTable)))
+        return std::nullopt;
+    return kTable[index];
+}
+
+void PrepareSave(media::ImageEditControl& control, const PictureSettings& s, std::string& outputExt)
+{
+    control.SetInterpolation(2);
+    control.SetSaveInterlacedImage(s.saveForm + 1);
+    if (const auto format = OutputFormatFor(s.outputFormat)) {
+        control.SetSaveMediaFormat(format->saveCode);
+        outputExt = format->ext;
+    }
+    control.SetSaveQuality(s.jpegQuality + 1);
+}
+
+void ApplyPictureChain(media::ImageEditControl& control, const PictureSettings& s)
+{
+    static constexpr int kDepthCodes[] = {1, 4, 8, 9, 12};
+    if (s.colorDepth >= 0 && s.colorDepth < 5)
+        control.ChangeColorDepth(kDepthCodes[s.colorDepth]);
+
+    if (s.brightness != 10) {
+        const auto step = fw::ParseInteger(s.brightnessText);
+        if (!step || s.brightnessText.find_first_of("$xX") != std::string::npos)
+            throw fw::Exception(fw::NotAnIntegerMessage(s.brightnessText));
+        control.AdjustBrightness(*step * 10, 0);
+    }
+
+    // The list turns clockwise; the control counter-clockwise.
+    static constexpr int kDegrees[] = {0, 270, 180, 90};
+    if (s.rotation >= 1 && s.rotation <= 3)
+        control.RotateArbitrary(kDegrees[s.rotation]);
+
+    switch (s.resizeMode) {
+    case 1:
+    case 2:
+        control.SetAspectRatio(s.resizeMode == 1);
+        control.ResizeImage(s.resizeWidth, s.resizeHeight);
+        break;
+    case 3: {
+        // After the rotation, so the picture's current size; truncated toward zero.
+        const int w = int(control.ImageWidth() * s.scalePercent * 0.01);
+        const int h = int(control.ImageHeight() * s.scalePercent * 0.01);
+        control.ResizeImage(w, h);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+std::string MovieOutputPath(const std::string& folder, const std::string& movie, int frame, const std::string& ext)
+{
+    char number[16];
+    std::snprintf(number, sizeof number, "_%05d", frame);
+    return folder + "/" + fw::ChangeFileExt(fw::ExtractFileName(movie), number + ext);
+}
+
+std::string ImageOutputPath(const std::string& folder, const std::string& source, const std::string& ext)
+{
+    return folder + "/" + fw::ChangeFileExt(fw::ExtractFileName(source), ext);
+}
+
+void CreateOutputFolder(const std::string& folder)
+{
+    if (folder.empty())
+        throw fw::Exception("no output folder");
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+}
+
+bool SavePicture(media::ImageEditControl& control, const std::string& path)
+{
+    control.SetInputFileName(path);
+    const std::string target = control.InputFileName();
+    return control.Save(target);
+}
+
+std::string RunReport::Message() const
+{
+    if (failed.empty())
+        return {};
+    std::string text = std::to_string(total) + " 枚中 " + std::to_string(failed.size()) + " 枚の画像を変換できませんでした。";
+    constexpr std::size_t kShown = 5;
+    for (std::size_t i = 0; i < failed.size() && i < kShown; ++i)
+        text += "\n" + failed[i];
+    if (failed.size() > kShown)
+        text += "\nほか " + std::to_string(failed.size() - kShown) + " 件";
+    return text;
+}
+
+} // namespace conv

@@ -1,0 +1,67 @@
+#pragma once
+// The conversion engine both the main window's run and the command-line converter
+// drive: the save settings, the picture chain in its fixed order (colour depth,
+// brightness, rotation, resize), the output names and the output folder. No Qt.
+#include "media/image/ImageEditControl.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace conv {
+
+// The conversion settings that shape each picture; list fields are list indexes
+// (-1: nothing selected), as the main window's lists and the settings file hold them.
+struct PictureSettings {
+    int outputFormat = -1;      // 0 BMP, 1 TIFF, 2 JPEG, 3 PCX, 4 PNG
+    int jpegQuality = -1;       // 0..9
+    int saveForm = -1;          // 0 baseline / plain, 1 progressive / interlaced
+    int colorDepth = -1;        // 0 2 colours, 1 16, 2 256, 3 grey, 4 full colour
+    int brightness = -1;        // 0..20; 10 leaves the picture unchanged
+    std::string brightnessText; // the brightness entry's text ("+10" .. "-10")
+    int rotation = -1;          // 0 none, 1 90°, 2 180°, 3 270° (clockwise)
+    int resizeMode = -1;        // 0 none, 1 pixels with margins, 2 pixels stretched, 3 scale
+    int resizeWidth = 320;
+    int resizeHeight = 240;
+    int scalePercent = 100;
+};
+
+struct OutputFormat {
+    int saveCode;      // the image edit control's SaveMediaFormat
+    const char* ext;   // the output files' extension
+};
+
+// The output format table (nothing for an index outside it).
+std::optional<OutputFormat> OutputFormatFor(int index);
+
+// Sets the control's save settings for a run. `outputExt` is left as the previous
+// run left it when the format has no table entry.
+void PrepareSave(media::ImageEditControl& control, const PictureSettings& s, std::string& outputExt);
+
+// Colour depth, brightness, rotation and resize, in that order, as the settings
+// ask. Raises fw::Exception when the brightness entry does not read as a number.
+void ApplyPictureChain(media::ImageEditControl& control, const PictureSettings& s);
+
+// folder + "/" + the movie's name with "_" + the frame (at least five digits) + ext
+// in place of its extension: clip.avi, frame 12, ".jpg" → clip_00012.jpg.
+std::string MovieOutputPath(const std::string& folder, const std::string& movie, int frame, const std::string& ext);
+// folder + "/" + the source's name with ext in place of its extension.
+std::string ImageOutputPath(const std::string& folder, const std::string& source, const std::string& ext);
+
+// Creates the folder with every missing parent. An empty folder text raises
+// fw::Exception; a folder that cannot be created shows when its files are saved.
+void CreateOutputFolder(const std::string& folder);
+
+// Saves the control's picture: the path is written into InputFileName and read back.
+bool SavePicture(media::ImageEditControl& control, const std::string& path);
+
+// The pictures of a run that could not be converted.
+struct RunReport {
+    int total = 0;
+    std::vector<std::string> failed; // source files (or frames) in the order met
+
+    // Empty when nothing failed; else how many of how many, and the first few names.
+    std::string Message() const;
+};
+
+} // namespace conv

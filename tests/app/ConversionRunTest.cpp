@@ -1,0 +1,230 @@
+// The start button's run, on movies and pictures made here.
+#include "app/conversion/Conversion.h"
+#include "media/image/ImageEditor.h"
+#include "support/AviWriter.h"
+#include "support/MainWindowFixture.h"
+#include "windows/PreviewWindow1.h"
+
+#include <QEvent>
+
+#include <filesystem>
+
+namespace {
+
+// Records every caption the progress label is painted with.
+class CaptionWatch : public QObject {
+public:
+    explicit CaptionWatch(fw::TLabel* label) : m_label(label) { label->installEventFilter(this); }
+    QStringList seen;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && m_label->isVisible())
+            seen << m_label->Caption();
+        return false;
+    }
+
+private:
+    fw::TLabel* m_label;
+};
+
+bool ShowsFrame(const std::string& file, int frame)
+{
+    media::ImageEditor editor;
+    std::string error;
+    if (!editor.Load(file, error))
+        return false;
+    const media::Image rgb = media::ToRgb24(editor.Current());
+    const auto want = FrameColour(frame);
+    for (int c = 0; c < 3; ++c)
+        if (std::abs(int(rgb.pixels[c]) - int(want[c])) > 12)
+            return false;
+    return true;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    if (std::filesystem::is_directory(folder))
+        for (const auto& e : std::filesystem::directory_iterator(folder))
+            names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+class ConversionRunTest : public MainWindowFixture {
+protected:
+    std::string out;
+    void SetUp() override
+    {
+        MainWindowFixture::SetUp();
+        out = dir.File("out/frames"); // a missing folder with a missing parent
+        Start();
+        ChangeForm1->Settings().setOutputFolder(QString::fromStdString(out));
+        ClickReset();
+    }
+    void ClickReset()
+    {
+        AnswerNextQuestion(Reply::Yes);
+        QTest::mouseClick(ChangeForm1->SSButton33, Qt::LeftButton);
+    }
+    void Press(Reply reply = Reply::Yes, int* asked = nullptr)
+    {
+        AnswerNextQuestion(reply, asked);
+        QTest::mouseClick(ChangeForm1->SSButton1, Qt::LeftButton);
+    }
+    QString Movie(int frames)
+    {
+        const std::string path = dir.File("clip.avi");
+        EXPECT_TRUE(WriteTestAvi(path, TestAvi{"mjpeg", 64, 48, frames}));
+        ChangeForm1->Edit2->setFilename(QString::fromStdString(path));
+        return QString::fromStdString(path);
+    }
+};
+
+TEST_F(ConversionRunTest, AMovieRunWritesTheChosenFramesUnderTheirPositions)
+{
+    Movie(30);
+    TConvertSettings s = ChangeForm1->Settings();
+    s.setOutputFormat(ofJpeg);
+    ChangeForm1->ComboBox1Change();
+    s.setStartFrame(10);
+    s.setFrameStep(5);
+    CaptionWatch progress(ChangeForm1->Label1);
+    int asked = -1;
+    Press(Reply::Yes, &asked);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"clip_00010.jpg", "clip_00015.jpg", "clip_00020.jpg", "clip_00025.jpg"}));
+    for (int f : {10, 15, 20, 25})
+        EXPECT_TRUE(ShowsFrame(out + "/clip_000" + std::to_string(f) + ".jpg", f)) << f;
+    EXPECT_TRUE(progress.seen.contains(QStringLiteral("4/4"))) << progress.seen.join(',').toStdString();
+    EXPECT_FALSE(ChangeForm1->Label1->isVisible());
+    EXPECT_EQ(ChangeForm1->Label1->Caption(), QString());
+    EXPECT_TRUE(ChangeForm1->GKitMSPlay1->Playing());
+    EXPECT_EQ(MessageForm1->Answer, 0);
+    EXPECT_EQ(ChangeForm1->OutputExt, QStringLiteral(".jpg"));
+    EXPECT_TRUE(errorsShown.isEmpty()) << errorsShown.join('\n').toStdString();
+}
+
+TEST_F(ConversionRunTest, ImageModeKeepsTheNamesWithTheNewExtensionAndTheChain)
+{
+    // A 40 × 20 TIFF, converted to a 90° turned, 16-colour PNG.
+    media::ImageEditor editor;
+    media::Image img;
+    img.Allocate(40, 20, media::PixelFormat::Rgb24);
+    for (std::size_t i = 0; i < img.pixels.size(); ++i)
+        img.pixels[i] = std::uint8_t(i * 7);
+    editor.SetImage(img);
+    std::string error;
+    const std::string cat = dir.File("Cat.TIF");
+    ASSERT_TRUE(editor.Save(cat, media::ImageFormat::Tiff, {}, error));
+    QTest::mouseClick(ChangeForm1->SSButton2, Qt::LeftButton);
+    ChangeForm1->ListBox1->AddItem(QString::fromStdString(cat));
+    TConvertSettings s = ChangeForm1->Settings();
+    s.setOutputFormat(ofPng);
+    s.setColorDepth(cd16Colors);
+    s.setRotation(rt90);
+    int asked = -1;
+    Press(Reply::Yes, &asked);
+    EXPECT_EQ(asked, 0);
+    ASSERT_EQ(FilesIn(out), std::vector<std::string>{"Cat.png"});
+    ASSERT_TRUE(editor.Load(out + "/Cat.png", error));
+    EXPECT_EQ(editor.Current().width, 20);
+    EXPECT_EQ(editor.Current().height, 40);
+    EXPECT_EQ(editor.Current().format, media::PixelFormat::Indexed);
+    EXPECT_EQ(editor.Current().indexBits, 4);
+}
+
+TEST_F(ConversionRunTest, NoBrightnessEntryStopsTheRunWithTheFailureMessage)
+{
+    Movie(10);
+    ChangeForm1->ComboBox7->setItemIndex(-1);
+    Press();
+    EXPECT_EQ(errorsShown, QStringList{QStringLiteral("非対応フォーマットが含まれていました。処理を中止します。")});
+    // Nothing is put back: the main view stays paused, the label as it was.
+    EXPECT_FALSE(ChangeForm1->GKitMSPlay1->Playing());
+    EXPECT_TRUE(FilesIn(out).empty());
+}
+
+TEST_F(ConversionRunTest, EndBelowStartWritesNothingAndTheViewPlaysAgain)
+{
+    Movie(20);
+    ChangeForm1->Settings().setStartFrame(15);
+    ChangeForm1->SpinEdit5->setText(QStringLiteral("0")); // an end of 0 is not pulled up to the start
+    ASSERT_EQ(ChangeForm1->Settings().EndFrame(), 0);
+    Press();
+    EXPECT_TRUE(FilesIn(out).empty());
+    EXPECT_TRUE(std::filesystem::is_directory(out));
+    EXPECT_FALSE(ChangeForm1->Label1->isVisible());
+    EXPECT_TRUE(ChangeForm1->GKitMSPlay1->Playing());
+}
+
+TEST_F(ConversionRunTest, AnsweringNoWritesNothingAndAnEmptySourceAsksNothing)
+{
+    Movie(10);
+    Press(Reply::No);
+    EXPECT_FALSE(std::filesystem::exists(out));
+    QTest::mouseClick(ChangeForm1->SSButton2, Qt::LeftButton); // image mode, empty list
+    int asked = -1;
+    AnswerNextQuestion(Reply::Yes, &asked);
+    QTest::mouseClick(ChangeForm1->SSButton1, Qt::LeftButton);
+    QTest::qWait(30);
+    EXPECT_EQ(asked, -1);
+    MessageForm1->close();
+}
+
+TEST_F(ConversionRunTest, ARunClosesTheOpenPreview)
+{
+    Movie(10);
+    ChangeForm1->GKitMSPlay1Click();
+    ASSERT_TRUE(PreviewForm1->isVisible());
+    Press();
+    EXPECT_FALSE(PreviewForm1->isVisible());
+    EXPECT_FALSE(PreviewForm1->GKitMSPlay1->Playing());
+    EXPECT_EQ(FilesIn(out).size(), 10u);
+}
+
+TEST_F(ConversionRunTest, AFileThatFailsToLoadIsReportedAndNothingIsWrittenUnderItsName)
+{
+    const std::string good = dir.File("good.bmp"), bad = dir.File("bad.bmp");
+    media::ImageEditor editor;
+    media::Image img;
+    img.Allocate(8, 8, media::PixelFormat::Rgb24);
+    editor.SetImage(img);
+    std::string error;
+    ASSERT_TRUE(editor.Save(good, media::ImageFormat::Bmp, {}, error));
+    TempDir::Write(bad, "BM but nothing else");
+    QTest::mouseClick(ChangeForm1->SSButton2, Qt::LeftButton);
+    ChangeForm1->ListBox1->AddItem(QString::fromStdString(bad));
+    ChangeForm1->ListBox1->AddItem(QString::fromStdString(good));
+    ChangeForm1->Settings().setOutputFormat(ofPng);
+    Press();
+    EXPECT_EQ(FilesIn(out), std::vector<std::string>{"good.png"});
+    ASSERT_EQ(errorsShown.size(), 1);
+    EXPECT_TRUE(errorsShown[0].startsWith(QStringLiteral("2 枚中 1 枚の画像を変換できませんでした。"))) << errorsShown[0].toStdString();
+    EXPECT_TRUE(errorsShown[0].contains(QString::fromStdString(bad)));
+}
+
+TEST_F(ConversionRunTest, TheExtensionOfThePreviousRunStaysWhenNoFormatIsSelected)
+{
+    Movie(3);
+    ChangeForm1->Settings().setOutputFormat(ofPcx);
+    Press();
+    ChangeForm1->Settings().setOutputFormat(-1);
+    std::filesystem::remove_all(out);
+    Press();
+    EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"clip_00000.pcx", "clip_00001.pcx", "clip_00002.pcx"}));
+}
+
+TEST(OutputNames, FramePositionsAtLeastFiveDigitsAndExtensionsReplaced)
+{
+    EXPECT_EQ(conv::MovieOutputPath("/o", "/v/clip.avi", 12, ".jpg"), "/o/clip_00012.jpg");
+    EXPECT_EQ(conv::MovieOutputPath("/o", "/v/clip.avi", 123456, ".png"), "/o/clip_123456.png");
+    EXPECT_EQ(conv::MovieOutputPath("/o", "/v.d/clip", 0, ".bmp"), "/o/clip_00000.bmp");
+    EXPECT_EQ(conv::ImageOutputPath("/o", "/p/Cat.TIF", ".png"), "/o/Cat.png");
+    EXPECT_EQ(conv::ImageOutputPath("/o", "/p/a.b.c", ".tif"), "/o/a.b.tif");
+    EXPECT_EQ(conv::ImageOutputPath("/o", "/p/noext", ".pcx"), "/o/noext.pcx");
+}
