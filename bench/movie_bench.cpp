@@ -4,7 +4,7 @@
 //
 //   build/movie_bench [folder for the movies, default /tmp/pomi-bench]
 #include "media/movie/MovieReader.h"
-#include "support/AviWriter.h"
+#include "media/movie/AviWriter.h"
 
 #include <chrono>
 #include <cstdio>
@@ -62,17 +62,17 @@ int main(int argc, char** argv)
     std::filesystem::create_directories(folder);
     struct Movie {
         const char* name;
-        TestAvi spec;
+        AviSpec spec;
     } movies[] = {
-        {"mjpeg.avi", TestAvi{"mjpeg", 640, 480, 1500, 1, 0, {}, true, 4}},
-        {"mpeg4.avi", TestAvi{"mpeg4", 640, 480, 1500, 250, 0, {}, true, 4}},
+        {"mjpeg.avi", AviSpec{"mjpeg", 640, 480, 1500, 1, 0, {}, true, 4}},
+        {"mpeg4.avi", AviSpec{"mpeg4", 640, 480, 1500, 250, 0, {}, true, 4}},
     };
     for (const Movie& m : movies) {
         const std::string path = folder + "/" + m.name;
         if (!std::filesystem::exists(path)) {
             std::printf("making %s ...\n", path.c_str());
             std::string error;
-            if (!WriteTestAvi(path, m.spec, &error)) {
+            if (!WriteAvi(path, m.spec, &error)) {
                 std::fprintf(stderr, "%s\n", error.c_str());
                 return 1;
             }

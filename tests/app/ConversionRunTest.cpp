@@ -1,7 +1,7 @@
 // The start button's run, on movies and pictures made here.
 #include "app/conversion/Conversion.h"
 #include "media/image/ImageEditor.h"
-#include "support/AviWriter.h"
+#include "media/movie/AviWriter.h"
 #include "support/MainWindowFixture.h"
 #include "windows/PreviewWindow1.h"
 
@@ -79,7 +79,7 @@ protected:
     QString Movie(int frames)
     {
         const std::string path = dir.File("clip.avi");
-        EXPECT_TRUE(WriteTestAvi(path, TestAvi{"mjpeg", 64, 48, frames}));
+        EXPECT_TRUE(WriteAvi(path, AviSpec{"mjpeg", 64, 48, frames}));
         ChangeForm1->Edit2->setFilename(QString::fromStdString(path));
         return QString::fromStdString(path);
     }

@@ -1,6 +1,6 @@
 // The main window's handlers: questions, closing, drops, modes, reset, fields.
 #include "message/AskMessage.h"
-#include "support/AviWriter.h"
+#include "media/movie/AviWriter.h"
 #include "support/MainWindowFixture.h"
 #include "windows/InfoWindow1.h"
 #include "windows/PreviewWindow1.h"
@@ -42,9 +42,9 @@ protected:
     QString Movie(const std::string& name, int frames = 20)
     {
         const std::string path = dir.File(name);
-        TestAvi movie;
+        AviSpec movie;
         movie.frames = frames;
-        EXPECT_TRUE(WriteTestAvi(path, movie));
+        EXPECT_TRUE(WriteAvi(path, movie));
         return QString::fromStdString(path);
     }
     // Picks entry `index` the way a user does, with the keyboard on the closed list.
@@ -270,6 +270,25 @@ TEST_F(MainWindowTest, OpeningAMovieShowsItsFramesSizeRangeAndThumbnails)
     s.setFrameStep(60);
     s.setStartFrame(0);
     EXPECT_EQ(ChangeForm1->ShadowLabel14->Caption(), QStringLiteral("2"));
+}
+
+TEST_F(MainWindowTest, TheFrameRangeStaysConsistentWhileTyping)
+{
+    Start();
+    ChangeForm1->Edit2->setFilename(Movie("clip.avi", 100));
+    TConvertSettings s = ChangeForm1->Settings();
+    s.setStartFrame(10);
+    ChangeForm1->SpinEdit5->setText(QStringLiteral("5")); // typed: below the start
+    EXPECT_EQ(s.EndFrame(), 10);
+    s.setEndFrame(99);
+    ChangeForm1->SpinEdit4->setText(QStringLiteral("120")); // typed: beyond the end
+    EXPECT_EQ(s.StartFrame(), 99);
+    s.setStartFrame(10);
+    s.setFrameStep(10);
+    EXPECT_EQ(ChangeForm1->ShadowLabel14->Caption(), QStringLiteral("9"));
+    // The end can no longer be set below the start, nor the start above the end.
+    EXPECT_EQ(ChangeForm1->SpinEdit5->MinValue(), 10);
+    EXPECT_EQ(ChangeForm1->SpinEdit4->MaxValue(), 99);
 }
 
 TEST_F(MainWindowTest, SwitchingModesKeepsBothSources)

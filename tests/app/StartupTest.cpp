@@ -1,5 +1,5 @@
 // Start-up: the windows, restoring the settings, the command line.
-#include "support/AviWriter.h"
+#include "media/movie/AviWriter.h"
 #include "support/MainWindowFixture.h"
 #include "windows/InfoWindow1.h"
 #include "windows/PreviewWindow1.h"
@@ -117,8 +117,8 @@ TEST_F(StartupTest, AStoredFolderLosesItsTrailingSeparatorInTheFieldAndTheHint)
 TEST_F(StartupTest, AviArgumentsOpenInTurnAndOtherFilesAreSkipped)
 {
     const std::string first = dir.File("first.avi"), second = dir.File("Second Clip.AVI"), picture = dir.File("p.bmp");
-    ASSERT_TRUE(WriteTestAvi(first, TestAvi{}));
-    ASSERT_TRUE(WriteTestAvi(second, TestAvi{"mjpeg", 32, 24, 8}));
+    ASSERT_TRUE(WriteAvi(first, AviSpec{}));
+    ASSERT_TRUE(WriteAvi(second, AviSpec{"mjpeg", 32, 24, 8}));
     TempDir::Write(picture, "x");
     ChangeForm1->CommandLine = {QString::fromStdString(first), QString::fromStdString(second),
                                 QString::fromStdString(dir.File("missing.avi")), QString::fromStdString(picture)};

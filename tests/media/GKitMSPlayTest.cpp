@@ -1,7 +1,7 @@
 // The movie play control: opening, frame copies through the clipboard, playback.
 #include "framework/Exception.h"
 #include "media/GKitMSPlay.h"
-#include "support/AviWriter.h"
+#include "media/movie/AviWriter.h"
 #include "support/TempDir.h"
 
 #include <QClipboard>
@@ -26,7 +26,7 @@ TEST(GKitMSPlay, OpensAMovieAndCopiesAnyFrameToTheClipboard)
 {
     TempDir dir;
     const std::string path = dir.File("clip.avi");
-    ASSERT_TRUE(WriteTestAvi(path, TestAvi{"mpeg4", 80, 60, 30, 10, 2}));
+    ASSERT_TRUE(WriteAvi(path, AviSpec{"mpeg4", 80, 60, 30, 10, 2}));
     TGKitMSPlay control;
     control.setFileName(QString::fromStdString(path));
     EXPECT_EQ(control.Length(), 29);
@@ -47,7 +47,7 @@ TEST(GKitMSPlay, AFileThatIsNoMovieRaisesAnErrorAndLeavesTheControlEmpty)
 {
     TempDir dir;
     const std::string good = dir.File("good.avi"), bad = dir.File("bad.avi");
-    ASSERT_TRUE(WriteTestAvi(good, TestAvi{}));
+    ASSERT_TRUE(WriteAvi(good, AviSpec{}));
     TempDir::Write(bad, "not a movie");
     TGKitMSPlay control;
     control.setFileName(QString::fromStdString(good));
@@ -67,7 +67,7 @@ TEST(GKitMSPlay, PlaysWhenOpenedStopsAtTheFirstFrameAndPausesWithoutDisturbingFr
 {
     TempDir dir;
     const std::string path = dir.File("clip.avi");
-    ASSERT_TRUE(WriteTestAvi(path, TestAvi{"mjpeg", 64, 48, 50}));
+    ASSERT_TRUE(WriteAvi(path, AviSpec{"mjpeg", 64, 48, 50}));
     TGKitMSPlay control;
     control.resize(120, 90);
     control.show();

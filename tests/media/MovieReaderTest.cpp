@@ -1,7 +1,7 @@
 // Exact frames from movies made here: each codec kind, dropped frames, no index,
 // a truncated file; every access pattern against the sequential decode.
 #include "media/movie/MovieReader.h"
-#include "support/AviWriter.h"
+#include "media/movie/AviWriter.h"
 #include "support/SequentialDecode.h"
 #include "support/TempDir.h"
 
@@ -19,7 +19,7 @@ std::uint64_t Hash(const RgbImage& img) { return HashRgb(img.pixels.data(), img.
 
 struct Kind {
     const char* name;
-    TestAvi movie;
+    AviSpec movie;
     int tolerance;         // how far a decoded colour may stray from the drawn one
     bool stripIndex = false;
     double keepFraction = 1; // below 1: the file is cut to this share of its size
@@ -28,22 +28,22 @@ struct Kind {
 std::vector<Kind> Kinds()
 {
     std::vector<Kind> kinds;
-    kinds.push_back({"mjpeg", TestAvi{"mjpeg", 64, 48, 40}, 8});
-    kinds.push_back({"raw bgr24, odd width", TestAvi{"rawvideo", 63, 47, 30}, 0});
-    kinds.push_back({"mpeg4 with b-frames", TestAvi{"mpeg4", 64, 48, 50, 12, 2}, 12});
+    kinds.push_back({"mjpeg", AviSpec{"mjpeg", 64, 48, 40}, 8});
+    kinds.push_back({"raw bgr24, odd width", AviSpec{"rawvideo", 63, 47, 30}, 0});
+    kinds.push_back({"mpeg4 with b-frames", AviSpec{"mpeg4", 64, 48, 50, 12, 2}, 12});
     if (HasEncoder("libx264"))
-        kinds.push_back({"h264 with b-frames", TestAvi{"libx264", 64, 48, 50, 10, 2}, 12});
-    kinds.push_back({"ms-mpeg4", TestAvi{"msmpeg4", 64, 48, 40, 10}, 12});
-    TestAvi dropped{"mjpeg", 64, 48, 40};
+        kinds.push_back({"h264 with b-frames", AviSpec{"libx264", 64, 48, 50, 10, 2}, 12});
+    kinds.push_back({"ms-mpeg4", AviSpec{"msmpeg4", 64, 48, 40, 10}, 12});
+    AviSpec dropped{"mjpeg", 64, 48, 40};
     dropped.dropped = {5, 6, 17, 38};
     kinds.push_back({"dropped frames", dropped, 8});
-    kinds.push_back({"no index", TestAvi{"mpeg4", 64, 48, 40, 8, 0}, 12, true});
-    kinds.push_back({"truncated", TestAvi{"mjpeg", 64, 48, 40}, 8, false, 0.6});
+    kinds.push_back({"no index", AviSpec{"mpeg4", 64, 48, 40, 8, 0}, 12, true});
+    kinds.push_back({"truncated", AviSpec{"mjpeg", 64, 48, 40}, 8, false, 0.6});
     return kinds;
 }
 
 // The frame whose picture position n shows: the latest one not dropped.
-int ShownFrame(const TestAvi& movie, int n)
+int ShownFrame(const AviSpec& movie, int n)
 {
     while (n > 0 && std::find(movie.dropped.begin(), movie.dropped.end(), n) != movie.dropped.end())
         --n;
@@ -60,7 +60,7 @@ TEST_P(MovieKinds, LengthIsRightAndEveryAccessPatternEqualsTheSequentialDecode)
     TempDir dir;
     const std::string path = dir.File("movie.avi");
     std::string error;
-    ASSERT_TRUE(WriteTestAvi(path, kind.movie, &error)) << error;
+    ASSERT_TRUE(WriteAvi(path, kind.movie, &error)) << error;
     if (kind.stripIndex) {
         ASSERT_TRUE(StripIndex(path));
     }
@@ -129,7 +129,7 @@ TEST(MovieReader, ReadingEveryTenthFrameOfAnIntraMovieSkipsTheFramesBetween)
 {
     TempDir dir;
     const std::string path = dir.File("m.avi");
-    ASSERT_TRUE(WriteTestAvi(path, TestAvi{"mjpeg", 64, 48, 100}));
+    ASSERT_TRUE(WriteAvi(path, AviSpec{"mjpeg", 64, 48, 100}));
     std::string error;
     auto reader = MovieReader::Open(path, error);
     ASSERT_TRUE(reader);
@@ -151,7 +151,7 @@ TEST(MovieReader, AForwardRunOfAnInterMovieNeverSeeks)
 {
     TempDir dir;
     const std::string path = dir.File("m.avi");
-    ASSERT_TRUE(WriteTestAvi(path, TestAvi{"mpeg4", 64, 48, 60, 30, 2}));
+    ASSERT_TRUE(WriteAvi(path, AviSpec{"mpeg4", 64, 48, 60, 30, 2}));
     std::string error;
     auto reader = MovieReader::Open(path, error);
     ASSERT_TRUE(reader);
@@ -190,7 +190,7 @@ TEST(MovieReader, EveryTruncationOfASmallMovieOpensCleanlyOrFailsCleanly)
 {
     TempDir dir;
     const std::string whole = dir.File("whole.avi");
-    ASSERT_TRUE(WriteTestAvi(whole, TestAvi{"mpeg4", 48, 32, 24, 6, 1}));
+    ASSERT_TRUE(WriteAvi(whole, AviSpec{"mpeg4", 48, 32, 24, 6, 1}));
     const auto size = std::filesystem::file_size(whole);
     const std::string cut = dir.File("cut.avi");
     int opened = 0, failed = 0;
@@ -218,7 +218,7 @@ TEST(MovieReader, DamagedBytesInsideAMovieGiveFramesOrFailuresNeverACrash)
 {
     TempDir dir;
     const std::string whole = dir.File("whole.avi");
-    ASSERT_TRUE(WriteTestAvi(whole, TestAvi{"mpeg4", 48, 32, 24, 6, 1}));
+    ASSERT_TRUE(WriteAvi(whole, AviSpec{"mpeg4", 48, 32, 24, 6, 1}));
     const std::string original = TempDir::Read(whole);
     std::mt19937 random(99);
     for (int variant = 0; variant < 40; ++variant) {

@@ -1,4 +1,4 @@
-#include "support/AviWriter.h"
+#include "media/movie/AviWriter.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -51,7 +51,7 @@ bool Fail(std::string* error, const std::string& why)
 
 } // namespace
 
-bool WriteTestAvi(const std::string& path, const TestAvi& movie, std::string* error)
+bool WriteAvi(const std::string& path, const AviSpec& movie, std::string* error, const FrameDrawer& draw)
 {
     const AVCodec* codec = avcodec_find_encoder_by_name(movie.codec.c_str());
     if (!codec)
@@ -107,7 +107,10 @@ bool WriteTestAvi(const std::string& path, const TestAvi& movie, std::string* er
     for (int n = 0; ok && n < movie.frames; ++n) {
         if (std::find(movie.dropped.begin(), movie.dropped.end(), n) != movie.dropped.end())
             continue;
-        DrawFrame(rgb, movie.width, movie.height, n, movie.textured);
+        if (draw)
+            draw(n, rgb);
+        else
+            DrawFrame(rgb, movie.width, movie.height, n, movie.textured);
         av_frame_make_writable(frame);
         const uint8_t* src[4] = {rgb.data(), nullptr, nullptr, nullptr};
         const int srcStride[4] = {movie.width * 3, 0, 0, 0};

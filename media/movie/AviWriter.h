@@ -1,14 +1,16 @@
 #pragma once
-// AVI movies made for the tests and benchmarks through libavformat and libavcodec.
-// Every frame is one flat colour (FrameColour) with a small square moving across it,
-// so a test can tell from a picture which frame it came from; a textured movie adds
-// moving detail all over, so that it costs what a real one costs to decode.
+// Writes AVI movies through libavformat and libavcodec: the bundled sample, and the
+// movies of the tests and benchmarks. By default every frame is one flat colour
+// (FrameColour) with a small square moving across it, so a test can tell from a
+// picture which frame it came from; a textured movie adds moving detail all over, so
+// that it costs what a real one costs to decode; a drawing function draws anything.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
-struct TestAvi {
+struct AviSpec {
     std::string codec = "mjpeg"; // an encoder name: mjpeg, rawvideo, mpeg4, msmpeg4, libx264 ...
     int width = 64;
     int height = 48;
@@ -23,8 +25,12 @@ struct TestAvi {
 // The flat colour of frame `n` (R, G, B).
 std::array<std::uint8_t, 3> FrameColour(int n);
 
+// Draws frame n into `rgb` (width × height × 3 bytes, top row first).
+using FrameDrawer = std::function<void(int n, std::vector<std::uint8_t>& rgb)>;
+
 // Writes the movie; false with a reason when the encoder or muxer refuses.
-bool WriteTestAvi(const std::string& path, const TestAvi& movie, std::string* error = nullptr);
+bool WriteAvi(const std::string& path, const AviSpec& movie, std::string* error = nullptr,
+                  const FrameDrawer& draw = nullptr);
 
 // Cuts the file before its trailing index ("idx1"), as a writer that never finished would.
 bool StripIndex(const std::string& path);
