@@ -1,5 +1,7 @@
 // The start button's run, on movies and pictures made here.
 #include "app/conversion/Conversion.h"
+#include "cli/Options.h"
+#include "cli/Pipeline.h"
 #include "media/image/ImageEditor.h"
 #include "media/movie/AviWriter.h"
 #include "support/MainWindowFixture.h"
@@ -217,6 +219,34 @@ TEST_F(ConversionRunTest, TheExtensionOfThePreviousRunStaysWhenNoFormatIsSelecte
     std::filesystem::remove_all(out);
     Press();
     EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"clip_00000.pcx", "clip_00001.pcx", "clip_00002.pcx"}));
+}
+
+TEST_F(ConversionRunTest, TheCommandLineWritesTheSameFilesAsTheMainWindow)
+{
+    const QString movie = Movie(12);
+    TConvertSettings s = ChangeForm1->Settings();
+    s.setOutputFormat(ofPng);
+    s.setColorDepth(cd256Colors);
+    s.setBrightness(7); // +3
+    s.setRotation(rt180);
+    s.setResizeMode(rmPixels);
+    ChangeForm1->ComboBox6Change();
+    s.setResizeWidth(50);
+    s.setResizeHeight(50);
+    s.setFrameStep(4);
+    Press();
+    cli::Options o = cli::ParseOptions({"--format", "png", "--colors", "256", "--brightness", "3", "--rotate", "180",
+                                        "--resize", "50x50", "--step", "4", movie.toStdString()},
+                                       cli::DefaultOptions(""));
+    o.outputFolder = dir.File("cli");
+    cli::RunTotals totals;
+    std::string error;
+    ASSERT_TRUE(cli::ConvertMovie(o, nullptr, totals, error));
+    const auto names = FilesIn(out);
+    EXPECT_EQ(names, FilesIn(o.outputFolder));
+    EXPECT_EQ(names.size(), 3u);
+    for (const std::string& name : names)
+        EXPECT_EQ(TempDir::Read(out + "/" + name), TempDir::Read(o.outputFolder + "/" + name)) << name;
 }
 
 TEST(OutputNames, FramePositionsAtLeastFiveDigitsAndExtensionsReplaced)

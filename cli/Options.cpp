@@ -1,0 +1,287 @@
+#include "cli/Options.h"
+
+#include "framework/IniFile.h"
+#include "framework/Numbers.h"
+#include "framework/Paths.h"
+
+#include <algorithm>
+#include <array>
+
+namespace cli {
+
+namespace {
+
+int InRangeOr(int value, int low, int high, int fallback) { return value >= low && value <= high ? value : fallback; }
+
+const std::array<const char*, 5> kFormats = {"bmp", "tiff", "jpeg", "pcx", "png"};
+const std::array<const char*, 5> kColours = {"2", "16", "256", "gray", "full"};
+const std::array<const char*, 16> kOptions = {"--format", "--quality", "--progressive", "--colors", "--brightness",
+                                              "--rotate", "--resize", "--start", "--end", "--step", "--output",
+                                              "--jobs", "--quiet", "--help", "--version", "--baseline"};
+
+std::size_t EditDistance(const std::string& a, const std::string& b)
+{
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t up = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = up;
+        }
+    }
+    return row[b.size()];
+}
+
+[[noreturn]] void Unknown(const std::string& option)
+{
+    std::string best;
+    std::size_t bestDistance = 3;
+    for (const char* known : kOptions)
+        if (const std::size_t d = EditDistance(option, known); d < bestDistance)
+            bestDistance = d, best = known;
+    throw UsageError("unknown option '" + option + "'" + (best.empty() ? "" : "; did you mean '" + best + "'?"));
+}
+
+int Number(const std::string& option, const std::string& text, int low, int high)
+{
+    const auto value = fw::ParseInteger(text);
+    if (!value || text.find_first_of("$xX") != std::string::npos || *value < low || *value > high)
+        throw UsageError(option + " takes a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
+                         ", not '" + text + "'");
+    return *value;
+}
+
+template <std::size_t N>
+int Choice(const std::string& option, std::string text, const std::array<const char*, N>& choices)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    if (text == "jpg")
+        text = "jpeg";
+    if (text == "tif")
+        text = "tiff";
+    if (text == "grey" || text == "grayscale")
+        text = "gray";
+    for (std::size_t i = 0; i < N; ++i)
+        if (text == choices[i])
+            return int(i);
+    std::string list;
+    for (const char* c : choices)
+        list += list.empty() ? c : std::string("|") + c;
+    throw UsageError(option + " takes " + list + ", not '" + text + "'");
+}
+
+void Resize(Options& o, const std::string& text)
+{
+    const std::string bad = "--resize takes WxH (fit inside), WxH! (stretch) or N% (scale), not '" + text + "'";
+    if (!text.empty() && text.back() == '%') {
+        const auto v = fw::ParseInteger(text.substr(0, text.size() - 1));
+        if (!v || *v < 1 || *v > 1000)
+            throw UsageError(bad + "; a scale runs from 1% to 1000%");
+        o.picture.resizeMode = 3;
+        o.picture.scalePercent = *v;
+        return;
+    }
+    std::string size = text;
+    const bool stretch = !size.empty() && size.back() == '!';
+    if (stretch)
+        size.pop_back();
+    const std::size_t x = size.find_first_of("xX");
+    if (x == std::string::npos)
+        throw UsageError(bad);
+    const auto w = fw::ParseInteger(size.substr(0, x)), h = fw::ParseInteger(size.substr(x + 1));
+    if (!w || !h || *w < 1 || *h < 1 || *w > 9999 || *h > 9999 || size.find('$') != std::string::npos)
+        throw UsageError(bad + "; sides run from 1 to 9999");
+    o.picture.resizeMode = stretch ? 2 : 1;
+    o.picture.resizeWidth = *w;
+    o.picture.resizeHeight = *h;
+}
+
+bool IsImageFile(const std::string& path)
+{
+    for (const char* ext : {".BMP", ".TIF", ".TIFF", ".JPG", ".JPEG", ".JPE", ".PCX", ".PNG"})
+        if (fw::SameTextAscii(fw::ExtractFileExt(path), ext))
+            return true;
+    return false;
+}
+
+} // namespace
+
+std::string BrightnessText(int step)
+{
+    if (step == 0)
+        return "そのまま";
+    return (step > 0 ? "+" : "") + std::to_string(step);
+}
+
+Options DefaultOptions(const std::string& settingsFile)
+{
+    Options o;
+    conv::PictureSettings& p = o.picture;
+    // The main window's reset values.
+    p.outputFormat = 0, p.jpegQuality = 3, p.saveForm = 0, p.colorDepth = 4, p.brightness = 10, p.rotation = 0,
+    p.resizeMode = 0, p.resizeWidth = 320, p.resizeHeight = 240, p.scalePercent = 100;
+    if (!settingsFile.empty() && fw::FileExists(settingsFile)) {
+        const fw::TIniFile ini(settingsFile);
+        p.outputFormat = InRangeOr(ini.ReadInteger("SET1", "FORMAT", -1), 0, 4, p.outputFormat);
+        p.jpegQuality = InRangeOr(ini.ReadInteger("SET1", "QUALLITY", -1), 0, 9, p.jpegQuality);
+        p.saveForm = InRangeOr(ini.ReadInteger("SET1", "INTER", -1), 0, 1, p.saveForm);
+        p.colorDepth = InRangeOr(ini.ReadInteger("SET1", "COLOR", -1), 0, 4, p.colorDepth);
+        p.brightness = InRangeOr(ini.ReadInteger("SET1", "BRIGHT", -1), 0, 20, p.brightness);
+        p.rotation = InRangeOr(ini.ReadInteger("SET1", "ROTATE", -1), 0, 3, p.rotation);
+        p.resizeMode = InRangeOr(ini.ReadInteger("SET1", "SIZE", -1), 0, 3, p.resizeMode);
+        p.resizeWidth = std::clamp(ini.ReadInteger("SET1", "WIDTH", 320), 1, 9999);
+        p.resizeHeight = std::clamp(ini.ReadInteger("SET1", "HEIGHT", 240), 1, 9999);
+        const std::string folder = ini.ReadString("SET1", "PATH", "");
+        if (!folder.empty())
+            o.outputFolder = folder;
+    }
+    p.brightnessText = BrightnessText(10 - p.brightness);
+    return o;
+}
+
+Options ParseOptions(const std::vector<std::string>& args, Options o)
+{
+    bool onlyFiles = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string arg = args[i];
+        if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
+            o.inputs.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            onlyFiles = true;
+            continue;
+        }
+        std::string value;
+        bool hasValue = false;
+        if (const std::size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = arg.substr(eq + 1);
+            arg = arg.substr(0, eq);
+            hasValue = true;
+        }
+        if (arg == "-o")
+            arg = "--output";
+        else if (arg == "-j")
+            arg = "--jobs";
+        else if (arg == "-q")
+            arg = "--quiet";
+        else if (arg == "-h")
+            arg = "--help";
+        const auto needValue = [&]() -> const std::string& {
+            if (!hasValue) {
+                if (i + 1 >= args.size())
+                    throw UsageError(arg + " needs a value");
+                value = args[++i];
+            }
+            return value;
+        };
+        const auto noValue = [&] {
+            if (hasValue)
+                throw UsageError(arg + " takes no value");
+        };
+        conv::PictureSettings& p = o.picture;
+        if (arg == "--format")
+            p.outputFormat = Choice(arg, needValue(), kFormats);
+        else if (arg == "--quality")
+            p.jpegQuality = Number(arg, needValue(), 0, 9);
+        else if (arg == "--progressive")
+            noValue(), p.saveForm = 1;
+        else if (arg == "--baseline")
+            noValue(), p.saveForm = 0;
+        else if (arg == "--colors")
+            p.colorDepth = Choice(arg, needValue(), kColours);
+        else if (arg == "--brightness") {
+            const int step = Number(arg, needValue(), -10, 10);
+            p.brightness = 10 - step;
+            p.brightnessText = BrightnessText(step);
+        } else if (arg == "--rotate") {
+            const int degrees = Number(arg, needValue(), 0, 270);
+            if (degrees % 90 != 0)
+                throw UsageError("--rotate takes 0, 90, 180 or 270 (clockwise), not '" + value + "'");
+            p.rotation = degrees / 90;
+        } else if (arg == "--resize")
+            Resize(o, needValue());
+        else if (arg == "--start")
+            o.start = Number(arg, needValue(), 0, 1 << 30);
+        else if (arg == "--end")
+            o.end = Number(arg, needValue(), 0, 1 << 30);
+        else if (arg == "--step")
+            o.step = Number(arg, needValue(), 1, 1 << 30);
+        else if (arg == "--output") {
+            o.outputFolder = needValue();
+            if (o.outputFolder.empty())
+                throw UsageError("--output needs a folder");
+        } else if (arg == "--jobs")
+            o.jobs = Number(arg, needValue(), 1, 64);
+        else if (arg == "--quiet")
+            noValue(), o.quiet = true;
+        else if (arg == "--help")
+            noValue(), o.help = true;
+        else if (arg == "--version")
+            noValue(), o.version = true;
+        else
+            Unknown(arg);
+    }
+    if (o.help || o.version)
+        return o;
+    if (o.inputs.empty())
+        throw UsageError("no files to convert: name one AVI movie, or pictures");
+    const auto isMovie = [](const std::string& f) { return fw::SameTextAscii(fw::ExtractFileExt(f), ".AVI"); };
+    o.movieMode = isMovie(o.inputs[0]);
+    if (o.movieMode && o.inputs.size() > 1)
+        throw UsageError("a movie is converted on its own: '" + o.inputs[1] + "' is one file too many");
+    for (const std::string& f : o.inputs) {
+        if (!o.movieMode && isMovie(f))
+            throw UsageError("'" + f + "' is a movie; convert it on its own");
+        if (!o.movieMode && !IsImageFile(f))
+            throw UsageError("'" + f + "' is neither an AVI movie nor a BMP, TIFF, JPEG, PCX or PNG picture");
+    }
+    if (!o.movieMode && (o.start || o.end || o.step))
+        throw UsageError("--start, --end and --step are for movies");
+    if (o.start && o.end && *o.end < *o.start)
+        throw UsageError("--end " + std::to_string(*o.end) + " lies before --start " + std::to_string(*o.start));
+    return o;
+}
+
+std::string HelpText()
+{
+    return R"(Usage: pomi-pomira-convert [OPTION]... MOVIE.avi
+       pomi-pomira-convert [OPTION]... PICTURE...
+
+Cuts every N-th frame of an AVI movie into pictures named MOVIE_00012.ext, or
+converts pictures (BMP, TIFF, JPEG, PCX, PNG) to another format under their own
+names. Colours, brightness, rotation and resize are applied in that order.
+
+Output:
+  -o, --output DIR        folder for the files, made when missing
+      --format FORMAT     bmp, tiff, jpeg, pcx or png
+      --quality N         JPEG quality, 0 (smallest) to 9 (best)
+      --progressive       progressive JPEG, interlaced PNG (--baseline: plain)
+Picture:
+      --colors C          2, 16, 256, gray or full
+      --brightness N      -10 to +10 (0 leaves it)
+      --rotate DEG        0, 90, 180 or 270, clockwise
+      --resize WxH        fit inside W x H, margins filled with white
+      --resize WxH!       stretch to exactly W x H
+      --resize N%         scale by N percent
+Movie:
+      --start N           first frame (default 0)
+      --end N             last frame (default the movie's last)
+      --step N            every N-th frame (default 1)
+Running:
+  -j, --jobs N            pictures converted at once (default: one a core)
+  -q, --quiet             no progress and no summary; failures are still named
+  -h, --help              this text
+      --version           the version
+
+Unset options take the main window's saved settings (Pomi_Pomira.ini), else its
+reset values; files go to the saved folder, else the current one.
+Exit status: 0 when every file was written, 1 when some failed, 2 on a usage error.
+)";
+}
+
+} // namespace cli

@@ -1,0 +1,41 @@
+#pragma once
+// The command line: options that mirror the main window, and the files to convert.
+#include "app/conversion/Conversion.h"
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+struct Options {
+    conv::PictureSettings picture;
+    std::string outputFolder = ".";
+    std::optional<int> start, end, step;
+    int jobs = 0; // 0: one a core
+    bool quiet = false;
+    bool help = false;
+    bool version = false;
+    bool movieMode = false;
+    std::vector<std::string> inputs;
+};
+
+// A usage error; its text names the bad option or value.
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The defaults: the settings file the main window writes (when there is one), else
+// the main window's reset values; the output folder is the file's PATH, else ".".
+Options DefaultOptions(const std::string& settingsFile);
+
+// Reads the arguments (without the program name) over `defaults`. Throws UsageError.
+Options ParseOptions(const std::vector<std::string>& args, Options defaults);
+
+// The brightness list entry for a step of -10..+10 ("+3", "そのまま", "-2").
+std::string BrightnessText(int step);
+
+std::string HelpText();
+
+} // namespace cli

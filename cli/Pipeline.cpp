@@ -1,0 +1,219 @@
+#include "cli/Pipeline.h"
+
+#include "media/movie/MovieReader.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace cli {
+
+namespace {
+
+int JobsFor(const Options& o)
+{
+    if (o.jobs > 0)
+        return o.jobs;
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+// A queue with a bound, so a fast producer never holds more than a few pictures.
+template <class T>
+class BoundedQueue {
+public:
+    explicit BoundedQueue(std::size_t capacity) : m_capacity(capacity) {}
+    void Push(T item)
+    {
+        std::unique_lock lock(m_mutex);
+        m_notFull.wait(lock, [&] { return m_items.size() < m_capacity; });
+        m_items.push_back(std::move(item));
+        m_notEmpty.notify_one();
+    }
+    // Nothing once closed and drained.
+    std::optional<T> Pop()
+    {
+        std::unique_lock lock(m_mutex);
+        m_notEmpty.wait(lock, [&] { return !m_items.empty() || m_closed; });
+        if (m_items.empty())
+            return std::nullopt;
+        T item = std::move(m_items.front());
+        m_items.pop_front();
+        m_notFull.notify_one();
+        return item;
+    }
+    void Close()
+    {
+        std::lock_guard lock(m_mutex);
+        m_closed = true;
+        m_notEmpty.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_notEmpty, m_notFull;
+    std::deque<T> m_items;
+    std::size_t m_capacity;
+    bool m_closed = false;
+};
+
+// Hands finished pictures to the report in the run's order.
+class InOrder {
+public:
+    InOrder(const Report& report, int total, RunTotals& totals) : m_report(report), m_total(total), m_totals(totals) {}
+    void Finished(Outcome outcome)
+    {
+        std::lock_guard lock(m_mutex);
+        m_waiting.emplace(outcome.index, std::move(outcome));
+        for (auto it = m_waiting.find(m_next); it != m_waiting.end(); it = m_waiting.find(m_next)) {
+            (it->second.written.empty() ? m_totals.failed : m_totals.converted)++;
+            if (m_report)
+                m_report(it->second, m_total);
+            m_waiting.erase(it);
+            ++m_next;
+        }
+    }
+
+private:
+    std::mutex m_mutex;
+    const Report& m_report;
+    int m_total;
+    RunTotals& m_totals;
+    std::map<int, Outcome> m_waiting;
+    int m_next = 0;
+};
+
+// One converter per thread: its own image edit control, set up for the run.
+struct Converter {
+    media::ImageEditControl control;
+    std::string ext;
+    explicit Converter(const Options& o)
+    {
+        ext = conv::OutputFormatFor(o.picture.outputFormat).value_or(conv::OutputFormat{101, ".bmp"}).ext;
+        conv::PrepareSave(control, o.picture, ext);
+    }
+    // The chain and the save, as the main window's run does them.
+    void Finish(const Options& o, Outcome& outcome, const std::string& path)
+    {
+        try {
+            conv::ApplyPictureChain(control, o.picture);
+            if (conv::SavePicture(control, path))
+                outcome.written = path;
+            else
+                outcome.error = control.LastError();
+        } catch (const std::exception& e) {
+            outcome.error = e.what();
+        }
+    }
+};
+
+} // namespace
+
+bool ConvertMovie(const Options& o, const Report& report, RunTotals& totals, std::string& error)
+{
+    const std::string movie = o.inputs.front();
+    auto reader = media::MovieReader::Open(movie, error);
+    if (!reader)
+        return false;
+    const int last = reader->PositionCount() - 1;
+    const int start = o.start.value_or(0), end = std::min(o.end.value_or(last), last), step = o.step.value_or(1);
+    if (start > last) {
+        error = movie + ": --start " + std::to_string(start) + " lies beyond the last frame, " + std::to_string(last);
+        return false;
+    }
+    const int total = end >= start ? (end - start) / step + 1 : 0;
+    conv::CreateOutputFolder(o.outputFolder);
+
+    struct Frame {
+        int index, position;
+        std::optional<media::RgbImage> picture;
+    };
+    const int jobs = JobsFor(o);
+    BoundedQueue<Frame> frames(std::size_t(jobs) * 2);
+    InOrder order(report, total, totals);
+    std::thread decoder([&] {
+        int index = 0;
+        reader->ReadRun(start, end, step, [&](int position, const media::RgbImage* picture) {
+            frames.Push(Frame{index++, position, picture ? std::optional(*picture) : std::nullopt});
+            return true;
+        });
+        frames.Close();
+    });
+    std::vector<std::thread> workers;
+    for (int j = 0; j < jobs; ++j)
+        workers.emplace_back([&] {
+            Converter converter(o);
+            while (auto frame = frames.Pop()) {
+                Outcome outcome;
+                outcome.index = frame->index;
+                outcome.source = movie + "#" + std::to_string(frame->position);
+                const std::string path =
+                    conv::MovieOutputPath(o.outputFolder, movie, frame->position, converter.ext);
+                media::Image img;
+                if (frame->picture && img.Allocate(frame->picture->width, frame->picture->height, media::PixelFormat::Rgb24))
+                    img.pixels = std::move(frame->picture->pixels);
+                if (converter.control.SetPicture(std::move(img)))
+                    converter.Finish(o, outcome, path);
+                else
+                    outcome.error = "the frame cannot be decoded";
+                order.Finished(std::move(outcome));
+            }
+        });
+    decoder.join();
+    for (std::thread& w : workers)
+        w.join();
+    return true;
+}
+
+void ConvertPictures(const Options& o, const Report& report, RunTotals& totals)
+{
+    conv::CreateOutputFolder(o.outputFolder);
+    // Pictures that end up under the same name are converted by one thread in the
+    // run's order, so the last of them is what stays, as in a one-at-a-time run.
+    const std::string ext =
+        conv::OutputFormatFor(o.picture.outputFormat).value_or(conv::OutputFormat{101, ".bmp"}).ext;
+    std::map<std::string, std::vector<int>> byName;
+    std::vector<std::vector<int>> groups;
+    for (int i = 0; i < int(o.inputs.size()); ++i)
+        byName[conv::ImageOutputPath(o.outputFolder, o.inputs[i], ext)].push_back(i);
+    for (auto& [name, members] : byName)
+        groups.push_back(members);
+    std::sort(groups.begin(), groups.end());
+
+    InOrder order(report, int(o.inputs.size()), totals);
+    std::mutex next;
+    std::size_t nextGroup = 0;
+    std::vector<std::thread> workers;
+    const int jobs = std::min<int>(JobsFor(o), int(groups.size()));
+    for (int j = 0; j < jobs; ++j)
+        workers.emplace_back([&] {
+            Converter converter(o);
+            for (;;) {
+                std::size_t g;
+                {
+                    std::lock_guard lock(next);
+                    if (nextGroup >= groups.size())
+                        return;
+                    g = nextGroup++;
+                }
+                for (int i : groups[g]) {
+                    Outcome outcome;
+                    outcome.index = i;
+                    outcome.source = o.inputs[i];
+                    converter.control.SetInputFileName(o.inputs[i]);
+                    if (converter.control.Load())
+                        converter.Finish(o, outcome, conv::ImageOutputPath(o.outputFolder, o.inputs[i], converter.ext));
+                    else
+                        outcome.error = converter.control.LastError();
+                    order.Finished(std::move(outcome));
+                }
+            }
+        });
+    for (std::thread& w : workers)
+        w.join();
+}
+
+} // namespace cli

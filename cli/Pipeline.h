@@ -1,0 +1,31 @@
+#pragma once
+// Runs a conversion on every core: for a movie, one thread decodes the frames in
+// order while the others put each through the picture chain and save it; pictures
+// are converted side by side. Results are reported in the order a one-at-a-time
+// run would produce them, and the files are exactly the ones it would write.
+#include "cli/Options.h"
+
+#include <functional>
+#include <string>
+
+namespace cli {
+
+struct Outcome {
+    int index = 0;       // place in the run's order
+    std::string source;  // the picture or frame ("clip.avi#12")
+    std::string written; // the file written, empty when it failed
+    std::string error;
+};
+
+struct RunTotals {
+    int converted = 0;
+    int failed = 0;
+};
+
+using Report = std::function<void(const Outcome&, int total)>;
+
+// Returns false (with `error`) when the movie cannot be opened at all.
+bool ConvertMovie(const Options& options, const Report& report, RunTotals& totals, std::string& error);
+void ConvertPictures(const Options& options, const Report& report, RunTotals& totals);
+
+} // namespace cli

@@ -1,0 +1,66 @@
+#include "cli/Progress.h"
+
+#include <string>
+
+namespace cli {
+
+Progress::Progress(std::FILE* out, bool terminal, bool quiet)
+    : m_out(out), m_terminal(terminal), m_quiet(quiet), m_start(std::chrono::steady_clock::now()), m_lastDraw(m_start)
+{
+}
+
+double Progress::Elapsed() const
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+}
+
+void Progress::ClearBar()
+{
+    if (m_barShown)
+        std::fputs("\r\033[K", m_out);
+    m_barShown = false;
+}
+
+void Progress::DrawBar(int total)
+{
+    constexpr int kWidth = 30;
+    const double elapsed = Elapsed();
+    const double rate = elapsed > 0 ? m_done / elapsed : 0;
+    const int filled = total > 0 ? m_done * kWidth / total : kWidth;
+    const int left = rate > 0 ? int((total - m_done) / rate + 0.5) : 0;
+    std::string bar(std::size_t(filled), '#');
+    bar.append(std::size_t(kWidth - filled), '.');
+    std::fprintf(m_out, "\r\033[K[%s] %d/%d  %.1f/s  %d:%02d left", bar.c_str(), m_done, total, rate, left / 60, left % 60);
+    std::fflush(m_out);
+    m_barShown = true;
+}
+
+void Progress::Update(const Outcome& outcome, int total)
+{
+    ++m_done;
+    if (outcome.written.empty()) {
+        ClearBar();
+        std::fprintf(m_out, "pomi-pomira-convert: %s: %s\n", outcome.source.c_str(),
+                     outcome.error.empty() ? "could not be converted" : outcome.error.c_str());
+    }
+    if (m_quiet || !m_terminal)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (m_done == total || now - m_lastDraw > std::chrono::milliseconds(100)) {
+        m_lastDraw = now;
+        DrawBar(total);
+    }
+}
+
+void Progress::Summary(const RunTotals& totals)
+{
+    ClearBar();
+    if (m_quiet)
+        return;
+    const double elapsed = Elapsed();
+    const int all = totals.converted + totals.failed;
+    std::fprintf(m_out, "%d written, %d failed, %.2f s, %.1f pictures/s\n", totals.converted, totals.failed, elapsed,
+                 elapsed > 0 ? all / elapsed : 0.0);
+}
+
+} // namespace cli

@@ -1,0 +1,32 @@
+#pragma once
+// What the converter says on stderr while it works: a progress bar with rate and
+// time left on a terminal, nothing per file otherwise; failures always by name; a
+// summary at the end.
+#include "cli/Pipeline.h"
+
+#include <chrono>
+#include <cstdio>
+
+namespace cli {
+
+class Progress {
+public:
+    Progress(std::FILE* out, bool terminal, bool quiet);
+    void Update(const Outcome& outcome, int total);
+    void Summary(const RunTotals& totals);
+
+private:
+    std::FILE* m_out;
+    bool m_terminal;
+    bool m_quiet;
+    bool m_barShown = false;
+    int m_done = 0;
+    std::chrono::steady_clock::time_point m_start;
+    std::chrono::steady_clock::time_point m_lastDraw;
+
+    double Elapsed() const;
+    void ClearBar();
+    void DrawBar(int total);
+};
+
+} // namespace cli

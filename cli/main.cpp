@@ -1,0 +1,55 @@
+// pomi-pomira-convert: the main window's conversion from the command line.
+#include "app/SettingsLocation.h"
+#include "cli/Options.h"
+#include "cli/Pipeline.h"
+#include "cli/Progress.h"
+#include "framework/Paths.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <unistd.h>
+
+namespace {
+
+std::string ProgramFolder()
+{
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string(".") : exe.parent_path().string();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    cli::Options options;
+    try {
+        options = cli::ParseOptions(args, cli::DefaultOptions(app::SettingsFilePath(ProgramFolder())));
+    } catch (const cli::UsageError& e) {
+        std::fprintf(stderr, "pomi-pomira-convert: %s\nTry 'pomi-pomira-convert --help' for more.\n", e.what());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(cli::HelpText().c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::puts("pomi-pomira-convert 3.4 (Pomi-Pomira AVI)");
+        return 0;
+    }
+    cli::Progress progress(stderr, ::isatty(2), options.quiet);
+    const cli::Report report = [&](const cli::Outcome& outcome, int total) { progress.Update(outcome, total); };
+    cli::RunTotals totals;
+    if (options.movieMode) {
+        std::string error;
+        if (!cli::ConvertMovie(options, report, totals, error)) {
+            std::fprintf(stderr, "pomi-pomira-convert: %s\n", error.c_str());
+            return 1;
+        }
+    } else {
+        cli::ConvertPictures(options, report, totals);
+    }
+    progress.Summary(totals);
+    return totals.failed == 0 ? 0 : 1;
+}

@@ -1,0 +1,206 @@
+// The command-line converter: options, defaults, exit codes, and the same files
+// whatever the number of jobs, and as the main window writes.
+#include "app/conversion/Conversion.h"
+#include "cli/Options.h"
+#include "cli/Pipeline.h"
+#include "media/movie/AviWriter.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <numeric>
+
+using cli::Options;
+using cli::ParseOptions;
+using cli::UsageError;
+
+namespace {
+
+Options Parse(std::vector<std::string> args) { return ParseOptions(args, cli::DefaultOptions("")); }
+
+std::string UsageMessage(std::vector<std::string> args)
+{
+    try {
+        Parse(std::move(args));
+    } catch (const UsageError& e) {
+        return e.what();
+    }
+    return "(accepted)";
+}
+
+std::map<std::string, std::string> FolderContents(const std::string& folder)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        files[e.path().filename().string()] = TempDir::Read(e.path().string());
+    return files;
+}
+
+int RunConverter(const std::string& arguments)
+{
+    const int status = std::system((std::string("'") + POMI_CONVERT + "' " + arguments + " 2>/dev/null").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+TEST(ConverterOptions, EveryBadValueIsAUsageErrorNamingTheOptionAndValue)
+{
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--format", "gif", "a.avi"}, "--format takes bmp|tiff|jpeg|pcx|png, not 'gif'"},
+        {{"--quality", "10", "a.avi"}, "--quality takes a whole number from 0 to 9, not '10'"},
+        {{"--quality=x", "a.avi"}, "not 'x'"},
+        {{"--colors", "8", "a.avi"}, "--colors takes 2|16|256|gray|full, not '8'"},
+        {{"--brightness", "11", "a.avi"}, "--brightness takes a whole number from -10 to 10, not '11'"},
+        {{"--rotate", "45", "a.avi"}, "--rotate takes 0, 90, 180 or 270 (clockwise), not '45'"},
+        {{"--resize", "0x10", "a.avi"}, "--resize takes WxH"},
+        {{"--resize", "2000%", "a.avi"}, "a scale runs from 1% to 1000%"},
+        {{"--step", "0", "a.avi"}, "--step takes a whole number from 1"},
+        {{"--jobs", "0", "a.avi"}, "--jobs takes a whole number from 1 to 64"},
+        {{"--start", "9", "--end", "3", "a.avi"}, "--end 3 lies before --start 9"},
+        {{"--output"}, "--output needs a value"},
+        {{"--quiet=yes", "a.png"}, "--quiet takes no value"},
+        {{"--progresive", "a.avi"}, "unknown option '--progresive'; did you mean '--progressive'?"},
+        {{"--zzz", "a.avi"}, "unknown option '--zzz'"},
+        {{}, "no files to convert"},
+        {{"a.avi", "b.avi"}, "'b.avi' is one file too many"},
+        {{"a.png", "b.avi"}, "'b.avi' is a movie"},
+        {{"notes.txt"}, "'notes.txt' is neither an AVI movie nor"},
+        {{"--step", "2", "a.png"}, "--start, --end and --step are for movies"},
+    };
+    for (const auto& [args, expected] : cases)
+        EXPECT_NE(UsageMessage(args).find(expected), std::string::npos) << UsageMessage(args);
+}
+
+TEST(ConverterOptions, ValuesMapOntoTheMainWindowsLists)
+{
+    const Options o = Parse({"--format=JPG", "--quality", "7", "--progressive", "--colors", "gray", "--brightness", "-3",
+                             "--rotate", "90", "--resize", "640x480!", "-o", "/tmp/x", "-j", "3", "-q", "--start", "5",
+                             "--end", "50", "--step", "5", "clip.AVI"});
+    EXPECT_EQ(o.picture.outputFormat, 2);
+    EXPECT_EQ(o.picture.jpegQuality, 7);
+    EXPECT_EQ(o.picture.saveForm, 1);
+    EXPECT_EQ(o.picture.colorDepth, 3);
+    EXPECT_EQ(o.picture.brightness, 13);
+    EXPECT_EQ(o.picture.brightnessText, "-3");
+    EXPECT_EQ(o.picture.rotation, 1);
+    EXPECT_EQ(o.picture.resizeMode, 2);
+    EXPECT_EQ(o.picture.resizeWidth, 640);
+    EXPECT_EQ(o.outputFolder, "/tmp/x");
+    EXPECT_EQ(o.jobs, 3);
+    EXPECT_TRUE(o.quiet);
+    EXPECT_TRUE(o.movieMode);
+    EXPECT_EQ(*o.step, 5);
+    EXPECT_EQ(Parse({"--resize", "50%", "a.png"}).picture.resizeMode, 3);
+    EXPECT_EQ(Parse({"--resize", "50x40", "a.png"}).picture.resizeMode, 1);
+    EXPECT_EQ(Parse({"--brightness", "0", "a.png"}).picture.brightness, 10);
+    EXPECT_EQ(Parse({"--brightness", "+10", "a.png"}).picture.brightnessText, "+10");
+    EXPECT_EQ(Parse({"--", "-odd name.png"}).inputs, std::vector<std::string>{"-odd name.png"});
+}
+
+TEST(ConverterOptions, DefaultsComeFromTheSettingsFileElseTheResetValues)
+{
+    const Options reset = cli::DefaultOptions("");
+    EXPECT_EQ(reset.picture.outputFormat, 0);
+    EXPECT_EQ(reset.picture.jpegQuality, 3);
+    EXPECT_EQ(reset.picture.colorDepth, 4);
+    EXPECT_EQ(reset.picture.brightness, 10);
+    EXPECT_EQ(reset.picture.resizeWidth, 320);
+    EXPECT_EQ(reset.outputFolder, ".");
+
+    TempDir dir;
+    const std::string ini = dir.File("Pomi_Pomira.ini");
+    TempDir::Write(ini, "[SET1]\nPATH=/srv/out\nFORMAT=4\nQUALLITY=9\nINTER=1\nCOLOR=2\nBRIGHT=7\nROTATE=2\nSIZE=1\n"
+                        "WIDTH=99999\nHEIGHT=abc\n");
+    const Options saved = cli::DefaultOptions(ini);
+    EXPECT_EQ(saved.outputFolder, "/srv/out");
+    EXPECT_EQ(saved.picture.outputFormat, 4);
+    EXPECT_EQ(saved.picture.jpegQuality, 9);
+    EXPECT_EQ(saved.picture.saveForm, 1);
+    EXPECT_EQ(saved.picture.colorDepth, 2);
+    EXPECT_EQ(saved.picture.brightnessText, "+3");
+    EXPECT_EQ(saved.picture.rotation, 2);
+    EXPECT_EQ(saved.picture.resizeMode, 1);
+    EXPECT_EQ(saved.picture.resizeWidth, 9999);
+    EXPECT_EQ(saved.picture.resizeHeight, 240);
+    // Options given override the file.
+    EXPECT_EQ(ParseOptions({"--format", "bmp", "a.png"}, saved).picture.outputFormat, 0);
+
+    TempDir::Write(ini, "[SET1]\nFORMAT=9\nCOLOR=-1\n");
+    EXPECT_EQ(cli::DefaultOptions(ini).picture.outputFormat, 0);
+    EXPECT_EQ(cli::DefaultOptions(ini).picture.colorDepth, 4);
+}
+
+TEST(Converter, ParallelRunsWriteTheSameFilesAsOneAtATime)
+{
+    TempDir dir;
+    const std::string movie = dir.File("clip.avi");
+    ASSERT_TRUE(WriteAvi(movie, AviSpec{"mpeg4", 96, 64, 40, 12, 2, {}, true}));
+    std::map<std::string, std::string> first;
+    for (int jobs : {1, 4}) {
+        Options o = Parse({"--format", "png", "--colors", "256", "--resize", "50x50", "--rotate", "270", "--step", "3", movie});
+        o.jobs = jobs;
+        o.outputFolder = dir.File("out" + std::to_string(jobs));
+        std::vector<int> reported;
+        cli::RunTotals totals;
+        std::string error;
+        ASSERT_TRUE(cli::ConvertMovie(o, [&](const cli::Outcome& out, int) { reported.push_back(out.index); }, totals, error));
+        EXPECT_EQ(totals.converted, 14);
+        EXPECT_EQ(totals.failed, 0);
+        std::vector<int> inOrder(14);
+        std::iota(inOrder.begin(), inOrder.end(), 0);
+        EXPECT_EQ(reported, inOrder);
+        const auto files = FolderContents(o.outputFolder);
+        EXPECT_EQ(files.size(), 14u);
+        EXPECT_TRUE(files.count("clip_00039.png"));
+        if (jobs == 1)
+            first = files;
+        else
+            EXPECT_TRUE(files == first);
+    }
+}
+
+TEST(Converter, PicturesWithTheSameOutputNameEndAsTheLastOneGiven)
+{
+    TempDir dir;
+    std::filesystem::create_directories(dir.File("a"));
+    std::filesystem::create_directories(dir.File("b"));
+    media::ImageEditControl make;
+    for (const auto& [path, value] : {std::pair{dir.File("a/pic.bmp"), 10}, {dir.File("b/pic.png"), 200}, {dir.File("c.bmp"), 90}}) {
+        media::Image img;
+        img.Allocate(8, 8, media::PixelFormat::Gray8);
+        std::fill(img.pixels.begin(), img.pixels.end(), std::uint8_t(value));
+        make.SetPicture(img);
+        make.SetSaveMediaFormat(path.back() == 'p' ? 101 : 106);
+        ASSERT_TRUE(make.Save(path));
+    }
+    for (int jobs : {1, 3}) {
+        Options o = Parse({"--format", "tiff", dir.File("a/pic.bmp"), dir.File("c.bmp"), dir.File("b/pic.png")});
+        o.jobs = jobs;
+        o.outputFolder = dir.File("out");
+        cli::RunTotals totals;
+        cli::ConvertPictures(o, nullptr, totals);
+        EXPECT_EQ(totals.converted, 3);
+        media::ImageEditor check;
+        std::string error;
+        ASSERT_TRUE(check.Load(dir.File("out/pic.tif"), error));
+        EXPECT_EQ(check.Current().pixels[0], 200);
+    }
+}
+
+TEST(Converter, ExitStatusTellsWhetherEverythingWasWritten)
+{
+    TempDir dir;
+    const std::string movie = dir.File("clip.avi");
+    ASSERT_TRUE(WriteAvi(movie, AviSpec{"mjpeg", 32, 24, 12}));
+    const std::string out = dir.File("out");
+    EXPECT_EQ(RunConverter("-q --format jpeg --step 5 -o '" + out + "' '" + movie + "'"), 0);
+    EXPECT_EQ(FolderContents(out).size(), 3u);
+    TempDir::Write(dir.File("broken.png"), "not a png");
+    EXPECT_EQ(RunConverter("-q -o '" + out + "' '" + dir.File("broken.png") + "' '" + out + "/clip_00000.jpg'"), 1);
+    EXPECT_EQ(RunConverter("--nope '" + movie + "'"), 2);
+    EXPECT_EQ(RunConverter("'" + dir.File("missing.avi") + "'"), 1);
+    EXPECT_EQ(RunConverter("--help"), 0);
+}
