@@ -76,7 +76,11 @@ int Choice(const std::string& option, std::string text, const std::array<const c
 
 void Resize(Options& o, const std::string& text)
 {
-    const std::string bad = "--resize takes WxH (fit inside), WxH! (stretch) or N% (scale), not '" + text + "'";
+    const std::string bad = "--resize takes WxH (fit inside), WxH! (stretch), N% (scale) or none, not '" + text + "'";
+    if (text == "none") {
+        o.picture.resizeMode = 0;
+        return;
+    }
     if (!text.empty() && text.back() == '%') {
         const auto v = fw::ParseInteger(text.substr(0, text.size() - 1));
         if (!v || *v < 1 || *v > 1000)
@@ -268,6 +272,7 @@ Picture:
       --resize WxH        fit inside W x H, margins filled with white
       --resize WxH!       stretch to exactly W x H
       --resize N%         scale by N percent
+      --resize none       keep the size
 Movie:
       --start N           first frame (default 0)
       --end N             last frame (default the movie's last)

@@ -1,12 +1,13 @@
 #!/bin/sh
-# Builds the program and starts it; any arguments (AVI files) are passed on.
+# The main job: builds everything, then cuts every 10th frame of the bundled sample
+# movie into JPEG pictures in ./out/ and lists them.
 set -eu
 cd "$(dirname "$0")/.."
 ./scripts/build.sh
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    echo "No display here. The program is built: build/pomi-pomira-avi"
-    echo "Start it on a desktop, or in a virtual display with:"
-    echo "  xvfb-run -a build/pomi-pomira-avi [MOVIE.avi]"
-    exit 0
-fi
-exec build/pomi-pomira-avi "$@"
+mkdir -p out
+build/pomi-pomira-convert --format jpeg --quality 8 --colors full --brightness 0 --rotate 0 --resize none \
+    --step 10 -o out build/sample.avi
+ls -l out
+echo
+echo "On a desktop, the window opens with the sample in it: build/pomi-pomira-avi build/sample.avi"
+echo "(without a display: xvfb-run -a build/pomi-pomira-avi build/sample.avi)"

@@ -249,6 +249,8 @@ bool Resize(Image& img, int width, int height, bool keepAspect, Interpolation fi
         w = std::clamp(int(std::lround(img.width * scale)), 1, width);
         h = std::clamp(int(std::lround(img.height * scale)), 1, height);
     }
+    if (w == img.width && h == img.height && w == width && h == height)
+        return true; // already that size
     const bool indexed = img.format == PixelFormat::Indexed;
     Image scaled;
     if (indexed && filter != Interpolation::Nearest)
