@@ -136,16 +136,7 @@ bool DecodePcx(const std::uint8_t* data, std::size_t size, Image& out, std::stri
 
 bool EncodePcx(const Image& source, std::vector<std::uint8_t>& out, std::string& error)
 {
-    Image img = source;
-    if (img.format == PixelFormat::Gray8) {
-        img.format = PixelFormat::Indexed;
-        img.indexBits = 8;
-        img.palette.resize(256);
-        for (int i = 0; i < 256; ++i)
-            img.palette[i] = Rgb{std::uint8_t(i), std::uint8_t(i), std::uint8_t(i)};
-    } else if (img.format == PixelFormat::Rgba32) {
-        img = ToRgb24(img);
-    }
+    const Image img = ToIndexedOrRgb24(source);
     if (img.Empty() || img.width > 65535 || img.height > 65535) {
         error = "Invalid PCX image: size out of range";
         return false;

@@ -85,4 +85,19 @@ Image ToRgba32(const Image& img)
     return out;
 }
 
+Image ToIndexedOrRgb24(const Image& source)
+{
+    if (source.format == PixelFormat::Rgba32)
+        return ToRgb24(source);
+    Image img = source;
+    if (img.format == PixelFormat::Gray8) {
+        img.format = PixelFormat::Indexed;
+        img.indexBits = 8;
+        img.palette.resize(256);
+        for (int i = 0; i < 256; ++i)
+            img.palette[i] = Rgb{std::uint8_t(i), std::uint8_t(i), std::uint8_t(i)};
+    }
+    return img;
+}
+
 } // namespace media

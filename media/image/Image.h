@@ -44,6 +44,9 @@ bool PlausibleSize(std::int64_t w, std::int64_t h);
 Image ToRgb24(const Image& img, Rgb background = {255, 255, 255});
 // The picture as colour with alpha (opaque where it had none).
 Image ToRgba32(const Image& img);
+// The picture as formats without grey or alpha hold it (BMP, PCX): grey as 8-bit
+// with a grey palette, alpha composited over white; palettes and colour unchanged.
+Image ToIndexedOrRgb24(const Image& img);
 // The BT.601 luma of a colour, rounded.
 std::uint8_t Luma(int r, int g, int b);
 
