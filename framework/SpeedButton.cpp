@@ -37,6 +37,55 @@ void TSpeedButton::setFlat(bool on)
     update();
 }
 
+QList<TSpeedButton*> TSpeedButton::GroupSiblings() const
+{
+    QList<TSpeedButton*> list;
+    if (m_groupIndex == 0 || !parentWidget())
+        return list;
+    for (auto* b : parentWidget()->findChildren<TSpeedButton*>(Qt::FindDirectChildrenOnly))
+        if (b != this && b->m_groupIndex == m_groupIndex)
+            list << b;
+    return list;
+}
+
+void TSpeedButton::setGroupIndex(int index)
+{
+    if (index == m_groupIndex)
+        return;
+    m_groupIndex = index;
+    if (m_down)
+        for (auto* b : GroupSiblings())
+            b->m_down = false, b->update();
+}
+
+void TSpeedButton::setDown(bool down)
+{
+    if (m_groupIndex == 0)
+        down = false;
+    if (down == m_down || (m_down && !m_allowAllUp))
+        return;
+    m_down = down;
+    if (down)
+        for (auto* b : GroupSiblings())
+            if (b->m_down)
+                b->m_down = false, b->update();
+    update();
+}
+
+void TSpeedButton::setAllowAllUp(bool on)
+{
+    m_allowAllUp = on;
+    for (auto* b : GroupSiblings())
+        b->m_allowAllUp = on;
+}
+
+void TSpeedButton::Click()
+{
+    if (m_groupIndex != 0)
+        setDown(!m_down);
+    emit OnClick();
+}
+
 void TSpeedButton::enterEvent(QEnterEvent*)
 {
     m_hot = true;
@@ -51,10 +100,10 @@ void TSpeedButton::leaveEvent(QEvent*)
 
 void TSpeedButton::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton) {
-        m_pressed = true;
-        update();
-    }
+    if (event->button() != Qt::LeftButton || !isEnabled())
+        return;
+    m_pressed = true;
+    update();
 }
 
 void TSpeedButton::mouseReleaseEvent(QMouseEvent* event)
@@ -67,20 +116,28 @@ void TSpeedButton::mouseReleaseEvent(QMouseEvent* event)
         Click();
 }
 
+void TSpeedButton::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::EnabledChange || event->type() == QEvent::FontChange)
+        update();
+    QWidget::changeEvent(event);
+}
+
 void TSpeedButton::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    if (m_pressed)
+    const bool sunken = m_pressed || m_down;
+    if (sunken)
         Frame3D(p, rect(), clBtnShadow, clBtnHighlight, 1);
     else if (!m_flat || m_hot)
         Frame3D(p, rect(), clBtnHighlight, clBtnShadow, 1);
     if (m_caption.isEmpty())
         return;
     QRect r = rect();
-    if (m_pressed)
+    if (sunken)
         r.translate(1, 1);
     p.setFont(font());
-    p.setPen(palette().color(QPalette::WindowText));
+    p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
     DrawText(p, m_caption, r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 

@@ -46,7 +46,9 @@ protected:
     // Answers the next question the message window asks; `asked` receives its number.
     static void AnswerNextQuestion(Reply reply, int* asked = nullptr)
     {
-        auto* poll = new QTimer;
+        // Owned by the message window, so a question never asked leaves no answer
+        // waiting for the next test.
+        auto* poll = new QTimer(MessageForm1);
         poll->setInterval(5);
         QObject::connect(poll, &QTimer::timeout, [=] {
             if (!MessageForm1 || !MessageForm1->isVisible())
