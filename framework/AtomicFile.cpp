@@ -20,7 +20,7 @@ bool Fail(std::string* error, const char* what)
 }
 } // namespace
 
-bool WriteFileAtomically(const std::string& path, std::string_view data, std::string* error)
+bool WriteFileAtomically(const std::string& path, std::string_view data, std::string* error, Durability durability)
 {
     std::string dir = ExtractFileDir(path);
     if (dir.empty())
@@ -57,7 +57,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view data, std::st
         p += n;
         left -= static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
+    if ((durability == Durability::Flushed && ::fsync(fd) != 0) || ::close(fd) != 0) {
         const int saved = errno;
         ::unlink(temp.c_str());
         errno = saved;

@@ -84,6 +84,7 @@ QString TLabel::FontColorText() const { return fw::ColorText(m_fontColor); }
 
 void TLabel::setColor(TColor color)
 {
+    m_colorSet = true;
     if (fw::StoreIfChanged(m_color, color))
         update();
 }

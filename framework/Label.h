@@ -26,6 +26,8 @@ public:
     void setFontColor(const QString& color);
     QString FontColorText() const;
     TColor Color() const { return m_color; }
+    // Whether a colour was given (otherwise a control may follow its parent's).
+    bool ColorWasSet() const { return m_colorSet; }
     void setColor(TColor color);
     void setColor(const QString& color);
     QString ColorText() const;
@@ -55,6 +57,7 @@ private:
     TColor m_color = clBtnFace;
     Qt::Alignment m_alignment = Qt::AlignLeft;
     bool m_transparent = true;
+    bool m_colorSet = false;
     bool m_autoSize = false;
     bool m_wordWrap = false;
     bool m_showAccelChar = true;

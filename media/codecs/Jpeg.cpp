@@ -118,7 +118,7 @@ bool EncodeJpeg(const Image& source, const SaveOptions& options, std::vector<std
     cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, JpegQualityFor(options.quality), TRUE);
-    cinfo.optimize_coding = TRUE;
+    cinfo.optimize_coding = FALSE;
     if (options.interlaced)
         jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);

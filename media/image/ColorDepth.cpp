@@ -283,7 +283,8 @@ bool ChangeColorDepth(Image& img, int code)
         img = ToGray(img);
         return true;
     case 12:
-        img = ToRgb24(img);
+        if (img.format != PixelFormat::Rgb24)
+            img = ToRgb24(img);
         return true;
     default:
         return false;

@@ -41,7 +41,9 @@ bool ImageEditor::Save(const std::string& path, ImageFormat format, const SaveOp
     if (!EncodeImage(m_image, format, options, bytes, error))
         return false;
     std::string why;
-    if (!fw::WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), &why)) {
+    // Pictures come by the thousand: not flushed one by one, but never half written.
+    if (!fw::WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), &why,
+                                 fw::Durability::ProcessSafe)) {
         error = path + ": " + why;
         return false;
     }

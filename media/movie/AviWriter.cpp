@@ -53,6 +53,7 @@ bool Fail(std::string* error, const std::string& why)
 
 bool WriteAvi(const std::string& path, const AviSpec& movie, std::string* error, const FrameDrawer& draw)
 {
+    av_log_set_level(AV_LOG_ERROR);
     const AVCodec* codec = avcodec_find_encoder_by_name(movie.codec.c_str());
     if (!codec)
         return Fail(error, "no encoder " + movie.codec);
