@@ -61,14 +61,20 @@ unsigned TLabel::TextFlags() const
     return flags;
 }
 
+QSize TLabel::CaptionExtent(const QString& caption) const
+{
+    QRect r(0, 0, width(), 0);
+    DrawTextCalc(font(), caption, r, TextFlags() | DT_CALCRECT);
+    return r.size();
+}
+
 void TLabel::AdjustBounds()
 {
     if (!m_autoSize)
         return;
-    QRect r(0, 0, width(), 0);
     // An empty caption keeps one line's height.
-    DrawTextCalc(font(), m_caption.isEmpty() ? QStringLiteral(" ") : m_caption, r, TextFlags() | DT_CALCRECT);
-    QRect g(geometry().topLeft(), r.size());
+    const QSize size = CaptionExtent(m_caption.isEmpty() ? QStringLiteral(" ") : m_caption);
+    QRect g(geometry().topLeft(), size);
     if (m_alignment & Qt::AlignRight)
         g.moveRight(geometry().right());
     setGeometry(g);

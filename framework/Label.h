@@ -50,6 +50,9 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // The size the caption takes (AutoSize); a label that draws its text otherwise says so.
+    virtual QSize CaptionExtent(const QString& caption) const;
+    void AdjustBounds();
 
 private:
     QString m_caption;
@@ -61,8 +64,6 @@ private:
     bool m_autoSize = false;
     bool m_wordWrap = false;
     bool m_showAccelChar = true;
-
-    void AdjustBounds();
 };
 
 } // namespace fw
