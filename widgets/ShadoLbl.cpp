@@ -220,20 +220,27 @@ void TShadowLabel::paintEvent(QPaintEvent*)
         textRect.translate(0, height() - textHeight);
 
     const bool enabled = isEnabled();
+    const std::string bytes = text.toStdString();
+    int count = 0;
+    fw::ForEachChar(bytes, [&](std::size_t, std::size_t) { ++count; });
+    const bool gradient = m_textGradation != tgNone && count >= 2;
     const auto drawCopy = [&](const TShadow* copy, TColor enabledColour, TColor disabledColour) {
         if (!copy->Visible())
             return;
-        p.setPen(fw::ToQColor(enabled ? enabledColour : disabledColour));
+        const TColor colour = enabled ? enabledColour : disabledColour;
         QRect r = textRect.translated(copy->OffsetLeft(), copy->OffsetTop());
+        if (gradient) {
+            // Set character by character like the text it lies under, so they line up.
+            DrawGradientText(p, colour, colour, bytes, r, flags);
+            return;
+        }
+        p.setPen(fw::ToQColor(colour));
         fw::DrawText(p, text, r, flags);
     };
     drawCopy(m_shadow, m_shadow->Color(), clGray);
     drawCopy(m_highlight, m_highlight->Color(), clBtnHighlight);
 
-    const std::string bytes = text.toStdString();
-    int count = 0;
-    fw::ForEachChar(bytes, [&](std::size_t, std::size_t) { ++count; });
-    if (m_textGradation != tgNone && count >= 2) {
+    if (gradient) {
         QRect r = textRect;
         if (m_textGradation == tg2Colors || count == 2) {
             DrawGradientText(p, FontColor(), m_textGradationColor, bytes, r, flags);
