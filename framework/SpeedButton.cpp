@@ -25,7 +25,7 @@ void TSpeedButton::setCaption(const QString& caption)
         m_shortcut->setContext(Qt::WindowShortcut);
         connect(m_shortcut, &QShortcut::activated, this, [this] {
             if (isEnabled() && isVisible())
-                Click();
+                AcceleratorPressed();
         });
     }
     update();
@@ -55,7 +55,14 @@ void TSpeedButton::setGroupIndex(int index)
     m_groupIndex = index;
     if (m_down)
         for (auto* b : GroupSiblings())
-            b->m_down = false, b->update();
+            if (b->m_down)
+                b->ReleasedByGroup();
+}
+
+void TSpeedButton::ReleasedByGroup()
+{
+    m_down = false;
+    update();
 }
 
 void TSpeedButton::setDown(bool down)
@@ -68,7 +75,8 @@ void TSpeedButton::setDown(bool down)
     if (down)
         for (auto* b : GroupSiblings())
             if (b->m_down)
-                b->m_down = false, b->update();
+                b->ReleasedByGroup();
+    DownChanged();
     update();
 }
 

@@ -34,11 +34,19 @@ public:
 
     // What a full click does: latch or release within the group, then OnClick.
     virtual void Click();
+    // Releases this button because another of its group went down (no broadcast).
+    virtual void ReleasedByGroup();
 
 signals:
     void OnClick();
 
 protected:
+    // After Down has changed through its setter.
+    virtual void DownChanged() {}
+    // The caption's accelerator was pressed.
+    virtual void AcceleratorPressed() { Click(); }
+    // Sets the down field without telling the group (a disabled button is raised so).
+    void SetDownField(bool down) { m_down = down; }
     bool Hot() const { return m_hot; }         // the mouse is over it
     bool Pressed() const { return m_pressed; } // the mouse button is held on it
     void paintEvent(QPaintEvent* event) override;
