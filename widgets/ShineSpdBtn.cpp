@@ -365,15 +365,20 @@ void TShineSpeedButton::BackDraw(QPainter& p)
         p.fillRect(rect(), fw::ToQColor(set->Color()));
         return;
     }
-    // A 256-pixel strip from Color to GradColor, stretched over the button.
+    // A 256-entry strip from Color to GradColor, stretched over the button so that
+    // its first and last rows (or columns) are the two colours exactly.
     const TColor c = fw::ColorToRGB(set->Color()), g = fw::ColorToRGB(set->GradColor());
-    QImage strip(set->GradVertical() ? 1 : 256, set->GradVertical() ? 256 : 1, QImage::Format_RGB32);
+    QColor strip[256];
     for (int i = 0; i < 256; ++i) {
         const auto ch = [&](int cc, int gg) { return (gg - cc) * i / 255 + cc; };
-        const QRgb px = qRgb(ch(GetRValue(c), GetRValue(g)), ch(GetGValue(c), GetGValue(g)), ch(GetBValue(c), GetBValue(g)));
-        strip.setPixel(set->GradVertical() ? 0 : i, set->GradVertical() ? i : 0, px);
+        strip[i] = QColor(ch(GetRValue(c), GetRValue(g)), ch(GetGValue(c), GetGValue(g)), ch(GetBValue(c), GetBValue(g)));
     }
-    p.drawImage(rect(), strip);
+    const bool vertical = set->GradVertical();
+    const int n = vertical ? height() : width();
+    for (int k = 0; k < n; ++k) {
+        const QColor& colour = strip[n > 1 ? k * 255 / (n - 1) : 0];
+        p.fillRect(vertical ? QRect(0, k, width(), 1) : QRect(k, 0, 1, height()), colour);
+    }
 }
 
 void TShineSpeedButton::ImageDraw(QPainter& p)
