@@ -3,6 +3,7 @@
 #include "framework/ColorQt.h"
 #include "framework/StoreIfChanged.h"
 #include "framework/TextDraw.h"
+#include "widgets/ShineGlyph.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -69,6 +70,11 @@ POMI_STORE(setSpacing, int, m_spacing)
 POMI_STORE(setFontColor, TColor, m_fontColor)
 POMI_STORE(setActiveFontColor, TColor, m_activeFontColor)
 POMI_STORE(setActiveFontBold, bool, m_activeFontBold)
+POMI_STORE(setActiveImage, TActiveImageType, m_activeImage)
+POMI_STORE(setDisabledImage, TDisabledImageType, m_disabledImage)
+POMI_STORE(setShineColor, TColor, m_shineColor)
+POMI_STORE(setDisabledHighlight, TColor, m_disabledHighlight)
+POMI_STORE(setDisabledShadow, TColor, m_disabledShadow)
 #undef POMI_STORE
 
 void TShineSpeedButton::setFontHighlight(TColor c)
@@ -390,14 +396,25 @@ void TShineSpeedButton::ImageDraw(QPainter& p)
     QRect caption;
     CalcDrawPosition(glyphAt, caption);
     if (!m_glyph.isNull()) {
-        // The glyph's bottom-left pixel colour is see-through.
-        QImage shown = m_glyph.convertToFormat(QImage::Format_ARGB32);
-        const QRgb key = shown.pixel(0, shown.height() - 1);
-        for (int y = 0; y < shown.height(); ++y)
-            for (int x = 0; x < shown.width(); ++x)
-                if (shown.pixel(x, y) == key)
-                    shown.setPixel(x, y, 0);
-        p.drawImage(glyphAt + (down ? QPoint(1, 1) : QPoint()), shown);
+        const GlyphState glyphState = active ? GlyphState::Active
+                                      : m_state == sdDisabled ? GlyphState::Disabled
+                                                              : GlyphState::Plain;
+        const QImage copy = CreateStateGlyph(m_glyph, glyphState, ActiveEffect(m_activeImage),
+                                             DisabledEffect(m_disabledImage), m_shineColor, m_colors->Color());
+        const QPoint at = glyphAt + (down ? QPoint(1, 1) : QPoint());
+        if (glyphState == GlyphState::Disabled && m_disabledImage == diDefault) {
+            // The edge mask stamped twice: the light copy down-right, the dark one in place.
+            const auto stamp = [&](QPoint where, TColor colour) {
+                for (int y = 0; y < copy.height(); ++y)
+                    for (int x = 0; x < copy.width(); ++x)
+                        if ((copy.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF)
+                            p.fillRect(where.x() + x, where.y() + y, 1, 1, fw::ToQColor(colour));
+            };
+            stamp(at + QPoint(1, 1), m_disabledHighlight);
+            stamp(at, m_disabledShadow);
+        } else {
+            p.drawImage(at, WithSeeThrough(copy));
+        }
     }
     if (Caption().isEmpty())
         return;
@@ -409,8 +426,8 @@ void TShineSpeedButton::ImageDraw(QPainter& p)
         fw::DrawText(p, Caption(), r, flags);
     };
     if (m_state == sdDisabled) {
-        draw(caption.translated(1, 1), clBtnHighlight);
-        draw(caption, clBtnShadow);
+        draw(caption.translated(1, 1), m_disabledHighlight);
+        draw(caption, m_disabledShadow);
         return;
     }
     if (m_fontShadow != clNone)

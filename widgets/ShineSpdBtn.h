@@ -61,6 +61,8 @@ class TShineSpeedButton : public fw::TSpeedButton {
     Q_PROPERTY(TButtonLayout Layout READ Layout WRITE setLayout)
     Q_PROPERTY(int Margin READ Margin WRITE setMargin)
     Q_PROPERTY(int Spacing READ Spacing WRITE setSpacing)
+    Q_PROPERTY(TActiveImageType ActiveImage READ ActiveImage WRITE setActiveImage)
+    Q_PROPERTY(TDisabledImageType DisabledImage READ DisabledImage WRITE setDisabledImage)
     // Colours and fonts by the layouts' names (Colors.Color → ColorsColor ...).
     Q_PROPERTY(QString ColorsColor READ ColorsColorText WRITE setColorsColor)
     Q_PROPERTY(QString ColorsGradColor READ ColorsGradColorText WRITE setColorsGradColor)
@@ -86,6 +88,10 @@ public:
     Q_ENUM(TButtonLayout)
     enum TShineDrawState { sdActiveDown, sdDown, sdActive, sdUp, sdDisabled };
     Q_ENUM(TShineDrawState)
+    enum TActiveImageType { aiNormal, aiXorLight, aiHalfLight, aiQuaterLight, aiAddLight, aiFrameLight, aiFrameLight2, aiMaskLight };
+    Q_ENUM(TActiveImageType)
+    enum TDisabledImageType { diDefault, diGrayscale, diAlphaHalfTrans, diAlphaQuaterTrans, diMaskTrans };
+    Q_ENUM(TDisabledImageType)
 
     explicit TShineSpeedButton(QWidget* parent = nullptr);
 
@@ -126,6 +132,16 @@ public:
     void setFontShadow(TColor c); // always repaints
     const QImage& Glyph() const { return m_glyph; }
     void setGlyph(const QImage& glyph);
+    TActiveImageType ActiveImage() const { return m_activeImage; }
+    void setActiveImage(TActiveImageType t);
+    TDisabledImageType DisabledImage() const { return m_disabledImage; }
+    void setDisabledImage(TDisabledImageType t);
+    TColor ShineColor() const { return m_shineColor; }
+    void setShineColor(TColor c);
+    TColor DisabledHighlight() const { return m_disabledHighlight; }
+    void setDisabledHighlight(TColor c);
+    TColor DisabledShadow() const { return m_disabledShadow; }
+    void setDisabledShadow(TColor c);
 
     TShineDrawState DrawState() const { return m_state; }
     bool MouseIn() const { return m_mouseIn; }
@@ -171,6 +187,11 @@ private:
     TColor m_fontHighlight = clNone;
     TColor m_fontShadow = clNone;
     QImage m_glyph;
+    TActiveImageType m_activeImage = aiFrameLight;
+    TDisabledImageType m_disabledImage = diDefault;
+    TColor m_shineColor = clYellow;
+    TColor m_disabledHighlight = clBtnHighlight;
+    TColor m_disabledShadow = clBtnShadow;
     TShineDrawState m_state = sdUp;
     bool m_mouseIn = false;
     bool m_pressing = false;

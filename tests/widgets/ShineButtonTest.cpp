@@ -167,3 +167,29 @@ TEST(ShineButton, LayoutsPlaceGlyphAndCaptionAsCalculated)
     b.CalcDrawPosition(at, caption);
     EXPECT_EQ(caption.top(), 4); // a Spacing-high band above, even without a glyph
 }
+
+TEST(ShineButton, ClickDownHookDrawsItPressedWhileTheHandlerRuns)
+{
+    Pair p;
+    p.a->setClickDownHook(true);
+    TShineSpeedButton::TShineDrawState during = TShineSpeedButton::sdUp;
+    QObject::connect(p.a, &fw::TSpeedButton::OnClick, [&] { during = p.a->DrawState(); });
+    QTest::mouseClick(p.a, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(during, TShineSpeedButton::sdActiveDown);
+    EXPECT_NE(p.a->DrawState(), TShineSpeedButton::sdActiveDown);
+}
+
+TEST(ShineButton, TheAcceleratorClicksAndWithAccelCharDownTogglesFirst)
+{
+    Pair p;
+    p.a->setCaption(QStringLiteral("&Go"));
+    p.a->setGroupIndex(4);
+    p.a->setAllowAllUp(true);
+    p.a->setAccelCharDown(true);
+    p.parent.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&p.parent));
+    QSignalSpy clicks(p.a, &fw::TSpeedButton::OnClick);
+    QTest::keyClick(&p.parent, Qt::Key_G, Qt::AltModifier);
+    EXPECT_EQ(clicks.count(), 1);
+    EXPECT_TRUE(p.a->Down());
+}
