@@ -21,6 +21,8 @@ ErrorDisplay& Display()
     static ErrorDisplay display = DefaultDisplay;
     return display;
 }
+
+bool g_displayReplaced = false;
 } // namespace
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
@@ -59,11 +61,19 @@ TApplication* Application() { return g_application; }
 
 void ShowException(const QString& message) { Display()(message); }
 
-void ShowMessage(const QString& message) { Display()(message); }
+void ShowMessage(const QString& message)
+{
+    if (g_displayReplaced)
+        Display()(message);
+    else
+        QMessageBox::warning(QApplication::activeWindow(), QApplication::applicationDisplayName(), message);
+}
 
 ErrorDisplay SetErrorDisplay(ErrorDisplay display)
 {
     ErrorDisplay previous = std::move(Display());
+    const auto* plain = display.target<void (*)(const QString&)>();
+    g_displayReplaced = display && !(plain && *plain == DefaultDisplay);
     Display() = display ? std::move(display) : ErrorDisplay(DefaultDisplay);
     return previous;
 }
