@@ -40,8 +40,12 @@ void Progress::Update(const Outcome& outcome, int total)
     ++m_done;
     if (outcome.written.empty()) {
         ClearBar();
-        std::fprintf(m_out, "pomi-pomira-convert: %s: %s\n", outcome.source.c_str(),
-                     outcome.error.empty() ? "could not be converted" : outcome.error.c_str());
+        const std::string& why = outcome.error.empty() ? std::string("could not be converted") : outcome.error;
+        // Most reasons already begin with the file's name.
+        if (why.rfind(outcome.source + ": ", 0) == 0)
+            std::fprintf(m_out, "pomi-pomira-convert: %s\n", why.c_str());
+        else
+            std::fprintf(m_out, "pomi-pomira-convert: %s: %s\n", outcome.source.c_str(), why.c_str());
     }
     if (m_quiet || !m_terminal)
         return;

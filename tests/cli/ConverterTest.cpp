@@ -3,6 +3,7 @@
 #include "app/conversion/Conversion.h"
 #include "cli/Options.h"
 #include "cli/Pipeline.h"
+#include "cli/Progress.h"
 #include "media/movie/AviWriter.h"
 #include "support/TempDir.h"
 
@@ -203,4 +204,32 @@ TEST(Converter, ExitStatusTellsWhetherEverythingWasWritten)
     EXPECT_EQ(RunConverter("--nope '" + movie + "'"), 2);
     EXPECT_EQ(RunConverter("'" + dir.File("missing.avi") + "'"), 1);
     EXPECT_EQ(RunConverter("--help"), 0);
+}
+
+TEST(ConverterProgress, FailuresAreNamedOnceAndTheSummaryCounts)
+{
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    {
+        cli::Progress progress(out, false, false);
+        cli::Outcome failed;
+        failed.source = "/p/a.png";
+        failed.error = "/p/a.png: not a BMP, TIFF, JPEG, PCX or PNG picture";
+        progress.Update(failed, 2);
+        cli::Outcome otherFailure;
+        otherFailure.source = "clip.avi#3";
+        otherFailure.error = "the frame cannot be decoded";
+        progress.Update(otherFailure, 2);
+        progress.Summary(cli::RunTotals{0, 2});
+    }
+    std::rewind(out);
+    std::string text;
+    char buf[512];
+    while (std::fgets(buf, sizeof buf, out))
+        text += buf;
+    std::fclose(out);
+    EXPECT_NE(text.find("pomi-pomira-convert: /p/a.png: not a BMP"), std::string::npos) << text;
+    EXPECT_EQ(text.find("/p/a.png: /p/a.png"), std::string::npos) << text;
+    EXPECT_NE(text.find("pomi-pomira-convert: clip.avi#3: the frame cannot be decoded"), std::string::npos);
+    EXPECT_NE(text.find("0 written, 2 failed"), std::string::npos);
 }
