@@ -1,6 +1,7 @@
 #include "app/ChangeWindow1.h"
 
 #include "app/SettingsLocation.h"
+#include "app/conversion/Conversion.h"
 #include "framework/Application.h"
 #include "framework/Exception.h"
 #include "framework/IniFile.h"
@@ -28,13 +29,6 @@
 TChangeForm1* ChangeForm1 = nullptr;
 
 namespace {
-
-constexpr const char* kImageExtensions[] = {".BMP", ".TIF", ".TIFF", ".JPG", ".JPEG", ".JPE", ".PCX", ".PNG"};
-
-bool HasExtension(const QString& path, const char* ext)
-{
-    return fw::SameTextAscii(fw::ExtractFileExt(path.toStdString()), ext);
-}
 
 // White text on silver for the edit, list and spin fields.
 void ApplyFieldColours(QWidget* field)
@@ -65,16 +59,6 @@ QImage LoadCharacterPicture(int n)
 }
 
 } // namespace
-
-bool IsImageFileName(const QString& path)
-{
-    for (const char* ext : kImageExtensions)
-        if (HasExtension(path, ext))
-            return true;
-    return false;
-}
-
-bool IsMovieFileName(const QString& path) { return HasExtension(path, ".AVI"); }
 
 QString TChangeForm1::DefaultOutputFolder()
 {
@@ -442,11 +426,11 @@ void TChangeForm1::DropFiles(const QStringList& files)
 {
     if (SSButton2->Down()) {
         for (const QString& file : files)
-            if (IsImageFileName(file))
+            if (conv::IsPictureFileName(file.toStdString()))
                 ListBox1->AddItem(file);
     } else if (SSButton3->Down()) {
         for (const QString& file : files)
-            if (IsMovieFileName(file))
+            if (conv::IsMovieFileName(file.toStdString()))
                 Edit2->setFilename(file);
     }
 }

@@ -71,7 +71,3 @@ private:
 };
 
 extern TChangeForm1* ChangeForm1;
-
-// Extensions a dropped file may have to join the image list (compared without case).
-bool IsImageFileName(const QString& path);
-bool IsMovieFileName(const QString& path);

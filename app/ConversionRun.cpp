@@ -88,10 +88,11 @@ void TChangeForm1::SSButton1Click()
                 const bool copied = GKitMSPlay1->CopyToClipboard(f);
                 const bool taken = ImageEdit1->CreateFromClipboard();
                 conv::ApplyPictureChain(edit, picture);
-                const bool saved = conv::SavePicture(edit, conv::MovieOutputPath(folder, movie, f, OutputExt.toStdString()));
+                const std::string target = conv::MovieOutputPath(folder, movie, f, OutputExt.toStdString());
+                const bool saved = conv::SavePicture(edit, target);
                 ++report.total;
                 if (!copied || !taken || !saved)
-                    report.failed.push_back(conv::MovieOutputPath(folder, movie, f, OutputExt.toStdString()));
+                    report.failed.push_back(target);
                 // A step typed below 1 (the field not yet left) counts as 1: the run always ends.
                 f += std::max(1, s.FrameStep());
                 ++n;

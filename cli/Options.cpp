@@ -48,8 +48,8 @@ std::size_t EditDistance(const std::string& a, const std::string& b)
 
 int Number(const std::string& option, const std::string& text, int low, int high)
 {
-    const auto value = fw::ParseInteger(text);
-    if (!value || text.find_first_of("$xX") != std::string::npos || *value < low || *value > high)
+    const auto value = fw::ParseDecimalInteger(text);
+    if (!value || *value < low || *value > high)
         throw UsageError(option + " takes a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
                          ", not '" + text + "'");
     return *value;
@@ -82,7 +82,7 @@ void Resize(Options& o, const std::string& text)
         return;
     }
     if (!text.empty() && text.back() == '%') {
-        const auto v = fw::ParseInteger(text.substr(0, text.size() - 1));
+        const auto v = fw::ParseDecimalInteger(text.substr(0, text.size() - 1));
         if (!v || *v < 1 || *v > 1000)
             throw UsageError(bad + "; a scale runs from 1% to 1000%");
         o.picture.resizeMode = 3;
@@ -96,20 +96,12 @@ void Resize(Options& o, const std::string& text)
     const std::size_t x = size.find_first_of("xX");
     if (x == std::string::npos)
         throw UsageError(bad);
-    const auto w = fw::ParseInteger(size.substr(0, x)), h = fw::ParseInteger(size.substr(x + 1));
-    if (!w || !h || *w < 1 || *h < 1 || *w > 9999 || *h > 9999 || size.find('$') != std::string::npos)
+    const auto w = fw::ParseDecimalInteger(size.substr(0, x)), h = fw::ParseDecimalInteger(size.substr(x + 1));
+    if (!w || !h || *w < 1 || *h < 1 || *w > 9999 || *h > 9999)
         throw UsageError(bad + "; sides run from 1 to 9999");
     o.picture.resizeMode = stretch ? 2 : 1;
     o.picture.resizeWidth = *w;
     o.picture.resizeHeight = *h;
-}
-
-bool IsImageFile(const std::string& path)
-{
-    for (const char* ext : {".BMP", ".TIF", ".TIFF", ".JPG", ".JPEG", ".JPE", ".PCX", ".PNG"})
-        if (fw::SameTextAscii(fw::ExtractFileExt(path), ext))
-            return true;
-    return false;
 }
 
 } // namespace
@@ -234,14 +226,14 @@ Options ParseOptions(const std::vector<std::string>& args, Options o)
         return o;
     if (o.inputs.empty())
         throw UsageError("no files to convert: name one AVI movie, or pictures");
-    const auto isMovie = [](const std::string& f) { return fw::SameTextAscii(fw::ExtractFileExt(f), ".AVI"); };
+    const auto isMovie = conv::IsMovieFileName;
     o.movieMode = isMovie(o.inputs[0]);
     if (o.movieMode && o.inputs.size() > 1)
         throw UsageError("a movie is converted on its own: '" + o.inputs[1] + "' is one file too many");
     for (const std::string& f : o.inputs) {
         if (!o.movieMode && isMovie(f))
             throw UsageError("'" + f + "' is a movie; convert it on its own");
-        if (!o.movieMode && !IsImageFile(f))
+        if (!o.movieMode && !conv::IsPictureFileName(f))
             throw UsageError("'" + f + "' is neither an AVI movie nor a BMP, TIFF, JPEG, PCX or PNG picture");
     }
     if (!o.movieMode && (o.start || o.end || o.step))

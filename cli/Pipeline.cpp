@@ -86,13 +86,19 @@ private:
     int m_next = 0;
 };
 
+// The output files' extension (the options always name a format of the table).
+std::string ExtensionFor(const Options& o)
+{
+    return conv::OutputFormatFor(o.picture.outputFormat).value_or(conv::OutputFormat{101, ".bmp"}).ext;
+}
+
 // One converter per thread: its own image edit control, set up for the run.
 struct Converter {
     media::ImageEditControl control;
     std::string ext;
     explicit Converter(const Options& o)
     {
-        ext = conv::OutputFormatFor(o.picture.outputFormat).value_or(conv::OutputFormat{101, ".bmp"}).ext;
+        ext = ExtensionFor(o);
         conv::PrepareSave(control, o.picture, ext);
     }
     // The chain and the save, as the main window's run does them.
@@ -173,8 +179,7 @@ void ConvertPictures(const Options& o, const Report& report, RunTotals& totals)
     conv::CreateOutputFolder(o.outputFolder);
     // Pictures that end up under the same name are converted by one thread in the
     // run's order, so the last of them is what stays, as in a one-at-a-time run.
-    const std::string ext =
-        conv::OutputFormatFor(o.picture.outputFormat).value_or(conv::OutputFormat{101, ".bmp"}).ext;
+    const std::string ext = ExtensionFor(o);
     std::map<std::string, std::vector<int>> byName;
     std::vector<std::vector<int>> groups;
     for (int i = 0; i < int(o.inputs.size()); ++i)

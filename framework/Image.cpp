@@ -60,23 +60,27 @@ void TImage::Prepare()
     update();
 }
 
+QImage SeeThroughBottomLeft(const QImage& picture)
+{
+    QImage shown = picture.convertToFormat(QImage::Format_ARGB32);
+    if (shown.isNull())
+        return shown;
+    const QRgb key = shown.pixel(0, shown.height() - 1);
+    for (int y = 0; y < shown.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(shown.scanLine(y));
+        for (int x = 0; x < shown.width(); ++x)
+            if (line[x] == key)
+                line[x] = 0;
+    }
+    return shown;
+}
+
 void TImage::paintEvent(QPaintEvent*)
 {
     if (m_picture.isNull())
         return;
     if (m_shown.isNull()) {
-        if (m_transparent) {
-            m_shown = m_picture.convertToFormat(QImage::Format_ARGB32);
-            const QRgb key = m_shown.pixel(0, m_shown.height() - 1);
-            for (int y = 0; y < m_shown.height(); ++y) {
-                auto* line = reinterpret_cast<QRgb*>(m_shown.scanLine(y));
-                for (int x = 0; x < m_shown.width(); ++x)
-                    if (line[x] == key)
-                        line[x] = 0;
-            }
-        } else {
-            m_shown = m_picture;
-        }
+        m_shown = m_transparent ? SeeThroughBottomLeft(m_picture) : m_picture;
     }
     QPainter p(this);
     if (m_stretch) {

@@ -45,4 +45,7 @@ private:
     void Prepare();
 };
 
+// The picture with every pixel of its bottom-left pixel's colour made transparent.
+QImage SeeThroughBottomLeft(const QImage& picture);
+
 } // namespace fw

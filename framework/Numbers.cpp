@@ -45,6 +45,13 @@ std::optional<std::int32_t> ParseInteger(std::string_view text)
     return negative ? static_cast<std::int32_t>(0u - bits) : result;
 }
 
+std::optional<std::int32_t> ParseDecimalInteger(std::string_view text)
+{
+    if (text.find_first_of("$xX") != std::string_view::npos)
+        return std::nullopt;
+    return ParseInteger(text);
+}
+
 std::string NotAnIntegerMessage(std::string_view text)
 {
     return "'" + std::string(text) + "' は整数ではありません";

@@ -11,6 +11,9 @@ namespace fw {
 // text or a value out of range gives nothing.
 std::optional<std::int32_t> ParseInteger(std::string_view text);
 
+// The same, decimal only: what a user types into a number field or option.
+std::optional<std::int32_t> ParseDecimalInteger(std::string_view text);
+
 // The conversion failure of a text that should have been a number; its message
 // is "'<text>' は整数ではありません".
 std::string NotAnIntegerMessage(std::string_view text);

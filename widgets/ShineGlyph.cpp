@@ -142,14 +142,3 @@ QImage CreateStateGlyph(const QImage& source, GlyphState state, ActiveEffect act
     }
     return copy;
 }
-
-QImage WithSeeThrough(const QImage& copy)
-{
-    QImage shown = copy.convertToFormat(QImage::Format_ARGB32);
-    const QRgb key = shown.pixel(0, shown.height() - 1);
-    for (int y = 0; y < shown.height(); ++y)
-        for (int x = 0; x < shown.width(); ++x)
-            if (shown.pixel(x, y) == key)
-                shown.setPixel(x, y, 0);
-    return shown;
-}

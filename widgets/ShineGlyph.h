@@ -15,6 +15,3 @@ enum class GlyphState { Active, Disabled, Plain };
 // DisabledEffect::Default it is the monochrome edge mask: white where an edge runs.
 QImage CreateStateGlyph(const QImage& glyph, GlyphState state, ActiveEffect active, DisabledEffect disabled,
                         TColor shine, TColor base);
-
-// The copy with its see-through pixels transparent, ready to draw.
-QImage WithSeeThrough(const QImage& copy);

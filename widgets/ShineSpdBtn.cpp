@@ -1,6 +1,7 @@
 #include "widgets/ShineSpdBtn.h"
 
 #include "framework/ColorQt.h"
+#include "framework/Image.h"
 #include "framework/StoreIfChanged.h"
 #include "framework/TextDraw.h"
 #include "widgets/ShineGlyph.h"
@@ -413,7 +414,7 @@ void TShineSpeedButton::ImageDraw(QPainter& p)
             stamp(at + QPoint(1, 1), m_disabledHighlight);
             stamp(at, m_disabledShadow);
         } else {
-            p.drawImage(at, WithSeeThrough(copy));
+            p.drawImage(at, fw::SeeThroughBottomLeft(copy));
         }
     }
     if (Caption().isEmpty())

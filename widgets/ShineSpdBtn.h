@@ -205,7 +205,6 @@ private:
     void BackDraw(class QPainter& p);
     void ImageDraw(QPainter& p);
     void FrameDraw(QPainter& p);
-    void Changed() { update(); }
 
     // Layout-facing colour texts.
 public:

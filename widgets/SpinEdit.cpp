@@ -80,8 +80,7 @@ int TSpinEdit::CheckValue(int value) const
 
 int TSpinEdit::Value()
 {
-    if (const auto parsed = fw::ParseInteger(m_edit->text().toStdString()); parsed && !m_edit->text().contains('$')
-        && !m_edit->text().contains('x', Qt::CaseInsensitive))
+    if (const auto parsed = fw::ParseDecimalInteger(m_edit->text().toStdString()))
         return *parsed;
     SetTextFromCode(QString::number(m_min));
     return m_min;

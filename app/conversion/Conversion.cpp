@@ -9,6 +9,17 @@
 
 namespace conv {
 
+bool IsPictureFileName(const std::string& path)
+{
+    const std::string ext = fw::ExtractFileExt(path);
+    for (const char* known : {".BMP", ".TIF", ".TIFF", ".JPG", ".JPEG", ".JPE", ".PCX", ".PNG"})
+        if (fw::SameTextAscii(ext, known))
+            return true;
+    return false;
+}
+
+bool IsMovieFileName(const std::string& path) { return fw::SameTextAscii(fw::ExtractFileExt(path), ".AVI"); }
+
 std::optional<OutputFormat> OutputFormatFor(int index)
 {
     static constexpr OutputFormat kTable[] = {{101, ".bmp"}, {102, ".tif"}, {103, ".jpg"}, {104, ".pcx"}, {106, ".png"}};
@@ -35,8 +46,8 @@ void ApplyPictureChain(media::ImageEditControl& control, const PictureSettings& 
         control.ChangeColorDepth(kDepthCodes[s.colorDepth]);
 
     if (s.brightness != 10) {
-        const auto step = fw::ParseInteger(s.brightnessText);
-        if (!step || s.brightnessText.find_first_of("$xX") != std::string::npos)
+        const auto step = fw::ParseDecimalInteger(s.brightnessText);
+        if (!step)
             throw fw::Exception(fw::NotAnIntegerMessage(s.brightnessText));
         control.AdjustBrightness(*step * 10, 0);
     }

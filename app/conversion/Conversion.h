@@ -31,6 +31,11 @@ struct OutputFormat {
     const char* ext;   // the output files' extension
 };
 
+// The sources a run takes: pictures by these extensions (letter case ignored) and
+// AVI movies; other files are passed over.
+bool IsPictureFileName(const std::string& path);
+bool IsMovieFileName(const std::string& path);
+
 // The output format table (nothing for an index outside it).
 std::optional<OutputFormat> OutputFormatFor(int index);
 
