@@ -12,6 +12,7 @@ libgtest-dev googletest
 fonts-ipafont-gothic
 xvfb xauth
 imagemagick
+ffmpeg
 "
 
 missing=""

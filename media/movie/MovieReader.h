@@ -1,8 +1,10 @@
 #pragma once
 // Exact frame access to a movie file through FFmpeg. Frames are the movie's
-// positions 0 .. PositionCount()-1; position n shows the picture a player shows
-// there: the latest picture stamped at or before n (a dropped, empty chunk shows
-// the picture before it; positions before the first picture show the first one).
+// positions 0 .. PositionCount()-1 (see MovieIndex for what a position is); position
+// n shows the picture a player shows there: the picture of that position, or for a
+// dropped frame (an empty chunk) the latest picture before it; positions before the
+// first picture show the first one. Which picture belongs where is decided by the
+// order pictures come out of the decoder, never by how many threads decode them.
 // A reader is used from one thread at a time.
 #include "media/movie/RgbImage.h"
 
@@ -14,8 +16,12 @@ namespace media {
 
 class MovieReader {
 public:
+    struct Options {
+        int decoderThreads = 0; // 0: as many as the machine has
+    };
     // Opens `path`; on failure returns nullptr with a reason naming the file in `error`.
     static std::unique_ptr<MovieReader> Open(const std::string& path, std::string& error);
+    static std::unique_ptr<MovieReader> Open(const std::string& path, std::string& error, const Options& options);
     ~MovieReader();
     MovieReader(const MovieReader&) = delete;
     MovieReader& operator=(const MovieReader&) = delete;

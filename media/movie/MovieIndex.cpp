@@ -1,0 +1,184 @@
+#include "media/movie/MovieIndex.h"
+
+#include "media/movie/AvHandles.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+namespace media {
+
+namespace {
+
+// Every AVI chunk, even an empty one, takes its 8-byte header in the file.
+constexpr std::int64_t kChunkHeaderBytes = 8;
+// How far before a packet's data its index entry may point (the chunk header).
+constexpr std::int64_t kHeaderSlack = 16;
+
+struct Walk {
+    av::Format fmt;
+    int stream;
+    av::Packet packet = av::NewPacket();
+
+    // The next packet of the stream, or false at the end of the file.
+    bool Next()
+    {
+        av_packet_unref(packet.get());
+        while (av_read_frame(fmt.get(), packet.get()) >= 0) {
+            if (packet->stream_index == stream)
+                return true;
+            av_packet_unref(packet.get());
+        }
+        return false;
+    }
+    PacketInfo Info(std::int64_t dtsShift = 0) const
+    {
+        const std::int64_t dts = packet->dts != AV_NOPTS_VALUE ? packet->dts + dtsShift : AV_NOPTS_VALUE;
+        return {dts, packet->pos, packet->size, (packet->flags & AV_PKT_FLAG_KEY) != 0,
+                (packet->flags & AV_PKT_FLAG_CORRUPT) != 0};
+    }
+};
+
+bool IsAvi(const AVFormatContext* fmt) { return fmt->iformat && std::strcmp(fmt->iformat->name, "avi") == 0; }
+
+av::Format OpenProbed(const std::string& path)
+{
+    std::string reason;
+    av::Format fmt = av::OpenFormat(path, reason);
+    if (fmt && avformat_find_stream_info(fmt.get(), nullptr) < 0)
+        fmt.reset();
+    return fmt;
+}
+
+// The AVI's own index where it lies inside the file, then the packets after its last
+// key frame (a cut or unfinished file's index stops early, or is missing).
+std::vector<PacketInfo> AviPackets(const std::string& path, Walk& walk, std::int64_t fileSize)
+{
+    std::vector<PacketInfo> packets;
+    AVStream* st = walk.fmt->streams[walk.stream];
+    const int entries = avformat_index_get_entries_count(st);
+    for (int i = 0; i < entries; ++i) {
+        const AVIndexEntry* e = avformat_index_get_entry(st, i);
+        if (e)
+            packets.push_back({e->timestamp, e->pos, e->size, (e->flags & AVINDEX_KEYFRAME) != 0,
+                               fileSize > 0 && e->pos + e->size > fileSize});
+    }
+    const auto lastKey = std::find_if(packets.rbegin(), packets.rend(),
+                                      [](const PacketInfo& p) { return p.key && p.size > 0 && !p.cutShort; });
+    std::int64_t shift = 0;
+    bool walkFromStart = true;
+    if (lastKey != packets.rend() && av_seek_frame(walk.fmt.get(), walk.stream, lastKey->dts, AVSEEK_FLAG_BACKWARD) >= 0 &&
+        walk.Next()) {
+        // A demuxer may stamp packets after a seek differently from a read from the
+        // start: the landing packet is placed by its bytes among the index's entries.
+        const PacketInfo landing = walk.Info();
+        for (const PacketInfo& p : packets)
+            if (landing.dts != AV_NOPTS_VALUE && landing.bytePos >= p.bytePos && landing.bytePos - p.bytePos <= kHeaderSlack) {
+                shift = p.dts - landing.dts;
+                walkFromStart = false;
+                packets.push_back(walk.Info(shift));
+                break;
+            }
+    }
+    if (walkFromStart) {
+        walk.fmt = OpenProbed(path);
+        if (!walk.fmt)
+            return packets;
+    }
+    while (walk.Next())
+        if (walk.packet->dts != AV_NOPTS_VALUE)
+            packets.push_back(walk.Info(shift));
+    return packets;
+}
+
+} // namespace
+
+MovieIndex MovieIndex::Measure(const std::string& path, int stream)
+{
+    Walk walk{OpenProbed(path), stream};
+    if (!walk.fmt || stream < 0 || stream >= int(walk.fmt->nb_streams))
+        return {};
+    const std::int64_t fileSize = walk.fmt->pb ? avio_size(walk.fmt->pb) : -1;
+    if (IsAvi(walk.fmt.get())) {
+        std::vector<PacketInfo> packets = AviPackets(path, walk, fileSize);
+        return FromPackets(std::move(packets), true, fileSize);
+    }
+    std::vector<PacketInfo> packets;
+    while (walk.Next())
+        packets.push_back(walk.Info());
+    return FromPackets(std::move(packets), false, fileSize);
+}
+
+MovieIndex MovieIndex::FromPackets(std::vector<PacketInfo> packets, bool chunkStamps, std::int64_t fileSize)
+{
+    MovieIndex index;
+    index.m_cutShort = std::any_of(packets.begin(), packets.end(), [](const PacketInfo& p) { return p.cutShort; });
+    if (chunkStamps) {
+        // Stamps as positions: every stamp a plain chunk ordinal, and no more chunks than
+        // the file has room for.
+        std::stable_sort(packets.begin(), packets.end(),
+                         [](const PacketInfo& a, const PacketInfo& b) { return a.dts < b.dts; });
+        packets.erase(std::unique(packets.begin(), packets.end(),
+                                  [](const PacketInfo& a, const PacketInfo& b) { return a.dts == b.dts; }),
+                      packets.end());
+        packets.erase(std::remove_if(packets.begin(), packets.end(),
+                                     [](const PacketInfo& p) { return p.size <= 0 || p.cutShort; }),
+                      packets.end());
+        const bool plausible = !packets.empty() && packets.front().dts >= 0 && packets.back().dts < INT_MAX &&
+                               (fileSize <= 0 || (packets.back().dts + 1) * kChunkHeaderBytes <= fileSize);
+        index.m_chunkStamps = plausible;
+    } else {
+        packets.erase(std::remove_if(packets.begin(), packets.end(),
+                                     [](const PacketInfo& p) { return p.size <= 0 || p.cutShort; }),
+                      packets.end());
+    }
+    if (packets.empty())
+        return index;
+    for (std::size_t i = 0; i < packets.size(); ++i) {
+        const PacketInfo& p = packets[i];
+        const std::int64_t position = index.m_chunkStamps ? p.dts : std::int64_t(i);
+        if (p.bytePos >= 0)
+            index.m_byBytes.push_back({p.bytePos, position});
+        if (p.dts != AV_NOPTS_VALUE)
+            index.m_byDts.push_back({p.dts, position});
+        if (p.key)
+            index.m_keys.push_back({position, p.dts});
+        index.m_count = position + 1;
+    }
+    if (index.m_count >= INT_MAX)
+        return MovieIndex();
+    std::stable_sort(index.m_byBytes.begin(), index.m_byBytes.end());
+    std::stable_sort(index.m_byDts.begin(), index.m_byDts.end());
+    // Keys are sought by their stamps; a key without one cannot be sought.
+    index.m_keys.erase(std::remove_if(index.m_keys.begin(), index.m_keys.end(),
+                                      [](const Key& k) { return k.dts == AV_NOPTS_VALUE; }),
+                       index.m_keys.end());
+    return index;
+}
+
+std::optional<std::int64_t> MovieIndex::Find(const std::vector<Place>& places, std::int64_t at, std::int64_t slack)
+{
+    auto it = std::upper_bound(places.begin(), places.end(), Place{at, 0});
+    if (it == places.begin())
+        return std::nullopt;
+    --it;
+    if (at - it->at > slack)
+        return std::nullopt;
+    return it->position;
+}
+
+std::optional<std::int64_t> MovieIndex::PositionOfByte(std::int64_t bytePos) const
+{
+    if (bytePos < 0)
+        return std::nullopt;
+    return Find(m_byBytes, bytePos, kHeaderSlack);
+}
+
+std::optional<std::int64_t> MovieIndex::PositionOfDts(std::int64_t dts) const
+{
+    if (dts == AV_NOPTS_VALUE)
+        return std::nullopt;
+    return Find(m_byDts, dts, 0);
+}
+
+} // namespace media

@@ -1,0 +1,72 @@
+#pragma once
+// Where a movie's positions are, measured from the packets really in the file (a
+// header's frame count, rate and scale may lie; files get cut short).
+//
+// In an AVI, one chunk is one position: the container stamps each packet with its
+// chunk's ordinal, and an empty chunk (a dropped frame) is a position without a
+// picture of its own. Those stamps are believed only while the file is large enough
+// to hold that many chunks, so a damaged header cannot inflate the count. Any other
+// file (the engine opens by content, whatever the name) has one position per packet
+// in decoding order, whose pictures come out in presentation order.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace media {
+
+struct PacketInfo {
+    std::int64_t dts = 0;     // the container's stamp
+    std::int64_t bytePos = -1; // where the packet (or its chunk header) starts, -1 when unknown
+    int size = 0;
+    bool key = false;
+    bool cutShort = false; // the file ends inside it
+};
+
+class MovieIndex {
+public:
+    // The video stream `stream` of the file at `path`: the container's index where it
+    // lies inside the file, and a walk over the packets it does not cover.
+    static MovieIndex Measure(const std::string& path, int stream);
+
+    // From the packets in decoding order. `chunkStamps`: the container claims that its
+    // stamps are chunk ordinals (AVI).
+    static MovieIndex FromPackets(std::vector<PacketInfo> packets, bool chunkStamps, std::int64_t fileSize);
+
+    std::int64_t PositionCount() const { return m_count; }
+    // True when positions are the container's chunk stamps (gaps are dropped frames).
+    bool ChunkStamps() const { return m_chunkStamps; }
+    // True when the file ends before the movie does: a packet cut short, or an index
+    // naming packets beyond the end. Such packets are no positions.
+    bool CutShort() const { return m_cutShort; }
+
+    // The position of the packet read at `bytePos` (an index may point at the chunk's
+    // header a few bytes before its data).
+    std::optional<std::int64_t> PositionOfByte(std::int64_t bytePos) const;
+    // The position of the packet stamped `dts`.
+    std::optional<std::int64_t> PositionOfDts(std::int64_t dts) const;
+
+    struct Key {
+        std::int64_t position;
+        std::int64_t dts; // what a seek in the container is asked for
+    };
+    // Key frames as the container names them, ascending by position.
+    const std::vector<Key>& Keys() const { return m_keys; }
+
+private:
+    struct Place {
+        std::int64_t at; // byte position or stamp
+        std::int64_t position;
+        bool operator<(const Place& o) const { return at < o.at; }
+    };
+    static std::optional<std::int64_t> Find(const std::vector<Place>& places, std::int64_t at, std::int64_t slack);
+
+    std::int64_t m_count = 0;
+    bool m_chunkStamps = false;
+    bool m_cutShort = false;
+    std::vector<Place> m_byBytes;
+    std::vector<Place> m_byDts;
+    std::vector<Key> m_keys;
+};
+
+} // namespace media

@@ -1,0 +1,274 @@
+// Frame n is the movie's frame n: movies made by the ffmpeg program from a known
+// lossless source, on every codec it can put into an AVI and with the oddities real
+// files have, read in every access pattern and with 1, 2 and 8 decoder threads; each
+// picture is matched against the source frames it was made from.
+#include "media/movie/AviWriter.h"
+#include "media/movie/MovieReader.h"
+#include "support/TempDir.h"
+#include "support/TruthMovie.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <set>
+#include <sstream>
+
+using media::MovieReader;
+using media::RgbImage;
+
+namespace {
+
+// How far from the expected frame rivals are looked for: its neighbours.
+constexpr int kRivalRadius = 4;
+
+struct Case {
+    const char* name;
+    std::vector<std::string> options; // ffmpeg's output options
+    double floorDb;                   // the least quality this codec gives this source
+    int width = 160, height = 120, frames = 48;
+    std::string rate = "25";
+    std::vector<int> dropped; // source frames left out: empty chunks
+    bool audio = false;
+    bool stripIndex = false;
+    double keep = 1; // share of the file kept
+};
+
+std::vector<std::string> Join(std::vector<std::string> a, const std::vector<std::string>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+std::vector<std::string> Dropping(const std::vector<int>& frames, const std::vector<std::string>& codec)
+{
+    std::string expr = "select='not(";
+    for (std::size_t i = 0; i < frames.size(); ++i)
+        expr += (i ? "+eq(n\\," : "eq(n\\,") + std::to_string(frames[i]) + ")";
+    return Join({"-vf", expr + ")'", "-fps_mode", "passthrough"}, codec);
+}
+
+std::vector<Case> Cases()
+{
+    const std::vector<std::string> mpeg4 = {"-c:v", "mpeg4", "-vtag", "XVID", "-bf", "2", "-g", "12", "-q:v", "3"};
+    const std::vector<std::string> h264 = {"-c:v", "libx264", "-profile:v", "high", "-bf", "2", "-g", "12",
+                                           "-crf", "16", "-pix_fmt", "yuv420p"};
+    const std::vector<std::string> mjpeg = {"-c:v", "mjpeg", "-pix_fmt", "yuvj420p", "-q:v", "3"};
+    std::vector<Case> cases = {
+        {"mjpeg_420", mjpeg, 30},
+        {"mjpeg_422", {"-c:v", "mjpeg", "-pix_fmt", "yuvj422p", "-q:v", "3"}, 30},
+        {"mjpeg_444", {"-c:v", "mjpeg", "-pix_fmt", "yuvj444p", "-q:v", "3"}, 30},
+        {"mpeg4_asp_bframes", mpeg4, 28},
+        {"msmpeg4v2", {"-c:v", "msmpeg4v2", "-q:v", "3"}, 28},
+        {"msmpeg4v3", {"-c:v", "msmpeg4", "-q:v", "3"}, 28},
+        {"wmv1", {"-c:v", "wmv1", "-q:v", "3"}, 28},
+        {"wmv2", {"-c:v", "wmv2", "-q:v", "3"}, 28},
+        {"h264_high_bframes", h264, 30},
+        {"mpeg1_bframes", {"-c:v", "mpeg1video", "-bf", "2", "-g", "12", "-q:v", "3"}, 28},
+        {"mpeg2_bframes", {"-c:v", "mpeg2video", "-bf", "2", "-g", "12", "-q:v", "3"}, 28},
+        {"dv_pal", {"-c:v", "dvvideo", "-pix_fmt", "yuv420p"}, 28, 720, 576, 20},
+        {"dv_ntsc", {"-c:v", "dvvideo", "-pix_fmt", "yuv411p"}, 26, 720, 480, 20, "30000/1001"},
+        {"huffyuv_rgb_odd_size", {"-c:v", "huffyuv", "-pix_fmt", "rgb24"}, 60, 317, 233},
+        {"ffvhuff", {"-c:v", "ffvhuff", "-pix_fmt", "yuv444p"}, 38},
+        {"ffv1", {"-c:v", "ffv1", "-pix_fmt", "bgr0"}, 60},
+        {"utvideo", {"-c:v", "utvideo", "-pix_fmt", "gbrp"}, 60},
+        {"raw_bgr24", {"-c:v", "rawvideo", "-pix_fmt", "bgr24"}, 60},
+        {"raw_pal8", {"-c:v", "rawvideo", "-pix_fmt", "pal8"}, 18},
+        {"raw_rgb555", {"-c:v", "rawvideo", "-pix_fmt", "rgb555le"}, 30},
+        {"raw_yuyv", {"-c:v", "rawvideo", "-pix_fmt", "yuyv422"}, 30},
+        {"msvideo1", {"-c:v", "msvideo1"}, 20},
+        {"cinepak", {"-c:v", "cinepak"}, 20, 160, 120, 30},
+        {"zmbv", {"-c:v", "zmbv", "-pix_fmt", "bgr0"}, 60},
+        {"flv1", {"-c:v", "flv", "-q:v", "3"}, 28},
+        {"mpeg4_odd_size", Join({"-c:v", "mpeg4", "-q:v", "3"}, {}), 28, 158, 98},
+    };
+    Case dropped{"mjpeg_dropped_frames", {}, 30};
+    dropped.dropped = {5, 6, 7, 20, 46};
+    dropped.options = Dropping(dropped.dropped, mjpeg);
+    cases.push_back(dropped);
+    Case droppedInter{"mpeg4_p_only_dropped_frames", {}, 28};
+    droppedInter.dropped = {9, 30};
+    droppedInter.options = Dropping(droppedInter.dropped, {"-c:v", "mpeg4", "-g", "12", "-q:v", "3"});
+    cases.push_back(droppedInter);
+    Case audio{"mpeg4_bframes_with_audio", Join(mpeg4, {"-c:a", "pcm_s16le", "-shortest"}), 28};
+    audio.audio = true;
+    cases.push_back(audio);
+    Case noIndex{"mpeg4_bframes_no_index", mpeg4, 28};
+    noIndex.stripIndex = true;
+    cases.push_back(noIndex);
+    Case h264NoIndex{"h264_bframes_no_index", h264, 30};
+    h264NoIndex.stripIndex = true;
+    cases.push_back(h264NoIndex);
+    static const char* const h264Cuts[] = {"h264_bframes_cut_at_55", "h264_bframes_cut_at_63", "h264_bframes_cut_at_71",
+                                           "h264_bframes_cut_at_80"};
+    static const char* const mpeg4Cuts[] = {"mpeg4_bframes_cut_at_55", "mpeg4_bframes_cut_at_63",
+                                            "mpeg4_bframes_cut_at_71", "mpeg4_bframes_cut_at_80"};
+    const double keeps[] = {0.55, 0.63, 0.71, 0.8};
+    for (int i = 0; i < 4; ++i) {
+        Case cut{h264Cuts[i], h264, 30};
+        cut.keep = keeps[i];
+        cases.push_back(cut);
+        Case mpeg4Cut{mpeg4Cuts[i], mpeg4, 28};
+        mpeg4Cut.keep = keeps[i];
+        cases.push_back(mpeg4Cut);
+    }
+    Case mpeg2Cut{"mpeg2_bframes_cut_at_70", {"-c:v", "mpeg2video", "-bf", "2", "-g", "12", "-q:v", "3"}, 28};
+    mpeg2Cut.keep = 0.7;
+    cases.push_back(mpeg2Cut);
+    Case mjpegCut{"mjpeg_cut_at_70", mjpeg, 30};
+    mjpegCut.keep = 0.7;
+    cases.push_back(mjpegCut);
+    return cases;
+}
+
+// A movie on disk and, for each of its positions, the source frame it must show.
+struct TruthFile {
+    TempDir dir;
+    std::string path;
+    SourceMovie source;
+    std::vector<int> expected;
+    double floorDb = 0;
+    bool cut = false;
+    int lastThere = 0; // the last source frame the file holds whole
+};
+
+// Which source frames a cut file still holds whole: those the reference decoder
+// gives back at full quality.
+std::set<int> FramesStillThere(const TruthFile& movie)
+{
+    std::set<int> there;
+    for (const auto& picture : DecodeWithFfmpeg(movie.path, movie.source.width, movie.source.height)) {
+        const FrameMatch m = MatchFrame(movie.source, picture.data(), 0);
+        if (m.bestDb >= movie.floorDb)
+            there.insert(m.best);
+    }
+    return there;
+}
+
+void Prepare(const Case& c, TruthFile& movie)
+{
+    movie.path = movie.dir.File("clip.avi");
+    movie.source = MakeSource(c.width, c.height, c.frames);
+    movie.floorDb = c.floorDb;
+    std::string error;
+    const std::vector<std::string> audio = {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100:duration=10"};
+    ASSERT_TRUE(EncodeWithFfmpeg(movie.source, movie.path, c.options, error, c.audio ? audio : std::vector<std::string>{},
+                                 c.rate))
+        << error;
+    if (c.stripIndex) {
+        ASSERT_TRUE(StripIndex(movie.path));
+    }
+    std::set<int> there;
+    for (int n = 0; n < c.frames; ++n)
+        if (std::find(c.dropped.begin(), c.dropped.end(), n) == c.dropped.end())
+            there.insert(n);
+    if (c.keep < 1) {
+        std::filesystem::resize_file(movie.path,
+                                     std::uintmax_t(double(std::filesystem::file_size(movie.path)) * c.keep));
+        there = FramesStillThere(movie);
+        movie.cut = true;
+        ASSERT_GT(there.size(), 5u);
+    }
+    movie.lastThere = *there.rbegin();
+    // Position n shows the latest frame there at or before n (the first before that).
+    for (int n = 0; n < c.frames; ++n) {
+        auto it = there.upper_bound(n);
+        movie.expected.push_back(it == there.begin() ? *there.begin() : *std::prev(it));
+    }
+}
+
+// Collects the positions whose pictures are not their source frames.
+class Verdicts {
+public:
+    explicit Verdicts(const TruthFile& movie) : m_movie(movie) {}
+
+    void Check(const std::string& how, int pos, const RgbImage* picture)
+    {
+        ++m_checked;
+        std::ostringstream why;
+        if (pos < 0 || pos >= int(m_movie.expected.size()))
+            why << "position outside the movie";
+        else if (!picture || picture->width != m_movie.source.width || picture->height != m_movie.source.height)
+            why << "no picture of the movie's size";
+        else {
+            const int want = m_movie.expected[pos];
+            const FrameMatch m = MatchFrame(m_movie.source, picture->pixels.data(), want, kRivalRadius);
+            if (m.expectedDb <= m.rivalDb || m.expectedDb < m_movie.floorDb)
+                why << "shows frame " << m.best << " (" << m.bestDb << " dB), not " << want << " ("
+                    << m.expectedDb << " dB)";
+            m_worstDb = std::min(m_worstDb, m.expectedDb);
+        }
+        if (!why.str().empty() && ++m_wrong <= 8)
+            m_report << "\n  " << how << ": position " << pos << " " << why.str();
+    }
+    void Expect() const
+    {
+        EXPECT_EQ(m_wrong, 0) << m_wrong << " of " << m_checked << " pictures wrong:" << m_report.str();
+        EXPECT_GT(m_checked, 0);
+    }
+    double WorstDb() const { return m_worstDb; }
+
+private:
+    const TruthFile& m_movie;
+    int m_checked = 0;
+    int m_wrong = 0;
+    double m_worstDb = 99;
+    std::ostringstream m_report;
+};
+
+class FrameTruth : public ::testing::TestWithParam<Case> {};
+
+} // namespace
+
+TEST_P(FrameTruth, EveryAccessPatternAndThreadCountShowsTheSourceFrame)
+{
+    if (!HaveFfmpeg())
+        GTEST_SKIP() << "the ffmpeg program is missing";
+    const Case& c = GetParam();
+    TruthFile movie;
+    Prepare(c, movie);
+    if (HasFatalFailure())
+        return;
+    Verdicts verdicts(movie);
+    RgbImage img;
+    for (int threads : {1, 2, 8}) {
+        std::string error;
+        auto reader = MovieReader::Open(movie.path, error, {threads});
+        ASSERT_TRUE(reader) << error;
+        const int n = reader->PositionCount();
+        if (movie.cut) {
+            // The pictures whose places a cut leaves unknown (B-pictures cut off before
+            // them) are left out, never more than a B-picture run.
+            EXPECT_GE(n, movie.lastThere + 1 - 3);
+            EXPECT_LE(n, movie.lastThere + 1);
+        } else {
+            EXPECT_EQ(n, c.frames);
+        }
+        const std::string how = "forward, " + std::to_string(threads) + " threads";
+        for (int p = 0; p < n; ++p)
+            verdicts.Check(how, p, reader->ReadFrame(p, img) ? &img : nullptr);
+        EXPECT_FALSE(reader->ReadFrame(n, img));
+        if (threads != 2)
+            continue;
+        for (int p = n - 1; p >= 0; --p)
+            verdicts.Check("backward", p, reader->ReadFrame(p, img) ? &img : nullptr);
+        reader->ReadRun(0, n - 1, 3, [&](int p, const RgbImage* pic) {
+            verdicts.Check("every 3rd", p, pic);
+            return true;
+        });
+        reader->ReadRun(5, n - 1, 4, [&](int p, const RgbImage* pic) {
+            verdicts.Check("every 4th from 5", p, pic);
+            return true;
+        });
+        std::mt19937 random(2026);
+        for (int i = 0; i < 60; ++i) {
+            const int p = int(random() % unsigned(n));
+            verdicts.Check("random", p, reader->ReadFrame(p, img) ? &img : nullptr);
+        }
+    }
+    verdicts.Expect();
+    std::printf("%-30s worst match %.1f dB\n", c.name, verdicts.WorstDb());
+}
+
+INSTANTIATE_TEST_SUITE_P(Codecs, FrameTruth, ::testing::ValuesIn(Cases()),
+                         [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
