@@ -2,10 +2,16 @@
 // lossless source, on every codec it can put into an AVI and with the oddities real
 // files have, read in every access pattern and with 1, 2 and 8 decoder threads; each
 // picture is matched against the source frames it was made from.
+#include "media/GKitImageEdit.h"
+#include "media/GKitMSPlay.h"
 #include "media/movie/AviWriter.h"
 #include "media/movie/MovieReader.h"
 #include "support/TempDir.h"
 #include "support/TruthMovie.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -272,3 +278,192 @@ TEST_P(FrameTruth, EveryAccessPatternAndThreadCountShowsTheSourceFrame)
 
 INSTANTIATE_TEST_SUITE_P(Codecs, FrameTruth, ::testing::ValuesIn(Cases()),
                          [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+
+namespace {
+
+std::uint32_t Le32(const std::string& s, std::size_t at)
+{
+    return std::uint32_t(std::uint8_t(s[at])) | std::uint32_t(std::uint8_t(s[at + 1])) << 8 |
+           std::uint32_t(std::uint8_t(s[at + 2])) << 16 | std::uint32_t(std::uint8_t(s[at + 3])) << 24;
+}
+
+void PutLe32(std::string& s, std::size_t at, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        s[at + i] = char(v >> (8 * i));
+}
+
+} // namespace
+
+// A header whose form type, rate, scale or sample size lies cannot make the movie
+// longer than the chunks in the file; the pictures stay the source's.
+TEST(FrameTruthDamage, ALyingHeaderNeverGivesMorePositionsThanTheFileHasChunks)
+{
+    if (!HaveFfmpeg())
+        GTEST_SKIP() << "the ffmpeg program is missing";
+    TempDir dir;
+    const SourceMovie source = MakeSource(160, 120, 200);
+    const std::string whole = dir.File("whole.avi");
+    std::string error;
+    ASSERT_TRUE(EncodeWithFfmpeg(source, whole, {"-c:v", "mpeg4", "-bf", "2", "-q:v", "3"}, error)) << error;
+    const std::string original = TempDir::Read(whole);
+    const std::size_t strh = original.find("strh");
+    ASSERT_NE(strh, std::string::npos);
+    const std::size_t scale = strh + 8 + 20, rate = strh + 8 + 24, sampleSize = strh + 8 + 44;
+    ASSERT_EQ(Le32(original, rate), 25u);
+
+    struct Damage {
+        const char* form;
+        std::uint32_t scale, rate, sampleSize;
+    };
+    const Damage damages[] = {
+        {"AVI ", 1, 1000000, 0}, {"AVI ", 1000000, 1, 0}, {"AVI ", 0, 0, 0},       {"AVI ", 1, 25, 1},
+        {"AVI ", 1, 25, 4096},   {"AVIX", 1, 1000000, 0}, {"AVI\x19", 7, 3, 0},    {"AMV ", 1, 25, 0},
+        {"AVIX", 1, 25, 1},      {"AVJ ", 1, 25, 0},      {"AVJ ", 1, 1000000, 0},
+    };
+    int opened = 0;
+    for (const Damage& d : damages) {
+        std::string damaged = original;
+        damaged.replace(8, 4, d.form, 4);
+        PutLe32(damaged, scale, d.scale);
+        PutLe32(damaged, rate, d.rate);
+        PutLe32(damaged, sampleSize, d.sampleSize);
+        const std::string path = dir.File("damaged.avi");
+        TempDir::Write(path, damaged);
+        SCOPED_TRACE(std::string(d.form, 4) + " scale " + std::to_string(d.scale) + " rate " + std::to_string(d.rate) +
+                     " sample size " + std::to_string(d.sampleSize));
+        auto reader = MovieReader::Open(path, error);
+        if (!reader)
+            continue;
+        ++opened;
+        EXPECT_LE(reader->PositionCount(), 200);
+        EXPECT_GE(reader->PositionCount(), 190);
+        RgbImage img;
+        for (int p : {0, 13, 100, 150, reader->PositionCount() - 1}) {
+            ASSERT_TRUE(reader->ReadFrame(p, img)) << p;
+            const FrameMatch m = MatchFrame(source, img.pixels.data(), p, kRivalRadius);
+            EXPECT_EQ(m.best, p);
+        }
+    }
+    EXPECT_GE(opened, 5);
+}
+
+// A file that is not an AVI, whatever its name, has one position per frame.
+TEST(FrameTruthDamage, AnMp4OrMatroskaFileNamedAviHasOnePositionPerFrame)
+{
+    if (!HaveFfmpeg())
+        GTEST_SKIP() << "the ffmpeg program is missing";
+    TempDir dir;
+    const SourceMovie source = MakeSource(160, 120, 50);
+    for (const char* container : {"mp4", "matroska"}) {
+        SCOPED_TRACE(container);
+        TruthFile movie;
+        movie.path = dir.File(std::string(container) + ".avi");
+        std::string error;
+        ASSERT_TRUE(EncodeWithFfmpeg(source, movie.path,
+                                     {"-c:v", "libx264", "-bf", "2", "-g", "12", "-crf", "16", "-pix_fmt", "yuv420p",
+                                      "-f", container},
+                                     error))
+            << error;
+        movie.source = source;
+        movie.floorDb = 30;
+        for (int n = 0; n < 50; ++n)
+            movie.expected.push_back(n);
+        auto reader = MovieReader::Open(movie.path, error);
+        ASSERT_TRUE(reader) << error;
+        EXPECT_EQ(reader->PositionCount(), 50);
+        Verdicts verdicts(movie);
+        RgbImage img;
+        for (int p = 0; p < reader->PositionCount(); ++p)
+            verdicts.Check("forward", p, reader->ReadFrame(p, img) ? &img : nullptr);
+        for (int p = reader->PositionCount() - 1; p >= 0; p -= 3)
+            verdicts.Check("backward", p, reader->ReadFrame(p, img) ? &img : nullptr);
+        verdicts.Expect();
+    }
+}
+
+namespace {
+
+const Case& CaseNamed(const std::string& name)
+{
+    static const std::vector<Case> cases = Cases();
+    for (const Case& c : cases)
+        if (c.name == name)
+            return c;
+    throw std::runtime_error("no truth case " + name);
+}
+
+RgbImage RgbOf(const QImage& image)
+{
+    RgbImage rgb;
+    if (image.isNull())
+        return rgb;
+    const QImage converted = image.convertToFormat(QImage::Format_RGB888);
+    rgb.width = converted.width();
+    rgb.height = converted.height();
+    rgb.pixels.resize(std::size_t(rgb.width) * rgb.height * 3);
+    for (int y = 0; y < rgb.height; ++y)
+        std::copy_n(converted.constScanLine(y), rgb.width * 3, rgb.Row(y));
+    return rgb;
+}
+
+int RunConverter(const std::string& arguments)
+{
+    const int status = std::system((std::string("'") + POMI_CONVERT + "' " + arguments + " 2>/dev/null").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+// The main window's path (the movie play control's clipboard copy, then the image
+// edit control saving it) and the command line's pipeline with one job and with
+// eight write the source's frames under their positions' names.
+TEST(FrameTruthPaths, TheWindowAndTheCommandLineSaveEachPositionsSourceFrame)
+{
+    if (!HaveFfmpeg())
+        GTEST_SKIP() << "the ffmpeg program is missing";
+    for (const char* name : {"mpeg1_bframes", "h264_high_bframes", "dv_pal", "huffyuv_rgb_odd_size",
+                             "mjpeg_dropped_frames"}) {
+        SCOPED_TRACE(name);
+        TruthFile movie;
+        Prepare(CaseNamed(name), movie);
+        if (HasFatalFailure())
+            return;
+        const int positions = int(movie.expected.size());
+        Verdicts verdicts(movie);
+
+        TGKitMSPlay control;
+        control.setFileName(QString::fromStdString(movie.path));
+        ASSERT_EQ(control.Length(), positions - 1);
+        control.Pause();
+        TGKitImageEdit edit;
+        edit.setSaveMediaFormat(106);
+        const std::string saved = movie.dir.File("window.png");
+        for (int p = 0; p < positions; ++p) {
+            ASSERT_TRUE(control.CopyToClipboard(p));
+            ASSERT_TRUE(edit.CreateFromClipboard());
+            ASSERT_TRUE(edit.Save(QString::fromStdString(saved)));
+            const RgbImage picture = RgbOf(QImage(QString::fromStdString(saved)));
+            verdicts.Check("window", p, &picture);
+        }
+
+        for (int jobs : {1, 8}) {
+            const std::string out = movie.dir.File("out" + std::to_string(jobs));
+            ASSERT_EQ(RunConverter("-q --format png --colors full --brightness 0 --rotate 0 --resize none --start 0 "
+                                   "--end 99999 --step 1 -j " +
+                                   std::to_string(jobs) + " -o '" + out + "' '" + movie.path + "'"),
+                      0);
+            int files = 0;
+            for (const auto& e : std::filesystem::directory_iterator(out))
+                files += e.path().extension() == ".png";
+            EXPECT_EQ(files, positions);
+            for (int p = 0; p < positions; ++p) {
+                char file[32];
+                std::snprintf(file, sizeof file, "/clip_%05d.png", p);
+                const RgbImage picture = RgbOf(QImage(QString::fromStdString(out + file)));
+                verdicts.Check("command line -j " + std::to_string(jobs), p, &picture);
+            }
+        }
+        verdicts.Expect();
+    }
+}

@@ -1,8 +1,9 @@
-// Exact frames from movies made here: each codec kind, dropped frames, no index,
-// a truncated file; every access pattern against the sequential decode.
+// Movies made by the project's own AVI writer, each frame one flat colour: each
+// codec kind, dropped frames, no index, a truncated file, read in every access
+// pattern; the colour shows which frame a picture is. Also the reader's economy
+// (what it decodes and seeks) and its failures.
 #include "media/movie/MovieReader.h"
 #include "media/movie/AviWriter.h"
-#include "support/SequentialDecode.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -14,8 +15,6 @@ using media::MovieReader;
 using media::RgbImage;
 
 namespace {
-
-std::uint64_t Hash(const RgbImage& img) { return HashRgb(img.pixels.data(), img.pixels.size(), img.width, img.height); }
 
 struct Kind {
     const char* name;
@@ -54,7 +53,7 @@ class MovieKinds : public ::testing::TestWithParam<Kind> {};
 
 } // namespace
 
-TEST_P(MovieKinds, LengthIsRightAndEveryAccessPatternEqualsTheSequentialDecode)
+TEST_P(MovieKinds, LengthIsRightAndEveryAccessPatternShowsTheDrawnFrame)
 {
     const Kind kind = GetParam();
     TempDir dir;
@@ -78,8 +77,6 @@ TEST_P(MovieKinds, LengthIsRightAndEveryAccessPatternEqualsTheSequentialDecode)
     }
     EXPECT_EQ(reader->Width(), kind.movie.width);
     EXPECT_EQ(reader->Height(), kind.movie.height);
-    const SequentialDecode ref = DecodeSequentially(path, n);
-
     std::vector<int> order;
     for (int p = 0; p < n; ++p)
         order.push_back(p); // forward, one by one
@@ -92,23 +89,15 @@ TEST_P(MovieKinds, LengthIsRightAndEveryAccessPatternEqualsTheSequentialDecode)
         order.push_back(int(random() % n));
 
     RgbImage img;
-    int mismatches = 0, wrongColour = 0;
+    int wrongColour = 0;
     for (std::size_t i = 0; i < order.size(); ++i) {
         const int p = order[i];
         ASSERT_TRUE(reader->ReadFrame(p, img)) << "position " << p;
-        if (Hash(img) != ref.hashAt[p]) {
-            ++mismatches;
-            ADD_FAILURE() << "position " << p << " (access " << i << ") differs from the sequential decode";
-        }
         // The picture is the right frame's: its flat colour shows in the top-left corner.
-        // A cut file's last chunk may be cut short, and then shows the frame before it.
-        const bool cutShort = kind.keepFraction < 1 && p == n - 1;
-        const auto want = FrameColour(ShownFrame(kind.movie, cutShort && Hash(img) == ref.hashAt[p - 1] ? p - 1 : p));
+        const auto want = FrameColour(ShownFrame(kind.movie, p));
         for (int c = 0; c < 3; ++c)
-            if (std::abs(int(img.pixels[c]) - int(want[c])) > kind.tolerance)
-                ++wrongColour;
-        if (mismatches > 5)
-            break;
+            if (std::abs(int(img.pixels[c]) - int(want[c])) > kind.tolerance && ++wrongColour <= 5)
+                ADD_FAILURE() << "position " << p << " (access " << i << ") is not frame " << ShownFrame(kind.movie, p);
     }
     EXPECT_EQ(wrongColour, 0);
     EXPECT_FALSE(reader->ReadFrame(n, img));

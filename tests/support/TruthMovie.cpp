@@ -87,11 +87,12 @@ bool EncodeWithFfmpeg(const SourceMovie& source, const std::string& path, const 
     return true;
 }
 
-std::vector<std::vector<std::uint8_t>> DecodeWithFfmpeg(const std::string& path, int width, int height)
+std::vector<std::vector<std::uint8_t>> DecodeWithFfmpeg(const std::string& path, int width, int height,
+                                                        bool onePerPosition)
 {
     const std::string cmd = Command({"ffmpeg", "-nostdin", "-v", "quiet", "-i", path, "-map", "0:v:0", "-fps_mode",
-                                     "passthrough", "-f", "rawvideo", "-pix_fmt", "rgb24", "-s",
-                                     std::to_string(width) + "x" + std::to_string(height), "-"});
+                                     onePerPosition ? "cfr" : "passthrough", "-f", "rawvideo", "-pix_fmt", "rgb24",
+                                     "-s", std::to_string(width) + "x" + std::to_string(height), "-"});
     std::vector<std::vector<std::uint8_t>> frames;
     FILE* pipe = popen(cmd.c_str(), "r");
     if (!pipe)

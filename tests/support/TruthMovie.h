@@ -24,9 +24,11 @@ bool EncodeWithFfmpeg(const SourceMovie& source, const std::string& path, const 
                       std::string& error, const std::vector<std::string>& extraInputs = {},
                       const std::string& rate = "25");
 
-// Decodes every picture of `path` with the ffmpeg program, in presentation order,
-// without duplicating or dropping any (an independent reference decoder).
-std::vector<std::vector<std::uint8_t>> DecodeWithFfmpeg(const std::string& path, int width, int height);
+// Decodes the pictures of `path` with the ffmpeg program (an independent reference
+// decoder), in presentation order: each picture once, or with `onePerPosition` one
+// for each of the stream's time stamps (a picture repeated over the gaps).
+std::vector<std::vector<std::uint8_t>> DecodeWithFfmpeg(const std::string& path, int width, int height,
+                                                        bool onePerPosition = false);
 
 // Peak signal-to-noise ratio of two pictures of the same size, in dB (99 when equal).
 double Psnr(const std::uint8_t* a, const std::uint8_t* b, std::size_t bytes);
