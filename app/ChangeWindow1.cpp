@@ -140,18 +140,22 @@ void TChangeForm1::FormClose()
     fw::TIniFile ini(SettingsFileName.toStdString());
     TConvertSettings s = Settings();
     try {
-        ini.WriteInteger("SET0", "M_TOP", y());
-        ini.WriteInteger("SET0", "M_LEFT", x());
-        ini.WriteString("SET1", "PATH", s.OutputFolder().toStdString());
-        ini.WriteInteger("SET1", "FORMAT", s.OutputFormat());
-        ini.WriteInteger("SET1", "QUALLITY", s.JpegQuality());
-        ini.WriteInteger("SET1", "INTER", s.SaveForm());
-        ini.WriteInteger("SET1", "COLOR", s.ColorDepth());
-        ini.WriteInteger("SET1", "BRIGHT", s.Brightness());
-        ini.WriteInteger("SET1", "ROTATE", s.Rotation());
-        ini.WriteInteger("SET1", "SIZE", s.ResizeMode());
-        ini.WriteInteger("SET1", "WIDTH", s.ResizeWidth());
-        ini.WriteInteger("SET1", "HEIGHT", s.ResizeHeight());
+        // Every key in one replacement of the file.
+        const auto number = [](int v) { return std::to_string(v); };
+        ini.Write({
+            {"SET0", "M_TOP", number(y())},
+            {"SET0", "M_LEFT", number(x())},
+            {"SET1", "PATH", s.OutputFolder().toStdString()},
+            {"SET1", "FORMAT", number(s.OutputFormat())},
+            {"SET1", "QUALLITY", number(s.JpegQuality())},
+            {"SET1", "INTER", number(s.SaveForm())},
+            {"SET1", "COLOR", number(s.ColorDepth())},
+            {"SET1", "BRIGHT", number(s.Brightness())},
+            {"SET1", "ROTATE", number(s.Rotation())},
+            {"SET1", "SIZE", number(s.ResizeMode())},
+            {"SET1", "WIDTH", number(s.ResizeWidth())},
+            {"SET1", "HEIGHT", number(s.ResizeHeight())},
+        });
     } catch (const fw::Exception& e) {
         // The window closes all the same: otherwise the program could not be ended.
         fw::ShowException(QString::fromUtf8(e.what()));

@@ -27,6 +27,15 @@ conv::PictureSettings PictureSettingsOf(TChangeForm1& form)
     return p;
 }
 
+// A save that failed for the disk's sake (no space, no permission) stops the run.
+void StopOnWriteFailure(const media::ImageEditControl& edit, const std::string& folder, bool saved)
+{
+    if (saved)
+        return;
+    if (auto failure = conv::WriteFailureOf(edit, folder))
+        throw *failure;
+}
+
 } // namespace
 
 void TChangeForm1::SSButton1Click()
@@ -57,6 +66,7 @@ void TChangeForm1::SSButton1Click()
                     const bool loaded = edit.Load();
                     conv::ApplyPictureChain(edit, picture);
                     const bool saved = conv::SavePicture(edit, conv::ImageOutputPath(folder, source, OutputExt.toStdString()));
+                    StopOnWriteFailure(edit, folder, saved);
                     ++report.total;
                     if (!loaded || !saved)
                         report.failed.push_back(source);
@@ -90,6 +100,7 @@ void TChangeForm1::SSButton1Click()
                 conv::ApplyPictureChain(edit, picture);
                 const std::string target = conv::MovieOutputPath(folder, movie, f, OutputExt.toStdString());
                 const bool saved = conv::SavePicture(edit, target);
+                StopOnWriteFailure(edit, folder, saved);
                 ++report.total;
                 if (!copied || !taken || !saved)
                     report.failed.push_back(target);
@@ -104,6 +115,18 @@ void TChangeForm1::SSButton1Click()
             MessageForm1->Answer = 0;
             GKitMSPlay1->Play();
         }
+    } catch (const conv::WriteError& e) {
+        // A folder that cannot be written: nothing after this picture can be saved either.
+        Label1->hide();
+        Label1->setCaption(QString());
+        MessageForm1->Answer = 0;
+        if (Settings().SourceMode() != smImages)
+            GKitMSPlay1->Play();
+        fw::MessageBeep();
+        fw::ShowMessage(QString::fromStdString(std::string(e.what()) + "\n" +
+                                               std::to_string(report.total - int(report.failed.size())) +
+                                               " 枚を書き出したところで変換を中止しました。"));
+        return;
     } catch (const std::exception&) {
         fw::MessageBeep();
         fw::ShowMessage(QStringLiteral("非対応フォーマットが含まれていました。処理を中止します。"));

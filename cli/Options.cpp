@@ -226,15 +226,14 @@ Options ParseOptions(const std::vector<std::string>& args, Options o)
         return o;
     if (o.inputs.empty())
         throw UsageError("no files to convert: name one AVI movie, or pictures");
-    const auto isMovie = conv::IsMovieFileName;
-    o.movieMode = isMovie(o.inputs[0]);
-    if (o.movieMode && o.inputs.size() > 1)
+    // A movie is converted on its own; among pictures, files that are neither are
+    // named and passed over when the run meets them.
+    const auto movie = std::find_if(o.inputs.begin(), o.inputs.end(), conv::IsMovieFileName);
+    o.movieMode = movie != o.inputs.end();
+    if (o.movieMode && o.inputs.size() > 1) {
+        if (movie != o.inputs.begin())
+            throw UsageError("'" + *movie + "' is a movie; convert it on its own");
         throw UsageError("a movie is converted on its own: '" + o.inputs[1] + "' is one file too many");
-    for (const std::string& f : o.inputs) {
-        if (!o.movieMode && isMovie(f))
-            throw UsageError("'" + f + "' is a movie; convert it on its own");
-        if (!o.movieMode && !conv::IsPictureFileName(f))
-            throw UsageError("'" + f + "' is neither an AVI movie nor a BMP, TIFF, JPEG, PCX or PNG picture");
     }
     if (!o.movieMode && (o.start || o.end || o.step))
         throw UsageError("--start, --end and --step are for movies");

@@ -3,6 +3,8 @@
 #include "media/movie/MovieReader.h"
 
 #include <algorithm>
+#include <atomic>
+#include <filesystem>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -69,9 +71,15 @@ public:
         std::lock_guard lock(m_mutex);
         m_waiting.emplace(outcome.index, std::move(outcome));
         for (auto it = m_waiting.find(m_next); it != m_waiting.end(); it = m_waiting.find(m_next)) {
-            (it->second.written.empty() ? m_totals.failed : m_totals.converted)++;
-            if (m_report)
-                m_report(it->second, m_total);
+            Outcome& done = it->second;
+            if (!done.skipped) {
+                (done.written.empty() ? m_totals.failed : m_totals.converted)++;
+                // One write failure says it all; the others that were under way say nothing.
+                const bool silent = done.stopsRun && m_stopReported;
+                m_stopReported = m_stopReported || done.stopsRun;
+                if (m_report && !silent)
+                    m_report(done, m_total);
+            }
             m_waiting.erase(it);
             ++m_next;
         }
@@ -84,6 +92,7 @@ private:
     RunTotals& m_totals;
     std::map<int, Outcome> m_waiting;
     int m_next = 0;
+    bool m_stopReported = false;
 };
 
 // The output files' extension (the options always name a format of the table).
@@ -101,20 +110,37 @@ struct Converter {
         ext = ExtensionFor(o);
         conv::PrepareSave(control, o.picture, ext);
     }
-    // The chain and the save, as the main window's run does them.
-    void Finish(const Options& o, Outcome& outcome, const std::string& path)
+    // The chain and the save, as the main window's run does them. A file that
+    // cannot be written stops the run.
+    void Finish(const Options& o, Outcome& outcome, const std::string& path, std::atomic<bool>& stop)
     {
         try {
             conv::ApplyPictureChain(control, o.picture);
-            if (conv::SavePicture(control, path))
+            if (conv::SavePicture(control, path)) {
                 outcome.written = path;
-            else
+            } else if (const auto failure = conv::WriteFailureOf(control, o.outputFolder)) {
+                outcome.error = failure->what();
+                outcome.stopsRun = true;
+                stop = true;
+            } else {
                 outcome.error = control.LastError();
+            }
         } catch (const std::exception& e) {
             outcome.error = e.what();
         }
     }
 };
+
+// Why a named input is passed over before it is tried, or nothing.
+std::optional<std::string> Unusable(const std::string& input)
+{
+    std::error_code ec;
+    if (std::filesystem::is_directory(input, ec))
+        return input + ": is a folder";
+    if (!conv::IsPictureFileName(input))
+        return input + ": is neither an AVI movie nor a BMP, TIFF, JPEG, PCX or PNG picture";
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -140,9 +166,12 @@ bool ConvertMovie(const Options& o, const Report& report, RunTotals& totals, std
     const int jobs = JobsFor(o);
     BoundedQueue<Frame> frames(std::size_t(jobs) * 2);
     InOrder order(report, total, totals);
+    std::atomic<bool> stop = false;
     std::thread decoder([&] {
         int index = 0;
         reader->ReadRun(start, end, step, [&](int position, const media::RgbImage* picture) {
+            if (stop)
+                return false;
             frames.Push(Frame{index++, position, picture ? std::optional(*picture) : std::nullopt});
             return true;
         });
@@ -156,13 +185,18 @@ bool ConvertMovie(const Options& o, const Report& report, RunTotals& totals, std
                 Outcome outcome;
                 outcome.index = frame->index;
                 outcome.source = movie + "#" + std::to_string(frame->position);
+                if (stop) {
+                    outcome.skipped = true;
+                    order.Finished(std::move(outcome));
+                    continue;
+                }
                 const std::string path =
                     conv::MovieOutputPath(o.outputFolder, movie, frame->position, converter.ext);
                 media::Image img;
                 if (frame->picture && img.Allocate(frame->picture->width, frame->picture->height, media::PixelFormat::Rgb24))
                     img.pixels = std::move(frame->picture->pixels);
                 if (converter.control.SetPicture(std::move(img)))
-                    converter.Finish(o, outcome, path);
+                    converter.Finish(o, outcome, path, stop);
                 else
                     outcome.error = "the frame cannot be decoded";
                 order.Finished(std::move(outcome));
@@ -189,6 +223,7 @@ void ConvertPictures(const Options& o, const Report& report, RunTotals& totals)
     std::sort(groups.begin(), groups.end());
 
     InOrder order(report, int(o.inputs.size()), totals);
+    std::atomic<bool> stop = false;
     std::mutex next;
     std::size_t nextGroup = 0;
     std::vector<std::thread> workers;
@@ -208,11 +243,18 @@ void ConvertPictures(const Options& o, const Report& report, RunTotals& totals)
                     Outcome outcome;
                     outcome.index = i;
                     outcome.source = o.inputs[i];
-                    converter.control.SetInputFileName(o.inputs[i]);
-                    if (converter.control.Load())
-                        converter.Finish(o, outcome, conv::ImageOutputPath(o.outputFolder, o.inputs[i], converter.ext));
-                    else
-                        outcome.error = converter.control.LastError();
+                    if (stop) {
+                        outcome.skipped = true;
+                    } else if (const auto why = Unusable(o.inputs[i])) {
+                        outcome.error = *why;
+                    } else {
+                        converter.control.SetInputFileName(o.inputs[i]);
+                        if (converter.control.Load())
+                            converter.Finish(o, outcome,
+                                             conv::ImageOutputPath(o.outputFolder, o.inputs[i], converter.ext), stop);
+                        else
+                            outcome.error = converter.control.LastError();
+                    }
                     order.Finished(std::move(outcome));
                 }
             }

@@ -15,6 +15,8 @@ struct Outcome {
     std::string source;  // the picture or frame ("clip.avi#12")
     std::string written; // the file written, empty when it failed
     std::string error;
+    bool stopsRun = false; // the output folder cannot be written: the run stops here
+    bool skipped = false;  // not tried, since the run had stopped
 };
 
 struct RunTotals {
@@ -24,7 +26,10 @@ struct RunTotals {
 
 using Report = std::function<void(const Outcome&, int total)>;
 
-// Returns false (with `error`) when the movie cannot be opened at all.
+// A file that cannot be written (no space, no permission ...) stops the run at once:
+// one outcome says so, the pictures not yet done are skipped. Returns false (with
+// `error`) when the movie cannot be opened at all; raises conv::WriteError when the
+// output folder cannot be made.
 bool ConvertMovie(const Options& options, const Report& report, RunTotals& totals, std::string& error);
 void ConvertPictures(const Options& options, const Report& report, RunTotals& totals);
 

@@ -18,9 +18,7 @@ std::string ProgramFolder()
     return ec ? std::string(".") : exe.parent_path().string();
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+int Run(int argc, char** argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
     cli::Options options;
@@ -52,4 +50,20 @@ int main(int argc, char** argv)
     }
     progress.Summary(totals);
     return totals.failed == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Whatever goes wrong (a folder that cannot be made, memory running out) is an
+    // error with its reason, never an abort.
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("pomi-pomira-convert: out of memory\n", stderr);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "pomi-pomira-convert: %s\n", e.what());
+    }
+    return 1;
 }

@@ -6,35 +6,56 @@
 #include "framework/Numbers.h"
 #include "framework/Paths.h"
 
+#include <algorithm>
 #include <fstream>
+#include <unordered_set>
 #include <vector>
 
 namespace fw {
 
 namespace {
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+// Beyond this many keys a file is hostile: lookups fall back to scanning it.
+constexpr std::size_t kMaxIndexedKeys = 100000;
+
 struct Line {
     std::string_view text;   // without its line end
     std::string_view ending; // "\n", "\r\n" or "" for a last line without one
 };
 
-std::vector<Line> SplitLines(std::string_view content)
-{
-    std::vector<Line> lines;
-    std::size_t pos = 0;
-    while (pos < content.size()) {
-        const std::size_t nl = content.find('\n', pos);
+// Walks the lines of a file's content one at a time, without a list of them (a file
+// of 64 MiB of line breaks must cost no more than its bytes).
+class LineWalker {
+public:
+    explicit LineWalker(std::string_view content) : m_rest(content) {}
+    bool Next(Line& line)
+    {
+        if (m_rest.empty())
+            return false;
+        const std::size_t nl = m_rest.find('\n');
         if (nl == std::string_view::npos) {
-            lines.push_back({content.substr(pos), {}});
-            break;
+            line = {m_rest, {}};
+            m_rest = {};
+            return true;
         }
         std::size_t end = nl;
-        if (end > pos && content[end - 1] == '\r')
+        if (end > 0 && m_rest[end - 1] == '\r')
             --end;
-        lines.push_back({content.substr(pos, end - pos), content.substr(end, nl + 1 - end)});
-        pos = nl + 1;
+        line = {m_rest.substr(0, end), m_rest.substr(end, nl + 1 - end)};
+        m_rest.remove_prefix(nl + 1);
+        return true;
     }
-    return lines;
+
+private:
+    std::string_view m_rest;
+};
+
+std::string_view WithoutMark(std::string_view content)
+{
+    if (content.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        content.remove_prefix(kByteOrderMark.size());
+    return content;
 }
 
 std::string_view Trim(std::string_view s)
@@ -78,41 +99,25 @@ std::string_view Unquote(std::string_view v)
     return v;
 }
 
-// Where a section lives in the line list: its header and its last non-blank line.
-struct SectionSpan {
-    std::size_t header = 0;
-    std::size_t lastContent = 0;
-    std::size_t end = 0; // one past its last line
-};
-
-std::optional<SectionSpan> FindSection(const std::vector<Line>& lines, std::string_view section)
+// A value with a NUL byte is no text: it counts as absent.
+std::optional<std::string> ValueOf(std::string_view raw)
 {
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const auto name = SectionName(lines[i].text);
-        if (!name || !SameTextAscii(*name, section))
-            continue;
-        SectionSpan span{i, i, lines.size()};
-        for (std::size_t j = i + 1; j < lines.size(); ++j) {
-            if (SectionName(lines[j].text)) {
-                span.end = j;
-                break;
-            }
-            if (!Trim(lines[j].text).empty())
-                span.lastContent = j;
-        }
-        return span;
-    }
-    return std::nullopt;
+    const std::string_view v = Unquote(raw);
+    if (v.find('\0') != std::string_view::npos)
+        return std::nullopt;
+    return std::string(v);
 }
 
-std::optional<std::size_t> FindKey(const std::vector<Line>& lines, const SectionSpan& span, std::string_view key)
+std::string Folded(std::string_view section, std::string_view key)
 {
-    for (std::size_t j = span.header + 1; j < span.end; ++j) {
-        const auto kv = SplitKeyValue(lines[j].text);
-        if (kv && SameTextAscii(kv->key, key))
-            return j;
-    }
-    return std::nullopt;
+    std::string out;
+    out.reserve(section.size() + key.size() + 1);
+    for (char c : section)
+        out += char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    out += '\0';
+    for (char c : key)
+        out += char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return out;
 }
 
 // A value written into a line must not end that line early.
@@ -122,12 +127,12 @@ std::string_view SingleLine(std::string_view value)
     return stop == std::string_view::npos ? value : value.substr(0, stop);
 }
 
-std::string_view PreferredEnding(const std::vector<Line>& lines)
+std::string_view PreferredEnding(std::string_view content)
 {
-    for (const auto& l : lines)
-        if (!l.ending.empty())
-            return l.ending;
-    return "\n";
+    const std::size_t nl = content.find('\n');
+    if (nl == std::string_view::npos)
+        return "\n";
+    return nl > 0 && content[nl - 1] == '\r' ? "\r\n" : "\n";
 }
 
 enum class ReadResult { Ok, Missing, TooLarge };
@@ -154,71 +159,182 @@ ReadResult ReadWholeFile(const std::string& path, std::string& out)
 
 std::optional<std::string> IniLookup(std::string_view content, std::string_view section, std::string_view key)
 {
-    const auto lines = SplitLines(content);
-    const auto span = FindSection(lines, section);
-    if (!span)
-        return std::nullopt;
-    const auto at = FindKey(lines, *span, key);
-    if (!at)
-        return std::nullopt;
-    return std::string(Unquote(SplitKeyValue(lines[*at].text)->value));
+    // Only the first section of the name counts.
+    LineWalker lines(WithoutMark(content));
+    Line line;
+    bool inside = false, seen = false;
+    while (lines.Next(line)) {
+        if (const auto name = SectionName(line.text)) {
+            if (inside)
+                return std::nullopt;
+            inside = !seen && SameTextAscii(*name, section);
+            seen = seen || inside;
+            continue;
+        }
+        if (!inside)
+            continue;
+        const auto kv = SplitKeyValue(line.text);
+        if (kv && SameTextAscii(kv->key, key))
+            return ValueOf(kv->value);
+    }
+    return std::nullopt;
+}
+
+std::string IniApply(std::string_view content, const std::vector<IniEntry>& entries)
+{
+    // The edits by section, in the order first named; a later edit of a key wins.
+    struct Section {
+        std::string name;
+        std::vector<std::pair<std::string, std::string>> keys;
+        std::vector<bool> done;
+        bool seen = false;
+    };
+    std::vector<Section> sections;
+    for (const IniEntry& e : entries) {
+        auto s = std::find_if(sections.begin(), sections.end(),
+                              [&](const Section& x) { return SameTextAscii(x.name, e.section); });
+        if (s == sections.end())
+            s = sections.insert(sections.end(), Section{e.section, {}, {}, false});
+        auto k = std::find_if(s->keys.begin(), s->keys.end(),
+                              [&](const auto& x) { return SameTextAscii(x.first, e.key); });
+        if (k == s->keys.end())
+            s->keys.emplace_back(e.key, std::string(SingleLine(e.value)));
+        else
+            k->second = std::string(SingleLine(e.value));
+    }
+    for (Section& s : sections)
+        s.done.assign(s.keys.size(), false);
+
+    const std::string_view nl = PreferredEnding(content);
+    std::string out;
+    out.reserve(content.size() + 256);
+    if (content.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        out += kByteOrderMark;
+        content.remove_prefix(kByteOrderMark.size());
+    }
+    Section* current = nullptr;
+    std::string heldBlanks; // blank lines inside a section, placed after its new keys
+    const auto endLine = [&]() {
+        if (!out.empty() && out.back() != '\n')
+            out += nl;
+    };
+    const auto closeSection = [&]() {
+        if (current) {
+            for (std::size_t i = 0; i < current->keys.size(); ++i)
+                if (!current->done[i]) {
+                    endLine();
+                    out += current->keys[i].first + "=" + current->keys[i].second;
+                    out += nl;
+                }
+        }
+        out += heldBlanks;
+        heldBlanks.clear();
+        current = nullptr;
+    };
+    LineWalker lines(content);
+    Line line;
+    while (lines.Next(line)) {
+        if (const auto name = SectionName(line.text)) {
+            closeSection();
+            for (Section& s : sections)
+                if (!s.seen && SameTextAscii(s.name, *name)) {
+                    s.seen = true;
+                    current = &s;
+                    break;
+                }
+            out += line.text;
+            out += line.ending;
+            continue;
+        }
+        if (current && Trim(line.text).empty()) {
+            heldBlanks += line.text;
+            heldBlanks += line.ending;
+            continue;
+        }
+        out += heldBlanks;
+        heldBlanks.clear();
+        const auto kv = current ? SplitKeyValue(line.text) : std::nullopt;
+        std::size_t i = 0;
+        if (kv)
+            while (i < current->keys.size() && !SameTextAscii(current->keys[i].first, kv->key))
+                ++i;
+        if (kv && i < current->keys.size() && !current->done[i]) {
+            out += kv->key; // the file's own spelling stays
+            out += "=";
+            out += current->keys[i].second;
+            out += line.ending.empty() ? nl : line.ending;
+            current->done[i] = true;
+            continue;
+        }
+        out += line.text;
+        out += line.ending;
+    }
+    closeSection();
+    for (Section& s : sections) {
+        if (s.seen)
+            continue;
+        endLine();
+        out += "[" + s.name + "]";
+        out += nl;
+        current = &s;
+        closeSection();
+    }
+    return out;
 }
 
 std::string IniUpdate(std::string_view content, std::string_view section, std::string_view key, std::string_view value)
 {
-    value = SingleLine(value);
-    const auto lines = SplitLines(content);
-    const std::string_view nl = PreferredEnding(lines);
-    std::string out;
-    out.reserve(content.size() + key.size() + value.size() + section.size() + 8);
-    const auto appendLines = [&](std::size_t from, std::size_t to) {
-        for (std::size_t i = from; i < to; ++i) {
-            out += lines[i].text;
-            out += lines[i].ending;
+    return IniApply(content, {{std::string(section), std::string(key), std::string(value)}});
+}
+
+const std::string* TIniFile::Content() const
+{
+    if (!m_loaded) {
+        m_loaded = true;
+        m_readResult = int(ReadWholeFile(m_fileName, m_content));
+        if (ReadResult(m_readResult) == ReadResult::Missing)
+            m_content.clear();
+        Index();
+    }
+    return ReadResult(m_readResult) == ReadResult::Missing ? nullptr : &m_content;
+}
+
+// One pass over the file: the first value of every key of the first section of
+// each name.
+void TIniFile::Index() const
+{
+    m_index.clear();
+    m_indexComplete = true;
+    std::unordered_set<std::string> sectionsSeen;
+    std::string_view section;
+    bool counting = false;
+    LineWalker lines(WithoutMark(m_content));
+    Line line;
+    while (lines.Next(line)) {
+        if (const auto name = SectionName(line.text)) {
+            counting = sectionsSeen.insert(Folded(*name, "")).second;
+            section = *name;
+        } else if (const auto kv = counting ? SplitKeyValue(line.text) : std::nullopt) {
+            m_index.emplace(Folded(section, kv->key), kv->value); // the first stays
         }
-    };
-    const auto span = FindSection(lines, section);
-    if (!span) {
-        out.append(content);
-        if (!content.empty() && content.back() != '\n')
-            out += nl;
-        out += "[";
-        out += section;
-        out += "]";
-        out += nl;
-        out += key;
-        out += "=";
-        out += value;
-        out += nl;
-        return out;
+        if (m_index.size() + sectionsSeen.size() > kMaxIndexedKeys) {
+            m_indexComplete = false;
+            m_index.clear();
+            return;
+        }
     }
-    if (const auto at = FindKey(lines, *span, key)) {
-        appendLines(0, *at);
-        out += SplitKeyValue(lines[*at].text)->key; // the file's own spelling stays
-        out += "=";
-        out += value;
-        out += lines[*at].ending.empty() ? nl : lines[*at].ending;
-        appendLines(*at + 1, lines.size());
-        return out;
-    }
-    const std::size_t after = span->lastContent;
-    appendLines(0, after + 1);
-    if (lines[after].ending.empty())
-        out += nl;
-    out += key;
-    out += "=";
-    out += value;
-    out += nl;
-    appendLines(after + 1, lines.size());
-    return out;
 }
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view key, std::string_view def) const
 {
-    std::string content;
-    if (ReadWholeFile(m_fileName, content) == ReadResult::Missing)
+    const std::string* content = Content();
+    if (!content)
         return std::string(def);
-    auto value = IniLookup(content, section, key);
+    std::optional<std::string> value;
+    if (const auto it = m_index.find(Folded(section, key)); it != m_index.end())
+        value = ValueOf(it->second);
+    else if (!m_indexComplete)
+        value = IniLookup(*content, section, key);
     if (!value)
         return std::string(def);
     return std::string(CutAtCharBoundary(*value, kMaxValueBytes));
@@ -230,21 +346,27 @@ std::int32_t TIniFile::ReadInteger(std::string_view section, std::string_view ke
     return ParseInteger(text).value_or(def);
 }
 
-void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
+void TIniFile::Write(const std::vector<IniEntry>& entries)
 {
     const std::string failure = m_fileName + " に書き込めません";
-    std::string content;
-    const ReadResult r = ReadWholeFile(m_fileName, content);
-    if (r == ReadResult::TooLarge)
+    m_loaded = false; // the file as it is now, not as it was read
+    const std::string* content = Content();
+    if (ReadResult(m_readResult) == ReadResult::TooLarge)
         throw Exception(failure);
-    if (r == ReadResult::Missing) {
-        content.clear();
-        if (FileExists(m_fileName)) // present but unreadable: do not replace it blindly
-            throw Exception(failure);
-    }
-    const std::string updated = IniUpdate(content, section, key, value);
+    if (!content && FileExists(m_fileName)) // present but unreadable: do not replace it blindly
+        throw Exception(failure);
+    const std::string updated = IniApply(content ? *content : std::string(), entries);
+    RemoveStaleTemporaries(ExtractFileDir(m_fileName));
     if (!WriteFileAtomically(m_fileName, updated))
         throw Exception(failure);
+    m_content = updated;
+    m_readResult = int(ReadResult::Ok);
+    Index();
+}
+
+void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
+{
+    Write({{std::string(section), std::string(key), std::string(value)}});
 }
 
 void TIniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value)

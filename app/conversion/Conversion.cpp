@@ -1,5 +1,6 @@
 #include "app/conversion/Conversion.h"
 
+#include "framework/AtomicFile.h"
 #include "framework/Exception.h"
 #include "framework/Numbers.h"
 #include "framework/Paths.h"
@@ -87,12 +88,30 @@ std::string ImageOutputPath(const std::string& folder, const std::string& source
     return folder + "/" + fw::ChangeFileExt(fw::ExtractFileName(source), ext);
 }
 
+WriteError::WriteError(const std::string& folder, const std::string& reason)
+    : fw::Exception(folder + " に書き込めません: " + reason)
+{
+}
+
 void CreateOutputFolder(const std::string& folder)
 {
     if (folder.empty())
         throw fw::Exception("no output folder");
-    std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec && !std::filesystem::is_directory(folder))
+        throw WriteError(folder, ec.message());
+    fw::RemoveStaleTemporaries(folder);
+}
+
+std::optional<WriteError> WriteFailureOf(const media::ImageEditControl& control, const std::string& folder)
+{
+    if (!control.LastSaveWriteFailed())
+        return std::nullopt;
+    // The error reads "<file>: <reason>".
+    const std::string& error = control.LastError();
+    const std::size_t colon = error.rfind(": ");
+    return WriteError(folder, colon == std::string::npos ? error : error.substr(colon + 2));
 }
 
 bool SavePicture(media::ImageEditControl& control, const std::string& path)

@@ -2,6 +2,7 @@
 // The conversion engine both the main window's run and the command-line converter
 // drive: the save settings, the picture chain in its fixed order (colour depth,
 // brightness, rotation, resize), the output names and the output folder. No Qt.
+#include "framework/Exception.h"
 #include "media/image/ImageEditControl.h"
 
 #include <optional>
@@ -53,9 +54,22 @@ std::string MovieOutputPath(const std::string& folder, const std::string& movie,
 // folder + "/" + the source's name with ext in place of its extension.
 std::string ImageOutputPath(const std::string& folder, const std::string& source, const std::string& ext);
 
-// Creates the folder with every missing parent. An empty folder text raises
-// fw::Exception; a folder that cannot be created shows when its files are saved.
+// A run that cannot write into its output folder (no space, no permission, a
+// read-only disk ...): it stops at once, with this message naming the folder and
+// the system's reason.
+class WriteError : public fw::Exception {
+public:
+    WriteError(const std::string& folder, const std::string& reason);
+};
+
+// Creates the folder with every missing parent and removes the temporary files a
+// killed run left in it. An empty folder text raises fw::Exception; a folder that
+// cannot be created raises WriteError with the real reason.
 void CreateOutputFolder(const std::string& folder);
+
+// After a failed SavePicture: the WriteError to stop the run with, when the file
+// could not be written (rather than the picture encoded).
+std::optional<WriteError> WriteFailureOf(const media::ImageEditControl& control, const std::string& folder);
 
 // Saves the control's picture: the path is written into InputFileName and read back.
 bool SavePicture(media::ImageEditControl& control, const std::string& path);

@@ -35,8 +35,11 @@ bool ImageEditor::Load(const std::string& path, std::string& error)
     return true;
 }
 
-bool ImageEditor::Save(const std::string& path, ImageFormat format, const SaveOptions& options, std::string& error) const
+bool ImageEditor::Save(const std::string& path, ImageFormat format, const SaveOptions& options, std::string& error,
+                       bool* writeFailed) const
 {
+    if (writeFailed)
+        *writeFailed = false;
     std::vector<std::uint8_t> bytes;
     if (!EncodeImage(m_image, format, options, bytes, error))
         return false;
@@ -45,6 +48,8 @@ bool ImageEditor::Save(const std::string& path, ImageFormat format, const SaveOp
     if (!fw::WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), &why,
                                  fw::Durability::ProcessSafe)) {
         error = path + ": " + why;
+        if (writeFailed)
+            *writeFailed = true;
         return false;
     }
     return true;

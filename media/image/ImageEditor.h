@@ -24,7 +24,10 @@ public:
 
     // Writes the picture to `path` (a temporary file in the same folder, renamed
     // over the target when complete). Without a picture nothing is written.
-    bool Save(const std::string& path, ImageFormat format, const SaveOptions& options, std::string& error) const;
+    // `writeFailed` (when given) tells a failure to write the file (no space, no
+    // permission, a read-only disk ...) from one of the picture itself.
+    bool Save(const std::string& path, ImageFormat format, const SaveOptions& options, std::string& error,
+              bool* writeFailed = nullptr) const;
 
 private:
     Image m_image;
