@@ -1,6 +1,7 @@
 // BMP: Windows and OS/2 headers (12 to 124 bytes), 1/2/4/8-bit palettes, 16/24/32-bit
 // colour with or without bit fields, RLE4/RLE8, bottom-up and top-down rows.
 #include "media/codecs/ByteReader.h"
+#include "media/codecs/Claims.h"
 #include "media/codecs/Codecs.h"
 
 #include <bit>
@@ -174,11 +175,14 @@ bool DecodeBmp(const std::uint8_t* data, std::size_t size, Image& out, std::stri
     }
     // A file far too short for the picture its header claims is mostly missing; it
     // must not make us allocate for nothing. (RLE: two bytes stand for up to 255 pixels.)
-    const std::size_t claimed = compression == kRle8 || compression == kRle4
-                                    ? std::size_t(width) * std::size_t(height) / 128
-                                    : ((std::size_t(width) * bpp + 31) / 32) * 4 * std::size_t(height) / 16;
-    if (pixelOffset >= size || claimed > size - pixelOffset)
-        return Fail(error, "pixel data cut short");
+    const bool rle = compression == kRle8 || compression == kRle4;
+    const double claimed = rle ? double(width) * double(height)
+                               : double((std::size_t(width) * bpp + 31) / 32 * 4) * double(height);
+    std::string why;
+    if (pixelOffset >= size)
+        return Fail(error, "pixel data missing");
+    if (!FileCanHold(width, height, claimed, size - pixelOffset, rle ? 127.5 : density::kUncompressed, size, why))
+        return Fail(error, why.c_str());
     const bool alpha = masks[3] != 0;
     if (!img.Allocate(int(width), int(height), bpp <= 8 ? PixelFormat::Indexed : alpha ? PixelFormat::Rgba32 : PixelFormat::Rgb24))
         return Fail(error, "impossible picture size");

@@ -1,5 +1,6 @@
 // JPEG through libjpeg-turbo: baseline and progressive, grey, colour and CMYK in;
 // grey or colour out, baseline or progressive.
+#include "media/codecs/Claims.h"
 #include "media/codecs/Codecs.h"
 
 #include <csetjmp>
@@ -60,6 +61,14 @@ bool DecodeJpeg(const std::uint8_t* data, std::size_t size, Image& out, std::str
     if (!PlausibleSize(cinfo.image_width, cinfo.image_height)) {
         jpeg_destroy_decompress(&cinfo);
         error = "Invalid JPEG image: impossible picture size";
+        return false;
+    }
+    std::string why;
+    if (!FileCanHold(cinfo.image_width, cinfo.image_height, double(cinfo.image_width) * cinfo.image_height, size,
+                     cinfo.arith_code ? density::kJpegArithmeticPixelsPerByte : density::kJpegPixelsPerByte, size,
+                     why)) {
+        jpeg_destroy_decompress(&cinfo);
+        error = "Invalid JPEG image: " + why;
         return false;
     }
     const bool isCmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;

@@ -1,6 +1,7 @@
 // PCX: 1-bit, 2- and 4-bit packed, 1-bit planar (up to 16 colours), 8-bit with the
 // 256-colour palette at the end, and 24/32-bit as three or four 8-bit planes.
 #include "media/codecs/ByteReader.h"
+#include "media/codecs/Claims.h"
 #include "media/codecs/Codecs.h"
 
 namespace media {
@@ -55,10 +56,12 @@ bool DecodePcx(const std::uint8_t* data, std::size_t size, Image& out, std::stri
     const std::size_t total = lineBytes * std::size_t(height);
     if (total > std::size_t(kMaxImagePixels) * 4)
         return Fail(error, "impossible picture size");
-    // A run of two bytes stands for at most 63: a file too short for its picture even
-    // at that rate is mostly missing (and must not make us allocate for nothing).
-    if (encoding == 1 && total / 32 > size - 128)
-        return Fail(error, "pixel data cut short");
+    // A file too short for its picture even at the densest is mostly missing, or
+    // hostile: refused before anything is allocated.
+    std::string why;
+    if (!FileCanHold(width, height, double(total), size - 128,
+                     encoding == 1 ? density::kPcxRle : density::kUncompressed, size, why))
+        return Fail(error, why.c_str());
     const std::size_t dataEnd = bpp == 8 && planes == 1 && size >= 769 + 128 ? size - 769 : size;
     std::vector<std::uint8_t> lines;
     lines.reserve(std::min(total, size * 64));

@@ -1,7 +1,11 @@
 // PNG through libpng: every colour type and bit depth in (16-bit is cut to 8,
 // transparency becomes alpha); palette, grey, colour or colour with alpha out,
 // optionally Adam7-interlaced.
+#include "media/codecs/Claims.h"
 #include "media/codecs/Codecs.h"
+
+#include <algorithm>
+#include <cmath>
 
 #include <png.h>
 
@@ -65,13 +69,20 @@ bool DecodePng(const std::uint8_t* data, std::size_t size, Image& out, std::stri
     }
     png_set_read_fn(png, &state, ReadBytes);
     png_set_user_limits(png, 1u << 20, 1u << 20);
-    png_set_chunk_malloc_max(png, 64u << 20);
+    // No chunk (text, profiles, the compressed data's buffers) bigger than the file
+    // could inflate to.
+    png_set_chunk_malloc_max(png, png_alloc_size_t(std::min<double>(double(size) * density::kDeflate, 64u << 20)));
     png_read_info(png, info);
     const png_uint_32 w = png_get_image_width(png, info), h = png_get_image_height(png, info);
     if (!PlausibleSize(w, h))
         png_error(png, "impossible picture size");
     const int colourType = png_get_color_type(png, info);
     const int depth = png_get_bit_depth(png, info);
+    // The filtered rows, deflated, cannot come out of fewer bytes than this.
+    const double rowBytes = std::ceil(double(w) * depth * png_get_channels(png, info) / 8) + 1;
+    std::string why;
+    if (!FileCanHold(w, h, rowBytes * h, size, density::kDeflate, size, why))
+        png_error(png, why.c_str());
     const bool trns = png_get_valid(png, info, PNG_INFO_tRNS);
     if (depth == 16)
         png_set_strip_16(png);

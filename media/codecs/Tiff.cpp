@@ -2,6 +2,7 @@
 // compression libtiff has, palette/grey/bilevel kept as such, everything else
 // (colour, CMYK, YCbCr, 16-bit ...) through libtiff's RGBA reader. Out: palette,
 // grey, colour or colour with alpha, LZW-compressed.
+#include "media/codecs/Claims.h"
 #include "media/codecs/Codecs.h"
 
 #include <tiffio.h>
@@ -213,6 +214,51 @@ bool ReadDeep(TIFF* tif, std::uint16_t photometric, std::uint16_t bits, std::uin
     return true;
 }
 
+// The most decoded bytes one stored byte gives under each compression.
+double TiffDensity(std::uint16_t compression, std::uint32_t width)
+{
+    switch (compression) {
+    case COMPRESSION_NONE:
+        return density::kUncompressed;
+    case COMPRESSION_PACKBITS:
+        return 64;
+    case COMPRESSION_LZW:
+        return 4096; // a 12-bit code stands for at most 4096 bytes
+    case COMPRESSION_DEFLATE:
+    case COMPRESSION_ADOBE_DEFLATE:
+        return density::kDeflate;
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTRLEW:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4:
+        return std::max(1032.0, double(width)); // a blank row may take a single bit
+    case COMPRESSION_JPEG:
+    case COMPRESSION_OJPEG:
+        return density::kJpegPixelsPerByte * 3;
+    default:
+        return 65536; // LZMA, ZSTD, JBIG ...: generous, and the pixel limit still holds
+    }
+}
+
+// The header phase: the strips or tiles the file really holds must be able to
+// decode to the claimed picture.
+bool TiffCanHold(TIFF* tif, std::uint32_t w, std::uint32_t h, double bytesPerPixel, std::size_t fileSize,
+                 std::string& why)
+{
+    std::uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    std::uint64_t* counts = nullptr;
+    const bool tiled = TIFFIsTiled(tif);
+    const std::uint32_t pieces = tiled ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
+    double stored = 0;
+    if (TIFFGetField(tif, tiled ? TIFFTAG_TILEBYTECOUNTS : TIFFTAG_STRIPBYTECOUNTS, &counts) && counts)
+        for (std::uint32_t i = 0; i < pieces; ++i)
+            stored += double(counts[i]);
+    const std::size_t held = std::size_t(std::min(stored, double(fileSize)));
+    return FileCanHold(w, h, double(w) * h * std::max(bytesPerPixel, 1.0 / 8), held, TiffDensity(compression, w),
+                       fileSize, why);
+}
+
 } // namespace
 
 bool DecodeTiff(const std::uint8_t* data, std::size_t size, Image& out, std::string& error)
@@ -238,6 +284,10 @@ bool DecodeTiff(const std::uint8_t* data, std::size_t size, Image& out, std::str
     if (!PlausibleSize(w, h)) {
         TIFFClose(tif);
         return Fail(error, "impossible picture size");
+    }
+    if (std::string why; !TiffCanHold(tif, w, h, double(bits) * samples / 8, size, why)) {
+        TIFFClose(tif);
+        return Fail(error, why);
     }
     Image img;
     img.width = int(w);
