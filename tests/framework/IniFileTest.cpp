@@ -176,3 +176,85 @@ TEST(IniWrite, AFileTooLargeToRewriteIsRefusedNotTruncated)
     EXPECT_THROW(TIniFile(path).WriteInteger("S", "k", 2), fw::Exception);
     EXPECT_EQ(std::filesystem::file_size(path), size);
 }
+
+// Hostile settings files: whatever they hold, reading them is one pass over at most
+// 64 MiB with no record per line, and every value is found or absent.
+TEST(IniHostile, AByteOrderMarkDuplicateSectionsAndJunkAreReadAsFarAsTheyMakeSense)
+{
+    TempDir dir;
+    const std::string path = dir.File("s.ini");
+    using namespace std::string_literals;
+    TempDir::Write(path, "\xEF\xBB\xBF[SET0]\r\nM_TOP=12\r\n[set0]\r\nM_TOP=99\r\nM_LEFT=5\r\n[SET1]\r\n"
+                         "\x01\x02\xFF garbage \x00 line\r\nPATH=/a\0b\r\nWIDTH=640\r\n"s);
+    TIniFile ini(path);
+    EXPECT_EQ(ini.ReadInteger("SET0", "M_TOP", 0), 12);  // the mark hides nothing
+    EXPECT_EQ(ini.ReadInteger("SET0", "M_LEFT", -1), -1); // only the first section of a name counts
+    EXPECT_EQ(ini.ReadString("SET1", "PATH", "default"), "default"); // a NUL makes it no text
+    EXPECT_EQ(ini.ReadInteger("SET1", "WIDTH", 0), 640);
+    // A rewrite keeps the mark and the line ends, and the junk byte for byte.
+    ini.Write({{"SET1", "WIDTH", "320"}, {"SET0", "M_LEFT", "7"}});
+    const std::string rewritten = TempDir::Read(path);
+    EXPECT_EQ(rewritten.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_NE(rewritten.find("M_TOP=12\r\nM_LEFT=7\r\n[set0]"), std::string::npos);
+    EXPECT_NE(rewritten.find("garbage \x00 line", 0, 14), std::string::npos);
+    EXPECT_NE(rewritten.find("WIDTH=320\r\n"), std::string::npos);
+    EXPECT_EQ(TIniFile(path).ReadInteger("SET1", "WIDTH", 0), 320);
+}
+
+TEST(IniHostile, AUtf16FileReadsAsAbsentValues)
+{
+    TempDir dir;
+    const std::string path = dir.File("s.ini");
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("[SET1]\r\nWIDTH=640\r\n"))
+        utf16 += std::string(1, c) + '\0';
+    TempDir::Write(path, utf16);
+    EXPECT_EQ(TIniFile(path).ReadInteger("SET1", "WIDTH", 320), 320);
+}
+
+TEST(IniHostile, SixtyFourMegabytesOfBlankLinesOrOneHugeLineCostOnlyTheirBytes)
+{
+    TempDir dir;
+    const std::string blank = dir.File("blank.ini");
+    TempDir::Write(blank, "[SET1]\nWIDTH=640\n" + std::string(TIniFile::kMaxFileBytes - 64, '\n') + "HEIGHT=480\n");
+    TIniFile ini(blank);
+    EXPECT_EQ(ini.ReadInteger("SET1", "WIDTH", 0), 640);
+    EXPECT_EQ(ini.ReadInteger("SET1", "HEIGHT", 0), 480);
+    EXPECT_EQ(ini.ReadString("SET0", "M_TOP", "none"), "none");
+    const std::string updated = fw::IniApply(TempDir::Read(blank), {{"SET1", "WIDTH", "1"}, {"SET2", "K", "2"}});
+    EXPECT_EQ(fw::IniLookup(updated, "SET1", "WIDTH"), "1");
+    EXPECT_EQ(fw::IniLookup(updated, "SET2", "K"), "2");
+
+    const std::string longLine = dir.File("long.ini");
+    TempDir::Write(longLine, "[SET1]\nPATH=/" + std::string(10 << 20, 'p') + "\nWIDTH=5\n");
+    TIniFile longIni(longLine);
+    EXPECT_EQ(longIni.ReadString("SET1", "PATH", "").size(), TIniFile::kMaxValueBytes);
+    EXPECT_EQ(longIni.ReadInteger("SET1", "WIDTH", 0), 5);
+}
+
+TEST(IniHostile, AFileOfManyDistinctKeysIsStillLookedUpRight)
+{
+    std::string content = "[SET1]\n";
+    for (int i = 0; i < 150000; ++i)
+        content += "K" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+    content += "WIDTH=77\n";
+    TempDir dir;
+    TempDir::Write(dir.File("many.ini"), content);
+    TIniFile ini(dir.File("many.ini"));
+    EXPECT_EQ(ini.ReadInteger("SET1", "WIDTH", 0), 77);
+    EXPECT_EQ(ini.ReadInteger("SET1", "K149999", 0), 149999);
+}
+
+TEST(IniRead, TheFileIsReadOnceAndLookedUpFromMemory)
+{
+    TempDir dir;
+    const std::string path = dir.File("s.ini");
+    TempDir::Write(path, "[S]\na=1\nb=2\n");
+    TIniFile ini(path);
+    EXPECT_EQ(ini.ReadInteger("S", "a", 0), 1);
+    TempDir::Write(path, "[S]\na=5\nb=6\n");
+    EXPECT_EQ(ini.ReadInteger("S", "b", 0), 2);
+    // A write starts from the file as it is now.
+    ini.WriteInteger("S", "c", 3);
+    EXPECT_EQ(TempDir::Read(path), "[S]\na=5\nb=6\nc=3\n");
+}

@@ -1,0 +1,32 @@
+#!/bin/sh
+# Runs every fuzz target with a memory and a time limit per input, seeded from the
+# project's regression inputs and, where present, the shared corpus. Inputs that
+# crash, time out or run out of memory land in tests/data/fuzz-regressions/<target>/,
+# which the test suite replays. Usage: scripts/fuzz.sh [SECONDS-PER-TARGET] [TARGET...]
+set -eu
+cd "$(dirname "$0")/.."
+seconds=${1:-600}
+[ $# -gt 0 ] && shift
+targets=${*:-"fuzz_bmp fuzz_pcx fuzz_load fuzz_settings"}
+./scripts/setup.sh
+command -v clang++ >/dev/null || { apt-get install -y --no-install-recommends clang libclang-rt-14-dev; }
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DPOMI_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fsanitize=fuzzer-no-link" >/dev/null
+cmake --build build-fuzz -j2 --target $targets
+corpus=../shared/corpus
+for t in $targets; do
+    found=tests/data/fuzz-regressions/$t
+    work=build-fuzz/corpus-$t
+    mkdir -p "$found" "$work"
+    case $t in
+        fuzz_bmp) seeds="$corpus/bmp" ;;
+        fuzz_pcx) seeds="$corpus/pcx" ;;
+        fuzz_load) seeds="$corpus/png $corpus/jpeg $corpus/tiff $corpus/bmp $corpus/pcx" ;;
+        *) seeds="" ;;
+    esac
+    existing=""
+    for s in $seeds; do [ -d "$s" ] && existing="$existing $s"; done
+    echo "== $t: $seconds s"
+    build-fuzz/$t -rss_limit_mb=512 -timeout=10 -max_total_time="$seconds" -print_final_stats=1 \
+        -artifact_prefix="$found/" "$work" "$found" $existing 2>&1 | grep -E "^(stat::|==|Done|SUMMARY|artifact)" || true
+done
