@@ -9,7 +9,9 @@
 
 #include <QEvent>
 
+#include <csignal>
 #include <filesystem>
+#include <sys/resource.h>
 
 namespace {
 
@@ -208,6 +210,44 @@ TEST_F(ConversionRunTest, AFileThatFailsToLoadIsReportedAndNothingIsWrittenUnder
     ASSERT_EQ(errorsShown.size(), 1);
     EXPECT_TRUE(errorsShown[0].startsWith(QStringLiteral("2 枚中 1 枚の画像を変換できませんでした。"))) << errorsShown[0].toStdString();
     EXPECT_TRUE(errorsShown[0].contains(QString::fromStdString(bad)));
+}
+
+TEST_F(ConversionRunTest, AFolderThatCannotBeWrittenStopsTheRunWithOneMessageAndTheRealReason)
+{
+    Movie(30);
+    // The output "folder" lies under a plain file: it cannot be made.
+    TempDir::Write(dir.File("plain"), "a file");
+    const std::string blocked = dir.File("plain/out");
+    ChangeForm1->Settings().setOutputFolder(QString::fromStdString(blocked));
+    Press();
+    ASSERT_EQ(errorsShown.size(), 1);
+    EXPECT_TRUE(errorsShown[0].startsWith(QString::fromStdString(blocked + " に書き込めません: Not a directory")))
+        << errorsShown[0].toStdString();
+    EXPECT_TRUE(ChangeForm1->GKitMSPlay1->Playing());
+    EXPECT_FALSE(ChangeForm1->Label1->isVisible());
+
+    // A folder that refuses files (a file size limit refuses them as a full disk
+    // does): the run stops at the first, one message, the older file intact.
+    errorsShown.clear();
+    std::filesystem::create_directories(out);
+    TempDir::Write(out + "/clip_00000.bmp", "older");
+    ChangeForm1->Settings().setOutputFolder(QString::fromStdString(out));
+    ChangeForm1->Settings().setOutputFormat(ofBmp);
+    ChangeForm1->ComboBox1Change();
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const rlimit small{1024, old.rlim_max};
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    Press();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previousHandler);
+    ASSERT_EQ(errorsShown.size(), 1);
+    EXPECT_TRUE(errorsShown[0].startsWith(QString::fromStdString(out + " に書き込めません: File too large")))
+        << errorsShown[0].toStdString();
+    EXPECT_TRUE(errorsShown[0].contains(QStringLiteral("0 枚を書き出したところで変換を中止しました。")));
+    EXPECT_EQ(FilesIn(out), std::vector<std::string>{"clip_00000.bmp"});
+    EXPECT_EQ(TempDir::Read(out + "/clip_00000.bmp"), "older");
 }
 
 TEST_F(ConversionRunTest, TheExtensionOfThePreviousRunStaysWhenNoFormatIsSelected)
