@@ -82,6 +82,7 @@ TChangeForm1::TChangeForm1(QWidget* parent)
             || qobject_cast<fw::TListBox*>(field))
             ApplyFieldColours(field);
 
+    connect(BrowseEdit1, &TButtonEdit::OnExit, this, &TChangeForm1::DropFolderSeparator);
     setAcceptDrops(true);
     ProgramFolder = QCoreApplication::applicationDirPath();
     SettingsFileName = QString::fromStdString(app::SettingsFilePath(ProgramFolder.toStdString()));
@@ -111,14 +112,20 @@ void TChangeForm1::FormShow()
 
     s.setOutputFolder(QString::fromStdString(ini.ReadString("SET1", "PATH", s.OutputFolder().toStdString())));
 
-    s.setOutputFormat(ini.ReadInteger("SET1", "FORMAT", s.OutputFormat()));
+    // A list whose stored value is absent or outside it starts at its reset value,
+    // so that a first run (no settings file yet) can convert.
+    const auto listValue = [&](const char* key, const fw::TComboBox* list, int reset) {
+        const int stored = ini.ReadInteger("SET1", key, -1);
+        return stored >= 0 && stored < list->count() ? stored : reset;
+    };
+    s.setOutputFormat(listValue("FORMAT", ComboBox1, kResetValues.outputFormat));
     ComboBox1Change();
-    s.setJpegQuality(ini.ReadInteger("SET1", "QUALLITY", s.JpegQuality()));
-    s.setSaveForm(ini.ReadInteger("SET1", "INTER", s.SaveForm()));
-    s.setColorDepth(ini.ReadInteger("SET1", "COLOR", s.ColorDepth()));
-    s.setBrightness(ini.ReadInteger("SET1", "BRIGHT", s.Brightness()));
-    s.setRotation(ini.ReadInteger("SET1", "ROTATE", s.Rotation()));
-    s.setResizeMode(ini.ReadInteger("SET1", "SIZE", s.ResizeMode()));
+    s.setJpegQuality(listValue("QUALLITY", ComboBox3, kResetValues.jpegQuality));
+    s.setSaveForm(listValue("INTER", ComboBox2, kResetValues.saveForm));
+    s.setColorDepth(listValue("COLOR", ComboBox4, kResetValues.colorDepth));
+    s.setBrightness(listValue("BRIGHT", ComboBox7, kResetValues.brightness));
+    s.setRotation(listValue("ROTATE", ComboBox5, kResetValues.rotation));
+    s.setResizeMode(listValue("SIZE", ComboBox6, kResetValues.resizeMode));
     ComboBox6Change();
 
     s.setResizeWidth(ini.ReadInteger("SET1", "WIDTH", s.ResizeWidth()));
@@ -202,13 +209,21 @@ void TChangeForm1::ComboBox6Change()
     Shape5->setPenColor(connector(scale));
 }
 
+// The folder's trailing separator goes whenever the text is set from code, when the
+// field is left and whenever the value is used; never while the user types, or
+// "/home/me/out" typed key by key would lose every "/".
 void TChangeForm1::BrowseEdit1Change()
 {
-    const std::string text = BrowseEdit1->Path().toStdString();
-    const std::size_t last = fw::LastCharStart(text);
-    if (text.size() > 1 && last == text.size() - 1 && text[last] == '/')
-        BrowseEdit1->setPath(QString::fromStdString(text.substr(0, last)));
-    BrowseEdit1->setToolTip(BrowseEdit1->Path());
+    if (!BrowseEdit1->Typing())
+        DropFolderSeparator();
+    BrowseEdit1->setToolTip(Settings().OutputFolder());
+}
+
+void TChangeForm1::DropFolderSeparator()
+{
+    const QString path = QString::fromStdString(fw::WithoutTrailingSeparator(BrowseEdit1->Path().toStdString()));
+    if (path != BrowseEdit1->Path())
+        BrowseEdit1->setPath(path);
 }
 
 // ---- source mode ----------------------------------------------------------------
@@ -277,18 +292,18 @@ void TChangeForm1::SSButton33Click()
     if (answer != 1)
         return;
     TConvertSettings s = Settings();
-    s.setOutputFormat(ofBmp);
+    s.setOutputFormat(kResetValues.outputFormat);
     ComboBox1Change();
-    s.setJpegQuality(3);
-    s.setSaveForm(0);
-    s.setColorDepth(cdFullColor);
-    s.setBrightness(kBrightnessUnchanged);
-    s.setRotation(rtNone);
-    s.setResizeMode(rmNone);
+    s.setJpegQuality(kResetValues.jpegQuality);
+    s.setSaveForm(kResetValues.saveForm);
+    s.setColorDepth(kResetValues.colorDepth);
+    s.setBrightness(kResetValues.brightness);
+    s.setRotation(kResetValues.rotation);
+    s.setResizeMode(kResetValues.resizeMode);
     ComboBox6Change();
-    s.setResizeWidth(320);
-    s.setResizeHeight(240);
-    s.setScalePercent(100);
+    s.setResizeWidth(kResetValues.resizeWidth);
+    s.setResizeHeight(kResetValues.resizeHeight);
+    s.setScalePercent(kResetValues.scalePercent);
 }
 
 // ---- character ------------------------------------------------------------------

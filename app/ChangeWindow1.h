@@ -68,6 +68,7 @@ private:
     void WriteFrameTotal();
     void ShowThumbnail(int frame, class fw::TImage* target);
     void DropFiles(const QStringList& files);
+    void DropFolderSeparator();
 };
 
 extern TChangeForm1* ChangeForm1;

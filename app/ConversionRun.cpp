@@ -69,7 +69,7 @@ void TChangeForm1::SSButton1Click()
                     StopOnWriteFailure(edit, folder, saved);
                     ++report.total;
                     if (!loaded || !saved)
-                        report.failed.push_back(source);
+                        report.failed.push_back(conv::NamedFailure(source, edit.LastError()));
                     Label1->setCaption(QStringLiteral("%1/%2").arg(i + 1).arg(ListBox1->Count()));
                     Label1->repaint();
                 }
@@ -102,8 +102,10 @@ void TChangeForm1::SSButton1Click()
                 const bool saved = conv::SavePicture(edit, target);
                 StopOnWriteFailure(edit, folder, saved);
                 ++report.total;
-                if (!copied || !taken || !saved)
-                    report.failed.push_back(target);
+                if (!copied || !taken)
+                    report.failed.push_back(conv::NamedFailure(target, "the frame cannot be decoded"));
+                else if (!saved)
+                    report.failed.push_back(conv::NamedFailure(target, edit.LastError()));
                 // A step typed below 1 (the field not yet left) counts as 1: the run always ends.
                 f += std::max(1, s.FrameStep());
                 ++n;

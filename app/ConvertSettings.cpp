@@ -1,6 +1,7 @@
 #include "app/ConvertSettings.h"
 
 #include "app/ChangeWindow1.h"
+#include "framework/Paths.h"
 
 TSourceMode TConvertSettings::SourceMode() const { return m_form.SSButton2->Down() ? smImages : smMovie; }
 
@@ -9,7 +10,10 @@ void TConvertSettings::setMovieFile(const QString& path) { m_form.Edit2->setFile
 
 QStringList TConvertSettings::ImageFiles() const { return m_form.ListBox1->Items(); }
 
-QString TConvertSettings::OutputFolder() const { return m_form.BrowseEdit1->Path(); }
+QString TConvertSettings::OutputFolder() const
+{
+    return QString::fromStdString(fw::WithoutTrailingSeparator(m_form.BrowseEdit1->Path().toStdString()));
+}
 void TConvertSettings::setOutputFolder(const QString& folder) { m_form.BrowseEdit1->setPath(folder); }
 
 int TConvertSettings::OutputFormat() const { return m_form.ComboBox1->ItemIndex(); }

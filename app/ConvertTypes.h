@@ -18,3 +18,18 @@ inline int FrameTotal(int start, int end, int step)
         step = 1;
     return (end - start) / step + 1;
 }
+
+// The output settings the リセット button gives, and a first run starts with.
+struct TResetValues {
+    int outputFormat = ofBmp;
+    int jpegQuality = 3;
+    int saveForm = 0;
+    int colorDepth = cdFullColor;
+    int brightness = kBrightnessUnchanged;
+    int rotation = rtNone;
+    int resizeMode = rmNone;
+    int resizeWidth = 320;
+    int resizeHeight = 240;
+    int scalePercent = 100;
+};
+inline constexpr TResetValues kResetValues{};

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <ctime>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -19,7 +20,16 @@ constexpr std::string_view kTempPrefix = ".pomi-";
 constexpr std::string_view kTempSuffix = ".tmp";
 
 // When this process started: its own temporary files are never older.
-const std::time_t kProcessStart = std::time(nullptr);
+const timespec kProcessStart = [] {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return now;
+}();
+
+bool Before(const timespec& a, const timespec& b)
+{
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
 
 thread_local int* tlsCode = nullptr; // where the failing call wants the code
 
@@ -125,10 +135,17 @@ bool WriteFileAtomically(const std::string& path, std::string_view data, std::st
         return abandon(errno);
     if (durability == Durability::Flushed && ::fsync(fd) != 0)
         return abandon(errno);
-    if (unnamed && !LinkUnnamed(fd, dir, temp)) {
-        const int code = errno;
-        temp.clear();
-        return abandon(code ? code : EEXIST);
+    if (unnamed) {
+        // A new file appears under its name at once, complete; only a file to be
+        // replaced needs a temporary name for the moment of the rename.
+        const std::string self = "/proc/self/fd/" + std::to_string(fd);
+        if (!replacing && ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return ::close(fd) == 0 || Fail(error, errno);
+        if (!LinkUnnamed(fd, dir, temp)) {
+            const int code = errno;
+            temp.clear();
+            return abandon(code ? code : EEXIST);
+        }
     }
     if (::close(fd) != 0) {
         const int code = errno;
@@ -143,6 +160,25 @@ bool WriteFileAtomically(const std::string& path, std::string_view data, std::st
     return true;
 }
 
+bool CanCreateFilesIn(const std::string& folder, std::string& reason)
+{
+    const std::string dir = folder.empty() ? "." : folder;
+    int fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    std::string temp;
+    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+        temp = TemporaryPath(dir);
+        fd = ::open(temp.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+    }
+    if (fd < 0) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    ::close(fd);
+    if (!temp.empty())
+        ::unlink(temp.c_str());
+    return true;
+}
+
 int RemoveStaleTemporaries(const std::string& folder)
 {
     DIR* d = ::opendir(folder.empty() ? "." : folder.c_str());
@@ -154,7 +190,7 @@ int RemoveStaleTemporaries(const std::string& folder)
             continue;
         const std::string path = (folder.empty() ? std::string(".") : folder) + "/" + e->d_name;
         struct stat st {};
-        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_mtime < kProcessStart &&
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && Before(st.st_mtim, kProcessStart) &&
             ::unlink(path.c_str()) == 0)
             ++removed;
     }

@@ -18,6 +18,10 @@ enum class Durability { Flushed, ProcessSafe };
 bool WriteFileAtomically(const std::string& path, std::string_view data, std::string* error = nullptr,
                          Durability durability = Durability::Flushed, int* errorCode = nullptr);
 
+// True when a file can be created in `folder`; else false with the system's reason.
+// Nothing is left behind.
+bool CanCreateFilesIn(const std::string& folder, std::string& reason);
+
 // True for a name this program gives its temporary files.
 bool IsTemporaryName(std::string_view fileName);
 

@@ -1,5 +1,7 @@
 #include "framework/Paths.h"
 
+#include "framework/MbScan.h"
+
 #include <sys/stat.h>
 
 namespace fw {
@@ -63,6 +65,18 @@ bool FileExists(const std::string& path)
 {
     struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+} // namespace fw
+
+namespace fw {
+
+std::string WithoutTrailingSeparator(std::string_view path)
+{
+    const std::size_t last = LastCharStart(path);
+    if (path.size() > 1 && last == path.size() - 1 && path[last] == '/')
+        path.remove_suffix(1);
+    return std::string(path);
 }
 
 } // namespace fw

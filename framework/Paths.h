@@ -15,6 +15,9 @@ std::string ExtractFileName(std::string_view path);
 // The folder part, without its trailing "/" (except for the root "/" itself).
 std::string ExtractFileDir(std::string_view path);
 
+// `path` without a trailing "/" (one character, scanned as UTF-8); "/" alone stays.
+std::string WithoutTrailingSeparator(std::string_view path);
+
 // `path` with its extension replaced by `ext` (appended when there is none).
 std::string ChangeFileExt(std::string_view path, std::string_view ext);
 

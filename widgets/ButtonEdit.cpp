@@ -8,7 +8,13 @@ TButtonEdit::TButtonEdit(QWidget* parent) : QWidget(parent), m_edit(new QLineEdi
     m_button->setText(QStringLiteral("…"));
     m_button->setFocusPolicy(Qt::NoFocus);
     m_button->setCursor(Qt::ArrowCursor);
-    connect(m_edit, &QLineEdit::textChanged, this, [this] { emit OnChange(); });
+    // A keystroke is reported as an edit just before the change itself.
+    connect(m_edit, &QLineEdit::textEdited, this, [this] { m_typing = true; });
+    connect(m_edit, &QLineEdit::textChanged, this, [this] {
+        emit OnChange();
+        m_typing = false;
+    });
+    connect(m_edit, &QLineEdit::editingFinished, this, &TButtonEdit::OnExit);
     connect(m_button, &QToolButton::clicked, this, [this] {
         const QString chosen = Browse();
         if (!chosen.isNull())

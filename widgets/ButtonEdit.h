@@ -18,10 +18,15 @@ public:
     bool ReadOnly() const;
     void setReadOnly(bool on);
     QLineEdit* Editor() const { return m_edit; }
+    // True inside OnChange when the change is the user's typing (not code, not the
+    // browse button).
+    bool Typing() const { return m_typing; }
     QToolButton* Button() const { return m_button; }
 
 signals:
     void OnChange();
+    // The user has finished with the field: it lost the focus or Enter was pressed.
+    void OnExit();
 
 protected:
     // Shows the dialog; returns the chosen text, or a null string when cancelled.
@@ -31,4 +36,5 @@ protected:
 private:
     QLineEdit* m_edit;
     QToolButton* m_button;
+    bool m_typing = false;
 };

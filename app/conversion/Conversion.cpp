@@ -101,6 +101,9 @@ void CreateOutputFolder(const std::string& folder)
     std::filesystem::create_directories(folder, ec);
     if (ec && !std::filesystem::is_directory(folder))
         throw WriteError(folder, ec.message());
+    // Checked before the first picture: one message, and nothing tried.
+    if (std::string reason; !fw::CanCreateFilesIn(folder, reason))
+        throw WriteError(folder, reason);
     fw::RemoveStaleTemporaries(folder);
 }
 
@@ -119,6 +122,15 @@ bool SavePicture(media::ImageEditControl& control, const std::string& path)
     control.SetInputFileName(path);
     const std::string target = control.InputFileName();
     return control.Save(target);
+}
+
+std::string NamedFailure(const std::string& name, const std::string& reason)
+{
+    if (reason.empty())
+        return name;
+    if (reason.rfind(name + ": ", 0) == 0)
+        return reason;
+    return name + ": " + reason;
 }
 
 std::string RunReport::Message() const

@@ -62,9 +62,10 @@ public:
     WriteError(const std::string& folder, const std::string& reason);
 };
 
-// Creates the folder with every missing parent and removes the temporary files a
-// killed run left in it. An empty folder text raises fw::Exception; a folder that
-// cannot be created raises WriteError with the real reason.
+// Creates the folder with every missing parent, checks that files can be made in
+// it, and removes the temporary files a killed run left there. An empty folder text
+// raises fw::Exception; a folder that cannot be made or written raises WriteError
+// with the real reason.
 void CreateOutputFolder(const std::string& folder);
 
 // After a failed SavePicture: the WriteError to stop the run with, when the file
@@ -74,10 +75,13 @@ std::optional<WriteError> WriteFailureOf(const media::ImageEditControl& control,
 // Saves the control's picture: the path is written into InputFileName and read back.
 bool SavePicture(media::ImageEditControl& control, const std::string& path);
 
+// "<name>: <reason>", the reason without the name when it already begins with it.
+std::string NamedFailure(const std::string& name, const std::string& reason);
+
 // The pictures of a run that could not be converted.
 struct RunReport {
     int total = 0;
-    std::vector<std::string> failed; // source files (or frames) in the order met
+    std::vector<std::string> failed; // source files (or frames) and why, in the order met
 
     // Empty when nothing failed; else how many of how many, and the first few names.
     std::string Message() const;

@@ -5,6 +5,10 @@
 #include "windows/PreviewWindow1.h"
 
 #include <QDir>
+#include <QLineEdit>
+
+#include <filesystem>
+#include <unistd.h>
 
 class StartupTest : public MainWindowFixture {};
 
@@ -20,15 +24,20 @@ TEST_F(StartupTest, FourWindowsExistHiddenAndTheMainOneEndsTheProgram)
     EXPECT_EQ(MessageForm1->width(), 282);
 }
 
-TEST_F(StartupTest, FirstRunWithoutSettingsKeepsTheLayoutValues)
+TEST_F(StartupTest, FirstRunWithoutSettingsStartsTheListsAtTheirResetValues)
 {
     Start();
     EXPECT_EQ(ChangeForm1->pos(), QPoint(20, 20));
     TConvertSettings s = ChangeForm1->Settings();
     EXPECT_EQ(s.OutputFolder(), TChangeForm1::DefaultOutputFolder());
-    for (int index : {s.OutputFormat(), s.JpegQuality(), s.SaveForm(), s.ColorDepth(), s.Brightness(), s.Rotation(),
-                      s.ResizeMode()})
-        EXPECT_EQ(index, -1);
+    // The values the リセット button gives, so that the first run converts.
+    EXPECT_EQ(s.OutputFormat(), ofBmp);
+    EXPECT_EQ(s.JpegQuality(), 3);
+    EXPECT_EQ(s.SaveForm(), 0);
+    EXPECT_EQ(s.ColorDepth(), cdFullColor);
+    EXPECT_EQ(s.Brightness(), kBrightnessUnchanged);
+    EXPECT_EQ(s.Rotation(), rtNone);
+    EXPECT_EQ(s.ResizeMode(), rmNone);
     EXPECT_FALSE(ChangeForm1->ComboBox3->isEnabled());
     EXPECT_FALSE(ChangeForm1->ComboBox2->isEnabled());
     EXPECT_FALSE(ChangeForm1->SpinEdit1->isEnabled());
@@ -41,7 +50,7 @@ TEST_F(StartupTest, FirstRunWithoutSettingsKeepsTheLayoutValues)
     ChangeForm1->close();
     const std::string expected = "[SET0]\nM_TOP=20\nM_LEFT=20\n[SET1]\nPATH=" +
                                  TChangeForm1::DefaultOutputFolder().toStdString() +
-                                 "\nFORMAT=-1\nQUALLITY=-1\nINTER=-1\nCOLOR=-1\nBRIGHT=-1\nROTATE=-1\nSIZE=-1\n"
+                                 "\nFORMAT=0\nQUALLITY=3\nINTER=0\nCOLOR=4\nBRIGHT=10\nROTATE=0\nSIZE=0\n"
                                  "WIDTH=320\nHEIGHT=240\n";
     EXPECT_EQ(IniText(), expected);
 }
@@ -85,17 +94,22 @@ TEST_F(StartupTest, PngEnablesOnlyTheSaveForm)
     EXPECT_TRUE(ChangeForm1->ShadowLabel15->isEnabled());
 }
 
-TEST_F(StartupTest, BadValuesKeepOrClampAndOutOfRangeIndexesSelectNothing)
+TEST_F(StartupTest, BadValuesClampAndListValuesOutsideTheirListsStartAtTheResetValues)
 {
-    TempDir::Write(iniPath, "[SET1]\nWIDTH=0\nHEIGHT=12345\nFORMAT=7\nBRIGHT=-5\nCOLOR=abc\nROTATE=\n");
+    TempDir::Write(iniPath, "[SET1]\nWIDTH=0\nHEIGHT=12345\nFORMAT=7\nBRIGHT=-5\nCOLOR=abc\nROTATE=\nSIZE=-1\n"
+                            "QUALLITY=9\nINTER=1\n");
     Start();
     TConvertSettings s = ChangeForm1->Settings();
     EXPECT_EQ(s.ResizeWidth(), 1);
     EXPECT_EQ(s.ResizeHeight(), 9999);
-    EXPECT_EQ(s.OutputFormat(), -1);
-    EXPECT_EQ(s.Brightness(), -1);
-    EXPECT_EQ(s.ColorDepth(), -1);
-    EXPECT_EQ(s.Rotation(), -1);
+    EXPECT_EQ(s.OutputFormat(), ofBmp);
+    EXPECT_EQ(s.Brightness(), kBrightnessUnchanged);
+    EXPECT_EQ(s.ColorDepth(), cdFullColor);
+    EXPECT_EQ(s.Rotation(), rtNone);
+    EXPECT_EQ(s.ResizeMode(), rmNone);
+    // Valid stored values are kept.
+    EXPECT_EQ(s.JpegQuality(), 9);
+    EXPECT_EQ(s.SaveForm(), 1);
 
     TempDir::Write(iniPath, "[SET1]\nWIDTH=wide\n");
     ChangeForm1->FormShow();
@@ -145,4 +159,71 @@ TEST_F(StartupTest, TheFirstCharacterPictureIsDrawnAndTheTimerAlternates)
     EXPECT_EQ(ChangeForm1->Image1->Picture().pixel(25, 41), ChangeForm1->ImageList1[1].pixel(25, 41));
     EXPECT_TRUE(ChangeForm1->Timer1->isActive());
     EXPECT_EQ(ChangeForm1->Timer1->interval(), 300);
+}
+
+TEST_F(StartupTest, TheFirstRunWithoutASettingsFileConvertsWithTheResetValues)
+{
+    Start();
+    const std::string movie = dir.File("sample.avi"), out = dir.File("out");
+    ASSERT_TRUE(WriteAvi(movie, AviSpec{"mjpeg", 64, 48, 12}));
+    ChangeForm1->Edit2->setFilename(QString::fromStdString(movie));
+    ChangeForm1->Settings().setOutputFolder(QString::fromStdString(out));
+    AnswerNextQuestion(Reply::Yes);
+    QTest::mouseClick(ChangeForm1->SSButton1, Qt::LeftButton);
+    EXPECT_TRUE(errorsShown.isEmpty()) << errorsShown.join('\n').toStdString();
+    int bmps = 0;
+    for (const auto& e : std::filesystem::directory_iterator(out))
+        bmps += e.path().extension() == ".bmp";
+    EXPECT_EQ(bmps, 12);
+}
+
+TEST_F(StartupTest, ATypedFolderKeepsItsSeparatorsAndLosesTheTrailingOneWhenTheFieldIsLeft)
+{
+    Start();
+    QLineEdit* field = ChangeForm1->BrowseEdit1->Editor();
+    field->clear();
+    QTest::keyClicks(field, QStringLiteral("/home/me/out/"));
+    EXPECT_EQ(ChangeForm1->BrowseEdit1->Path(), QStringLiteral("/home/me/out/"));
+    // Wherever the value is used, it comes without the trailing separator.
+    EXPECT_EQ(ChangeForm1->Settings().OutputFolder(), QStringLiteral("/home/me/out"));
+    EXPECT_EQ(ChangeForm1->BrowseEdit1->toolTip(), QStringLiteral("/home/me/out"));
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(ChangeForm1->BrowseEdit1->Path(), QStringLiteral("/home/me/out"));
+    // "/" alone stays.
+    field->clear();
+    QTest::keyClicks(field, QStringLiteral("/"));
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(ChangeForm1->BrowseEdit1->Path(), QStringLiteral("/"));
+    // Set from code, the separator goes at once.
+    ChangeForm1->Settings().setOutputFolder(QStringLiteral("/data/"));
+    EXPECT_EQ(ChangeForm1->BrowseEdit1->Path(), QStringLiteral("/data"));
+}
+
+TEST_F(StartupTest, AnUnwritableOutputFolderIsOneMessageWithItsReasonAndNothingIsTried)
+{
+    Start();
+    const std::string movie = dir.File("sample.avi");
+    ASSERT_TRUE(WriteAvi(movie, AviSpec{"mjpeg", 64, 48, 6}));
+    ChangeForm1->Edit2->setFilename(QString::fromStdString(movie));
+    TempDir::Write(dir.File("plain"), "");
+    const std::string readOnly = dir.File("ro");
+    std::filesystem::create_directories(readOnly);
+    std::filesystem::permissions(readOnly, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    struct Blocked {
+        std::string folder, reason;
+    };
+    std::vector<Blocked> cases = {{dir.File("plain/out"), "Not a directory"},
+                                  {dir.File("plain/a/b"), "Not a directory"}};
+    if (::geteuid() != 0) // root writes into read-only folders
+        cases.push_back({readOnly, "Permission denied"});
+    for (const Blocked& c : cases) {
+        errorsShown.clear();
+        ChangeForm1->Settings().setOutputFolder(QString::fromStdString(c.folder));
+        AnswerNextQuestion(Reply::Yes);
+        QTest::mouseClick(ChangeForm1->SSButton1, Qt::LeftButton);
+        ASSERT_EQ(errorsShown.size(), 1) << c.folder;
+        EXPECT_TRUE(errorsShown[0].startsWith(QString::fromStdString(c.folder + " に書き込めません: " + c.reason)))
+            << errorsShown[0].toStdString();
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(readOnly));
 }

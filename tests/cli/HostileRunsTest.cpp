@@ -122,7 +122,7 @@ TEST(HostileRuns, AWriteErrorStopsTheRunAtOnceAndLosesNothing)
 }
 
 // Killed at any moment, the converter never leaves a broken picture under a final
-// name, and no temporary file stays behind (or the next run removes it).
+// name, and no temporary file stays behind the next run.
 TEST(HostileRuns, KilledAtAnyMomentEveryFinishedPictureIsWholeAndNoTemporaryFileStays)
 {
     TempDir dir;
@@ -148,6 +148,9 @@ TEST(HostileRuns, KilledAtAnyMomentEveryFinishedPictureIsWholeAndNoTemporaryFile
         ::waitpid(child, &status, 0);
     }
     ASSERT_TRUE(fs::is_directory(out));
+    // A kill between naming a replacement and putting it in place may leave one
+    // temporary file: the next run into the folder removes it.
+    EXPECT_EQ(Convert("--format png --end 0 -o '" + out + "' '" + movie + "'").status, 0);
     int pictures = 0;
     for (const auto& e : fs::directory_iterator(out)) {
         const std::string name = e.path().filename().string();
