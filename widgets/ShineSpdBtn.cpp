@@ -6,6 +6,7 @@
 #include "framework/TextDraw.h"
 #include "widgets/ShineGlyph.h"
 
+#include <QFontMetrics>
 #include <QApplication>
 #include <QCursor>
 #include <QMouseEvent>
@@ -421,7 +422,15 @@ void TShineSpeedButton::ImageDraw(QPainter& p)
         return;
     if (down)
         caption.translate(1, 1);
-    const unsigned flags = fw::DT_CENTER | fw::DT_VCENTER;
+    // A caption whose ink lies below the line (the full-width low line "＿" sits under
+    // the descent of the face that stands in here) is moved up into the button, and
+    // not clipped to its line.
+    const QFontMetrics fm(font());
+    const QRect ink = fm.tightBoundingRect(Caption()).translated(0, caption.top() + fm.ascent());
+    const int below = ink.bottom() - (height() - 2);
+    if (below > 0)
+        caption.translate(0, -std::min(below, std::max(0, ink.top() - 1)));
+    const unsigned flags = fw::DT_CENTER | fw::DT_VCENTER | fw::DT_NOCLIP;
     const auto draw = [&](QRect r, TColor colour) {
         p.setPen(fw::ToQColor(colour));
         fw::DrawText(p, Caption(), r, flags);
