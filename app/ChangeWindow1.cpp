@@ -3,6 +3,7 @@
 #include "app/SettingsLocation.h"
 #include "app/conversion/Conversion.h"
 #include "framework/Application.h"
+#include "framework/CaptionFit.h"
 #include "framework/Exception.h"
 #include "framework/IniFile.h"
 #include "framework/MbScan.h"
@@ -233,6 +234,7 @@ void TChangeForm1::SSButton3Click()
     SSButton3->setDown(true);
     SSButton3->setAllowAllUp(false);
     FadingLabel1->setCaption(QStringLiteral("変換元のAVIﾌｧｲﾙ"));
+    fw::FitCaption(FadingLabel1);
     FadingLabel3->show();
     GKitMSPlay1->show();
     GKitMSPlay1->Stop();
@@ -250,6 +252,7 @@ void TChangeForm1::SSButton2Click()
     SSButton2->setDown(true);
     SSButton2->setAllowAllUp(false);
     FadingLabel1->setCaption(QStringLiteral("変換元のBMP,TIFF,JPEG,PCX,PNGﾌｧｲﾙ"));
+    fw::FitCaption(FadingLabel1);
     FadingLabel3->hide();
     GKitMSPlay1->hide();
     GKitMSPlay1->Play();

@@ -1,5 +1,7 @@
 #include "framework/Form.h"
 
+#include "framework/CaptionFit.h"
+
 #include "framework/Application.h"
 #include "framework/GraphicControl.h"
 #include "framework/HandlerBinding.h"
@@ -56,8 +58,10 @@ int TForm::ShowModal()
 void TForm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
         emit OnShow();
+        FitCaptions(this); // the captions as the show handler left them
+    }
 }
 
 void TForm::hideEvent(QHideEvent* event)

@@ -46,6 +46,8 @@ public:
 
     // The text-draw flags the caption is drawn and measured with.
     unsigned TextFlags() const;
+    // The width `caption` takes as this label draws it.
+    int CaptionWidth(const QString& caption) const { return CaptionExtent(caption).width(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
