@@ -46,6 +46,9 @@ void ApplyFieldColours(QWidget* field)
     pal.setColor(QPalette::Disabled, QPalette::Button, QColor(192, 192, 192));
     pal.setColor(QPalette::Disabled, QPalette::Text, QColor(128, 128, 128));
     pal.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(128, 128, 128));
+    pal.setColor(QPalette::Disabled, QPalette::WindowText, QColor(128, 128, 128));
+    // No engraved white copy under greyed text: on silver it made the text look enabled.
+    pal.setColor(QPalette::Disabled, QPalette::Light, QColor(192, 192, 192));
     field->setPalette(pal);
 }
 

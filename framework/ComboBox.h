@@ -23,6 +23,9 @@ public:
     // whatever adding the entries selected on the way.
     Q_INVOKABLE void Loaded();
 
+    // Opens the list in the list's own font and colours (not the desktop's menu look).
+    void showPopup() override;
+
 signals:
     void OnChange();
 

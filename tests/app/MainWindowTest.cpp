@@ -5,6 +5,8 @@
 #include "windows/InfoWindow1.h"
 #include "windows/PreviewWindow1.h"
 
+#include <QAbstractItemView>
+#include <QStyledItemDelegate>
 #include <QCursor>
 #include <QDesktopServices>
 #include <QMimeData>
@@ -451,3 +453,35 @@ TEST_F(MainWindowTest, FocusMovesThroughTheFieldsInLayoutOrder)
 }
 
 #include "MainWindowTest.moc"
+
+namespace {
+// How many pixels of a list's closed box are text-white (the field is silver).
+int WhitePixels(QWidget* control)
+{
+    const QImage img = control->grab().toImage();
+    int white = 0;
+    for (int y = 3; y < img.height() - 3; ++y)
+        for (int x = 3; x < img.width() - 20; ++x)
+            white += qGray(img.pixel(x, y)) >= 245;
+    return white;
+}
+} // namespace
+
+TEST_F(MainWindowTest, ADisabledListLooksDisabledAndAnOpenListUsesTheListsOwnFontAndColours)
+{
+    Start();
+    ASSERT_FALSE(ChangeForm1->ComboBox3->isEnabled());
+    ASSERT_TRUE(ChangeForm1->ComboBox1->isEnabled());
+    EXPECT_GT(WhitePixels(ChangeForm1->ComboBox1), 20); // white text
+    EXPECT_EQ(WhitePixels(ChangeForm1->ComboBox3), 0);  // greyed text
+    // The drop-down shows the list's white 11-pixel text on silver, as list entries.
+    ChangeForm1->ComboBox1->showPopup();
+    QAbstractItemView* popup = ChangeForm1->ComboBox1->view();
+    for (QWidget* w : {static_cast<QWidget*>(popup), popup->parentWidget()}) {
+        EXPECT_EQ(w->font().pixelSize(), 11);
+        EXPECT_EQ(w->palette().color(QPalette::Active, QPalette::Text), QColor(Qt::white));
+        EXPECT_EQ(w->palette().color(QPalette::Active, QPalette::Base), QColor(192, 192, 192));
+    }
+    EXPECT_NE(qobject_cast<QStyledItemDelegate*>(popup->itemDelegate()), nullptr);
+    ChangeForm1->ComboBox1->hidePopup();
+}
