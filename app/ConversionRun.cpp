@@ -1,5 +1,6 @@
 // The start button: converts the movie's chosen frames or every listed image.
 #include "app/ChangeWindow1.h"
+#include "app/LiveRun.h"
 #include "app/conversion/Conversion.h"
 #include "framework/Application.h"
 #include "message/AskMessage.h"
@@ -60,7 +61,8 @@ void TChangeForm1::SSButton1Click()
                 conv::CreateOutputFolder(folder);
                 Label1->show();
                 repaint();
-                for (int i = 0; i < ListBox1->Count(); ++i) {
+                TLiveRun live;
+                for (int i = 0; i < ListBox1->Count() && live.KeepGoing(); ++i) {
                     const std::string source = ListBox1->Item(i).toStdString();
                     edit.SetInputFileName(source);
                     const bool loaded = edit.Load();
@@ -73,6 +75,7 @@ void TChangeForm1::SSButton1Click()
                     Label1->setCaption(QStringLiteral("%1/%2").arg(i + 1).arg(ListBox1->Count()));
                     Label1->repaint();
                 }
+                report.stopped = live.Stopped();
             }
             Label1->hide();
             Label1->setCaption(QString());
@@ -94,7 +97,8 @@ void TChangeForm1::SSButton1Click()
             PreviewForm1->GKitMSPlay1->Stop();
             GKitMSPlay1->Pause();
             int n = 0;
-            while (f <= s.EndFrame()) {
+            TLiveRun live;
+            while (f <= s.EndFrame() && live.KeepGoing()) {
                 const bool copied = GKitMSPlay1->CopyToClipboard(f);
                 const bool taken = ImageEdit1->CreateFromClipboard();
                 conv::ApplyPictureChain(edit, picture);
@@ -112,6 +116,7 @@ void TChangeForm1::SSButton1Click()
                 Label1->setCaption(QStringLiteral("%1/%2").arg(n).arg(ShadowLabel14->Caption()));
                 Label1->repaint();
             }
+            report.stopped = live.Stopped();
             Label1->hide();
             Label1->setCaption(QString());
             MessageForm1->Answer = 0;

@@ -135,9 +135,16 @@ std::string NamedFailure(const std::string& name, const std::string& reason)
 
 std::string RunReport::Message() const
 {
+    std::string text;
+    if (stopped) {
+        text = "変換を中止しました。" + std::to_string(total - int(failed.size())) + " 枚を書き出しました。";
+        if (failed.empty())
+            return text;
+        text += "\n";
+    }
     if (failed.empty())
         return {};
-    std::string text = std::to_string(total) + " 枚中 " + std::to_string(failed.size()) + " 枚の画像を変換できませんでした。";
+    text += std::to_string(total) + " 枚中 " + std::to_string(failed.size()) + " 枚の画像を変換できませんでした。";
     constexpr std::size_t kShown = 5;
     for (std::size_t i = 0; i < failed.size() && i < kShown; ++i)
         text += "\n" + failed[i];

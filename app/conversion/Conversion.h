@@ -82,8 +82,11 @@ std::string NamedFailure(const std::string& name, const std::string& reason);
 struct RunReport {
     int total = 0;
     std::vector<std::string> failed; // source files (or frames) and why, in the order met
+    bool stopped = false;            // the user stopped the run (Esc)
 
-    // Empty when nothing failed; else how many of how many, and the first few names.
+    // Empty when nothing failed and the run went to its end; else whether it was
+    // stopped and how many were written, how many of how many failed, and the first
+    // few names with their reasons.
     std::string Message() const;
 };
 

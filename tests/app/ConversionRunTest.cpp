@@ -5,9 +5,11 @@
 #include "media/image/ImageEditor.h"
 #include "media/movie/AviWriter.h"
 #include "support/MainWindowFixture.h"
+#include "windows/InfoWindow1.h"
 #include "windows/PreviewWindow1.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 
 #include <csignal>
 #include <filesystem>
@@ -248,6 +250,42 @@ TEST_F(ConversionRunTest, AFolderThatCannotBeWrittenStopsTheRunWithOneMessageAnd
     EXPECT_TRUE(errorsShown[0].contains(QStringLiteral("0 枚を書き出したところで変換を中止しました。")));
     EXPECT_EQ(FilesIn(out), std::vector<std::string>{"clip_00000.bmp"});
     EXPECT_EQ(TempDir::Read(out + "/clip_00000.bmp"), "older");
+}
+
+TEST_F(ConversionRunTest, EscStopsARunAfterThePictureBeingSavedAndTheWindowKeepsPaintingMeanwhile)
+{
+    const std::string path = dir.File("long.avi");
+    AviSpec spec{"mjpeg", 160, 120, 400};
+    spec.textured = true;
+    ASSERT_TRUE(WriteAvi(path, spec));
+    ChangeForm1->Edit2->setFilename(QString::fromStdString(path));
+    ChangeForm1->Settings().setOutputFormat(ofBmp);
+    ChangeForm1->ComboBox1Change();
+    CaptionWatch progress(ChangeForm1->Label1);
+    // A click during the run is dropped, not run afterwards; Esc stops it.
+    int aboutShown = 0;
+    QTimer::singleShot(60, [&] {
+        QTest::mouseClick(ChangeForm1->SSButton5, Qt::LeftButton); // INFO.
+        aboutShown = InfoForm1->isVisible();
+        QCoreApplication::postEvent(ChangeForm1, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    });
+    Press();
+    const std::vector<std::string> files = FilesIn(out);
+    EXPECT_GT(files.size(), 0u);
+    EXPECT_LT(files.size(), 400u);
+    for (const std::string& f : files) {
+        media::ImageEditor check;
+        std::string error;
+        EXPECT_TRUE(check.Load(out + "/" + f, error)) << f << ": " << error;
+    }
+    ASSERT_EQ(errorsShown.size(), 1);
+    EXPECT_EQ(errorsShown[0], QString::fromStdString("変換を中止しました。" + std::to_string(files.size()) +
+                                                     " 枚を書き出しました。"));
+    EXPECT_EQ(aboutShown, 0);
+    EXPECT_FALSE(InfoForm1->isVisible());
+    // The counter was painted while the run went on.
+    EXPECT_GT(progress.seen.size(), 1);
+    EXPECT_TRUE(ChangeForm1->GKitMSPlay1->Playing());
 }
 
 TEST_F(ConversionRunTest, TheExtensionOfThePreviousRunStaysWhenNoFormatIsSelected)
