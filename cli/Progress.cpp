@@ -56,15 +56,16 @@ void Progress::Update(const Outcome& outcome, int total)
     }
 }
 
-void Progress::Summary(const RunTotals& totals)
+void Progress::Summary(const RunTotals& totals, const std::string& folder)
 {
     ClearBar();
     if (m_quiet)
         return;
     const double elapsed = Elapsed();
     const int all = totals.converted + totals.failed;
-    std::fprintf(m_out, "%d written, %d failed, %.2f s, %.1f pictures/s\n", totals.converted, totals.failed, elapsed,
-                 elapsed > 0 ? all / elapsed : 0.0);
+    // Without -o the folder is the window's saved one: say where the pictures went.
+    std::fprintf(m_out, "%d written to %s, %d failed, %.2f s, %.1f pictures/s\n", totals.converted, folder.c_str(),
+                 totals.failed, elapsed, elapsed > 0 ? all / elapsed : 0.0);
 }
 
 } // namespace cli

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <string>
 
 namespace cli {
 
@@ -13,7 +14,7 @@ class Progress {
 public:
     Progress(std::FILE* out, bool terminal, bool quiet);
     void Update(const Outcome& outcome, int total);
-    void Summary(const RunTotals& totals);
+    void Summary(const RunTotals& totals, const std::string& folder);
 
 private:
     std::FILE* m_out;

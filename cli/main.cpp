@@ -48,7 +48,7 @@ int Run(int argc, char** argv)
     } else {
         cli::ConvertPictures(options, report, totals);
     }
-    progress.Summary(totals);
+    progress.Summary(totals, options.outputFolder);
     return totals.failed == 0 ? 0 : 1;
 }
 

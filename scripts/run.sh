@@ -1,13 +1,25 @@
 #!/bin/sh
-# The main job: builds everything, then cuts every 10th frame of the bundled sample
-# movie into JPEG pictures in ./out/ and lists them.
+# The main job: builds what it needs (the converter, the window, the sample movie),
+# then cuts every 10th frame of the bundled sample movie into JPEG pictures in ./out/.
+# The build is quiet unless it fails; ./scripts/test.sh builds the rest.
 set -eu
 cd "$(dirname "$0")/.."
-./scripts/build.sh
+./scripts/setup.sh
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+echo "Building the converter, the window and the sample movie (a few minutes the first time) ..."
+if ! { cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
+       cmake --build build -j2 --target pomi-pomira-convert pomi-pomira-avi sample_movie; } >"$log" 2>&1; then
+    cat "$log"
+    echo "The build failed (see above)." >&2
+    exit 1
+fi
 mkdir -p out
 build/pomi-pomira-convert --format jpeg --quality 8 --colors full --brightness 0 --rotate 0 --resize none \
     --step 10 -o out build/sample.avi
-ls -l out
+echo
+echo "The pictures are in $(pwd)/out:"
+ls out
 echo
 echo "On a desktop, the window opens with the sample in it: build/pomi-pomira-avi build/sample.avi"
 echo "(without a display: xvfb-run -a build/pomi-pomira-avi build/sample.avi)"

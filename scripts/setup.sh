@@ -11,6 +11,7 @@ libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev
 libgtest-dev googletest
 fonts-ipafont-gothic
 xvfb xauth
+xdg-utils
 imagemagick
 ffmpeg
 "

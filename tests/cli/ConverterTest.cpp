@@ -219,7 +219,7 @@ TEST(ConverterProgress, FailuresAreNamedOnceAndTheSummaryCounts)
         otherFailure.source = "clip.avi#3";
         otherFailure.error = "the frame cannot be decoded";
         progress.Update(otherFailure, 2);
-        progress.Summary(cli::RunTotals{0, 2});
+        progress.Summary(cli::RunTotals{0, 2}, "/out/put");
     }
     std::rewind(out);
     std::string text;
@@ -230,5 +230,5 @@ TEST(ConverterProgress, FailuresAreNamedOnceAndTheSummaryCounts)
     EXPECT_NE(text.find("pomi-pomira-convert: /p/a.png: not a BMP"), std::string::npos) << text;
     EXPECT_EQ(text.find("/p/a.png: /p/a.png"), std::string::npos) << text;
     EXPECT_NE(text.find("pomi-pomira-convert: clip.avi#3: the frame cannot be decoded"), std::string::npos);
-    EXPECT_NE(text.find("0 written, 2 failed"), std::string::npos);
+    EXPECT_NE(text.find("0 written to /out/put, 2 failed"), std::string::npos);
 }
