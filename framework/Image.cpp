@@ -27,6 +27,12 @@ QImage& TImage::Bitmap()
     return m_picture;
 }
 
+void TImage::RepaintNow()
+{
+    m_shown = QImage();
+    repaint();
+}
+
 void TImage::Clear()
 {
     m_picture = QImage();

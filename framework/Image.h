@@ -1,6 +1,8 @@
 #pragma once
 // A picture drawn on its parent: shown at its own size or stretched, optionally
 // see-through where it has the colour of its bottom-left pixel.
+#include "framework/CanvasFont.h"
+
 #include <QImage>
 #include <QWidget>
 
@@ -19,6 +21,10 @@ public:
     // The picture as a drawing surface; made at the control's size when empty.
     QImage& Bitmap();
     void Clear();
+    // The font text is drawn in on the picture (the canvas's font).
+    TCanvasFont& CanvasFont() { return m_canvasFont; }
+    // Shows what was drawn on the picture at once (not on the next paint).
+    void RepaintNow();
 
     QString PictureFile() const { return m_pictureFile; }
     void setPictureFile(const QString& file);
@@ -42,6 +48,7 @@ private:
     QString m_pictureFile;
     bool m_stretch = false;
     bool m_transparent = false;
+    TCanvasFont m_canvasFont;
     void Prepare();
 };
 

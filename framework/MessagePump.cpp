@@ -32,10 +32,16 @@ void WaitPumping(std::uint32_t ms)
 {
     const std::uint32_t deadline = GetTickCount() + ms;
     // A timer at the deadline wakes the blocking wait below when nothing else does.
+    // It is set again for what remains each time round: a coarse timer may fire a
+    // little early, and a wait with nothing left to wake it would never end.
     QTimer wake;
     wake.setSingleShot(true);
-    wake.start(static_cast<int>(ms));
-    while (static_cast<std::int32_t>(deadline - GetTickCount()) > 0 && !ApplicationTerminated()) {
+    wake.setTimerType(Qt::PreciseTimer);
+    for (;;) {
+        const auto left = static_cast<std::int32_t>(deadline - GetTickCount());
+        if (left <= 0 || ApplicationTerminated())
+            return;
+        wake.start(left);
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         QCoreApplication::sendPostedEvents();
     }
