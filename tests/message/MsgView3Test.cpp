@@ -200,6 +200,28 @@ TEST(MarkupLayout, LinesBreakAtHashesAtTheEdgeAndNeverInsideACharacter)
     EXPECT_EQ(texts, 3);
 }
 
+TEST(MarkupLayout, AnUnclosedTagIsTextAndAClickStopAtABreakComesBeforeTheLinesLastRun)
+{
+    Fixture f;
+    // A "<" with no ">" after it is an ordinary character.
+    std::vector<Step> steps = Steps(f.out.Layout("a<bあ", 1).get());
+    ASSERT_EQ(steps.size(), 4u);
+    EXPECT_EQ(steps[2].kind, skText);
+    EXPECT_EQ(steps[2].length, 6);
+    // With KeyAtBreak in a run mode, the stop comes ahead of the line's last run,
+    // its mark at that run's left end; in mode 4 after the last character.
+    f.out.KeyAtBreak = true;
+    steps = Steps(f.out.Layout("<B>ab#c", 1).get());
+    const std::vector<int> kinds = {skLineHead, skNone, skText, skBold, skKeyWait, skText, skLineHead, skNextLine,
+                                    skText, skNone};
+    EXPECT_EQ(Kinds(f.out.Layout("<B>ab#c", 1).get()), kinds);
+    EXPECT_EQ(steps[4].x, 0);
+    steps = Steps(f.out.Layout("ab#c", 4).get());
+    fw::TCanvasFont font = f.image.CanvasFont();
+    EXPECT_EQ(steps[6].kind, skKeyWait);
+    EXPECT_EQ(steps[6].x, QFontMetrics(font.ToQFont()).horizontalAdvance(QStringLiteral("ab")));
+}
+
 TEST(MarkupLayout, AColourNameThatIsNeitherInTheTableNorANumberFailsBeforeAnythingIsDrawn)
 {
     Fixture f;
