@@ -106,6 +106,9 @@ TChangeForm1::~TChangeForm1() = default;
 
 void TChangeForm1::FormShow()
 {
+    // The message window gets its balloon outline once, before it is ever shown.
+    if (MessageForm1 && MessageForm1->mask().isEmpty())
+        MessageForm1->Rgn1->SetWndRgn();
     fw::TIniFile ini(SettingsFileName.toStdString());
     TConvertSettings s = Settings();
 

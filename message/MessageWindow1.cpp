@@ -1,9 +1,5 @@
 #include "message/MessageWindow1.h"
 
-#include "framework/TextDraw.h"
-
-#include <QPainter>
-
 TMessageForm1* MessageForm1 = nullptr;
 
 TMessageForm1::TMessageForm1(QWidget* parent) : fw::TForm(parent, Qt::Window | Qt::FramelessWindowHint)
@@ -13,61 +9,84 @@ TMessageForm1::TMessageForm1(QWidget* parent) : fw::TForm(parent, Qt::Window | Q
     SetClientSize(282, 81);
 }
 
+TMessageForm1::~TMessageForm1() = default;
+
 QString TMessageForm1::CatalogueLine(int no) const
 {
     const QStringList lines = Memo0->toPlainText().split(QLatin1Char('\n'));
     return no >= 0 && no < lines.size() ? lines[no] : QString();
 }
 
-QString MarkupToPlainText(const QString& markup)
-{
-    QString out;
-    for (int i = 0; i < markup.size(); ++i) {
-        const QChar c = markup[i];
-        if (c == QLatin1Char('<')) {
-            const int close = markup.indexOf(QLatin1Char('>'), i + 1);
-            if (close < 0)
-                break;
-            i = close;
-        } else if (c == QLatin1Char('#')) {
-            out += QLatin1Char('\n');
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 void TMessageForm1::FormShow()
 {
+    // The previous message goes.
     QImage& text = Image1->Bitmap();
+    if (text.size() != Image1->size())
+        text = QImage(Image1->size(), QImage::Format_RGB32);
     text.fill(Qt::white);
-    Image1->update();
+    Image1->RepaintNow();
 }
 
+// Types the message. An activation while a message is being typed (the window was
+// left and came back) is passed over: the typing goes on, once. After it, every
+// activation types the message again over itself.
 void TMessageForm1::FormActivate()
 {
-    QImage& text = Image1->Bitmap();
-    text.fill(Qt::white);
-    QPainter p(&text);
-    QFont f = font();
-    f.setPixelSize(12);
-    p.setFont(f);
-    p.setPen(Qt::black);
-    QRect area(1, 5, Image1->width() - 1, Image1->height() - 5);
-    fw::DrawText(p, MarkupToPlainText(CatalogueLine(MessageNo)), area, fw::DT_WORDBREAK | fw::DT_NOPREFIX);
-    p.end();
-    Image1->update();
+    if (m_renderer)
+        return;
+    m_renderer = std::make_unique<TMessageOut>();
+    TMessageOut& out = *m_renderer;
+    out.Image = Image1;
+    out.Left = 1;
+    out.Top = 5;
+    out.Right = Image1->width();
+    out.Bottom = Image1->height();
+    fw::TCanvasFont& font = Image1->CanvasFont();
+    font.Size = 9;
+    font.Color = clBlack;
+    font.Bold = font.Italic = false;
+    try {
+        out.Render(CatalogueLine(MessageNo).toStdString(), 4);
+    } catch (...) {
+        m_renderer.reset();
+        throw;
+    }
+    m_renderer.reset(); // the mouse handlers reach no renderer from here on
+    // A button pressed during the typing takes effect now the message is complete.
+    if (m_closeWhenTyped) {
+        m_closeWhenTyped = false;
+        close();
+    }
+}
+
+void TMessageForm1::Image1MouseDown()
+{
+    if (m_renderer)
+        m_renderer->NotifyMouseDown();
+}
+
+void TMessageForm1::Image1MouseUp()
+{
+    if (m_renderer)
+        m_renderer->NotifyMouseUp();
 }
 
 void TMessageForm1::SSButton1Click()
 {
     Answer = 1;
-    close();
+    CloseWhenTyped();
 }
 
 void TMessageForm1::SSButton2Click()
 {
     Answer = 0;
-    close();
+    CloseWhenTyped();
+}
+
+void TMessageForm1::CloseWhenTyped()
+{
+    if (m_renderer)
+        m_closeWhenTyped = true; // the window stays until the message is complete
+    else
+        close();
 }

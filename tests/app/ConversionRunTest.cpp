@@ -264,11 +264,17 @@ TEST_F(ConversionRunTest, EscStopsARunAfterThePictureBeingSavedAndTheWindowKeeps
     CaptionWatch progress(ChangeForm1->Label1);
     // A click during the run is dropped, not run afterwards; Esc stops it.
     int aboutShown = 0;
-    QTimer::singleShot(60, [&] {
+    QTimer duringRun;
+    duringRun.setInterval(10);
+    QObject::connect(&duringRun, &QTimer::timeout, [&] {
+        if (!ChangeForm1->Label1->isVisible() || ChangeForm1->Label1->Caption().isEmpty())
+            return; // not yet running
+        duringRun.stop();
         QTest::mouseClick(ChangeForm1->SSButton5, Qt::LeftButton); // INFO.
         aboutShown = InfoForm1->isVisible();
         QCoreApplication::postEvent(ChangeForm1, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
     });
+    duringRun.start();
     Press();
     const std::vector<std::string> files = FilesIn(out);
     EXPECT_GT(files.size(), 0u);

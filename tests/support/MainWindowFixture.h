@@ -57,6 +57,9 @@ protected:
             poll->deleteLater();
             if (asked)
                 *asked = MessageForm1->MessageNo;
+            // A reader in a hurry holds the button down on the text: the rest of the
+            // question comes out at once.
+            QTest::mousePress(MessageForm1->Image1, Qt::LeftButton);
             if (reply == Reply::Yes)
                 QTest::mouseClick(MessageForm1->SSButton1, Qt::LeftButton);
             else if (reply == Reply::No)
