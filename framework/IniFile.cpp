@@ -60,7 +60,9 @@ std::string_view WithoutMark(std::string_view content)
 
 std::string_view Trim(std::string_view s)
 {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    // A carriage return is blank too: a last line "[name]\r" without its line feed
+    // must mean what it means once a rewrite has added the feed.
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
     while (!s.empty() && blank(s.front()))
         s.remove_prefix(1);
     while (!s.empty() && blank(s.back()))

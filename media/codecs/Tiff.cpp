@@ -182,7 +182,9 @@ bool ReadDeep(TIFF* tif, std::uint16_t photometric, std::uint16_t bits, std::uin
         if (isFloat) {
             float f;
             std::memcpy(&f, line.data() + index * 4, 4);
-            return int(std::clamp(f, 0.0f, 1.0f) * 255 + 0.5f);
+            if (!(f > 0.0f)) // NaN too
+                return 0;
+            return int(std::min(f, 1.0f) * 255 + 0.5f);
         }
         if (bits == 16)
             return std::uint16_t(line[index * 2] | line[index * 2 + 1] << 8) >> 8; // native order, as libtiff gives it
