@@ -99,7 +99,8 @@ void CreateOutputFolder(const std::string& folder)
         throw fw::Exception("no output folder");
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
-    if (ec && !std::filesystem::is_directory(folder))
+    std::error_code isFolder;
+    if (ec && !std::filesystem::is_directory(folder, isFolder))
         throw WriteError(folder, ec.message());
     // Checked before the first picture: one message, and nothing tried.
     if (std::string reason; !fw::CanCreateFilesIn(folder, reason))
