@@ -1,6 +1,6 @@
 // Shaped region controls: the region data block, the outline builder, scaling and
 // placing, giving a window its shape, and the button that takes presses only
-// inside its outline. The expected rectangles are the balloon's 25 as designed.
+// inside its outline. The expected rectangles are the balloon's 25, written out here.
 #include "framework/Exception.h"
 #include "framework/RegionData.h"
 #include "widgets/Region.h"
@@ -12,7 +12,7 @@
 
 namespace {
 
-// The balloon's outline as designed: left, top, right, bottom (exclusive).
+// The balloon's outline: left, top, right, bottom (exclusive).
 const std::vector<QRect> kBalloon = [] {
     const int r[25][4] = {
         {7, 0, 9, 1},     {8, 1, 12, 2},    {9, 2, 15, 3},    {10, 3, 18, 4},   {11, 4, 21, 5},
@@ -64,7 +64,7 @@ std::string ErrorOf(const std::function<void()>& f)
 
 } // namespace
 
-TEST(RegionData, TheStoredBalloonBlockIsTheDesignedTwentyFiveRectanglesInItsLayout)
+TEST(RegionData, TheStoredBalloonBlockIsTheBalloonsTwentyFiveRectanglesInItsLayout)
 {
     const fw::RegionData block = Resource(QStringLiteral(":/pictures/balloon.rgn"));
     ASSERT_EQ(block.size(), 432u);
