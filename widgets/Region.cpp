@@ -13,6 +13,35 @@ namespace {
 // A row may hold at most this many runs of the figure.
 constexpr int kMaxRunsPerRow = 100;
 
+// The outline of `bitmap`; when it cannot be made, the bitmap is emptied too and the
+// error goes on to the caller.
+fw::RegionData OutlineOrNothing(QImage& bitmap)
+{
+    try {
+        return BitmapToRgnData(bitmap);
+    } catch (...) {
+        bitmap = QImage();
+        throw;
+    }
+}
+
+// The stored outline for a control of `size` showing `bitmap`: scaled to the size
+// (unless the control keeps the bitmap's size) and moved by `offset`.
+QRegion ScaledOutline(const QWidget& control, const fw::RegionData& data, const QImage& bitmap, bool autoSize,
+                      QPoint offset, const char* bitmapName, const char* failure)
+{
+    if (data.empty())
+        throw fw::Exception(control.objectName().toStdString() + " のﾘｰｼﾞｮﾝ情報がありません");
+    if (bitmap.isNull() || bitmap.width() == 0 || bitmap.height() == 0)
+        throw fw::Exception(control.objectName().toStdString() + ":" + bitmapName + " のﾋﾞｯﾄﾏｯﾌﾟが正しくありません");
+    const double sx = autoSize ? 1.0 : double(float(control.width()) / float(bitmap.width()));
+    const double sy = autoSize ? 1.0 : double(float(control.height()) / float(bitmap.height()));
+    const std::optional<QRegion> region = fw::DataToRegion(data, sx, sy, offset.x(), offset.y());
+    if (!region)
+        throw fw::Exception(failure);
+    return *region;
+}
+
 } // namespace
 
 fw::RegionData BitmapToRgnData(const QImage& bitmap)
@@ -65,13 +94,8 @@ void TRgn::setRgnBitmap(const QImage& bitmap)
     m_bitmap = bitmap;
     m_region.reset();
     m_data.clear();
-    try {
-        m_data = BitmapToRgnData(bitmap);
-    } catch (...) {
-        m_bitmap = QImage();
-        update();
-        throw;
-    }
+    update();
+    m_data = OutlineOrNothing(m_bitmap);
     if (m_autoSize)
         resize(m_bitmap.size());
     update();
@@ -131,16 +155,8 @@ void TRgn::Loaded() { UpdateRgn(); }
 
 void TRgn::UpdateRgn()
 {
-    if (m_data.empty())
-        throw fw::Exception(objectName().toStdString() + " のﾘｰｼﾞｮﾝ情報がありません");
-    if (m_bitmap.isNull() || m_bitmap.width() == 0 || m_bitmap.height() == 0)
-        throw fw::Exception(objectName().toStdString() + ":RgnBitmap のﾋﾞｯﾄﾏｯﾌﾟが正しくありません");
     m_region.reset();
-    const double sx = m_autoSize ? 1.0 : double(float(width()) / float(m_bitmap.width()));
-    const double sy = m_autoSize ? 1.0 : double(float(height()) / float(m_bitmap.height()));
-    m_region = fw::DataToRegion(m_data, sx, sy, x(), y());
-    if (!m_region)
-        throw fw::Exception("ｳｨﾝﾄﾞｳﾘｰｼﾞｮﾝが作成できません");
+    m_region = ScaledOutline(*this, m_data, m_bitmap, m_autoSize, pos(), "RgnBitmap", "ｳｨﾝﾄﾞｳﾘｰｼﾞｮﾝが作成できません");
 }
 
 void TRgn::SetWndRgn()
@@ -229,13 +245,8 @@ void TRgnBtn::setGlyph(int index, const QImage& bitmap)
     if (index == 1) {
         m_region.reset();
         m_data.clear();
-        try {
-            m_data = BitmapToRgnData(bitmap);
-        } catch (...) {
-            glyph = QImage();
-            update();
-            throw;
-        }
+        update();
+        m_data = OutlineOrNothing(glyph);
         if (m_autoSize)
             resize(bitmap.size());
         UpdateRgn();
@@ -255,16 +266,8 @@ void TRgnBtn::Loaded() { UpdateRgn(); }
 
 void TRgnBtn::UpdateRgn()
 {
-    if (m_data.empty())
-        throw fw::Exception(objectName().toStdString() + " のﾘｰｼﾞｮﾝ情報がありません");
-    const QImage& glyph = m_glyphs[0];
-    if (glyph.isNull() || glyph.width() == 0 || glyph.height() == 0)
-        throw fw::Exception(objectName().toStdString() + ":Glyph1 のﾋﾞｯﾄﾏｯﾌﾟが正しくありません");
-    const double sx = m_autoSize ? 1.0 : double(float(width()) / float(glyph.width()));
-    const double sy = m_autoSize ? 1.0 : double(float(height()) / float(glyph.height()));
-    m_region = fw::DataToRegion(m_data, sx, sy, 0, 0);
-    if (!m_region)
-        throw fw::Exception("ﾘｰｼﾞｮﾝが作成できません");
+    // In the button's own coordinates: the region is for telling presses inside.
+    m_region = ScaledOutline(*this, m_data, m_glyphs[0], m_autoSize, QPoint(0, 0), "Glyph1", "ﾘｰｼﾞｮﾝが作成できません");
 }
 
 void TRgnBtn::resizeEvent(QResizeEvent*)

@@ -5,6 +5,7 @@
 #include "cli/Pipeline.h"
 #include "cli/Progress.h"
 #include "media/movie/AviWriter.h"
+#include "support/RunConverter.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -39,11 +40,6 @@ std::map<std::string, std::string> FolderContents(const std::string& folder)
     return files;
 }
 
-int RunConverter(const std::string& arguments)
-{
-    const int status = std::system((std::string("'") + POMI_CONVERT + "' " + arguments + " 2>/dev/null").c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 } // namespace
 

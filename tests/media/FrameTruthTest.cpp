@@ -6,6 +6,7 @@
 #include "media/GKitMSPlay.h"
 #include "media/movie/AviWriter.h"
 #include "media/movie/MovieReader.h"
+#include "support/RunConverter.h"
 #include "support/TempDir.h"
 #include "support/TruthMovie.h"
 
@@ -407,11 +408,6 @@ RgbImage RgbOf(const QImage& image)
     return rgb;
 }
 
-int RunConverter(const std::string& arguments)
-{
-    const int status = std::system((std::string("'") + POMI_CONVERT + "' " + arguments + " 2>/dev/null").c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 } // namespace
 
