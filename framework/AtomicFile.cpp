@@ -31,14 +31,10 @@ bool Before(const timespec& a, const timespec& b)
     return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
 }
 
-thread_local int* tlsCode = nullptr; // where the failing call wants the code
-
 bool Fail(std::string* error, int code)
 {
     if (error)
         *error = std::strerror(code);
-    if (tlsCode)
-        *tlsCode = code;
     return false;
 }
 
@@ -98,10 +94,8 @@ bool IsTemporaryName(std::string_view name)
            name.substr(name.size() - kTempSuffix.size()) == kTempSuffix;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view data, std::string* error, Durability durability,
-                         int* errorCode)
+bool WriteFileAtomically(const std::string& path, std::string_view data, std::string* error, Durability durability)
 {
-    tlsCode = errorCode;
     const std::string dir = FolderOf(path);
     struct stat old {};
     const bool replacing = ::stat(path.c_str(), &old) == 0;

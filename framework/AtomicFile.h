@@ -16,7 +16,7 @@ namespace fw {
 // untouched and nothing is left behind.
 enum class Durability { Flushed, ProcessSafe };
 bool WriteFileAtomically(const std::string& path, std::string_view data, std::string* error = nullptr,
-                         Durability durability = Durability::Flushed, int* errorCode = nullptr);
+                         Durability durability = Durability::Flushed);
 
 // True when a file can be created in `folder`; else false with the system's reason.
 // Nothing is left behind.

@@ -55,17 +55,24 @@ RegionData RegionToData(const QRegion& region)
     return RectanglesToData(std::vector<QRect>(region.begin(), region.end()));
 }
 
+// The number of rectangles a well-formed block holds, or nothing.
+std::optional<std::size_t> RectangleCount(const RegionData& data)
+{
+    if (data.size() < kHeaderSize || std::uint32_t(Get(data, 0)) != kHeaderSize ||
+        std::uint32_t(Get(data, 4)) != kRectangles)
+        return std::nullopt;
+    const std::int64_t count = Get(data, 8);
+    if (count < 0 || std::uint64_t(kHeaderSize) + 16 * std::uint64_t(count) > data.size())
+        return std::nullopt;
+    return std::size_t(count);
+}
+
 std::vector<QRect> DataRectangles(const RegionData& data)
 {
     std::vector<QRect> rects;
-    if (data.size() < kHeaderSize || std::uint32_t(Get(data, 0)) != kHeaderSize ||
-        std::uint32_t(Get(data, 4)) != kRectangles)
-        return rects;
-    const std::int64_t count = Get(data, 8);
-    if (count < 0 || std::uint64_t(kHeaderSize) + 16 * std::uint64_t(count) > data.size())
-        return rects;
-    for (std::int64_t i = 0; i < count; ++i) {
-        const std::size_t at = kHeaderSize + 16 * std::size_t(i);
+    const std::size_t count = RectangleCount(data).value_or(0);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t at = kHeaderSize + 16 * i;
         const int l = Get(data, at), t = Get(data, at + 4), r = Get(data, at + 8), b = Get(data, at + 12);
         if (r > l && b > t)
             rects.push_back(QRect(l, t, r - l, b - t));
@@ -75,11 +82,7 @@ std::vector<QRect> DataRectangles(const RegionData& data)
 
 std::optional<QRegion> DataToRegion(const RegionData& data, double sx, double sy, int dx, int dy)
 {
-    if (data.size() < kHeaderSize || std::uint32_t(Get(data, 0)) != kHeaderSize ||
-        std::uint32_t(Get(data, 4)) != kRectangles)
-        return std::nullopt;
-    const std::int64_t count = Get(data, 8);
-    if (count < 0 || std::uint64_t(kHeaderSize) + 16 * std::uint64_t(count) > data.size())
+    if (!RectangleCount(data))
         return std::nullopt;
     QRegion region;
     for (const QRect& r : DataRectangles(data)) {

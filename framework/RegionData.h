@@ -22,6 +22,10 @@ RegionData RegionToData(const QRegion& region);
 // does not hold its rectangles).
 std::optional<QRegion> DataToRegion(const RegionData& data, double sx = 1, double sy = 1, int dx = 0, int dy = 0);
 
+// The number of rectangles of a well-formed block (header size 32, type 1, room for
+// all its rectangles), or nothing.
+std::optional<std::size_t> RectangleCount(const RegionData& data);
+
 // The rectangles as stored (for tests and for building the block by hand).
 std::vector<QRect> DataRectangles(const RegionData& data);
 RegionData RectanglesToData(const std::vector<QRect>& rects);

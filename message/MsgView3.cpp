@@ -234,8 +234,6 @@ bool TMessageOut::Render(const std::string& text, int mode)
     Backdrop = Image->Bitmap().convertToFormat(QImage::Format_RGB32);
     Image->Bitmap() = Image->Bitmap().convertToFormat(QImage::Format_RGB32);
     m_text = text;
-    Delay = DefaultDelay;
-    LineTop = 0;
     std::unique_ptr<TDrawStep> chain = Layout(text, mode); // a bad colour tag leaves here, still busy
     m_font = saved;
     const bool scrolling = mode == 3 || mode == 5;

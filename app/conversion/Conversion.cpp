@@ -110,12 +110,9 @@ void CreateOutputFolder(const std::string& folder)
 
 std::optional<WriteError> WriteFailureOf(const media::ImageEditControl& control, const std::string& folder)
 {
-    if (!control.LastSaveWriteFailed())
+    if (control.LastWriteFailure().empty())
         return std::nullopt;
-    // The error reads "<file>: <reason>".
-    const std::string& error = control.LastError();
-    const std::size_t colon = error.rfind(": ");
-    return WriteError(folder, colon == std::string::npos ? error : error.substr(colon + 2));
+    return WriteError(folder, control.LastWriteFailure());
 }
 
 bool SavePicture(media::ImageEditControl& control, const std::string& path)

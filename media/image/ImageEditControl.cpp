@@ -111,7 +111,7 @@ bool ImageEditControl::Save(const std::string& path)
     options.quality = std::max(1, m_saveQuality);
     options.interlaced = m_saveInterlaced == 2;
     m_lastError.clear();
-    return Done(m_editor.Save(path, FormatForCode(m_saveFormat), options, m_lastError, &m_writeFailed), "cannot save");
+    return Done(m_editor.Save(path, FormatForCode(m_saveFormat), options, m_lastError, &m_writeFailure), "cannot save");
 }
 
 } // namespace media

@@ -37,8 +37,9 @@ public:
     bool Save(const std::string& path);
 
     const std::string& LastError() const { return m_lastError; }
-    // True when the last Save failed to write its file, not for the picture's sake.
-    bool LastSaveWriteFailed() const { return m_writeFailed; }
+    // The system's reason when the last Save failed to write its file (not for the
+    // picture's sake); empty otherwise.
+    const std::string& LastWriteFailure() const { return m_writeFailure; }
     const ImageEditor& Editor() const { return m_editor; }
 
     // The file format a save format code stands for (Unknown outside the table).
@@ -53,7 +54,7 @@ private:
     bool m_aspectRatio = false;
     std::string m_inputFileName;
     std::string m_lastError;
-    bool m_writeFailed = false;
+    std::string m_writeFailure;
 
     bool Done(bool ok, const char* what);
 };

@@ -36,10 +36,10 @@ bool ImageEditor::Load(const std::string& path, std::string& error)
 }
 
 bool ImageEditor::Save(const std::string& path, ImageFormat format, const SaveOptions& options, std::string& error,
-                       bool* writeFailed) const
+                       std::string* writeFailure) const
 {
-    if (writeFailed)
-        *writeFailed = false;
+    if (writeFailure)
+        writeFailure->clear();
     std::vector<std::uint8_t> bytes;
     if (!EncodeImage(m_image, format, options, bytes, error))
         return false;
@@ -48,8 +48,8 @@ bool ImageEditor::Save(const std::string& path, ImageFormat format, const SaveOp
     if (!fw::WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), &why,
                                  fw::Durability::ProcessSafe)) {
         error = path + ": " + why;
-        if (writeFailed)
-            *writeFailed = true;
+        if (writeFailure)
+            *writeFailure = why;
         return false;
     }
     return true;

@@ -24,10 +24,11 @@ public:
 
     // Writes the picture to `path` (a temporary file in the same folder, renamed
     // over the target when complete). Without a picture nothing is written.
-    // `writeFailed` (when given) tells a failure to write the file (no space, no
-    // permission, a read-only disk ...) from one of the picture itself.
+    // `writeFailure` (when given) receives the system's reason when the file could
+    // not be written (no space, no permission, a read-only disk ...), and stays empty
+    // when the save succeeded or failed for the picture itself.
     bool Save(const std::string& path, ImageFormat format, const SaveOptions& options, std::string& error,
-              bool* writeFailed = nullptr) const;
+              std::string* writeFailure = nullptr) const;
 
 private:
     Image m_image;
