@@ -3,6 +3,7 @@
 #include "framework/StoreIfChanged.h"
 #include "framework/ColorQt.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 
 namespace fw {
@@ -52,5 +53,7 @@ void TPanel::paintEvent(QPaintEvent*)
     else if (m_bevelOuter == bvRaised)
         Frame3D(p, rect(), clBtnHighlight, clBtnShadow, m_bevelWidth);
 }
+
+void TPanel::mousePressEvent(QMouseEvent* event) { event->accept(); }
 
 } // namespace fw

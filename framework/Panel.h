@@ -29,6 +29,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // A panel is a window of its own: a press on it is its own, never passed on to
+    // the form (where it would start dragging the form).
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     TColor m_color = clBtnFace;
