@@ -46,6 +46,7 @@ bool DecodeJpeg(const std::uint8_t* data, std::size_t size, Image& out, std::str
     Image img; // before the jump point, so a longjmp leaves nothing to destroy by hand
     std::vector<JSAMPROW> rows;
     std::vector<std::uint8_t> cmyk;
+    std::string why; // before the jump target, so that a jump frees it
     if (setjmp(err.jump)) {
         error = std::string("Invalid JPEG image: ") + err.message;
         jpeg_destroy_decompress(&cinfo);
@@ -63,7 +64,6 @@ bool DecodeJpeg(const std::uint8_t* data, std::size_t size, Image& out, std::str
         error = "Invalid JPEG image: impossible picture size";
         return false;
     }
-    std::string why;
     if (!FileCanHold(cinfo.image_width, cinfo.image_height, double(cinfo.image_width) * cinfo.image_height, size,
                      cinfo.arith_code ? density::kJpegArithmeticPixelsPerByte : density::kJpegPixelsPerByte, size,
                      why)) {

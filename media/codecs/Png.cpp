@@ -62,6 +62,9 @@ bool DecodePng(const std::uint8_t* data, std::size_t size, Image& out, std::stri
     ReadState state{data, size, 0};
     Image img;
     std::vector<png_bytep> rows;
+    // Everything that owns memory lives before the jump target: libpng's errors jump
+    // over the rest of the function, and nothing declared after it would be freed.
+    std::string why;
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_read_struct(&png, &info, nullptr);
         error = "Invalid PNG image: " + message;
@@ -80,7 +83,6 @@ bool DecodePng(const std::uint8_t* data, std::size_t size, Image& out, std::stri
     const int depth = png_get_bit_depth(png, info);
     // The filtered rows, deflated, cannot come out of fewer bytes than this.
     const double rowBytes = std::ceil(double(w) * depth * png_get_channels(png, info) / 8) + 1;
-    std::string why;
     if (!FileCanHold(w, h, rowBytes * h, size, density::kDeflate, size, why))
         png_error(png, why.c_str());
     const bool trns = png_get_valid(png, info, PNG_INFO_tRNS);
