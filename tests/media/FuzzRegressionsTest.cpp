@@ -1,4 +1,4 @@
-// Every input a fuzz run found to crash, hang or run out of memory is kept in
+// Every input a fuzz run found to crash, hang, leak or run out of memory is kept in
 // tests/data/fuzz-regressions/<target>/ and replayed here through what that target
 // exercised: it must come back (with an error or a picture), within bounded memory.
 #include "framework/IniFile.h"
