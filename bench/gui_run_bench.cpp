@@ -71,7 +71,7 @@ int main(int argc, char** argv)
         std::string ext;
         conv::PrepareSave(control, picture, ext);
         conv::CreateOutputFolder(out + "-engine");
-        reader->ReadRun(0, reader->PositionCount() - 1, 1, [&](int pos, const media::RgbImage* img) {
+        reader->ReadRun(0, reader->PositionCount() - 1, 1, [&](int pos, const media::Image* img) {
             media::Image image;
             image.Allocate(img->width, img->height, media::PixelFormat::Rgb24);
             image.pixels = img->pixels;

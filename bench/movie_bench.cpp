@@ -31,7 +31,7 @@ double EngineRead(const std::string& path, int step)
     }
     long frames = 0;
     const double t = Seconds([&] {
-        reader->ReadRun(0, reader->PositionCount() - 1, step, [&](int, const media::RgbImage* img) {
+        reader->ReadRun(0, reader->PositionCount() - 1, step, [&](int, const media::Image* img) {
             frames += img != nullptr;
             return true;
         });

@@ -159,9 +159,11 @@ bool ConvertMovie(const Options& o, const Report& report, RunTotals& totals, std
     const int total = end >= start ? (end - start) / step + 1 : 0;
     conv::CreateOutputFolder(o.outputFolder);
 
+    // The reading thread hands out undeveloped frames; each worker develops its own
+    // (decodes it, where every picture stands alone, and converts it) and finishes it.
     struct Frame {
-        int index, position;
-        std::optional<media::RgbImage> picture;
+        int index;
+        media::UndevelopedFrame picture;
     };
     const int jobs = JobsFor(o);
     BoundedQueue<Frame> frames(std::size_t(jobs) * 2);
@@ -169,10 +171,10 @@ bool ConvertMovie(const Options& o, const Report& report, RunTotals& totals, std
     std::atomic<bool> stop = false;
     std::thread decoder([&] {
         int index = 0;
-        reader->ReadRun(start, end, step, [&](int position, const media::RgbImage* picture) {
+        reader->ReadRunUndeveloped(start, end, step, [&](int, media::UndevelopedFrame&& picture) {
             if (stop)
                 return false;
-            frames.Push(Frame{index++, position, picture ? std::optional(*picture) : std::nullopt});
+            frames.Push(Frame{index++, std::move(picture)});
             return true;
         });
         frames.Close();
@@ -181,21 +183,20 @@ bool ConvertMovie(const Options& o, const Report& report, RunTotals& totals, std
     for (int j = 0; j < jobs; ++j)
         workers.emplace_back([&] {
             Converter converter(o);
+            media::FrameDeveloper developer(*reader);
             while (auto frame = frames.Pop()) {
+                const int position = frame->picture.Position();
                 Outcome outcome;
                 outcome.index = frame->index;
-                outcome.source = movie + "#" + std::to_string(frame->position);
+                outcome.source = movie + "#" + std::to_string(position);
                 if (stop) {
                     outcome.skipped = true;
                     order.Finished(std::move(outcome));
                     continue;
                 }
-                const std::string path =
-                    conv::MovieOutputPath(o.outputFolder, movie, frame->position, converter.ext);
+                const std::string path = conv::MovieOutputPath(o.outputFolder, movie, position, converter.ext);
                 media::Image img;
-                if (frame->picture && img.Allocate(frame->picture->width, frame->picture->height, media::PixelFormat::Rgb24))
-                    img.pixels = std::move(frame->picture->pixels);
-                if (converter.control.SetPicture(std::move(img)))
+                if (developer.Develop(frame->picture, img) && converter.control.SetPicture(std::move(img)))
                     converter.Finish(o, outcome, path, stop);
                 else
                     outcome.error = "the frame cannot be decoded";

@@ -2,6 +2,7 @@
 // The image edit control as the main window hosts it: the control's behaviour
 // (media::ImageEditControl) with Qt's strings and the system clipboard. It is never
 // seen; the conversion run drives it.
+#include "media/QtImage.h"
 #include "media/image/ImageEditControl.h"
 
 #include <QString>
@@ -50,7 +51,3 @@ public:
 private:
     media::ImageEditControl m_control;
 };
-
-// The engine's picture from a Qt image and back.
-media::Image ImageFromQImage(const QImage& image);
-QImage QImageFromImage(const media::Image& image);

@@ -2,6 +2,7 @@
 
 #include "framework/Exception.h"
 #include "media/MoviePlayback.h"
+#include "media/QtImage.h"
 #include "media/movie/MovieReader.h"
 
 #include <QClipboard>
@@ -68,12 +69,12 @@ bool TGKitMSPlay::Stop()
 bool TGKitMSPlay::CopyToClipboard(int frame)
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
-    media::RgbImage rgb;
+    media::Image rgb;
     if (!m_access || !m_access->ReadFrame(frame, rgb)) {
         clipboard->clear();
         return false;
     }
-    clipboard->setImage(QImage(rgb.pixels.data(), rgb.width, rgb.height, rgb.width * 3, QImage::Format_RGB888).copy());
+    clipboard->setImage(QImageFromImage(rgb));
     return true;
 }
 

@@ -1,4 +1,5 @@
 #include "media/MoviePlayback.h"
+#include "media/QtImage.h"
 
 #include "media/movie/MovieReader.h"
 
@@ -55,7 +56,7 @@ private:
     QTimer* m_timer;
     std::unique_ptr<media::MovieReader> m_reader;
     int m_next = 0;
-    media::RgbImage m_rgb;
+    media::Image m_rgb;
 
     void Tick()
     {
@@ -68,9 +69,7 @@ private:
         if (m_next >= m_reader->PositionCount())
             m_next = 0; // loop
         if (m_reader->ReadFrame(m_next, m_rgb))
-            emit Picture(QImage(m_rgb.pixels.data(), m_rgb.width, m_rgb.height, m_rgb.width * 3,
-                                QImage::Format_RGB888)
-                             .copy());
+            emit Picture(QImageFromImage(m_rgb));
         ++m_next;
     }
 };

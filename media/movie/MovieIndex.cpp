@@ -141,6 +141,7 @@ MovieIndex MovieIndex::FromPackets(std::vector<PacketInfo> packets, bool chunkSt
             index.m_byBytes.push_back({p.bytePos, position});
         if (p.dts != AV_NOPTS_VALUE)
             index.m_byDts.push_back({p.dts, position});
+        index.m_packets.push_back({position, p.dts});
         if (p.key)
             index.m_keys.push_back({position, p.dts});
         index.m_count = position + 1;
@@ -154,6 +155,15 @@ MovieIndex MovieIndex::FromPackets(std::vector<PacketInfo> packets, bool chunkSt
                                       [](const Key& k) { return k.dts == AV_NOPTS_VALUE; }),
                        index.m_keys.end());
     return index;
+}
+
+std::optional<MovieIndex::Key> MovieIndex::PacketShownAt(std::int64_t n) const
+{
+    if (m_packets.empty())
+        return std::nullopt;
+    auto it = std::upper_bound(m_packets.begin(), m_packets.end(), n,
+                               [](std::int64_t v, const Key& k) { return v < k.position; });
+    return it == m_packets.begin() ? m_packets.front() : *std::prev(it);
 }
 
 std::optional<std::int64_t> MovieIndex::Find(const std::vector<Place>& places, std::int64_t at, std::int64_t slack)

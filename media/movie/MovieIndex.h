@@ -52,6 +52,11 @@ public:
     };
     // Key frames as the container names them, ascending by position.
     const std::vector<Key>& Keys() const { return m_keys; }
+    // True when the container calls every packet a key frame.
+    bool EveryPacketKey() const { return !m_packets.empty() && m_keys.size() == m_packets.size(); }
+    // The packet whose picture shows at position `n`: the latest at or before it (an
+    // empty chunk shows the picture before), or the first one for positions before it.
+    std::optional<Key> PacketShownAt(std::int64_t n) const;
 
 private:
     struct Place {
@@ -67,6 +72,7 @@ private:
     std::vector<Place> m_byBytes;
     std::vector<Place> m_byDts;
     std::vector<Key> m_keys;
+    std::vector<Key> m_packets; // every packet with data, ascending by position
 };
 
 } // namespace media

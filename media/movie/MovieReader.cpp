@@ -1,6 +1,7 @@
 #include "media/movie/MovieReader.h"
 
 #include "media/movie/AvHandles.h"
+#include "media/movie/Developing.h"
 #include "media/movie/MovieIndex.h"
 
 #include <algorithm>
@@ -18,7 +19,9 @@ constexpr std::int64_t kNone = INT64_MIN;
 // How many positions a decoder may hold a picture back, or present a key picture
 // after its own packet (B-frames before it); more than any real stream uses.
 constexpr std::int64_t kMaxLead = 16;
-constexpr std::size_t kScalerSlack = 64;
+// A run that reads packets reads on to a packet at most this many positions ahead,
+// and seeks to one further on.
+constexpr std::int64_t kReadAhead = 3;
 
 // A decoded picture and the position it belongs to.
 struct Picture {
@@ -74,6 +77,31 @@ bool TrustsKeyFrames(AVCodecID id)
     }
 }
 
+// Codecs whose every key picture decodes the same with a fresh decoder, whatever it
+// decoded before (no carried tables, no palette sent once).
+bool PicturesStandAlone(AVCodecID id)
+{
+    switch (id) {
+    case AV_CODEC_ID_MJPEG:
+    case AV_CODEC_ID_MJPEGB:
+    case AV_CODEC_ID_DVVIDEO:
+    case AV_CODEC_ID_RAWVIDEO:
+    case AV_CODEC_ID_UTVIDEO:
+    case AV_CODEC_ID_HUFFYUV: // its adaptive tables travel in every picture
+    case AV_CODEC_ID_FFVHUFF:
+    case AV_CODEC_ID_FFV1:
+    case AV_CODEC_ID_PRORES:
+    case AV_CODEC_ID_DNXHD:
+    case AV_CODEC_ID_MAGICYUV:
+    case AV_CODEC_ID_PNG:
+    case AV_CODEC_ID_JPEGLS:
+    case AV_CODEC_ID_LJPEG:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 struct MovieReader::Impl {
@@ -123,6 +151,7 @@ struct MovieReader::Impl {
     // `pending` a picture already out of the decoder that lies beyond it.
     Picture held, pending, incoming;
     Stats stats;
+    std::shared_ptr<DevelopSetup> setup = std::make_shared<DevelopSetup>();
 
     bool Open(std::string& error)
     {
@@ -171,7 +200,23 @@ struct MovieReader::Impl {
         MeasureStampLead();
         if (index.CutShort() && reorders)
             MeasureCutEnd();
+        PrepareDevelopers();
         return SeekToStart();
+    }
+
+    // Whether a run's developers can decode its packets themselves: every packet a key
+    // picture that comes out for its own packet, of a codec that carries nothing from
+    // one picture to the next.
+    void PrepareDevelopers()
+    {
+        setup->path = path;
+        AVCodecParameters* copy = avcodec_parameters_alloc();
+        if (copy && avcodec_parameters_copy(copy, fmt->streams[stream]->codecpar) >= 0)
+            setup->codec.reset(copy, [](AVCodecParameters* p) { avcodec_parameters_free(&p); });
+        else
+            avcodec_parameters_free(&copy);
+        setup->decodes = setup->codec && keysReliable && PicturesStandAlone(dec->codec_id) && index.EveryPacketKey() &&
+                         !reorders && stampLead == 0 && dec->pix_fmt != AV_PIX_FMT_PAL8;
     }
 
     // A cut reordering movie ends at its last picture whose place is certain.
@@ -456,11 +501,17 @@ struct MovieReader::Impl {
     {
         if (phase == Phase::Idle || phase == Phase::Landing)
             return false;
-        if (!held.valid)
-            return fromStart; // nothing before the first picture: it stands for them
-        if (held.pos > n)
+        if (!held.valid && !fromStart)
             return false;
-        const std::int64_t frontier = pending.valid ? pending.pos : held.pos;
+        if (held.valid && held.pos > n)
+            return false;
+        // The decoder goes on from the next packet it has not been given; a key frame
+        // beyond that makes a seek the shorter way (from the movie's start too).
+        std::int64_t frontier = held.valid ? held.pos : -1;
+        if (pending.valid)
+            frontier = std::max(frontier, pending.pos);
+        if (lastFed != kNone)
+            frontier = std::max(frontier, lastFed);
         return !KeyBetween(frontier + 1, n);
     }
 
@@ -518,29 +569,83 @@ struct MovieReader::Impl {
         return pending.valid ? pending.frame.get() : nullptr;
     }
 
-    bool Convert(const AVFrame* frame, RgbImage& out)
+    // Reads the packet at position `at` into `packet`, seeking when it is not just
+    // ahead of `cursor` (the position of the last packet read, updated). False when it
+    // cannot be read whole.
+    bool ReadPacketAt(const MovieIndex::Key& at, std::int64_t& cursor, av::Packet& packet)
     {
-        if (frame->width <= 0 || frame->height <= 0)
-            return false;
-        sws.reset(sws_getCachedContext(sws.release(), frame->width, frame->height, AVPixelFormat(frame->format),
-                                       frame->width, frame->height, AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr,
-                                       nullptr));
-        if (!sws)
-            return false;
-        out.width = frame->width;
-        out.height = frame->height;
-        // swscale's vector code may store a few bytes past the last row of a picture
-        // whose rows are not a multiple of 16 bytes: room for them, then cut back.
-        const std::size_t bytes = std::size_t(out.width) * out.height * 3;
-        out.pixels.resize(bytes + kScalerSlack);
-        uint8_t* dst[4] = {out.pixels.data(), nullptr, nullptr, nullptr};
-        int dstStride[4] = {out.width * 3, 0, 0, 0};
-        sws_scale(sws.get(), frame->data, frame->linesize, 0, frame->height, dst, dstStride);
-        out.pixels.resize(bytes);
-        ++stats.converted;
-        return true;
+        if (cursor == kNone || at.position <= cursor || at.position - cursor > kReadAhead) {
+            ++stats.seeks;
+            cursor = kNone;
+            if (av_seek_frame(fmt.get(), stream, at.dts, AVSEEK_FLAG_BACKWARD) < 0)
+                return false;
+        }
+        while (av_read_frame(fmt.get(), packet.get()) >= 0) {
+            std::optional<std::int64_t> pos;
+            if (packet->stream_index == stream && packet->size > 0) {
+                pos = index.PositionOfByte(packet->pos);
+                if (!pos && packet->pos < 0)
+                    pos = index.PositionOfDts(packet->dts);
+            }
+            if (!pos) {
+                av_packet_unref(packet.get());
+                continue;
+            }
+            cursor = *pos;
+            if (*pos == at.position && !(packet->flags & AV_PKT_FLAG_CORRUPT))
+                return true;
+            av_packet_unref(packet.get());
+            if (*pos >= at.position)
+                return false;
+        }
+        return false;
+    }
+
+    // A run whose developers decode: packets only, each the one shown at its position.
+    void ReadPacketRun(int start, int end, int step, const std::function<bool(int, UndevelopedFrame&&)>& deliver)
+    {
+        Reset(); // the decoder's place is lost: the next single read positions it anew
+        av::Packet shown = av::NewPacket();
+        std::int64_t shownPos = kNone, cursor = kNone;
+        for (std::int64_t n = std::max(start, 0); n <= end && n < positionCount; n += step) {
+            UndevelopedFrame frame;
+            frame.m->position = int(n);
+            if (const std::optional<MovieIndex::Key> at = index.PacketShownAt(n)) {
+                if (at->position != shownPos) {
+                    av_packet_unref(shown.get());
+                    shownPos = ReadPacketAt(*at, cursor, shown) ? at->position : kNone;
+                }
+                if (shownPos == at->position)
+                    frame.m->packet.reset(av_packet_clone(shown.get()));
+            }
+            // Without a packet the developer reads the position the exact way.
+            if (!deliver(int(n), std::move(frame)))
+                break;
+        }
+        Reset();
     }
 };
+
+bool ToRgb(av::Scaler& scaler, const AVFrame* frame, Image& out)
+{
+    if (frame->width <= 0 || frame->height <= 0)
+        return false;
+    scaler.reset(sws_getCachedContext(scaler.release(), frame->width, frame->height, AVPixelFormat(frame->format),
+                                      frame->width, frame->height, AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr,
+                                      nullptr));
+    if (!scaler || !out.Allocate(frame->width, frame->height, PixelFormat::Rgb24))
+        return false;
+    // swscale's vector code may store a few bytes past the last row of a picture
+    // whose rows are not a multiple of 16 bytes: room for them, then cut back.
+    constexpr std::size_t kScalerSlack = 64;
+    const std::size_t bytes = out.pixels.size();
+    out.pixels.resize(bytes + kScalerSlack);
+    uint8_t* dst[4] = {out.pixels.data(), nullptr, nullptr, nullptr};
+    int dstStride[4] = {out.width * 3, 0, 0, 0};
+    sws_scale(scaler.get(), frame->data, frame->linesize, 0, frame->height, dst, dstStride);
+    out.pixels.resize(bytes);
+    return true;
+}
 
 MovieReader::MovieReader() : m(std::make_unique<Impl>()) {}
 MovieReader::~MovieReader() = default;
@@ -568,23 +673,51 @@ int MovieReader::Height() const { return m->height; }
 double MovieReader::FrameRate() const { return m->frameRate; }
 MovieReader::Stats MovieReader::Statistics() const { return m->stats; }
 
-bool MovieReader::ReadFrame(int position, RgbImage& out)
+bool MovieReader::ReadFrame(int position, Image& out)
 {
-    out = RgbImage();
+    out = Image();
     if (position < 0 || position >= PositionCount())
         return false;
     const AVFrame* picture = m->PictureAt(position);
-    return picture && m->Convert(picture, out);
+    if (!picture || !ToRgb(m->sws, picture, out)) {
+        out = Image();
+        return false;
+    }
+    ++m->stats.converted;
+    return true;
 }
 
-void MovieReader::ReadRun(int start, int end, int step, const std::function<bool(int, const RgbImage*)>& deliver)
+void MovieReader::ReadRun(int start, int end, int step, const std::function<bool(int, const Image*)>& deliver)
 {
     if (step < 1)
         step = 1;
-    RgbImage image;
+    Image image;
     for (std::int64_t n = std::max(start, 0); n <= end && n < PositionCount(); n += step) {
         const bool ok = ReadFrame(int(n), image);
         if (!deliver(int(n), ok ? &image : nullptr))
+            return;
+    }
+}
+
+bool MovieReader::DecodesInDevelopers() const { return m->setup->decodes; }
+std::shared_ptr<const DevelopSetup> MovieReader::DevelopingSetup() const { return m->setup; }
+
+void MovieReader::ReadRunUndeveloped(int start, int end, int step,
+                                     const std::function<bool(int, UndevelopedFrame&&)>& deliver)
+{
+    if (step < 1)
+        step = 1;
+    if (m->setup->decodes) {
+        m->ReadPacketRun(start, end, step, deliver);
+        return;
+    }
+    for (std::int64_t n = std::max(start, 0); n <= end && n < PositionCount(); n += step) {
+        UndevelopedFrame frame;
+        frame.m->position = int(n);
+        if (const AVFrame* picture = m->PictureAt(n))
+            frame.m->frame.reset(av_frame_clone(picture));
+        frame.m->failed = !frame.m->frame;
+        if (!deliver(int(n), std::move(frame)))
             return;
     }
 }

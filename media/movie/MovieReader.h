@@ -5,14 +5,19 @@
 // dropped frame (an empty chunk) the latest picture before it; positions before the
 // first picture show the first one. Which picture belongs where is decided by the
 // order pictures come out of the decoder, never by how many threads decode them.
-// A reader is used from one thread at a time.
-#include "media/movie/RgbImage.h"
+// A reader is used from one thread at a time; a run may hand the last steps of its
+// pictures (decoding, for codecs whose every picture stands alone, and the conversion
+// to RGB) to other threads, each with a FrameDeveloper of its own.
+#include "media/image/Image.h"
 
 #include <functional>
 #include <memory>
 #include <string>
 
 namespace media {
+
+class UndevelopedFrame;
+struct DevelopSetup;
 
 class MovieReader {
 public:
@@ -32,14 +37,23 @@ public:
     // Frames per second (0 when the file does not say).
     double FrameRate() const;
 
-    // The picture at `position`, converted to RGB. False (and `out` emptied) when the
+    // The picture at `position`, as 24-bit RGB. False (and `out` emptied) when the
     // position is outside the movie or its picture cannot be decoded.
-    bool ReadFrame(int position, RgbImage& out);
+    bool ReadFrame(int position, Image& out);
 
     // Reads start, start+step, ... up to end (inclusive), calling `deliver` with each
     // position and its picture (nullptr when it cannot be decoded). Stops early when
-    // `deliver` returns false. A step below 1 counts as 1.
-    void ReadRun(int start, int end, int step, const std::function<bool(int, const RgbImage*)>& deliver);
+    // `deliver` returns false. A step below 1 counts as 1. The run begins at the key
+    // frame nearest before `start`, not at the movie's start.
+    void ReadRun(int start, int end, int step, const std::function<bool(int, const Image*)>& deliver);
+
+    // The same run, each position handed out with its picture still to be developed
+    // (by a FrameDeveloper, on any thread). For codecs whose every picture stands on
+    // its own, this reads packets only and the developers decode them side by side;
+    // for the others this decodes, and the developers convert.
+    void ReadRunUndeveloped(int start, int end, int step, const std::function<bool(int, UndevelopedFrame&&)>& deliver);
+    // True when ReadRunUndeveloped leaves the decoding to the developers.
+    bool DecodesInDevelopers() const;
 
     // Counters for tests and benchmarks: seeks made and pictures decoded so far.
     struct Stats {
@@ -50,7 +64,45 @@ public:
     Stats Statistics() const;
 
 private:
+    friend class FrameDeveloper;
     MovieReader();
+    std::shared_ptr<const DevelopSetup> DevelopingSetup() const;
+    struct Impl;
+    std::unique_ptr<Impl> m;
+};
+
+// One position of a run with what its picture is made from: a packet to decode or a
+// decoded picture to convert (or nothing, when the developer must read it exactly).
+class UndevelopedFrame {
+public:
+    UndevelopedFrame();
+    ~UndevelopedFrame();
+    UndevelopedFrame(UndevelopedFrame&&) noexcept;
+    UndevelopedFrame& operator=(UndevelopedFrame&&) noexcept;
+
+    int Position() const;
+
+private:
+    friend class MovieReader;
+    friend class FrameDeveloper;
+    struct Data;
+    std::unique_ptr<Data> m;
+};
+
+// Turns undeveloped frames of one reader's runs into RGB pictures; one per thread.
+// What a developer cannot decode (a damaged packet) it reads the exact way, with a
+// reader of its own, so a picture is the same whichever path made it.
+class FrameDeveloper {
+public:
+    explicit FrameDeveloper(const MovieReader& reader);
+    ~FrameDeveloper();
+    FrameDeveloper(const FrameDeveloper&) = delete;
+    FrameDeveloper& operator=(const FrameDeveloper&) = delete;
+
+    // False (and `out` emptied) when the picture cannot be made.
+    bool Develop(const UndevelopedFrame& frame, Image& out);
+
+private:
     struct Impl;
     std::unique_ptr<Impl> m;
 };

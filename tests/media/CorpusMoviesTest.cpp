@@ -47,15 +47,15 @@ TEST(CorpusMovies, EachOpensOrFailsClearlyAndShowsTheReferenceDecodersPicturesIn
         const auto reference = DecodeWithFfmpeg(path, reader->Width(), reader->Height());
         ASSERT_FALSE(reference.empty());
         const std::size_t bytes = std::size_t(reader->Width()) * reader->Height() * 3;
-        auto db = [&](const media::RgbImage& img, int k) {
+        auto db = [&](const media::Image& img, int k) {
             if (k < 0 || k >= int(reference.size()) || img.pixels.size() != bytes)
                 return 0.0;
             return Psnr(reference[k].data(), img.pixels.data(), bytes);
         };
-        auto same = [&](const media::RgbImage& img, int k) { return db(img, k) >= kSameDb; };
+        auto same = [&](const media::Image& img, int k) { return db(img, k) >= kSameDb; };
 
         std::vector<int> shown(n, -1); // which reference picture each position shows
-        media::RgbImage img;
+        media::Image img;
         int k = 0, wrong = 0;
         for (int p = 0; p < n; ++p) {
             if (!reader->ReadFrame(p, img)) {

@@ -20,9 +20,9 @@
 #include <random>
 #include <set>
 #include <sstream>
+#include <thread>
 
 using media::MovieReader;
-using media::RgbImage;
 
 namespace {
 
@@ -189,7 +189,7 @@ class Verdicts {
 public:
     explicit Verdicts(const TruthFile& movie) : m_movie(movie) {}
 
-    void Check(const std::string& how, int pos, const RgbImage* picture)
+    void Check(const std::string& how, int pos, const media::Image* picture)
     {
         ++m_checked;
         std::ostringstream why;
@@ -223,6 +223,34 @@ private:
     std::ostringstream m_report;
 };
 
+// A run handed out undeveloped and developed on two threads, as the command line
+// does it: each picture must still be its source frame.
+void CheckDevelopedRun(MovieReader& reader, int start, int step, Verdicts& verdicts)
+{
+    const int n = reader.PositionCount();
+    std::vector<media::UndevelopedFrame> run;
+    reader.ReadRunUndeveloped(start, n - 1, step, [&](int, media::UndevelopedFrame&& frame) {
+        run.push_back(std::move(frame));
+        return true;
+    });
+    EXPECT_EQ(int(run.size()), (n - 1 - start) / step + 1);
+    std::vector<media::Image> pictures(run.size());
+    std::vector<char> developed(run.size());
+    std::vector<std::thread> developers;
+    for (std::size_t t = 0; t < 2; ++t)
+        developers.emplace_back([&, t] {
+            media::FrameDeveloper developer(reader);
+            for (std::size_t i = t; i < run.size(); i += 2)
+                developed[i] = developer.Develop(run[i], pictures[i]);
+        });
+    for (std::thread& d : developers)
+        d.join();
+    const std::string how = std::string("developed") + (reader.DecodesInDevelopers() ? " (decoded by the developers)" : "") +
+                            ", every " + std::to_string(step) + " from " + std::to_string(start);
+    for (std::size_t i = 0; i < run.size(); ++i)
+        verdicts.Check(how, run[i].Position(), developed[i] ? &pictures[i] : nullptr);
+}
+
 class FrameTruth : public ::testing::TestWithParam<Case> {};
 
 } // namespace
@@ -237,7 +265,7 @@ TEST_P(FrameTruth, EveryAccessPatternAndThreadCountShowsTheSourceFrame)
     if (HasFatalFailure())
         return;
     Verdicts verdicts(movie);
-    RgbImage img;
+    media::Image img;
     for (int threads : {1, 2, 8}) {
         std::string error;
         auto reader = MovieReader::Open(movie.path, error, {threads});
@@ -259,14 +287,16 @@ TEST_P(FrameTruth, EveryAccessPatternAndThreadCountShowsTheSourceFrame)
             continue;
         for (int p = n - 1; p >= 0; --p)
             verdicts.Check("backward", p, reader->ReadFrame(p, img) ? &img : nullptr);
-        reader->ReadRun(0, n - 1, 3, [&](int p, const RgbImage* pic) {
+        reader->ReadRun(0, n - 1, 3, [&](int p, const media::Image* pic) {
             verdicts.Check("every 3rd", p, pic);
             return true;
         });
-        reader->ReadRun(5, n - 1, 4, [&](int p, const RgbImage* pic) {
+        reader->ReadRun(5, n - 1, 4, [&](int p, const media::Image* pic) {
             verdicts.Check("every 4th from 5", p, pic);
             return true;
         });
+        for (const auto& [start, step] : {std::pair{0, 1}, std::pair{5, 4}})
+            CheckDevelopedRun(*reader, start, step, verdicts);
         std::mt19937 random(2026);
         for (int i = 0; i < 60; ++i) {
             const int p = int(random() % unsigned(n));
@@ -339,7 +369,7 @@ TEST(FrameTruthDamage, ALyingHeaderNeverGivesMorePositionsThanTheFileHasChunks)
         ++opened;
         EXPECT_LE(reader->PositionCount(), 200);
         EXPECT_GE(reader->PositionCount(), 190);
-        RgbImage img;
+        media::Image img;
         for (int p : {0, 13, 100, 150, reader->PositionCount() - 1}) {
             ASSERT_TRUE(reader->ReadFrame(p, img)) << p;
             const FrameMatch m = MatchFrame(source, img.pixels.data(), p, kRivalRadius);
@@ -374,7 +404,7 @@ TEST(FrameTruthDamage, AnMp4OrMatroskaFileNamedAviHasOnePositionPerFrame)
         ASSERT_TRUE(reader) << error;
         EXPECT_EQ(reader->PositionCount(), 50);
         Verdicts verdicts(movie);
-        RgbImage img;
+        media::Image img;
         for (int p = 0; p < reader->PositionCount(); ++p)
             verdicts.Check("forward", p, reader->ReadFrame(p, img) ? &img : nullptr);
         for (int p = reader->PositionCount() - 1; p >= 0; p -= 3)
@@ -394,9 +424,9 @@ const Case& CaseNamed(const std::string& name)
     throw std::runtime_error("no truth case " + name);
 }
 
-RgbImage RgbOf(const QImage& image)
+media::Image RgbOf(const QImage& image)
 {
-    RgbImage rgb;
+    media::Image rgb;
     if (image.isNull())
         return rgb;
     const QImage converted = image.convertToFormat(QImage::Format_RGB888);
@@ -439,7 +469,7 @@ TEST(FrameTruthPaths, TheWindowAndTheCommandLineSaveEachPositionsSourceFrame)
             ASSERT_TRUE(control.CopyToClipboard(p));
             ASSERT_TRUE(edit.CreateFromClipboard());
             ASSERT_TRUE(edit.Save(QString::fromStdString(saved)));
-            const RgbImage picture = RgbOf(QImage(QString::fromStdString(saved)));
+            const media::Image picture = RgbOf(QImage(QString::fromStdString(saved)));
             verdicts.Check("window", p, &picture);
         }
 
@@ -456,7 +486,7 @@ TEST(FrameTruthPaths, TheWindowAndTheCommandLineSaveEachPositionsSourceFrame)
             for (int p = 0; p < positions; ++p) {
                 char file[32];
                 std::snprintf(file, sizeof file, "/clip_%05d.png", p);
-                const RgbImage picture = RgbOf(QImage(QString::fromStdString(out + file)));
+                const media::Image picture = RgbOf(QImage(QString::fromStdString(out + file)));
                 verdicts.Check("command line -j " + std::to_string(jobs), p, &picture);
             }
         }

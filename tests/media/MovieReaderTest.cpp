@@ -12,7 +12,6 @@
 #include <random>
 
 using media::MovieReader;
-using media::RgbImage;
 
 namespace {
 
@@ -88,7 +87,7 @@ TEST_P(MovieKinds, LengthIsRightAndEveryAccessPatternShowsTheDrawnFrame)
     for (int i = 0; i < 100; ++i)
         order.push_back(int(random() % n));
 
-    RgbImage img;
+    media::Image img;
     int wrongColour = 0;
     for (std::size_t i = 0; i < order.size(); ++i) {
         const int p = order[i];
@@ -124,7 +123,7 @@ TEST(MovieReader, ReadingEveryTenthFrameOfAnIntraMovieSkipsTheFramesBetween)
     ASSERT_TRUE(reader);
     const auto before = reader->Statistics();
     int delivered = 0;
-    reader->ReadRun(0, 99, 10, [&](int pos, const RgbImage* img) {
+    reader->ReadRun(0, 99, 10, [&](int pos, const media::Image* img) {
         EXPECT_TRUE(img);
         EXPECT_EQ(pos % 10, 0);
         ++delivered;
@@ -136,7 +135,7 @@ TEST(MovieReader, ReadingEveryTenthFrameOfAnIntraMovieSkipsTheFramesBetween)
     EXPECT_EQ(after.converted - before.converted, 10);
 }
 
-TEST(MovieReader, AForwardRunOfAnInterMovieNeverSeeks)
+TEST(MovieReader, AForwardRunOfAnInterMovieSeeksOnlyToItsStart)
 {
     TempDir dir;
     const std::string path = dir.File("m.avi");
@@ -144,16 +143,18 @@ TEST(MovieReader, AForwardRunOfAnInterMovieNeverSeeks)
     std::string error;
     auto reader = MovieReader::Open(path, error);
     ASSERT_TRUE(reader);
-    const auto before = reader->Statistics();
     int calls = 0;
-    reader->ReadRun(3, 57, 0, [&](int, const RgbImage* img) { // a step below 1 counts as 1
+    long seeksAtStart = -1;
+    const long decodedBefore = reader->Statistics().decoded;
+    reader->ReadRun(3, 57, 0, [&](int, const media::Image* img) { // a step below 1 counts as 1
         EXPECT_TRUE(img);
+        if (seeksAtStart < 0)
+            seeksAtStart = reader->Statistics().seeks;
         return ++calls < 1000;
     });
     EXPECT_EQ(calls, 55);
-    const auto after = reader->Statistics();
-    EXPECT_EQ(after.seeks, before.seeks);
-    EXPECT_LE(after.decoded - before.decoded, 62);
+    EXPECT_EQ(reader->Statistics().seeks, seeksAtStart) << "a forward run goes on without seeking";
+    EXPECT_LE(reader->Statistics().decoded - decodedBefore, 62);
 }
 
 TEST(MovieReader, FilesThatAreNoMoviesFailWithTheirNameAndAReason)
@@ -194,10 +195,10 @@ TEST(MovieReader, EveryTruncationOfASmallMovieOpensCleanlyOrFailsCleanly)
             continue;
         }
         ++opened;
-        RgbImage img;
+        media::Image img;
         for (int p = reader->PositionCount() - 1; p >= 0; p -= 3)
             reader->ReadFrame(p, img);
-        reader->ReadRun(0, reader->PositionCount() - 1, 1, [](int, const RgbImage*) { return true; });
+        reader->ReadRun(0, reader->PositionCount() - 1, 1, [](int, const media::Image*) { return true; });
     }
     EXPECT_GT(opened, 0);
     EXPECT_GT(failed, 0);
@@ -220,7 +221,7 @@ TEST(MovieReader, DamagedBytesInsideAMovieGiveFramesOrFailuresNeverACrash)
         auto reader = MovieReader::Open(path, error);
         if (!reader)
             continue;
-        RgbImage img;
+        media::Image img;
         for (int p = 0; p < std::min(reader->PositionCount(), 100); ++p)
             reader->ReadFrame(p, img);
         for (int p = std::min(reader->PositionCount(), 100) - 1; p >= 0; p -= 5)

@@ -58,6 +58,26 @@ SourceMovie MakeSource(int width, int height, int frames)
 
 bool HaveFfmpeg() { return std::system("ffmpeg -version >/dev/null 2>&1") == 0; }
 
+bool RunFfmpeg(const std::vector<std::string>& arguments, std::string& error)
+{
+    std::vector<std::string> words = {"ffmpeg", "-nostdin", "-v", "error", "-y"};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    FILE* pipe = popen((Command(words) + " 2>&1").c_str(), "r");
+    if (!pipe) {
+        error = "cannot start ffmpeg";
+        return false;
+    }
+    std::string said;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        said.append(buffer, n);
+    if (pclose(pipe) != 0) {
+        error = "ffmpeg failed: " + Command(words) + "\n" + said;
+        return false;
+    }
+    return true;
+}
+
 bool EncodeWithFfmpeg(const SourceMovie& source, const std::string& path, const std::vector<std::string>& options,
                       std::string& error, const std::vector<std::string>& extraInputs, const std::string& rate)
 {
@@ -67,32 +87,22 @@ bool EncodeWithFfmpeg(const SourceMovie& source, const std::string& path, const 
         for (const auto& f : source.frames)
             out.write(reinterpret_cast<const char*>(f.data()), std::streamsize(f.size()));
     }
-    std::vector<std::string> words = {"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "rawvideo", "-pix_fmt", "rgb24",
+    std::vector<std::string> words = {"-f", "rawvideo", "-pix_fmt", "rgb24",
                                       "-s", std::to_string(source.width) + "x" + std::to_string(source.height),
                                       "-r", rate, "-i", raw};
     words.insert(words.end(), extraInputs.begin(), extraInputs.end());
     words.insert(words.end(), options.begin(), options.end());
     words.push_back(path);
-    const std::string log = path + ".log";
-    const int status = std::system((Command(words) + " 2>" + Quoted(log)).c_str());
+    const bool ok = RunFfmpeg(words, error);
     std::remove(raw.c_str());
-    if (status != 0) {
-        std::ifstream in(log);
-        std::stringstream s;
-        s << in.rdbuf();
-        error = "ffmpeg failed: " + Command(words) + "\n" + s.str();
-        return false;
-    }
-    std::remove(log.c_str());
-    return true;
+    return ok;
 }
 
-std::vector<std::vector<std::uint8_t>> DecodeWithFfmpeg(const std::string& path, int width, int height,
-                                                        bool onePerPosition)
+namespace {
+
+// The packed RGB pictures a command writes to its standard output.
+std::vector<std::vector<std::uint8_t>> ReadRgbPictures(const std::string& cmd, int width, int height)
 {
-    const std::string cmd = Command({"ffmpeg", "-nostdin", "-v", "quiet", "-i", path, "-map", "0:v:0", "-fps_mode",
-                                     onePerPosition ? "cfr" : "passthrough", "-f", "rawvideo", "-pix_fmt", "rgb24",
-                                     "-s", std::to_string(width) + "x" + std::to_string(height), "-"});
     std::vector<std::vector<std::uint8_t>> frames;
     FILE* pipe = popen(cmd.c_str(), "r");
     if (!pipe)
@@ -103,6 +113,34 @@ std::vector<std::vector<std::uint8_t>> DecodeWithFfmpeg(const std::string& path,
         frames.push_back(frame);
     pclose(pipe);
     return frames;
+}
+
+std::vector<std::string> DecodeWords(const std::string& path, int width, int height, std::vector<std::string> choice)
+{
+    std::vector<std::string> words = {"ffmpeg", "-nostdin", "-v", "quiet", "-i", path, "-map", "0:v:0"};
+    words.insert(words.end(), choice.begin(), choice.end());
+    for (const char* w : {"-f", "rawvideo", "-pix_fmt", "rgb24", "-s"})
+        words.push_back(w);
+    words.push_back(std::to_string(width) + "x" + std::to_string(height));
+    words.push_back("-");
+    return words;
+}
+
+} // namespace
+
+std::vector<std::vector<std::uint8_t>> DecodeWithFfmpeg(const std::string& path, int width, int height,
+                                                        bool onePerPosition)
+{
+    return ReadRgbPictures(
+        Command(DecodeWords(path, width, height, {"-fps_mode", onePerPosition ? "cfr" : "passthrough"})), width, height);
+}
+
+std::vector<std::vector<std::uint8_t>> DecodeWithFfmpeg(const std::string& path, int width, int height, int first,
+                                                        int last)
+{
+    const std::string select = "select=between(n\\," + std::to_string(first) + "\\," + std::to_string(last) + ")";
+    return ReadRgbPictures(Command(DecodeWords(path, width, height, {"-vf", select, "-fps_mode", "passthrough"})), width,
+                           height);
 }
 
 double Psnr(const std::uint8_t* a, const std::uint8_t* b, std::size_t bytes)

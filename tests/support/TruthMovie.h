@@ -30,6 +30,14 @@ bool EncodeWithFfmpeg(const SourceMovie& source, const std::string& path, const 
 std::vector<std::vector<std::uint8_t>> DecodeWithFfmpeg(const std::string& path, int width, int height,
                                                         bool onePerPosition = false);
 
+// Decodes pictures `first` .. `last` (in presentation order) of `path` with the
+// ffmpeg program.
+std::vector<std::vector<std::uint8_t>> DecodeWithFfmpeg(const std::string& path, int width, int height, int first,
+                                                        int last);
+
+// Runs `ffmpeg -nostdin -v error -y <arguments>`; false with its complaint in `error`.
+bool RunFfmpeg(const std::vector<std::string>& arguments, std::string& error);
+
 // Peak signal-to-noise ratio of two pictures of the same size, in dB (99 when equal).
 double Psnr(const std::uint8_t* a, const std::uint8_t* b, std::size_t bytes);
 

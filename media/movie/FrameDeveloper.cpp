@@ -1,0 +1,87 @@
+// The other threads' half of a run: decoding packets (when every picture stands
+// alone) and converting pictures to RGB.
+#include "media/movie/Developing.h"
+
+namespace media {
+
+UndevelopedFrame::UndevelopedFrame() : m(std::make_unique<Data>()) {}
+UndevelopedFrame::~UndevelopedFrame() = default;
+UndevelopedFrame::UndevelopedFrame(UndevelopedFrame&&) noexcept = default;
+UndevelopedFrame& UndevelopedFrame::operator=(UndevelopedFrame&&) noexcept = default;
+int UndevelopedFrame::Position() const { return m ? m->position : -1; }
+
+struct FrameDeveloper::Impl {
+    std::shared_ptr<const DevelopSetup> setup;
+    av::Codec decoder; // made on the first packet
+    bool decoderFailed = false;
+    av::Frame decoded = av::NewFrame();
+    av::Scaler scaler;
+    std::unique_ptr<MovieReader> exact; // made on the first picture it must read itself
+
+    bool OpenDecoder()
+    {
+        if (decoder || decoderFailed)
+            return bool(decoder);
+        decoderFailed = true;
+        const AVCodec* codec = avcodec_find_decoder(setup->codec->codec_id);
+        if (!codec)
+            return false;
+        decoder.reset(avcodec_alloc_context3(codec));
+        if (!decoder || avcodec_parameters_to_context(decoder.get(), setup->codec.get()) < 0)
+            return decoder.reset(), false;
+        decoder->thread_count = 1; // the developers themselves are the parallelism
+        if (avcodec_open2(decoder.get(), codec, nullptr) < 0)
+            return decoder.reset(), false;
+        decoderFailed = false;
+        return true;
+    }
+
+    bool Decode(const AVPacket* packet, Image& out)
+    {
+        if (!OpenDecoder())
+            return false;
+        const bool ok = avcodec_send_packet(decoder.get(), packet) >= 0 &&
+                        avcodec_receive_frame(decoder.get(), decoded.get()) == 0 && ToRgb(scaler, decoded.get(), out);
+        av_frame_unref(decoded.get());
+        if (!ok)
+            avcodec_flush_buffers(decoder.get());
+        return ok;
+    }
+
+    bool ReadExactly(int position, Image& out)
+    {
+        if (!exact) {
+            std::string error;
+            exact = MovieReader::Open(setup->path, error, MovieReader::Options{1});
+            if (!exact)
+                return false;
+        }
+        return exact->ReadFrame(position, out);
+    }
+};
+
+FrameDeveloper::FrameDeveloper(const MovieReader& reader) : m(std::make_unique<Impl>())
+{
+    m->setup = reader.DevelopingSetup();
+}
+
+FrameDeveloper::~FrameDeveloper() = default;
+
+bool FrameDeveloper::Develop(const UndevelopedFrame& frame, Image& out)
+{
+    const UndevelopedFrame::Data& d = *frame.m;
+    bool ok = false;
+    if (d.failed)
+        ok = false;
+    else if (d.frame)
+        ok = ToRgb(m->scaler, d.frame.get(), out);
+    else if (d.packet && m->setup->decodes && m->Decode(d.packet.get(), out))
+        ok = true;
+    else // a damaged packet, or none found: the way a single read finds the picture
+        ok = m->ReadExactly(d.position, out);
+    if (!ok)
+        out = Image();
+    return ok;
+}
+
+} // namespace media
