@@ -131,30 +131,35 @@ TEST(ConverterOptions, DefaultsComeFromTheSettingsFileElseTheResetValues)
 
 TEST(Converter, ParallelRunsWriteTheSameFilesAsOneAtATime)
 {
-    TempDir dir;
-    const std::string movie = dir.File("clip.avi");
-    ASSERT_TRUE(WriteAvi(movie, AviSpec{"mpeg4", 96, 64, 40, 12, 2, {}, true}));
-    std::map<std::string, std::string> first;
-    for (int jobs : {1, 4}) {
-        Options o = Parse({"--format", "png", "--colors", "256", "--resize", "50x50", "--rotate", "270", "--step", "3", movie});
-        o.jobs = jobs;
-        o.outputFolder = dir.File("out" + std::to_string(jobs));
-        std::vector<int> reported;
-        cli::RunTotals totals;
-        std::string error;
-        ASSERT_TRUE(cli::ConvertMovie(o, [&](const cli::Outcome& out, int) { reported.push_back(out.index); }, totals, error));
-        EXPECT_EQ(totals.converted, 14);
-        EXPECT_EQ(totals.failed, 0);
-        std::vector<int> inOrder(14);
-        std::iota(inOrder.begin(), inOrder.end(), 0);
-        EXPECT_EQ(reported, inOrder);
-        const auto files = FolderContents(o.outputFolder);
-        EXPECT_EQ(files.size(), 14u);
-        EXPECT_TRUE(files.count("clip_00039.png"));
-        if (jobs == 1)
-            first = files;
-        else
-            EXPECT_TRUE(files == first);
+    // An inter codec (decoded by one thread, converted by the workers) and an intra
+    // codec with dropped frames (decoded by the workers themselves).
+    for (const AviSpec& spec : {AviSpec{"mpeg4", 96, 64, 40, 12, 2, {}, true}, AviSpec{"mjpeg", 96, 64, 40, 1, 0, {4, 5, 21}, true}}) {
+        SCOPED_TRACE(spec.codec);
+        TempDir dir;
+        const std::string movie = dir.File("clip.avi");
+        ASSERT_TRUE(WriteAvi(movie, spec));
+        std::map<std::string, std::string> first;
+        for (int jobs : {1, 4}) {
+            Options o = Parse({"--format", "png", "--colors", "256", "--resize", "50x50", "--rotate", "270", "--step", "3", movie});
+            o.jobs = jobs;
+            o.outputFolder = dir.File("out" + std::to_string(jobs));
+            std::vector<int> reported;
+            cli::RunTotals totals;
+            std::string error;
+            ASSERT_TRUE(cli::ConvertMovie(o, [&](const cli::Outcome& out, int) { reported.push_back(out.index); }, totals, error));
+            EXPECT_EQ(totals.converted, 14);
+            EXPECT_EQ(totals.failed, 0);
+            std::vector<int> inOrder(14);
+            std::iota(inOrder.begin(), inOrder.end(), 0);
+            EXPECT_EQ(reported, inOrder);
+            const auto files = FolderContents(o.outputFolder);
+            EXPECT_EQ(files.size(), 14u);
+            EXPECT_TRUE(files.count("clip_00039.png"));
+            if (jobs == 1)
+                first = files;
+            else
+                EXPECT_TRUE(files == first);
+        }
     }
 }
 

@@ -1,0 +1,65 @@
+// The bound of a movie job on this machine: the same job's decoding (to RGB) and its
+// encoding and saving, each timed alone on one thread with the converter's own
+// libraries and settings; divided by the cores, it is the least wall time a job
+// that keeps every core busy could take.
+//
+//   build/pipeline_bound OPTION... MOVIE   (the converter's options, e.g. --format jpeg)
+// prints: "<decode s> <encode s> <cores>"
+#include "cli/Options.h"
+#include "media/image/ImageEditControl.h"
+#include "media/movie/MovieReader.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    cli::Options o;
+    try {
+        o = cli::ParseOptions(args, cli::DefaultOptions(""));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "pipeline_bound: %s\n", e.what());
+        return 2;
+    }
+    if (o.inputs.size() != 1)
+        return 2;
+    std::string error;
+    auto reader = media::MovieReader::Open(o.inputs.front(), error, {1});
+    if (!reader) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    const std::string folder = (std::filesystem::temp_directory_path() / "pomi-bound").string();
+    std::filesystem::create_directories(folder);
+    media::ImageEditControl control;
+    std::string ext;
+    conv::PrepareSave(control, o.picture, ext);
+
+    using Clock = std::chrono::steady_clock;
+    const auto since = [](Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); };
+    double decode = 0, encode = 0;
+    media::FrameDeveloper developer(*reader);
+    auto mark = Clock::now();
+    const int last = reader->PositionCount() - 1;
+    reader->ReadRunUndeveloped(o.start.value_or(0), std::min(o.end.value_or(last), last), o.step.value_or(1),
+                               [&](int position, media::UndevelopedFrame&& frame) {
+                                   media::Image picture;
+                                   const bool developed = developer.Develop(frame, picture);
+                                   decode += since(mark);
+                                   mark = Clock::now();
+                                   if (developed && control.SetPicture(std::move(picture))) {
+                                       conv::ApplyPictureChain(control, o.picture);
+                                       conv::SavePicture(control,
+                                                         conv::MovieOutputPath(folder, o.inputs.front(), position, ext));
+                                   }
+                                   encode += since(mark);
+                                   mark = Clock::now();
+                                   return true;
+                               });
+    std::filesystem::remove_all(folder);
+    std::printf("%.3f %.3f %u\n", decode, encode, std::max(1u, std::thread::hardware_concurrency()));
+    return 0;
+}
