@@ -13,7 +13,9 @@ namespace media {
 struct DevelopSetup {
     std::string path;
     std::shared_ptr<const AVCodecParameters> codec;
-    bool decodes = false; // the developers decode packets (every picture stands alone)
+    bool decodes = false;     // the developers decode packets (every picture stands alone)
+    bool jpegPackets = false; // the packets are JPEGs for libjpeg-turbo (Motion JPEG)
+    int width = 0, height = 0;
 };
 
 struct UndevelopedFrame::Data {
@@ -22,6 +24,12 @@ struct UndevelopedFrame::Data {
     av::Frame frame;    // decoded, to convert
     bool failed = false; // the reader found no picture: nothing to develop
 };
+
+// A Motion JPEG packet decoded by libjpeg-turbo (damaged data decoded as far as it
+// goes, the rest grey, the same whatever was decoded before); false unless it is a
+// JPEG of the movie's size (one field of an interlaced pair is left to the movie's
+// own decoder).
+bool DecodeJpegPacket(const DevelopSetup& setup, const AVPacket* packet, Image& out);
 
 // Converts a decoded picture to 24-bit RGB, making or reusing `scaler` as needed.
 bool ToRgb(av::Scaler& scaler, const AVFrame* frame, Image& out);

@@ -2,6 +2,8 @@
 // alone) and converting pictures to RGB.
 #include "media/movie/Developing.h"
 
+#include "media/codecs/Codecs.h"
+
 namespace media {
 
 UndevelopedFrame::UndevelopedFrame() : m(std::make_unique<Data>()) {}
@@ -9,6 +11,17 @@ UndevelopedFrame::~UndevelopedFrame() = default;
 UndevelopedFrame::UndevelopedFrame(UndevelopedFrame&&) noexcept = default;
 UndevelopedFrame& UndevelopedFrame::operator=(UndevelopedFrame&&) noexcept = default;
 int UndevelopedFrame::Position() const { return m ? m->position : -1; }
+
+bool DecodeJpegPacket(const DevelopSetup& setup, const AVPacket* packet, Image& out)
+{
+    std::string error;
+    Image picture;
+    if (!DecodeJpeg(packet->data, std::size_t(packet->size), picture, error) || picture.width != setup.width ||
+        picture.height != setup.height)
+        return false;
+    out = picture.format == PixelFormat::Rgb24 ? std::move(picture) : ToRgb24(picture);
+    return true;
+}
 
 struct FrameDeveloper::Impl {
     std::shared_ptr<const DevelopSetup> setup;
@@ -40,8 +53,11 @@ struct FrameDeveloper::Impl {
     {
         if (!OpenDecoder())
             return false;
+        // A picture the decoder had to patch up is left to the exact way: what it
+        // patched with may depend on what this decoder decoded before.
         const bool ok = avcodec_send_packet(decoder.get(), packet) >= 0 &&
-                        avcodec_receive_frame(decoder.get(), decoded.get()) == 0 && ToRgb(scaler, decoded.get(), out);
+                        avcodec_receive_frame(decoder.get(), decoded.get()) == 0 && decoded->decode_error_flags == 0 &&
+                        !(decoded->flags & AV_FRAME_FLAG_CORRUPT) && ToRgb(scaler, decoded.get(), out);
         av_frame_unref(decoded.get());
         if (!ok)
             avcodec_flush_buffers(decoder.get());
@@ -75,6 +91,8 @@ bool FrameDeveloper::Develop(const UndevelopedFrame& frame, Image& out)
         ok = false;
     else if (d.frame)
         ok = ToRgb(m->scaler, d.frame.get(), out);
+    else if (d.packet && m->setup->jpegPackets)
+        ok = DecodeJpegPacket(*m->setup, d.packet.get(), out) || m->ReadExactly(d.position, out);
     else if (d.packet && m->setup->decodes && m->Decode(d.packet.get(), out))
         ok = true;
     else // a damaged packet, or none found: the way a single read finds the picture

@@ -217,6 +217,10 @@ struct MovieReader::Impl {
             avcodec_parameters_free(&copy);
         setup->decodes = setup->codec && keysReliable && PicturesStandAlone(dec->codec_id) && index.EveryPacketKey() &&
                          !reorders && stampLead == 0 && dec->pix_fmt != AV_PIX_FMT_PAL8;
+        // Motion JPEG pictures are plain JPEGs, which libjpeg-turbo decodes faster.
+        setup->jpegPackets = setup->decodes && dec->codec_id == AV_CODEC_ID_MJPEG;
+        setup->width = width;
+        setup->height = height;
     }
 
     // A cut reordering movie ends at its last picture whose place is certain.
@@ -569,60 +573,71 @@ struct MovieReader::Impl {
         return pending.valid ? pending.frame.get() : nullptr;
     }
 
-    // Reads the packet at position `at` into `packet`, seeking when it is not just
-    // ahead of `cursor` (the position of the last packet read, updated). False when it
-    // cannot be read whole.
-    bool ReadPacketAt(const MovieIndex::Key& at, std::int64_t& cursor, av::Packet& packet)
+    // Packets are read from a second opening of the file, so that reading them never
+    // disturbs where the decoder stands.
+    av::Format packetFile;
+    av::Packet shown = av::NewPacket();
+    std::int64_t shownPos = kNone;
+    std::int64_t packetCursor = kNone; // position of the last packet read there
+
+    // Reads the packet at `at` into `shown`, reading on when it lies just ahead and
+    // seeking otherwise. False when it cannot be read whole.
+    bool ReadPacketAt(const MovieIndex::Key& at)
     {
-        if (cursor == kNone || at.position <= cursor || at.position - cursor > kReadAhead) {
+        av_packet_unref(shown.get());
+        shownPos = kNone;
+        if (!packetFile) {
+            std::string reason;
+            packetFile = av::OpenFormat(path, reason);
+            if (!packetFile)
+                return false;
+            packetCursor = kNone;
+        }
+        if (packetCursor == kNone || at.position <= packetCursor || at.position - packetCursor > kReadAhead) {
             ++stats.seeks;
-            cursor = kNone;
-            if (av_seek_frame(fmt.get(), stream, at.dts, AVSEEK_FLAG_BACKWARD) < 0)
+            packetCursor = kNone;
+            if (av_seek_frame(packetFile.get(), stream, at.dts, AVSEEK_FLAG_BACKWARD) < 0)
                 return false;
         }
-        while (av_read_frame(fmt.get(), packet.get()) >= 0) {
+        while (av_read_frame(packetFile.get(), shown.get()) >= 0) {
             std::optional<std::int64_t> pos;
-            if (packet->stream_index == stream && packet->size > 0) {
-                pos = index.PositionOfByte(packet->pos);
-                if (!pos && packet->pos < 0)
-                    pos = index.PositionOfDts(packet->dts);
+            if (shown->stream_index == stream && shown->size > 0) {
+                pos = index.PositionOfByte(shown->pos);
+                if (!pos && shown->pos < 0)
+                    pos = index.PositionOfDts(shown->dts);
             }
-            if (!pos) {
-                av_packet_unref(packet.get());
-                continue;
+            if (pos) {
+                packetCursor = *pos;
+                if (*pos == at.position && !(shown->flags & AV_PKT_FLAG_CORRUPT)) {
+                    shownPos = *pos;
+                    return true;
+                }
             }
-            cursor = *pos;
-            if (*pos == at.position && !(packet->flags & AV_PKT_FLAG_CORRUPT))
-                return true;
-            av_packet_unref(packet.get());
-            if (*pos >= at.position)
+            av_packet_unref(shown.get());
+            if (pos && *pos >= at.position)
                 return false;
         }
         return false;
     }
 
-    // A run whose developers decode: packets only, each the one shown at its position.
-    void ReadPacketRun(int start, int end, int step, const std::function<bool(int, UndevelopedFrame&&)>& deliver)
+    // The packet whose picture shows at `n` (only for movies whose pictures stand
+    // alone), or null when it cannot be read.
+    const AVPacket* PacketShownAt(std::int64_t n)
     {
-        Reset(); // the decoder's place is lost: the next single read positions it anew
-        av::Packet shown = av::NewPacket();
-        std::int64_t shownPos = kNone, cursor = kNone;
-        for (std::int64_t n = std::max(start, 0); n <= end && n < positionCount; n += step) {
-            UndevelopedFrame frame;
-            frame.m->position = int(n);
-            if (const std::optional<MovieIndex::Key> at = index.PacketShownAt(n)) {
-                if (at->position != shownPos) {
-                    av_packet_unref(shown.get());
-                    shownPos = ReadPacketAt(*at, cursor, shown) ? at->position : kNone;
-                }
-                if (shownPos == at->position)
-                    frame.m->packet.reset(av_packet_clone(shown.get()));
-            }
-            // Without a packet the developer reads the position the exact way.
-            if (!deliver(int(n), std::move(frame)))
-                break;
-        }
-        Reset();
+        const std::optional<MovieIndex::Key> at = index.PacketShownAt(n);
+        if (!at)
+            return nullptr;
+        if (at->position != shownPos && !ReadPacketAt(*at))
+            return nullptr;
+        return shown.get();
+    }
+
+    // The picture at `n` decoded from its own packet by libjpeg-turbo, where the
+    // movie's pictures are whole JPEGs of the movie's size.
+    bool JpegPictureAt(std::int64_t n, Image& out)
+    {
+        const AVPacket* packet = setup->jpegPackets ? PacketShownAt(n) : nullptr;
+        return packet && DecodeJpegPacket(*setup, packet, out);
     }
 };
 
@@ -678,6 +693,10 @@ bool MovieReader::ReadFrame(int position, Image& out)
     out = Image();
     if (position < 0 || position >= PositionCount())
         return false;
+    if (m->JpegPictureAt(position, out)) {
+        ++m->stats.converted;
+        return true;
+    }
     const AVFrame* picture = m->PictureAt(position);
     if (!picture || !ToRgb(m->sws, picture, out)) {
         out = Image();
@@ -707,16 +726,18 @@ void MovieReader::ReadRunUndeveloped(int start, int end, int step,
 {
     if (step < 1)
         step = 1;
-    if (m->setup->decodes) {
-        m->ReadPacketRun(start, end, step, deliver);
-        return;
-    }
     for (std::int64_t n = std::max(start, 0); n <= end && n < PositionCount(); n += step) {
         UndevelopedFrame frame;
         frame.m->position = int(n);
-        if (const AVFrame* picture = m->PictureAt(n))
-            frame.m->frame.reset(av_frame_clone(picture));
-        frame.m->failed = !frame.m->frame;
+        if (m->setup->decodes) {
+            // Packets only; without one the developer reads the position the exact way.
+            if (const AVPacket* packet = m->PacketShownAt(n))
+                frame.m->packet.reset(av_packet_clone(packet));
+        } else {
+            if (const AVFrame* picture = m->PictureAt(n))
+                frame.m->frame.reset(av_frame_clone(picture));
+            frame.m->failed = !frame.m->frame;
+        }
         if (!deliver(int(n), std::move(frame)))
             return;
     }

@@ -63,8 +63,9 @@ TEST(GKitImageEdit, LoadProcessAndSaveInEveryFormat)
         ASSERT_TRUE(check.Load()) << name;
         EXPECT_EQ(check.ImageWidth(), 60);
         EXPECT_EQ(check.ImageHeight(), 60);
-        if (code != 103)
+        if (code != 103) {
             EXPECT_EQ(check.Editor().Current().format, media::PixelFormat::Indexed) << name;
+        }
     }
     // Saved atomically: no temporary file is left in the folder.
     EXPECT_EQ(EntriesIn(dir.Path()), 6);

@@ -104,14 +104,16 @@ TEST(ImageCodecs, LosslessFormatsGiveBackEveryPixelAndKeepTheDepthTheyCan)
             const bool alphaKept = format == ImageFormat::Png || format == ImageFormat::Tiff;
             // Without alpha in the format, the picture is what it looks like over white.
             EXPECT_EQ(ToRgb24(back).pixels, ToRgb24(img).pixels);
-            if (d.format == PixelFormat::Rgba32 && alphaKept)
+            if (d.format == PixelFormat::Rgba32 && alphaKept) {
                 EXPECT_EQ(back.pixels, img.pixels);
+            }
             if (d.format == PixelFormat::Indexed) {
                 EXPECT_EQ(back.format, PixelFormat::Indexed);
                 EXPECT_EQ(back.indexBits, d.indexBits);
             }
-            if (d.format == PixelFormat::Gray8 && alphaKept)
+            if (d.format == PixelFormat::Gray8 && alphaKept) {
                 EXPECT_EQ(back.format, PixelFormat::Gray8);
+            }
         }
     }
 }

@@ -89,6 +89,48 @@ TEST(LongMovies, WhoDecodesARunsPicturesFollowsTheCodec)
     }
 }
 
+// A damaged Motion JPEG picture is decoded as far as it goes, the same by every path:
+// the single read and a run's developers give the same picture, whatever each
+// decoded before.
+TEST(LongMovies, ADamagedJpegFrameIsTheSameWhicheverPathReadsIt)
+{
+    TempDir dir;
+    const std::string path = dir.File("m.avi");
+    ASSERT_TRUE(WriteAvi(path, AviSpec{"mjpeg", 96, 64, 12, 1, 0, {}, true}));
+    std::string bytes = TempDir::Read(path);
+    // Frame 7's JPEG: an end-of-image marker in the middle of its coded data.
+    std::size_t soi = 0;
+    for (int frame = 0; frame <= 7; ++frame)
+        soi = bytes.find("\xFF\xD8\xFF", soi + 1);
+    const std::size_t sos = bytes.find("\xFF\xDA", soi);
+    ASSERT_NE(sos, std::string::npos);
+    bytes[sos + 60] = '\xFF';
+    bytes[sos + 61] = '\xD9';
+    TempDir::Write(path, bytes);
+
+    std::string error;
+    auto reader = MovieReader::Open(path, error);
+    ASSERT_TRUE(reader) << error;
+    ASSERT_TRUE(reader->DecodesInDevelopers());
+    std::vector<media::Image> single(12);
+    std::vector<bool> read(12);
+    for (int n = 0; n < 12; ++n)
+        read[n] = reader->ReadFrame(n, single[n]);
+    EXPECT_TRUE(read[6] && read[8]);
+    // Read again after another picture: nothing of what came before shows through.
+    media::Image again;
+    ASSERT_TRUE(reader->ReadFrame(3, again) && reader->ReadFrame(7, again));
+    EXPECT_TRUE(again.pixels == single[7].pixels);
+    EXPECT_TRUE(read[7]) << "the part before the damage is still a picture";
+    media::FrameDeveloper developer(*reader);
+    reader->ReadRunUndeveloped(0, 11, 1, [&](int n, media::UndevelopedFrame&& frame) {
+        media::Image picture;
+        EXPECT_EQ(developer.Develop(frame, picture), bool(read[n])) << "position " << n;
+        EXPECT_TRUE(picture.pixels == single[n].pixels) << "position " << n;
+        return true;
+    });
+}
+
 TEST(LongMovies, AnOpenDmlMovieOverOneGibibyteSeeksThroughItsLaterIndexes)
 {
     if (!HaveFfmpeg())
