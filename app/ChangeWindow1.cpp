@@ -138,12 +138,24 @@ void TChangeForm1::FormShow()
     s.setResizeWidth(ini.ReadInteger("SET1", "WIDTH", s.ResizeWidth()));
     s.setResizeHeight(ini.ReadInteger("SET1", "HEIGHT", s.ResizeHeight()));
 
+    QStringList pictures;
+    bool movieOpened = false;
     for (const QString& arg : CommandLine) {
         if (!fw::FileExists(arg.toStdString()))
             continue;
         ArgExt = QString::fromStdString(fw::ExtractFileExt(arg.toStdString()));
-        if (fw::SameTextAscii(ArgExt.toStdString(), ".AVI"))
+        if (fw::SameTextAscii(ArgExt.toStdString(), ".AVI")) {
             Edit2->setFilename(arg);
+            movieOpened = true;
+        } else if (conv::IsPictureFileName(arg.toStdString())) {
+            pictures << arg;
+        }
+    }
+    // Pictures opened with the program (the desktop's "Open with") are registered as
+    // if dropped in image mode; a movie among them wins.
+    if (!movieOpened && !pictures.isEmpty()) {
+        SSButton2Click();
+        DropFiles(pictures);
     }
 
     DrawCharacter();
@@ -280,7 +292,7 @@ void TChangeForm1::SSButton5Click() { InfoForm1->ShowModal(); }
 void TChangeForm1::SSButton6Click()
 {
     if (AskMessage(2) == 1)
-        QDesktopServices::openUrl(QUrl::fromLocalFile(ProgramFolder + QStringLiteral("/Readme.txt")));
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(app::GuidePath(ProgramFolder.toStdString()))));
     MessageForm1->Answer = 0;
 }
 

@@ -4,29 +4,52 @@
 #include <filesystem>
 #include <unistd.h>
 
+#ifndef POMI_DATA_FROM_BIN
+#define POMI_DATA_FROM_BIN "../share/pomi-pomira-avi"
+#endif
+
 namespace app {
 
 namespace {
+
 std::string Join(const std::string& folder, const std::string& name)
 {
     if (folder.empty())
         return name;
     return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
+
+bool Exists(const std::string& path)
+{
+    std::error_code ec;
+    return std::filesystem::exists(path, ec);
+}
+
 } // namespace
+
+std::string InstalledDataFolder(const std::string& programFolder)
+{
+    return Join(programFolder.empty() ? "." : programFolder, POMI_DATA_FROM_BIN);
+}
+
+bool RunsInstalled(const std::string& programFolder)
+{
+    std::error_code ec;
+    return std::filesystem::is_directory(InstalledDataFolder(programFolder), ec);
+}
 
 std::string SettingsFilePath(const std::string& programFolder, const std::string& configHome, const std::string& home)
 {
     const std::string beside = Join(programFolder, kSettingsFileName);
-    std::error_code ec;
-    if (std::filesystem::exists(beside, ec) || ::access(programFolder.empty() ? "." : programFolder.c_str(), W_OK) == 0)
+    // Even where an installed program's folder can be written (by root), settings do
+    // not belong there.
+    if (Exists(beside) ||
+        (!RunsInstalled(programFolder) && ::access(programFolder.empty() ? "." : programFolder.c_str(), W_OK) == 0))
         return beside;
     std::string base = configHome;
     if (base.empty() || base.front() != '/')
         base = Join(home.empty() ? std::string("/tmp") : home, ".config");
-    const std::string folder = Join(base, "pomi-pomira-avi");
-    std::filesystem::create_directories(folder, ec);
-    return Join(folder, kSettingsFileName);
+    return Join(Join(base, "pomi-pomira-avi"), kSettingsFileName);
 }
 
 std::string SettingsFilePath(const std::string& programFolder)
@@ -34,6 +57,13 @@ std::string SettingsFilePath(const std::string& programFolder)
     const char* config = std::getenv("XDG_CONFIG_HOME");
     const char* home = std::getenv("HOME");
     return SettingsFilePath(programFolder, config ? config : "", home ? home : "");
+}
+
+std::string GuidePath(const std::string& programFolder)
+{
+    const std::string beside = Join(programFolder, "Readme.txt");
+    const std::string installed = Join(InstalledDataFolder(programFolder), "Readme.txt");
+    return !Exists(beside) && Exists(installed) ? installed : beside;
 }
 
 } // namespace app

@@ -6,6 +6,13 @@
 #include "windows/InfoWindow1.h"
 #include "windows/PreviewWindow1.h"
 
+#include "app/SettingsLocation.h"
+
+#include <QIcon>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 
 void CreateForms()
@@ -37,9 +44,21 @@ int RunProgram(int argc, char** argv)
     fw::TApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pomi-pomira-avi"));
     QApplication::setApplicationDisplayName(QStringLiteral("Pomi-Pomira AVI"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.qelto.PomiPomiraAVI"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/icon-256.png")));
     try {
         CreateForms();
         ChangeForm1->show();
+        // A check of an installation: where the guide and the settings are found,
+        // then the window closes the ordinary way (writing its settings).
+        if (std::getenv("POMI_PRINT_PATHS_AND_QUIT"))
+            QTimer::singleShot(0, [] {
+                std::printf("guide: %s\nsettings: %s\n",
+                            app::GuidePath(ChangeForm1->ProgramFolder.toStdString()).c_str(),
+                            ChangeForm1->SettingsFileName.toStdString().c_str());
+                std::fflush(stdout);
+                ChangeForm1->close();
+            });
         app.exec();
     } catch (const std::exception& e) {
         fw::ShowException(QString::fromUtf8(e.what()));

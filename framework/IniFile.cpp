@@ -7,6 +7,7 @@
 #include "framework/Paths.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <unordered_set>
 #include <vector>
@@ -373,6 +374,11 @@ void TIniFile::Write(const std::vector<IniEntry>& entries)
     if (!content && FileExists(m_fileName)) // present but unreadable: do not replace it blindly
         throw Exception(failure);
     const std::string updated = IniApply(content ? *content : std::string(), entries);
+    // The file's folder is made when the file is first written (a user's
+    // configuration folder), never when it is only looked up or read.
+    std::error_code ec;
+    if (const std::string folder = ExtractFileDir(m_fileName); !folder.empty())
+        std::filesystem::create_directories(folder, ec);
     RemoveStaleTemporaries(ExtractFileDir(m_fileName));
     if (!WriteFileAtomically(m_fileName, updated))
         throw Exception(failure);

@@ -12,6 +12,8 @@ libgtest-dev googletest
 fonts-ipafont-gothic
 xvfb xauth
 xdg-utils
+desktop-file-utils appstream
+dpkg-dev file
 imagemagick
 ffmpeg
 "

@@ -114,7 +114,8 @@ TEST_F(MainWindowTest, ClosingKeepsUnknownLinesOfTheSettingsFile)
 
 TEST_F(MainWindowTest, AFailedSaveIsReportedAndTheWindowStillCloses)
 {
-    ChangeForm1->SettingsFileName = QString::fromStdString(dir.File("missing/folder/Pomi_Pomira.ini"));
+    TempDir::Write(dir.File("plain"), "a file where the settings folder would be");
+    ChangeForm1->SettingsFileName = QString::fromStdString(dir.File("plain/folder/Pomi_Pomira.ini"));
     Start();
     QStringList shown;
     auto previous = fw::SetErrorDisplay([&](const QString& text) { shown << text; });

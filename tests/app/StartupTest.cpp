@@ -145,6 +145,33 @@ TEST_F(StartupTest, AviArgumentsOpenInTurnAndOtherFilesAreSkipped)
     EXPECT_EQ(ChangeForm1->FadingLabel3->Caption(), QStringLiteral("32 x 24"));
 }
 
+TEST_F(StartupTest, PicturesOpenedWithTheProgramAreRegisteredInImageMode)
+{
+    const std::string a = dir.File("b.png"), b = dir.File("a photo.JPG"), notes = dir.File("notes.txt");
+    for (const std::string& f : {a, b, notes})
+        TempDir::Write(f, "x");
+    ChangeForm1->CommandLine = {QString::fromStdString(a), QString::fromStdString(notes), QString::fromStdString(b),
+                                QString::fromStdString(dir.File("missing.png"))};
+    Start();
+    EXPECT_TRUE(ChangeForm1->SSButton2->Down());
+    EXPECT_FALSE(ChangeForm1->SSButton3->Down());
+    ASSERT_EQ(ChangeForm1->ListBox1->Count(), 2);
+    EXPECT_EQ(ChangeForm1->ListBox1->Item(0), QString::fromStdString(b)); // the list keeps its items sorted
+    EXPECT_EQ(ChangeForm1->ListBox1->Item(1), QString::fromStdString(a));
+}
+
+TEST_F(StartupTest, AMovieAmongOpenedPicturesKeepsMovieMode)
+{
+    const std::string movie = dir.File("clip.avi"), picture = dir.File("p.png");
+    ASSERT_TRUE(WriteAvi(movie, AviSpec{}));
+    TempDir::Write(picture, "x");
+    ChangeForm1->CommandLine = {QString::fromStdString(picture), QString::fromStdString(movie)};
+    Start();
+    EXPECT_TRUE(ChangeForm1->SSButton3->Down());
+    EXPECT_EQ(ChangeForm1->Edit2->Filename(), QString::fromStdString(movie));
+    EXPECT_EQ(ChangeForm1->ListBox1->Count(), 0);
+}
+
 TEST_F(StartupTest, TheFirstCharacterPictureIsDrawnAndTheTimerAlternates)
 {
     Start();

@@ -154,11 +154,15 @@ TEST(IniWrite, AFailedReplaceLeavesNoTemporaryFileBehind)
     EXPECT_EQ(entries, 1);
 }
 
-TEST(IniWrite, AMissingFolderRaisesTheError)
+TEST(IniWrite, AMissingFolderIsMadeAndAnImpossibleOneRaisesTheError)
 {
     TempDir dir;
-    const std::string path = dir.File("no/such/folder.ini");
-    EXPECT_THROW(TIniFile(path).WriteInteger("S", "k", 2), fw::Exception);
+    const std::string path = dir.File("config/pomi/settings.ini");
+    TIniFile(path).WriteInteger("S", "k", 2);
+    EXPECT_EQ(TempDir::Read(path), "[S]\nk=2\n");
+
+    TempDir::Write(dir.File("plain"), "a file, not a folder");
+    EXPECT_THROW(TIniFile(dir.File("plain/settings.ini")).WriteInteger("S", "k", 2), fw::Exception);
 }
 
 TEST(IniWrite, AFileTooLargeToRewriteIsRefusedNotTruncated)

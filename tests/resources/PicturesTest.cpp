@@ -33,20 +33,21 @@ TEST(Pictures, EveryKeptFileIsWhatItsRecipeMakes)
 {
     for (const art::KeptPicture& kept : art::KeptPictures()) {
         SCOPED_TRACE(kept.file.toStdString());
-        const QImage file = Kept(kept.file);
+        const QImage file = Kept(kept.file).convertToFormat(QImage::Format_ARGB32);
         ASSERT_FALSE(file.isNull());
-        const QImage made = kept.make();
+        const QImage made = kept.make().convertToFormat(QImage::Format_ARGB32);
         ASSERT_EQ(file.size(), made.size());
-        EXPECT_EQ(file.format() == QImage::Format_Indexed8, made.format() == QImage::Format_Indexed8);
+        EXPECT_EQ(Kept(kept.file).format() == QImage::Format_Indexed8, kept.make().format() == QImage::Format_Indexed8);
         // Rendering may differ by a rounding step between builds of the drawing
         // library; a changed recipe differs by much more.
         double total = 0;
         for (int y = 0; y < file.height(); ++y)
             for (int x = 0; x < file.width(); ++x) {
                 const QRgb a = file.pixel(x, y), b = made.pixel(x, y);
-                total += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
+                total += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b)) +
+                         std::abs(qAlpha(a) - qAlpha(b));
             }
-        EXPECT_LT(total / (3.0 * file.width() * file.height()), 0.5) << "regenerate with make_pictures";
+        EXPECT_LT(total / (4.0 * file.width() * file.height()), 0.5) << "regenerate with make_pictures";
     }
     QFile region(kFolder + QStringLiteral("balloon.rgn"));
     ASSERT_TRUE(region.open(QIODevice::ReadOnly));

@@ -257,9 +257,9 @@ QImage Icon(int size)
     p.setBrush(backdrop);
     p.drawPath(tile);
     p.setClipPath(tile);
-    DrawTalkingHead(p, 1.5, {30, 34});
+    DrawTalkingHead(p, 1.12, {29, 35});
     p.setClipping(false);
-    DrawScissors(p, {44, 50}, -60, 18, 34, 10);
+    DrawScissors(p, {49, 53}, -58, 14, 34, 8);
     p.end();
     return canvas;
 }
@@ -273,6 +273,10 @@ std::vector<KeptPicture> KeptPictures()
         {QStringLiteral("title.png"), Title},
         {QStringLiteral("logo.png"), Logo},
         {QStringLiteral("balloon.png"), Balloon},
+        {QStringLiteral("icon-48.png"), [] { return Icon(48); }},
+        {QStringLiteral("icon-128.png"), [] { return Icon(128); }},
+        {QStringLiteral("icon-256.png"), [] { return Icon(256); }},
+        {QStringLiteral("icon-512.png"), [] { return Icon(512); }},
     };
 }
 

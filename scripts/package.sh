@@ -1,0 +1,12 @@
+#!/bin/sh
+# Makes the Debian package: build-package/pomi-pomira-avi_<version>_<arch>.deb, whose
+# dependencies are the Debian 12 library packages the programs link against.
+# Install it with: sudo apt-get install ./build-package/pomi-pomira-avi_*.deb
+set -eu
+cd "$(dirname "$0")/.."
+./scripts/setup.sh
+cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+    -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
+cmake --build build-package -j2 --target pomi-pomira-avi pomi-pomira-convert manual_page
+(cd build-package && cpack -G DEB)
+ls build-package/*.deb
