@@ -376,7 +376,7 @@ void TChangeForm1::Edit2Change()
 void TChangeForm1::WriteFrameTotal()
 {
     TConvertSettings s = Settings();
-    ShadowLabel14->setCaption(QString::number(FrameTotal(s.StartFrame(), s.EndFrame(), s.FrameStep())));
+    ShadowLabel14->setCaption(QString::number(conv::FrameTotal(s.StartFrame(), s.EndFrame(), s.FrameStep())));
 }
 
 void TChangeForm1::ShowThumbnail(int frame, fw::TImage* target)

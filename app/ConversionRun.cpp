@@ -28,13 +28,15 @@ conv::PictureSettings PictureSettingsOf(TChangeForm1& form)
     return p;
 }
 
-// A save that failed for the disk's sake (no space, no permission) stops the run.
-void StopOnWriteFailure(const media::ImageEditControl& edit, const std::string& folder, bool saved)
+// Counts a picture's outcome; a save that failed for the disk's sake (no space, no
+// permission) stops the run.
+void Record(const conv::PictureOutcome& outcome, const std::string& name, conv::RunReport& report)
 {
-    if (saved)
-        return;
-    if (auto failure = conv::WriteFailureOf(edit, folder))
-        throw *failure;
+    if (outcome.stop)
+        throw *outcome.stop;
+    ++report.total;
+    if (!outcome.written)
+        report.failed.push_back(conv::NamedFailure(name, outcome.reason));
 }
 
 } // namespace
@@ -65,13 +67,12 @@ void TChangeForm1::SSButton1Click()
                 for (int i = 0; i < ListBox1->Count() && live.KeepGoing(); ++i) {
                     const std::string source = ListBox1->Item(i).toStdString();
                     edit.SetInputFileName(source);
-                    const bool loaded = edit.Load();
-                    conv::ApplyPictureChain(edit, picture);
-                    const bool saved = conv::SavePicture(edit, conv::ImageOutputPath(folder, source, OutputExt.toStdString()));
-                    StopOnWriteFailure(edit, folder, saved);
-                    ++report.total;
-                    if (!loaded || !saved)
-                        report.failed.push_back(conv::NamedFailure(source, edit.LastError()));
+                    std::optional<std::string> notLoaded;
+                    if (!edit.Load())
+                        notLoaded = edit.LastError();
+                    Record(conv::ConvertPicture(edit, picture, notLoaded,
+                                                conv::ImageOutputPath(folder, source, OutputExt.toStdString()), folder),
+                           source, report);
                     Label1->setCaption(QStringLiteral("%1/%2").arg(i + 1).arg(ListBox1->Count()));
                     Label1->repaint();
                 }
@@ -101,15 +102,11 @@ void TChangeForm1::SSButton1Click()
             while (f <= s.EndFrame() && live.KeepGoing()) {
                 const bool copied = GKitMSPlay1->CopyToClipboard(f);
                 const bool taken = ImageEdit1->CreateFromClipboard();
-                conv::ApplyPictureChain(edit, picture);
                 const std::string target = conv::MovieOutputPath(folder, movie, f, OutputExt.toStdString());
-                const bool saved = conv::SavePicture(edit, target);
-                StopOnWriteFailure(edit, folder, saved);
-                ++report.total;
+                std::optional<std::string> notTaken;
                 if (!copied || !taken)
-                    report.failed.push_back(conv::NamedFailure(target, "the frame cannot be decoded"));
-                else if (!saved)
-                    report.failed.push_back(conv::NamedFailure(target, edit.LastError()));
+                    notTaken = conv::kFrameNotDecoded;
+                Record(conv::ConvertPicture(edit, picture, notTaken, target, folder), target, report);
                 // A step typed below 1 (the field not yet left) counts as 1: the run always ends.
                 f += std::max(1, s.FrameStep());
                 ++n;

@@ -10,15 +10,6 @@ enum TResizeMode { rmNone = 0, rmPixels = 1, rmPixelsStretch = 2, rmScale = 3 };
 // Brightness list index i stands for the step 10 - i; 10 leaves the picture unchanged.
 inline constexpr int kBrightnessUnchanged = 10;
 
-// Number of frames a run cuts from start to end, every step-th one. A step below 1
-// (the field may hold 0 while it is being typed) counts as 1.
-inline int FrameTotal(int start, int end, int step)
-{
-    if (step < 1)
-        step = 1;
-    return (end - start) / step + 1;
-}
-
 // The output settings the リセット button gives, and a first run starts with.
 struct TResetValues {
     int outputFormat = ofBmp;

@@ -21,6 +21,7 @@ void CreateForms()
     if (fw::TApplication* app = fw::Application())
         app->SetMainForm(ChangeForm1);
     PreviewForm1 = new TPreviewForm1;
+    QObject::connect(PreviewForm1, &TPreviewForm1::Closed, ChangeForm1, [] { ChangeForm1->GKitMSPlay1->Play(); });
     InfoForm1 = new TInfoForm1;
     MessageForm1 = new TMessageForm1;
 }

@@ -110,20 +110,20 @@ struct Converter {
         ext = ExtensionFor(o);
         conv::PrepareSave(control, o.picture, ext);
     }
-    // The chain and the save, as the main window's run does them. A file that
-    // cannot be written stops the run.
-    void Finish(const Options& o, Outcome& outcome, const std::string& path, std::atomic<bool>& stop)
+    // The picture's step, as the main window's run takes it. A file that cannot be
+    // written stops the run.
+    void Finish(const Options& o, Outcome& outcome, const std::optional<std::string>& notTaken,
+                const std::string& path, std::atomic<bool>& stop)
     {
         try {
-            conv::ApplyPictureChain(control, o.picture);
-            if (conv::SavePicture(control, path)) {
+            const conv::PictureOutcome done = conv::ConvertPicture(control, o.picture, notTaken, path, o.outputFolder);
+            if (done.written)
                 outcome.written = path;
-            } else if (const auto failure = conv::WriteFailureOf(control, o.outputFolder)) {
-                outcome.error = failure->what();
+            else
+                outcome.error = done.stop ? done.stop->what() : done.reason;
+            if (done.stop) {
                 outcome.stopsRun = true;
                 stop = true;
-            } else {
-                outcome.error = control.LastError();
             }
         } catch (const std::exception& e) {
             outcome.error = e.what();
@@ -156,7 +156,7 @@ bool ConvertMovie(const Options& o, const Report& report, RunTotals& totals, std
         error = movie + ": --start " + std::to_string(start) + " lies beyond the last frame, " + std::to_string(last);
         return false;
     }
-    const int total = end >= start ? (end - start) / step + 1 : 0;
+    const int total = end >= start ? conv::FrameTotal(start, end, step) : 0;
     conv::CreateOutputFolder(o.outputFolder);
 
     // The reading thread hands out undeveloped frames; each worker develops its own
@@ -196,10 +196,10 @@ bool ConvertMovie(const Options& o, const Report& report, RunTotals& totals, std
                 }
                 const std::string path = conv::MovieOutputPath(o.outputFolder, movie, position, converter.ext);
                 media::Image img;
-                if (developer.Develop(frame->picture, img) && converter.control.SetPicture(std::move(img)))
-                    converter.Finish(o, outcome, path, stop);
-                else
-                    outcome.error = "the frame cannot be decoded";
+                std::optional<std::string> notTaken;
+                if (!developer.Develop(frame->picture, img) || !converter.control.SetPicture(std::move(img)))
+                    notTaken = conv::kFrameNotDecoded;
+                converter.Finish(o, outcome, notTaken, path, stop);
                 order.Finished(std::move(outcome));
             }
         });
@@ -250,11 +250,11 @@ void ConvertPictures(const Options& o, const Report& report, RunTotals& totals)
                         outcome.error = *why;
                     } else {
                         converter.control.SetInputFileName(o.inputs[i]);
-                        if (converter.control.Load())
-                            converter.Finish(o, outcome,
-                                             conv::ImageOutputPath(o.outputFolder, o.inputs[i], converter.ext), stop);
-                        else
-                            outcome.error = converter.control.LastError();
+                        std::optional<std::string> notLoaded;
+                        if (!converter.control.Load())
+                            notLoaded = converter.control.LastError();
+                        converter.Finish(o, outcome, notLoaded,
+                                         conv::ImageOutputPath(o.outputFolder, o.inputs[i], converter.ext), stop);
                     }
                     order.Finished(std::move(outcome));
                 }

@@ -1,7 +1,7 @@
 #include "message/MsgView3.h"
 
 #include "framework/ColorQt.h"
-#include "framework/Image.h"
+#include "framework/PictureControl.h"
 #include "framework/MbScan.h"
 #include "framework/MessagePump.h"
 #include "framework/Numbers.h"

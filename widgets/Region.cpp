@@ -2,7 +2,7 @@
 
 #include "framework/Exception.h"
 #include "framework/GraphicControl.h"
-#include "framework/Image.h"
+#include "framework/PictureControl.h"
 
 #include <QFile>
 #include <QMouseEvent>

@@ -1,7 +1,7 @@
 #include "widgets/ShineSpdBtn.h"
 
 #include "framework/ColorQt.h"
-#include "framework/Image.h"
+#include "framework/PictureControl.h"
 #include "framework/StoreIfChanged.h"
 #include "framework/TextDraw.h"
 #include "widgets/ShineGlyph.h"

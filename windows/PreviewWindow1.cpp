@@ -1,7 +1,5 @@
 #include "windows/PreviewWindow1.h"
 
-#include "app/ChangeWindow1.h"
-
 #include <QVBoxLayout>
 
 TPreviewForm1* PreviewForm1 = nullptr;
@@ -22,6 +20,5 @@ TPreviewForm1::TPreviewForm1(QWidget* parent)
 void TPreviewForm1::FormClose()
 {
     GKitMSPlay1->Stop();
-    if (ChangeForm1)
-        ChangeForm1->GKitMSPlay1->Play();
+    emit Closed();
 }

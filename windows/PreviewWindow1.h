@@ -10,6 +10,10 @@ public:
 
 public slots:
     void FormClose();
+
+signals:
+    // The preview has stopped its movie: the main window's view plays again.
+    void Closed();
 };
 
 extern TPreviewForm1* PreviewForm1;

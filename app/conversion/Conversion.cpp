@@ -122,6 +122,20 @@ bool SavePicture(media::ImageEditControl& control, const std::string& path)
     return control.Save(target);
 }
 
+PictureOutcome ConvertPicture(media::ImageEditControl& control, const PictureSettings& s,
+                              const std::optional<std::string>& notTaken, const std::string& target,
+                              const std::string& folder)
+{
+    ApplyPictureChain(control, s);
+    PictureOutcome outcome;
+    outcome.written = SavePicture(control, target);
+    if (!outcome.written) {
+        outcome.stop = WriteFailureOf(control, folder);
+        outcome.reason = notTaken ? *notTaken : control.LastError();
+    }
+    return outcome;
+}
+
 std::string NamedFailure(const std::string& name, const std::string& reason)
 {
     if (reason.empty())

@@ -32,6 +32,16 @@ struct OutputFormat {
     const char* ext;   // the output files' extension
 };
 
+// Number of frames a run cuts from start to end, every step-th one (the formula as
+// it stands: not above 0 when end lies before start). A step below 1 (the window's
+// field may hold 0 while it is being typed) counts as 1.
+inline int FrameTotal(int start, int end, int step)
+{
+    if (step < 1)
+        step = 1;
+    return (end - start) / step + 1;
+}
+
 // The sources a run takes: pictures by these extensions (letter case ignored) and
 // AVI movies; other files are passed over.
 bool IsPictureFileName(const std::string& path);
@@ -74,6 +84,26 @@ std::optional<WriteError> WriteFailureOf(const media::ImageEditControl& control,
 
 // Saves the control's picture: the path is written into InputFileName and read back.
 bool SavePicture(media::ImageEditControl& control, const std::string& path);
+
+// What became of one picture of a run.
+struct PictureOutcome {
+    bool written = false;
+    std::string reason;             // why not, when not written
+    std::optional<WriteError> stop; // the folder cannot be written: the run stops here
+};
+
+// The step every picture of a run goes through, in the window and on the command
+// line alike, once the control was given its picture: the chain, the save under
+// `target`, and what came of it. `notTaken` is the reason the control did not get
+// its picture (a failed load, a frame that cannot be decoded), nothing when it did;
+// the chain and the save are tried either way, and the save then writes nothing.
+// Raises fw::Exception when the brightness entry does not read as a number.
+PictureOutcome ConvertPicture(media::ImageEditControl& control, const PictureSettings& s,
+                              const std::optional<std::string>& notTaken, const std::string& target,
+                              const std::string& folder);
+
+// The reason for a frame the movie control or engine could not deliver.
+inline constexpr const char* kFrameNotDecoded = "the frame cannot be decoded";
 
 // "<name>: <reason>", the reason without the name when it already begins with it.
 std::string NamedFailure(const std::string& name, const std::string& reason);

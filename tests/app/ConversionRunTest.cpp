@@ -212,6 +212,19 @@ TEST_F(ConversionRunTest, AFileThatFailsToLoadIsReportedAndNothingIsWrittenUnder
     ASSERT_EQ(errorsShown.size(), 1);
     EXPECT_TRUE(errorsShown[0].startsWith(QStringLiteral("2 枚中 1 枚の画像を変換できませんでした。"))) << errorsShown[0].toStdString();
     EXPECT_TRUE(errorsShown[0].contains(QString::fromStdString(bad)));
+
+    // The command line names the same picture with the same reason.
+    cli::Options o = cli::ParseOptions({"--format", "png", bad, good}, cli::DefaultOptions(""));
+    o.outputFolder = dir.File("cli");
+    std::vector<std::string> named;
+    cli::RunTotals totals;
+    cli::ConvertPictures(o, [&](const cli::Outcome& done, int) {
+        if (!done.error.empty())
+            named.push_back(conv::NamedFailure(done.source, done.error));
+    }, totals);
+    ASSERT_EQ(named.size(), 1u);
+    EXPECT_NE(named[0].find("Invalid"), std::string::npos) << named[0];
+    EXPECT_TRUE(errorsShown[0].contains(QString::fromStdString(named[0]))) << errorsShown[0].toStdString();
 }
 
 TEST_F(ConversionRunTest, AFolderThatCannotBeWrittenStopsTheRunWithOneMessageAndTheRealReason)

@@ -4,7 +4,7 @@
 #include "framework/Application.h"
 #include "framework/ColorQt.h"
 #include "framework/Exception.h"
-#include "framework/Image.h"
+#include "framework/PictureControl.h"
 #include "message/MsgView3.h"
 
 #include <QElapsedTimer>
@@ -89,23 +89,6 @@ Pieces operator+(Pieces a, const Pieces& b)
 bool SamePicture(const QImage& a, const QImage& b)
 {
     return a.convertToFormat(QImage::Format_RGB32) == b.convertToFormat(QImage::Format_RGB32);
-}
-
-// Rows holding any non-white pixel, first and last (-1 when none).
-std::pair<int, int> InkRows(const QImage& img, int x0 = 0, int x1 = -1)
-{
-    if (x1 < 0)
-        x1 = img.width();
-    int first = -1, last = -1;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = x0; x < x1; ++x)
-            if ((img.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF) {
-                if (first < 0)
-                    first = y;
-                last = y;
-                break;
-            }
-    return {first, last};
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "framework/Image.h"
+#include "framework/PictureControl.h"
 
 #include "framework/StoreIfChanged.h"
 #include "framework/GraphicControl.h"
