@@ -2,6 +2,7 @@
 
 #include "app/SettingsLocation.h"
 #include "app/conversion/Conversion.h"
+#include "app/conversion/StoredSettings.h"
 #include "framework/Application.h"
 #include "framework/CaptionFit.h"
 #include "framework/Exception.h"
@@ -117,26 +118,10 @@ void TChangeForm1::FormShow()
     const int left = ini.ReadInteger("SET0", "M_LEFT", x());
     move(left, y());
 
-    s.setOutputFolder(QString::fromStdString(ini.ReadString("SET1", "PATH", s.OutputFolder().toStdString())));
-
-    // A list whose stored value is absent or outside it starts at its reset value,
-    // so that a first run (no settings file yet) can convert.
-    const auto listValue = [&](const char* key, const fw::TComboBox* list, int reset) {
-        const int stored = ini.ReadInteger("SET1", key, -1);
-        return stored >= 0 && stored < list->count() ? stored : reset;
-    };
-    s.setOutputFormat(listValue("FORMAT", ComboBox1, kResetValues.outputFormat));
-    ComboBox1Change();
-    s.setJpegQuality(listValue("QUALLITY", ComboBox3, kResetValues.jpegQuality));
-    s.setSaveForm(listValue("INTER", ComboBox2, kResetValues.saveForm));
-    s.setColorDepth(listValue("COLOR", ComboBox4, kResetValues.colorDepth));
-    s.setBrightness(listValue("BRIGHT", ComboBox7, kResetValues.brightness));
-    s.setRotation(listValue("ROTATE", ComboBox5, kResetValues.rotation));
-    s.setResizeMode(listValue("SIZE", ComboBox6, kResetValues.resizeMode));
-    ComboBox6Change();
-
-    s.setResizeWidth(ini.ReadInteger("SET1", "WIDTH", s.ResizeWidth()));
-    s.setResizeHeight(ini.ReadInteger("SET1", "HEIGHT", s.ResizeHeight()));
+    s.setOutputFolder(QString::fromStdString(conv::ReadOutputFolder(ini, s.OutputFolder().toStdString())));
+    // Values absent or outside their lists start at their reset values, so that a
+    // first run (no settings file yet) can convert.
+    ShowPictureSettings(conv::ReadPictureSettings(ini, PictureSettingsShown()), false);
 
     QStringList pictures;
     bool movieOpened = false;
@@ -168,20 +153,10 @@ void TChangeForm1::FormClose()
     try {
         // Every key in one replacement of the file.
         const auto number = [](int v) { return std::to_string(v); };
-        ini.Write({
-            {"SET0", "M_TOP", number(y())},
-            {"SET0", "M_LEFT", number(x())},
-            {"SET1", "PATH", s.OutputFolder().toStdString()},
-            {"SET1", "FORMAT", number(s.OutputFormat())},
-            {"SET1", "QUALLITY", number(s.JpegQuality())},
-            {"SET1", "INTER", number(s.SaveForm())},
-            {"SET1", "COLOR", number(s.ColorDepth())},
-            {"SET1", "BRIGHT", number(s.Brightness())},
-            {"SET1", "ROTATE", number(s.Rotation())},
-            {"SET1", "SIZE", number(s.ResizeMode())},
-            {"SET1", "WIDTH", number(s.ResizeWidth())},
-            {"SET1", "HEIGHT", number(s.ResizeHeight())},
-        });
+        std::vector<fw::IniEntry> entries = {{"SET0", "M_TOP", number(y())}, {"SET0", "M_LEFT", number(x())}};
+        for (fw::IniEntry& e : conv::PictureSettingsEntries(PictureSettingsShown(), s.OutputFolder().toStdString()))
+            entries.push_back(std::move(e));
+        ini.Write(entries);
     } catch (const fw::Exception& e) {
         // The window closes all the same: otherwise the program could not be ended.
         fw::ShowException(QString::fromUtf8(e.what()));
@@ -312,19 +287,43 @@ void TChangeForm1::SSButton33Click()
     MessageForm1->Answer = 0;
     if (answer != 1)
         return;
+    ShowPictureSettings(conv::ResetPictureSettings(), true);
+}
+
+void TChangeForm1::ShowPictureSettings(const conv::PictureSettings& p, bool withScale)
+{
     TConvertSettings s = Settings();
-    s.setOutputFormat(kResetValues.outputFormat);
+    s.setOutputFormat(p.outputFormat);
     ComboBox1Change();
-    s.setJpegQuality(kResetValues.jpegQuality);
-    s.setSaveForm(kResetValues.saveForm);
-    s.setColorDepth(kResetValues.colorDepth);
-    s.setBrightness(kResetValues.brightness);
-    s.setRotation(kResetValues.rotation);
-    s.setResizeMode(kResetValues.resizeMode);
+    s.setJpegQuality(p.jpegQuality);
+    s.setSaveForm(p.saveForm);
+    s.setColorDepth(p.colorDepth);
+    s.setBrightness(p.brightness);
+    s.setRotation(p.rotation);
+    s.setResizeMode(p.resizeMode);
     ComboBox6Change();
-    s.setResizeWidth(kResetValues.resizeWidth);
-    s.setResizeHeight(kResetValues.resizeHeight);
-    s.setScalePercent(kResetValues.scalePercent);
+    s.setResizeWidth(p.resizeWidth);
+    s.setResizeHeight(p.resizeHeight);
+    if (withScale)
+        s.setScalePercent(p.scalePercent);
+}
+
+conv::PictureSettings TChangeForm1::PictureSettingsShown()
+{
+    TConvertSettings s = Settings();
+    conv::PictureSettings p;
+    p.outputFormat = s.OutputFormat();
+    p.jpegQuality = s.JpegQuality();
+    p.saveForm = s.SaveForm();
+    p.colorDepth = s.ColorDepth();
+    p.brightness = s.Brightness();
+    p.brightnessText = ComboBox7->Text().toStdString();
+    p.rotation = s.Rotation();
+    p.resizeMode = s.ResizeMode();
+    p.resizeWidth = s.ResizeWidth();
+    p.resizeHeight = s.ResizeHeight();
+    p.scalePercent = s.ScalePercent();
+    return p;
 }
 
 // ---- character ------------------------------------------------------------------

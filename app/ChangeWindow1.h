@@ -2,6 +2,7 @@
 // The main window: the source (one movie or a list of images), the frame range,
 // the output format and processing options, and the output folder.
 #include "app/ConvertSettings.h"
+#include "app/conversion/Conversion.h"
 #include "framework/Form.h"
 #include "ui_ChangeWindow1.h"
 
@@ -39,6 +40,8 @@ public:
 
 public slots:
     void FormShow();
+    // The conversion settings as the lists and fields show them.
+    conv::PictureSettings PictureSettingsShown();
     void FormClose();
     void SSButton1Click(); // the conversion run
     void ComboBox1Change();
@@ -66,6 +69,9 @@ protected:
 private:
     void DrawCharacter();
     void WriteFrameTotal();
+    // Puts conversion settings into the lists and fields, in the order the lists'
+    // handlers need (the scale only when asked: a restore leaves it).
+    void ShowPictureSettings(const conv::PictureSettings& p, bool withScale);
     void ShowThumbnail(int frame, class fw::TImage* target);
     void DropFiles(const QStringList& files);
     void DropFolderSeparator();

@@ -10,24 +10,6 @@
 
 namespace {
 
-conv::PictureSettings PictureSettingsOf(TChangeForm1& form)
-{
-    TConvertSettings s = form.Settings();
-    conv::PictureSettings p;
-    p.outputFormat = s.OutputFormat();
-    p.jpegQuality = s.JpegQuality();
-    p.saveForm = s.SaveForm();
-    p.colorDepth = s.ColorDepth();
-    p.brightness = s.Brightness();
-    p.brightnessText = form.ComboBox7->Text().toStdString();
-    p.rotation = s.Rotation();
-    p.resizeMode = s.ResizeMode();
-    p.resizeWidth = s.ResizeWidth();
-    p.resizeHeight = s.ResizeHeight();
-    p.scalePercent = s.ScalePercent();
-    return p;
-}
-
 // Counts a picture's outcome; a save that failed for the disk's sake (no space, no
 // permission) stops the run.
 void Record(const conv::PictureOutcome& outcome, const std::string& name, conv::RunReport& report)
@@ -47,7 +29,7 @@ void TChangeForm1::SSButton1Click()
     conv::RunReport report;
     try {
         PlaceMessageWindow();
-        const conv::PictureSettings picture = PictureSettingsOf(*this);
+        const conv::PictureSettings picture = PictureSettingsShown();
         std::string ext = OutputExt.toStdString();
         conv::PrepareSave(edit, picture, ext);
         OutputExt = QString::fromStdString(ext);

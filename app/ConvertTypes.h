@@ -9,18 +9,3 @@ enum TResizeMode { rmNone = 0, rmPixels = 1, rmPixelsStretch = 2, rmScale = 3 };
 
 // Brightness list index i stands for the step 10 - i; 10 leaves the picture unchanged.
 inline constexpr int kBrightnessUnchanged = 10;
-
-// The output settings the リセット button gives, and a first run starts with.
-struct TResetValues {
-    int outputFormat = ofBmp;
-    int jpegQuality = 3;
-    int saveForm = 0;
-    int colorDepth = cdFullColor;
-    int brightness = kBrightnessUnchanged;
-    int rotation = rtNone;
-    int resizeMode = rmNone;
-    int resizeWidth = 320;
-    int resizeHeight = 240;
-    int scalePercent = 100;
-};
-inline constexpr TResetValues kResetValues{};

@@ -1,5 +1,7 @@
 #include "cli/Options.h"
 
+#include "app/conversion/StoredSettings.h"
+
 #include "framework/IniFile.h"
 #include "framework/Numbers.h"
 #include "framework/Paths.h"
@@ -10,8 +12,6 @@
 namespace cli {
 
 namespace {
-
-int InRangeOr(int value, int low, int high, int fallback) { return value >= low && value <= high ? value : fallback; }
 
 const std::array<const char*, 5> kFormats = {"bmp", "tiff", "jpeg", "pcx", "png"};
 const std::array<const char*, 5> kColours = {"2", "16", "256", "gray", "full"};
@@ -106,36 +106,16 @@ void Resize(Options& o, const std::string& text)
 
 } // namespace
 
-std::string BrightnessText(int step)
-{
-    if (step == 0)
-        return "そのまま";
-    return (step > 0 ? "+" : "") + std::to_string(step);
-}
-
 Options DefaultOptions(const std::string& settingsFile)
 {
     Options o;
-    conv::PictureSettings& p = o.picture;
-    // The main window's reset values.
-    p.outputFormat = 0, p.jpegQuality = 3, p.saveForm = 0, p.colorDepth = 4, p.brightness = 10, p.rotation = 0,
-    p.resizeMode = 0, p.resizeWidth = 320, p.resizeHeight = 240, p.scalePercent = 100;
+    o.picture = conv::ResetPictureSettings();
     if (!settingsFile.empty() && fw::FileExists(settingsFile)) {
         const fw::TIniFile ini(settingsFile);
-        p.outputFormat = InRangeOr(ini.ReadInteger("SET1", "FORMAT", -1), 0, 4, p.outputFormat);
-        p.jpegQuality = InRangeOr(ini.ReadInteger("SET1", "QUALLITY", -1), 0, 9, p.jpegQuality);
-        p.saveForm = InRangeOr(ini.ReadInteger("SET1", "INTER", -1), 0, 1, p.saveForm);
-        p.colorDepth = InRangeOr(ini.ReadInteger("SET1", "COLOR", -1), 0, 4, p.colorDepth);
-        p.brightness = InRangeOr(ini.ReadInteger("SET1", "BRIGHT", -1), 0, 20, p.brightness);
-        p.rotation = InRangeOr(ini.ReadInteger("SET1", "ROTATE", -1), 0, 3, p.rotation);
-        p.resizeMode = InRangeOr(ini.ReadInteger("SET1", "SIZE", -1), 0, 3, p.resizeMode);
-        p.resizeWidth = std::clamp(ini.ReadInteger("SET1", "WIDTH", 320), 1, 9999);
-        p.resizeHeight = std::clamp(ini.ReadInteger("SET1", "HEIGHT", 240), 1, 9999);
-        const std::string folder = ini.ReadString("SET1", "PATH", "");
-        if (!folder.empty())
+        o.picture = conv::ReadPictureSettings(ini);
+        if (const std::string folder = conv::ReadOutputFolder(ini, ""); !folder.empty())
             o.outputFolder = folder;
     }
-    p.brightnessText = BrightnessText(10 - p.brightness);
     return o;
 }
 
@@ -193,7 +173,7 @@ Options ParseOptions(const std::vector<std::string>& args, Options o)
         else if (arg == "--brightness") {
             const int step = Number(arg, needValue(), -10, 10);
             p.brightness = 10 - step;
-            p.brightnessText = BrightnessText(step);
+            p.brightnessText = conv::BrightnessText(step);
         } else if (arg == "--rotate") {
             const int degrees = Number(arg, needValue(), 0, 270);
             if (degrees % 90 != 0)

@@ -33,9 +33,6 @@ Options DefaultOptions(const std::string& settingsFile);
 // Reads the arguments (without the program name) over `defaults`. Throws UsageError.
 Options ParseOptions(const std::vector<std::string>& args, Options defaults);
 
-// The brightness list entry for a step of -10..+10 ("+3", "そのまま", "-2").
-std::string BrightnessText(int step);
-
 std::string HelpText();
 
 } // namespace cli
