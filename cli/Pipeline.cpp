@@ -195,9 +195,12 @@ bool ConvertMovie(const Options& o, const Report& report, RunTotals& totals, std
                     continue;
                 }
                 const std::string path = conv::MovieOutputPath(o.outputFolder, movie, position, converter.ext);
+                // A frame that cannot be developed leaves the control empty: nothing of the
+                // frame before may be saved under this one's name.
                 media::Image img;
+                const bool developed = developer.Develop(frame->picture, img);
                 std::optional<std::string> notTaken;
-                if (!developer.Develop(frame->picture, img) || !converter.control.SetPicture(std::move(img)))
+                if (!converter.control.SetPicture(std::move(img)) || !developed)
                     notTaken = conv::kFrameNotDecoded;
                 converter.Finish(o, outcome, notTaken, path, stop);
                 order.Finished(std::move(outcome));
