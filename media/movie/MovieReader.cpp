@@ -296,12 +296,18 @@ struct MovieReader::Impl {
         return true;
     }
 
+    // Where the index puts a packet: by its bytes, or by its stamp when the container
+    // gives no byte position.
+    std::optional<std::int64_t> IndexedPosition(const AVPacket* p) const
+    {
+        const std::optional<std::int64_t> pos = index.PositionOfByte(p->pos);
+        return pos || p->pos >= 0 ? pos : index.PositionOfDts(p->dts);
+    }
+
     // The position of a packet read from the file.
     std::optional<std::int64_t> PacketPosition(const AVPacket* p) const
     {
-        std::optional<std::int64_t> pos = index.PositionOfByte(p->pos);
-        if (!pos && p->pos < 0)
-            pos = index.PositionOfDts(p->dts);
+        std::optional<std::int64_t> pos = IndexedPosition(p);
         if (!pos && lastFed != kNone)
             pos = lastFed + 1;
         if (!pos && fromStart)
@@ -601,11 +607,8 @@ struct MovieReader::Impl {
         }
         while (av_read_frame(packetFile.get(), shown.get()) >= 0) {
             std::optional<std::int64_t> pos;
-            if (shown->stream_index == stream && shown->size > 0) {
-                pos = index.PositionOfByte(shown->pos);
-                if (!pos && shown->pos < 0)
-                    pos = index.PositionOfDts(shown->dts);
-            }
+            if (shown->stream_index == stream && shown->size > 0)
+                pos = IndexedPosition(shown.get());
             if (pos) {
                 packetCursor = *pos;
                 if (*pos == at.position && !(shown->flags & AV_PKT_FLAG_CORRUPT)) {
