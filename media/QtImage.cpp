@@ -21,7 +21,8 @@ QImage QImageFromImage(const media::Image& source)
     if (source.Empty())
         return QImage();
     const bool alpha = source.HasAlpha();
-    const media::Image img = alpha ? source : media::ToRgb24(source);
+    media::Image scratch;
+    const media::Image& img = alpha ? source : media::AsRgb24(source, scratch);
     QImage out(img.width, img.height, alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
     for (int y = 0; y < img.height; ++y)
         std::copy_n(img.Row(y), img.RowBytes(), out.scanLine(y));

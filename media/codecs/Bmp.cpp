@@ -242,7 +242,8 @@ bool DecodeBmp(const std::uint8_t* data, std::size_t size, Image& out, std::stri
 
 bool EncodeBmp(const Image& source, std::vector<std::uint8_t>& out, std::string& error)
 {
-    const Image img = ToIndexedOrRgb24(source);
+    Image scratch;
+    const Image& img = AsIndexedOrRgb24(source, scratch);
     if (img.Empty()) {
         error = "there is no picture to save";
         return false;

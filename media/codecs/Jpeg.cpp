@@ -104,8 +104,8 @@ bool EncodeJpeg(const Image& source, const SaveOptions& options, std::vector<std
 {
     // JPEG holds grey or colour: palettes are expanded, alpha composited over white.
     const bool grey = source.format == PixelFormat::Gray8;
-    const Image converted = grey ? Image() : ToRgb24(source);
-    const Image& img = grey ? source : converted;
+    Image scratch;
+    const Image& img = grey ? source : AsRgb24(source, scratch);
     jpeg_compress_struct cinfo{};
     ErrorManager err{};
     cinfo.err = jpeg_std_error(&err.base);

@@ -139,7 +139,8 @@ bool DecodePcx(const std::uint8_t* data, std::size_t size, Image& out, std::stri
 
 bool EncodePcx(const Image& source, std::vector<std::uint8_t>& out, std::string& error)
 {
-    const Image img = ToIndexedOrRgb24(source);
+    Image scratch;
+    const Image& img = AsIndexedOrRgb24(source, scratch);
     if (img.Empty() || img.width > 65535 || img.height > 65535) {
         error = "Invalid PCX image: size out of range";
         return false;

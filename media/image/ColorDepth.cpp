@@ -217,7 +217,8 @@ Image ToGray(const Image& img)
 {
     if (img.format == PixelFormat::Gray8)
         return img;
-    const Image rgb = ToRgb24(img);
+    Image scratch;
+    const Image& rgb = AsRgb24(img, scratch);
     Image out;
     out.Allocate(img.width, img.height, PixelFormat::Gray8);
     for (std::size_t i = 0; i < out.pixels.size(); ++i)
@@ -256,7 +257,8 @@ Image ToBlackAndWhite(const Image& img)
 
 Image ToPalette(const Image& img, int colours, int indexBits)
 {
-    const Image rgb = ToRgb24(img);
+    Image scratch;
+    const Image& rgb = AsRgb24(img, scratch);
     std::vector<Rgb> palette;
     if (ExactPalette(rgb, std::size_t(colours), palette))
         return Dither(rgb, palette, indexBits); // no error to spread: an exact mapping

@@ -68,6 +68,14 @@ Image ToRgb24(const Image& img, Rgb bg)
     return out;
 }
 
+const Image& AsRgb24(const Image& img, Image& scratch)
+{
+    if (img.format == PixelFormat::Rgb24)
+        return img;
+    scratch = ToRgb24(img);
+    return scratch;
+}
+
 Image ToRgba32(const Image& img)
 {
     if (img.format == PixelFormat::Rgba32)
@@ -98,6 +106,14 @@ Image ToIndexedOrRgb24(const Image& source)
             img.palette[i] = Rgb{std::uint8_t(i), std::uint8_t(i), std::uint8_t(i)};
     }
     return img;
+}
+
+const Image& AsIndexedOrRgb24(const Image& img, Image& scratch)
+{
+    if (img.format == PixelFormat::Rgb24 || img.format == PixelFormat::Indexed)
+        return img;
+    scratch = ToIndexedOrRgb24(img);
+    return scratch;
 }
 
 } // namespace media

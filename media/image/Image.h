@@ -42,11 +42,16 @@ bool PlausibleSize(std::int64_t w, std::int64_t h);
 
 // The picture as 24-bit colour (alpha composited over `background`).
 Image ToRgb24(const Image& img, Rgb background = {255, 255, 255});
+// The same, without copying a picture that already is 24-bit colour: the result is `img`
+// itself or the conversion kept in `scratch`.
+const Image& AsRgb24(const Image& img, Image& scratch);
 // The picture as colour with alpha (opaque where it had none).
 Image ToRgba32(const Image& img);
 // The picture as formats without grey or alpha hold it (BMP, PCX): grey as 8-bit
 // with a grey palette, alpha composited over white; palettes and colour unchanged.
 Image ToIndexedOrRgb24(const Image& img);
+// The same, without copying a picture that already is palette or 24-bit colour.
+const Image& AsIndexedOrRgb24(const Image& img, Image& scratch);
 // The BT.601 luma of a colour, rounded.
 std::uint8_t Luma(int r, int g, int b);
 
