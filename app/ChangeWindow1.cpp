@@ -79,6 +79,7 @@ TChangeForm1::TChangeForm1(QWidget* parent)
     BrowseEdit1->setPath(DefaultOutputFolder());
     SetDragByFreeSpot(true);
     LoadLayout();
+    FillPictureLists();
     SetClientSize(498, 294);
     move(20, 20);
 
@@ -171,14 +172,14 @@ void TChangeForm1::ComboBox1Change()
     ComboBox3->setEnabled(false);
     ShadowLabel15->setEnabled(false);
     ComboBox2->setEnabled(false);
-    const int format = ComboBox1->ItemIndex();
-    if (format == ofJpeg) {
+    const auto format = Settings().OutputFormat();
+    if (format == conv::OutputFormat::Jpeg) {
         Label5->setEnabled(true);
         ComboBox3->setEnabled(true);
         ShadowLabel15->setEnabled(true);
         ComboBox2->setEnabled(true);
     }
-    if (format == ofPng) {
+    if (format == conv::OutputFormat::Png) {
         ShadowLabel15->setEnabled(true);
         ComboBox2->setEnabled(true);
     }
@@ -186,11 +187,11 @@ void TChangeForm1::ComboBox1Change()
 
 void TChangeForm1::ComboBox6Change()
 {
-    const int mode = ComboBox6->ItemIndex();
-    if (mode < rmNone || mode > rmScale)
+    const auto mode = Settings().ResizeMode();
+    if (!mode)
         return;
-    const bool pixels = mode == rmPixels || mode == rmPixelsStretch;
-    const bool scale = mode == rmScale;
+    const bool pixels = mode == conv::ResizeMode::Fit || mode == conv::ResizeMode::Stretch;
+    const bool scale = mode == conv::ResizeMode::Scale;
     ShadowLabel7->setEnabled(pixels);
     SpinEdit1->setEnabled(pixels);
     SpinEdit2->setEnabled(pixels);
@@ -287,43 +288,7 @@ void TChangeForm1::SSButton33Click()
     MessageForm1->Answer = 0;
     if (answer != 1)
         return;
-    ShowPictureSettings(conv::ResetPictureSettings(), true);
-}
-
-void TChangeForm1::ShowPictureSettings(const conv::PictureSettings& p, bool withScale)
-{
-    TConvertSettings s = Settings();
-    s.setOutputFormat(p.outputFormat);
-    ComboBox1Change();
-    s.setJpegQuality(p.jpegQuality);
-    s.setSaveForm(p.saveForm);
-    s.setColorDepth(p.colorDepth);
-    s.setBrightness(p.brightness);
-    s.setRotation(p.rotation);
-    s.setResizeMode(p.resizeMode);
-    ComboBox6Change();
-    s.setResizeWidth(p.resizeWidth);
-    s.setResizeHeight(p.resizeHeight);
-    if (withScale)
-        s.setScalePercent(p.scalePercent);
-}
-
-conv::PictureSettings TChangeForm1::PictureSettingsShown()
-{
-    TConvertSettings s = Settings();
-    conv::PictureSettings p;
-    p.outputFormat = s.OutputFormat();
-    p.jpegQuality = s.JpegQuality();
-    p.saveForm = s.SaveForm();
-    p.colorDepth = s.ColorDepth();
-    p.brightness = s.Brightness();
-    p.brightnessText = ComboBox7->Text().toStdString();
-    p.rotation = s.Rotation();
-    p.resizeMode = s.ResizeMode();
-    p.resizeWidth = s.ResizeWidth();
-    p.resizeHeight = s.ResizeHeight();
-    p.scalePercent = s.ScalePercent();
-    return p;
+    ShowPictureSettings(conv::PictureSettings(), true);
 }
 
 // ---- character ------------------------------------------------------------------

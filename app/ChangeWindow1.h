@@ -27,6 +27,9 @@ public:
 
     int AnimFrame = 0;     // character picture drawn next
     QString OutputExt;     // extension of the conversion in progress
+    // The format of the last run (the image edit control's first one before any run),
+    // which a run with no format selected keeps, with its extension.
+    conv::OutputFormat RunFormat = conv::OutputFormat::Bmp;
     QString ProgramFolder; // folder of the program file, no trailing "/"
     QString ArgExt;        // extension of the last command-line file examined
 
@@ -40,8 +43,17 @@ public:
 
 public slots:
     void FormShow();
-    // The conversion settings as the lists and fields show them.
+    // The conversion settings as the lists and fields show them. A list with nothing
+    // selected counts as: format, the last run's; quality, the lowest; save form,
+    // plain; colour depth, each picture's own; brightness, unchanged (but a run does
+    // not take it: BrightnessChosen); rotation and resize, none.
     conv::PictureSettings PictureSettingsShown();
+    // Whether a brightness is selected; a run without one stops at its first picture.
+    bool BrightnessChosen();
+    // Puts conversion settings into the lists and fields, in the order the lists'
+    // handlers need (the scale only when asked: a restore leaves it).
+    void ShowPictureSettings(const conv::PictureSettings& p, bool withScale);
+
     void FormClose();
     void SSButton1Click(); // the conversion run
     void ComboBox1Change();
@@ -68,10 +80,9 @@ protected:
 
 private:
     void DrawCharacter();
+    // Fills the conversion settings' lists with their captions.
+    void FillPictureLists();
     void WriteFrameTotal();
-    // Puts conversion settings into the lists and fields, in the order the lists'
-    // handlers need (the scale only when asked: a restore leaves it).
-    void ShowPictureSettings(const conv::PictureSettings& p, bool withScale);
     void ShowThumbnail(int frame, class fw::TImage* target);
     void DropFiles(const QStringList& files);
     void DropFolderSeparator();

@@ -3,6 +3,7 @@
 #include "app/LiveRun.h"
 #include "app/conversion/Conversion.h"
 #include "framework/Application.h"
+#include "framework/Exception.h"
 #include "message/AskMessage.h"
 #include "message/MessageWindow1.h"
 #include "windows/PreviewWindow1.h"
@@ -21,6 +22,14 @@ void Record(const conv::PictureOutcome& outcome, const std::string& name, conv::
         report.failed.push_back(conv::NamedFailure(name, outcome.reason));
 }
 
+// A run without a brightness stops at its first picture, like one whose pictures
+// cannot be read.
+void StopWithoutBrightness(bool brightnessChosen)
+{
+    if (!brightnessChosen)
+        throw fw::Exception("no brightness is selected");
+}
+
 } // namespace
 
 void TChangeForm1::SSButton1Click()
@@ -29,11 +38,14 @@ void TChangeForm1::SSButton1Click()
     conv::RunReport report;
     try {
         PlaceMessageWindow();
-        const conv::PictureSettings picture = PictureSettingsShown();
-        std::string ext = OutputExt.toStdString();
-        conv::PrepareSave(edit, picture, ext);
-        OutputExt = QString::fromStdString(ext);
         TConvertSettings s = Settings();
+        const conv::PictureSettings picture = PictureSettingsShown();
+        const std::string ext = conv::PrepareSave(edit, picture);
+        if (s.OutputFormat()) {
+            RunFormat = picture.format;
+            OutputExt = QString::fromStdString(ext);
+        }
+        const bool brightnessChosen = BrightnessChosen();
 
         if (s.SourceMode() == smImages) {
             if (ListBox1->Count() == 0)
@@ -52,6 +64,7 @@ void TChangeForm1::SSButton1Click()
                     std::optional<std::string> notLoaded;
                     if (!edit.Load())
                         notLoaded = edit.LastError();
+                    StopWithoutBrightness(brightnessChosen);
                     Record(conv::ConvertPicture(edit, picture, notLoaded,
                                                 conv::ImageOutputPath(folder, source, OutputExt.toStdString()), folder),
                            source, report);
@@ -88,6 +101,7 @@ void TChangeForm1::SSButton1Click()
                 std::optional<std::string> notTaken;
                 if (!copied || !taken)
                     notTaken = conv::kFrameNotDecoded;
+                StopWithoutBrightness(brightnessChosen);
                 Record(conv::ConvertPicture(edit, picture, notTaken, target, folder), target, report);
                 // A step typed below 1 (the field not yet left) counts as 1: the run always ends.
                 f += std::max(1, s.FrameStep());

@@ -1,7 +1,11 @@
 #pragma once
 // The conversion settings as the run and the settings file see them: each field is
-// the current value of one control of the main window, read and written through it.
+// the current value of one control of the main window, read and written through it,
+// in the engine's terms; nothing where a list has no entry selected.
 #include "app/ConvertTypes.h"
+#include "app/conversion/PictureSettings.h"
+
+#include <optional>
 
 #include <QString>
 #include <QStringList>
@@ -18,20 +22,20 @@ public:
     QStringList ImageFiles() const;
     QString OutputFolder() const;
     void setOutputFolder(const QString& folder);
-    int OutputFormat() const;
-    void setOutputFormat(int index);
-    int JpegQuality() const;
-    void setJpegQuality(int index);
-    int SaveForm() const;
-    void setSaveForm(int index);
-    int ColorDepth() const;
-    void setColorDepth(int index);
-    int Brightness() const;
-    void setBrightness(int index);
-    int Rotation() const;
-    void setRotation(int index);
-    int ResizeMode() const;
-    void setResizeMode(int index);
+    std::optional<conv::OutputFormat> OutputFormat() const;
+    void setOutputFormat(std::optional<conv::OutputFormat> format);
+    std::optional<int> JpegQuality() const;
+    void setJpegQuality(std::optional<int> quality);
+    std::optional<bool> Progressive() const;
+    void setProgressive(std::optional<bool> on);
+    std::optional<conv::ColourDepth> ColorDepth() const;
+    void setColorDepth(std::optional<conv::ColourDepth> depth);
+    std::optional<int> Brightness() const; // the step
+    void setBrightness(std::optional<int> step);
+    std::optional<conv::Rotation> Rotation() const;
+    void setRotation(std::optional<conv::Rotation> rotation);
+    std::optional<conv::ResizeMode> ResizeMode() const;
+    void setResizeMode(std::optional<conv::ResizeMode> mode);
     int ResizeWidth() const;
     void setResizeWidth(int value);
     int ResizeHeight() const;

@@ -39,14 +39,10 @@ int main(int argc, char** argv)
     ChangeForm1->SettingsFileName = QString::fromStdString(out + ".ini");
     ChangeForm1->show();
     TConvertSettings s = ChangeForm1->Settings();
-    s.setOutputFormat(ofJpeg);
-    ChangeForm1->ComboBox1Change();
-    s.setJpegQuality(7);
-    s.setSaveForm(0);
-    s.setColorDepth(cdFullColor);
-    s.setBrightness(kBrightnessUnchanged);
-    s.setRotation(rtNone);
-    s.setResizeMode(rmNone);
+    conv::PictureSettings picture;
+    picture.format = conv::OutputFormat::Jpeg;
+    picture.jpegQuality = 7;
+    ChangeForm1->ShowPictureSettings(picture, true);
     s.setOutputFolder(QString::fromStdString(out));
     ChangeForm1->Edit2->setFilename(QString::fromStdString(movie));
     // The question is answered yes as soon as it is asked.
@@ -65,11 +61,7 @@ int main(int argc, char** argv)
         std::string error;
         auto reader = media::MovieReader::Open(movie, error);
         media::ImageEditControl control;
-        conv::PictureSettings picture;
-        picture.outputFormat = ofJpeg, picture.jpegQuality = 7, picture.saveForm = 0, picture.colorDepth = cdFullColor,
-        picture.brightness = kBrightnessUnchanged, picture.rotation = rtNone, picture.resizeMode = rmNone;
-        std::string ext;
-        conv::PrepareSave(control, picture, ext);
+        const std::string ext = conv::PrepareSave(control, picture);
         conv::CreateOutputFolder(out + "-engine");
         reader->ReadRun(0, reader->PositionCount() - 1, 1, [&](int pos, const media::Image* img) {
             media::Image image;

@@ -35,8 +35,7 @@ int main(int argc, char** argv)
     const std::string folder = (std::filesystem::temp_directory_path() / "pomi-bound").string();
     std::filesystem::create_directories(folder);
     media::ImageEditControl control;
-    std::string ext;
-    conv::PrepareSave(control, o.picture, ext);
+    const std::string ext = conv::PrepareSave(control, o.picture);
 
     using Clock = std::chrono::steady_clock;
     const auto since = [](Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); };

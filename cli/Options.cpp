@@ -13,8 +13,6 @@ namespace cli {
 
 namespace {
 
-const std::array<const char*, 5> kFormats = {"bmp", "tiff", "jpeg", "pcx", "png"};
-const std::array<const char*, 5> kColours = {"2", "16", "256", "gray", "full"};
 const std::array<const char*, 16> kOptions = {"--format", "--quality", "--progressive", "--colors", "--brightness",
                                               "--rotate", "--resize", "--start", "--end", "--step", "--output",
                                               "--jobs", "--quiet", "--help", "--version", "--baseline"};
@@ -46,17 +44,19 @@ std::size_t EditDistance(const std::string& a, const std::string& b)
     throw UsageError("unknown option '" + option + "'" + (best.empty() ? "" : "; did you mean '" + best + "'?"));
 }
 
-int Number(const std::string& option, const std::string& text, int low, int high)
+int Number(const std::string& option, const std::string& text, conv::Range range)
 {
     const auto value = fw::ParseDecimalInteger(text);
-    if (!value || *value < low || *value > high)
-        throw UsageError(option + " takes a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
-                         ", not '" + text + "'");
+    if (!value || !range.Holds(*value))
+        throw UsageError(option + " takes a whole number from " + std::to_string(range.low) + " to " +
+                         std::to_string(range.high) + ", not '" + text + "'");
     return *value;
 }
 
-template <std::size_t N>
-int Choice(const std::string& option, std::string text, const std::array<const char*, N>& choices)
+// The value a word names in a table of choices (letter case ignored, a few other
+// spellings taken).
+template <std::size_t N, class Entry>
+auto Choice(const std::string& option, std::string text, const Entry (&table)[N])
 {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::tolower(c)); });
     if (text == "jpg")
@@ -65,29 +65,38 @@ int Choice(const std::string& option, std::string text, const std::array<const c
         text = "tiff";
     if (text == "grey" || text == "grayscale")
         text = "gray";
-    for (std::size_t i = 0; i < N; ++i)
-        if (text == choices[i])
-            return int(i);
+    for (const Entry& entry : table)
+        if (text == entry.name)
+            return entry.value;
     std::string list;
-    for (const char* c : choices)
-        list += list.empty() ? c : std::string("|") + c;
+    for (const Entry& entry : table)
+        list += (list.empty() ? "" : "|") + std::string(entry.name);
     throw UsageError(option + " takes " + list + ", not '" + text + "'");
 }
 
-void Resize(Options& o, const std::string& text)
+conv::Rotation Rotation(const std::string& option, const std::string& text)
+{
+    const int degrees = Number(option, text, {0, 270});
+    for (const conv::RotationEntry& entry : conv::kRotations)
+        if (entry.clockwise == degrees)
+            return entry.value;
+    throw UsageError(option + " takes 0, 90, 180 or 270 (clockwise), not '" + text + "'");
+}
+
+conv::Resize Resize(const std::string& text)
 {
     const std::string bad = "--resize takes WxH (fit inside), WxH! (stretch), N% (scale) or none, not '" + text + "'";
-    if (text == "none") {
-        o.picture.resizeMode = 0;
-        return;
-    }
+    conv::Resize r;
+    if (text == "none")
+        return r;
     if (!text.empty() && text.back() == '%') {
         const auto v = fw::ParseDecimalInteger(text.substr(0, text.size() - 1));
-        if (!v || *v < 1 || *v > 1000)
-            throw UsageError(bad + "; a scale runs from 1% to 1000%");
-        o.picture.resizeMode = 3;
-        o.picture.scalePercent = *v;
-        return;
+        if (!v || !conv::kScaleRange.Holds(*v))
+            throw UsageError(bad + "; a scale runs from " + std::to_string(conv::kScaleRange.low) + "% to " +
+                             std::to_string(conv::kScaleRange.high) + "%");
+        r.mode = conv::ResizeMode::Scale;
+        r.scalePercent = *v;
+        return r;
     }
     std::string size = text;
     const bool stretch = !size.empty() && size.back() == '!';
@@ -97,11 +106,13 @@ void Resize(Options& o, const std::string& text)
     if (x == std::string::npos)
         throw UsageError(bad);
     const auto w = fw::ParseDecimalInteger(size.substr(0, x)), h = fw::ParseDecimalInteger(size.substr(x + 1));
-    if (!w || !h || *w < 1 || *h < 1 || *w > 9999 || *h > 9999)
-        throw UsageError(bad + "; sides run from 1 to 9999");
-    o.picture.resizeMode = stretch ? 2 : 1;
-    o.picture.resizeWidth = *w;
-    o.picture.resizeHeight = *h;
+    if (!w || !h || !conv::kSideRange.Holds(*w) || !conv::kSideRange.Holds(*h))
+        throw UsageError(bad + "; sides run from " + std::to_string(conv::kSideRange.low) + " to " +
+                         std::to_string(conv::kSideRange.high));
+    r.mode = stretch ? conv::ResizeMode::Stretch : conv::ResizeMode::Fit;
+    r.width = *w;
+    r.height = *h;
+    return r;
 }
 
 } // namespace
@@ -109,7 +120,6 @@ void Resize(Options& o, const std::string& text)
 Options DefaultOptions(const std::string& settingsFile)
 {
     Options o;
-    o.picture = conv::ResetPictureSettings();
     if (!settingsFile.empty() && fw::FileExists(settingsFile)) {
         const fw::TIniFile ini(settingsFile);
         o.picture = conv::ReadPictureSettings(ini);
@@ -161,38 +171,33 @@ Options ParseOptions(const std::vector<std::string>& args, Options o)
         };
         conv::PictureSettings& p = o.picture;
         if (arg == "--format")
-            p.outputFormat = Choice(arg, needValue(), kFormats);
+            p.format = Choice(arg, needValue(), conv::kOutputFormats);
         else if (arg == "--quality")
-            p.jpegQuality = Number(arg, needValue(), 0, 9);
+            p.jpegQuality = Number(arg, needValue(), conv::kJpegQualityRange);
         else if (arg == "--progressive")
-            noValue(), p.saveForm = 1;
+            noValue(), p.progressive = true;
         else if (arg == "--baseline")
-            noValue(), p.saveForm = 0;
+            noValue(), p.progressive = false;
         else if (arg == "--colors")
-            p.colorDepth = Choice(arg, needValue(), kColours);
-        else if (arg == "--brightness") {
-            const int step = Number(arg, needValue(), -10, 10);
-            p.brightness = 10 - step;
-            p.brightnessText = conv::BrightnessText(step);
-        } else if (arg == "--rotate") {
-            const int degrees = Number(arg, needValue(), 0, 270);
-            if (degrees % 90 != 0)
-                throw UsageError("--rotate takes 0, 90, 180 or 270 (clockwise), not '" + value + "'");
-            p.rotation = degrees / 90;
-        } else if (arg == "--resize")
-            Resize(o, needValue());
+            p.colourDepth = Choice(arg, needValue(), conv::kColourDepths);
+        else if (arg == "--brightness")
+            p.brightness = Number(arg, needValue(), conv::kBrightnessRange);
+        else if (arg == "--rotate")
+            p.rotation = Rotation(arg, needValue());
+        else if (arg == "--resize")
+            p.resize = Resize(needValue());
         else if (arg == "--start")
-            o.start = Number(arg, needValue(), 0, 1 << 30);
+            o.start = Number(arg, needValue(), {0, 1 << 30});
         else if (arg == "--end")
-            o.end = Number(arg, needValue(), 0, 1 << 30);
+            o.end = Number(arg, needValue(), {0, 1 << 30});
         else if (arg == "--step")
-            o.step = Number(arg, needValue(), 1, 1 << 30);
+            o.step = Number(arg, needValue(), {1, 1 << 30});
         else if (arg == "--output") {
             o.outputFolder = needValue();
             if (o.outputFolder.empty())
                 throw UsageError("--output needs a folder");
         } else if (arg == "--jobs")
-            o.jobs = Number(arg, needValue(), 1, 64);
+            o.jobs = Number(arg, needValue(), {1, 64});
         else if (arg == "--quiet")
             noValue(), o.quiet = true;
         else if (arg == "--help")

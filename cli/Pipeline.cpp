@@ -95,21 +95,11 @@ private:
     bool m_stopReported = false;
 };
 
-// The output files' extension (the options always name a format of the table).
-std::string ExtensionFor(const Options& o)
-{
-    return conv::OutputFormatFor(o.picture.outputFormat).value_or(conv::OutputFormat{101, ".bmp"}).ext;
-}
-
 // One converter per thread: its own image edit control, set up for the run.
 struct Converter {
     media::ImageEditControl control;
     std::string ext;
-    explicit Converter(const Options& o)
-    {
-        ext = ExtensionFor(o);
-        conv::PrepareSave(control, o.picture, ext);
-    }
+    explicit Converter(const Options& o) : ext(conv::PrepareSave(control, o.picture)) {}
     // The picture's step, as the main window's run takes it. A file that cannot be
     // written stops the run.
     void Finish(const Options& o, Outcome& outcome, const std::optional<std::string>& notTaken,
@@ -217,7 +207,7 @@ void ConvertPictures(const Options& o, const Report& report, RunTotals& totals)
     conv::CreateOutputFolder(o.outputFolder);
     // Pictures that end up under the same name are converted by one thread in the
     // run's order, so the last of them is what stays, as in a one-at-a-time run.
-    const std::string ext = ExtensionFor(o);
+    const std::string ext = conv::EntryOf(conv::kOutputFormats, o.picture.format).ext;
     std::map<std::string, std::vector<int>> byName;
     std::vector<std::vector<int>> groups;
     for (int i = 0; i < int(o.inputs.size()); ++i)

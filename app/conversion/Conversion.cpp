@@ -2,7 +2,6 @@
 
 #include "framework/AtomicFile.h"
 #include "framework/Exception.h"
-#include "framework/Numbers.h"
 #include "framework/Paths.h"
 
 #include <cstdio>
@@ -21,57 +20,41 @@ bool IsPictureFileName(const std::string& path)
 
 bool IsMovieFileName(const std::string& path) { return fw::SameTextAscii(fw::ExtractFileExt(path), ".AVI"); }
 
-std::optional<OutputFormat> OutputFormatFor(int index)
+std::string PrepareSave(media::ImageEditControl& control, const PictureSettings& s)
 {
-    static constexpr OutputFormat kTable[] = {{101, ".bmp"}, {102, ".tif"}, {103, ".jpg"}, {104, ".pcx"}, {106, ".png"}};
-    if (index < 0 || index >= int(std::size(kTable)))
-        return std::nullopt;
-    return kTable[index];
-}
-
-void PrepareSave(media::ImageEditControl& control, const PictureSettings& s, std::string& outputExt)
-{
+    const OutputFormatEntry& format = EntryOf(kOutputFormats, s.format);
     control.SetInterpolation(2);
-    control.SetSaveInterlacedImage(s.saveForm + 1);
-    if (const auto format = OutputFormatFor(s.outputFormat)) {
-        control.SetSaveMediaFormat(format->saveCode);
-        outputExt = format->ext;
-    }
+    control.SetSaveInterlacedImage(s.progressive ? 2 : 1);
+    control.SetSaveMediaFormat(media::ImageEditControl::SaveCodeFor(format.image));
     control.SetSaveQuality(s.jpegQuality + 1);
+    return format.ext;
 }
 
 void ApplyPictureChain(media::ImageEditControl& control, const PictureSettings& s)
 {
-    static constexpr int kDepthCodes[] = {1, 4, 8, 9, 12};
-    if (s.colorDepth >= 0 && s.colorDepth < 5)
-        control.ChangeColorDepth(kDepthCodes[s.colorDepth]);
+    if (s.colourDepth)
+        control.ChangeColorDepth(EntryOf(kColourDepths, *s.colourDepth).code);
+    if (s.brightness != 0)
+        control.AdjustBrightness(s.brightness * 10, 0);
+    // The settings turn clockwise; the control counter-clockwise.
+    if (const int clockwise = EntryOf(kRotations, s.rotation).clockwise; clockwise != 0)
+        control.RotateArbitrary(360 - clockwise);
 
-    if (s.brightness != 10) {
-        const auto step = fw::ParseDecimalInteger(s.brightnessText);
-        if (!step)
-            throw fw::Exception(fw::NotAnIntegerMessage(s.brightnessText));
-        control.AdjustBrightness(*step * 10, 0);
-    }
-
-    // The list turns clockwise; the control counter-clockwise.
-    static constexpr int kDegrees[] = {0, 270, 180, 90};
-    if (s.rotation >= 1 && s.rotation <= 3)
-        control.RotateArbitrary(kDegrees[s.rotation]);
-
-    switch (s.resizeMode) {
-    case 1:
-    case 2:
-        control.SetAspectRatio(s.resizeMode == 1);
-        control.ResizeImage(s.resizeWidth, s.resizeHeight);
+    const Resize& r = s.resize;
+    switch (r.mode) {
+    case ResizeMode::Fit:
+    case ResizeMode::Stretch:
+        control.SetAspectRatio(r.mode == ResizeMode::Fit);
+        control.ResizeImage(r.width, r.height);
         break;
-    case 3: {
+    case ResizeMode::Scale: {
         // After the rotation, so the picture's current size; truncated toward zero.
-        const int w = int(control.ImageWidth() * s.scalePercent * 0.01);
-        const int h = int(control.ImageHeight() * s.scalePercent * 0.01);
+        const int w = int(control.ImageWidth() * r.scalePercent * 0.01);
+        const int h = int(control.ImageHeight() * r.scalePercent * 0.01);
         control.ResizeImage(w, h);
         break;
     }
-    default:
+    case ResizeMode::None:
         break;
     }
 }

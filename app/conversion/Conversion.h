@@ -2,6 +2,7 @@
 // The conversion engine both the main window's run and the command-line converter
 // drive: the save settings, the picture chain in its fixed order (colour depth,
 // brightness, rotation, resize), the output names and the output folder. No Qt.
+#include "app/conversion/PictureSettings.h"
 #include "framework/Exception.h"
 #include "media/image/ImageEditControl.h"
 
@@ -10,27 +11,6 @@
 #include <vector>
 
 namespace conv {
-
-// The conversion settings that shape each picture; list fields are list indexes
-// (-1: nothing selected), as the main window's lists and the settings file hold them.
-struct PictureSettings {
-    int outputFormat = -1;      // 0 BMP, 1 TIFF, 2 JPEG, 3 PCX, 4 PNG
-    int jpegQuality = -1;       // 0..9
-    int saveForm = -1;          // 0 baseline / plain, 1 progressive / interlaced
-    int colorDepth = -1;        // 0 2 colours, 1 16, 2 256, 3 grey, 4 full colour
-    int brightness = -1;        // 0..20; 10 leaves the picture unchanged
-    std::string brightnessText; // the brightness entry's text ("+10" .. "-10")
-    int rotation = -1;          // 0 none, 1 90°, 2 180°, 3 270° (clockwise)
-    int resizeMode = -1;        // 0 none, 1 pixels with margins, 2 pixels stretched, 3 scale
-    int resizeWidth = 320;
-    int resizeHeight = 240;
-    int scalePercent = 100;
-};
-
-struct OutputFormat {
-    int saveCode;      // the image edit control's SaveMediaFormat
-    const char* ext;   // the output files' extension
-};
 
 // Number of frames a run cuts from start to end, every step-th one (the formula as
 // it stands: not above 0 when end lies before start). A step below 1 (the window's
@@ -47,15 +27,10 @@ inline int FrameTotal(int start, int end, int step)
 bool IsPictureFileName(const std::string& path);
 bool IsMovieFileName(const std::string& path);
 
-// The output format table (nothing for an index outside it).
-std::optional<OutputFormat> OutputFormatFor(int index);
+// Sets the control's save settings for a run; the extension of the files it writes.
+std::string PrepareSave(media::ImageEditControl& control, const PictureSettings& s);
 
-// Sets the control's save settings for a run. `outputExt` is left as the previous
-// run left it when the format has no table entry.
-void PrepareSave(media::ImageEditControl& control, const PictureSettings& s, std::string& outputExt);
-
-// Colour depth, brightness, rotation and resize, in that order, as the settings
-// ask. Raises fw::Exception when the brightness entry does not read as a number.
+// Colour depth, brightness, rotation and resize, in that order, as the settings ask.
 void ApplyPictureChain(media::ImageEditControl& control, const PictureSettings& s);
 
 // folder + "/" + the movie's name with "_" + the frame (at least five digits) + ext
@@ -97,7 +72,6 @@ struct PictureOutcome {
 // `target`, and what came of it. `notTaken` is the reason the control did not get
 // its picture (a failed load, a frame that cannot be decoded), nothing when it did;
 // the chain and the save are tried either way, and the save then writes nothing.
-// Raises fw::Exception when the brightness entry does not read as a number.
 PictureOutcome ConvertPicture(media::ImageEditControl& control, const PictureSettings& s,
                               const std::optional<std::string>& notTaken, const std::string& target,
                               const std::string& folder);

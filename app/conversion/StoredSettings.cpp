@@ -1,60 +1,53 @@
 #include "app/conversion/StoredSettings.h"
 
-#include <algorithm>
-
 namespace conv {
 
 namespace {
 
 constexpr const char* kSection = "SET1";
+constexpr const char* kFormat = "FORMAT";
+constexpr const char* kQuality = "QUALLITY";
+constexpr const char* kSaveForm = "INTER";
+constexpr const char* kColourDepth = "COLOR";
+constexpr const char* kBrightness = "BRIGHT";
+constexpr const char* kRotation = "ROTATE";
+constexpr const char* kResizeMode = "SIZE";
+constexpr const char* kWidth = "WIDTH";
+constexpr const char* kHeight = "HEIGHT";
 
-// A key and the size of its list.
-struct ListKey {
-    const char* key;
-    int PictureSettings::*field;
-    int entries;
-};
-constexpr ListKey kLists[] = {
-    {"FORMAT", &PictureSettings::outputFormat, 5}, {"QUALLITY", &PictureSettings::jpegQuality, 10},
-    {"INTER", &PictureSettings::saveForm, 2},      {"COLOR", &PictureSettings::colorDepth, 5},
-    {"BRIGHT", &PictureSettings::brightness, 21},  {"ROTATE", &PictureSettings::rotation, 4},
-    {"SIZE", &PictureSettings::resizeMode, 4},
-};
+// The stored list position under `key`, when it lies within a list of `entries`.
+std::optional<int> Position(const fw::TIniFile& ini, const char* key, int entries)
+{
+    const int stored = ini.ReadInteger(kSection, key, -1);
+    if (stored < 0 || stored >= entries)
+        return std::nullopt;
+    return stored;
+}
 
-int Side(int value) { return std::clamp(value, 1, 9999); }
+// The stored value of a choice, the reset value when there is none in its list.
+template <std::size_t N, class Entry>
+auto Choice(const fw::TIniFile& ini, const char* key, const Entry (&table)[N], decltype(Entry::value) reset)
+{
+    return ValueAt(table, Position(ini, key, int(N)).value_or(-1)).value_or(reset);
+}
 
 } // namespace
 
-PictureSettings ResetPictureSettings()
-{
-    PictureSettings p;
-    p.outputFormat = 0; // BMP
-    p.jpegQuality = 3;
-    p.saveForm = 0;
-    p.colorDepth = 4; // full colour
-    p.brightness = 10; // unchanged
-    p.rotation = 0;
-    p.resizeMode = 0;
-    p.resizeWidth = 320;
-    p.resizeHeight = 240;
-    p.scalePercent = 100;
-    p.brightnessText = BrightnessText(0);
-    return p;
-}
-
 PictureSettings ReadPictureSettings(const fw::TIniFile& ini, const PictureSettings& current)
 {
-    PictureSettings p = ResetPictureSettings();
-    p.resizeWidth = current.resizeWidth;
-    p.resizeHeight = current.resizeHeight;
-    for (const ListKey& list : kLists) {
-        const int stored = ini.ReadInteger(kSection, list.key, -1);
-        if (stored >= 0 && stored < list.entries)
-            p.*list.field = stored;
-    }
-    p.resizeWidth = Side(ini.ReadInteger(kSection, "WIDTH", p.resizeWidth));
-    p.resizeHeight = Side(ini.ReadInteger(kSection, "HEIGHT", p.resizeHeight));
-    p.brightnessText = BrightnessText(10 - p.brightness);
+    const PictureSettings reset;
+    PictureSettings p;
+    p.format = Choice(ini, kFormat, kOutputFormats, reset.format);
+    p.jpegQuality = Position(ini, kQuality, std::size(kJpegQualityCaptions)).value_or(reset.jpegQuality);
+    p.progressive = Position(ini, kSaveForm, std::size(kSaveFormCaptions)).value_or(reset.progressive) == 1;
+    p.colourDepth = Choice(ini, kColourDepth, kColourDepths, *reset.colourDepth);
+    if (const auto position = Position(ini, kBrightness, kBrightnessPositions))
+        p.brightness = BrightnessAt(*position);
+    p.rotation = Choice(ini, kRotation, kRotations, reset.rotation);
+    p.resize.mode = Choice(ini, kResizeMode, kResizeModes, reset.resize.mode);
+    p.resize.width = kSideRange.Clamp(ini.ReadInteger(kSection, kWidth, current.resize.width));
+    p.resize.height = kSideRange.Clamp(ini.ReadInteger(kSection, kHeight, current.resize.height));
+    p.resize.scalePercent = current.resize.scalePercent;
     return p;
 }
 
@@ -65,19 +58,20 @@ std::string ReadOutputFolder(const fw::TIniFile& ini, const std::string& fallbac
 
 std::vector<fw::IniEntry> PictureSettingsEntries(const PictureSettings& s, const std::string& outputFolder)
 {
-    std::vector<fw::IniEntry> entries = {{kSection, "PATH", outputFolder}};
-    for (const ListKey& list : kLists)
-        entries.push_back({kSection, list.key, std::to_string(s.*list.field)});
-    entries.push_back({kSection, "WIDTH", std::to_string(s.resizeWidth)});
-    entries.push_back({kSection, "HEIGHT", std::to_string(s.resizeHeight)});
-    return entries;
-}
-
-std::string BrightnessText(int step)
-{
-    if (step == 0)
-        return "そのまま";
-    return (step > 0 ? "+" : "") + std::to_string(step);
+    const auto entry = [](const char* key, int value) { return fw::IniEntry{kSection, key, std::to_string(value)}; };
+    const ColourDepth depth = s.colourDepth.value_or(*PictureSettings().colourDepth);
+    return {
+        {kSection, "PATH", outputFolder},
+        entry(kFormat, PositionOf(s.format)),
+        entry(kQuality, s.jpegQuality),
+        entry(kSaveForm, s.progressive ? 1 : 0),
+        entry(kColourDepth, PositionOf(depth)),
+        entry(kBrightness, BrightnessPosition(s.brightness)),
+        entry(kRotation, PositionOf(s.rotation)),
+        entry(kResizeMode, PositionOf(s.resize.mode)),
+        entry(kWidth, s.resize.width),
+        entry(kHeight, s.resize.height),
+    };
 }
 
 } // namespace conv

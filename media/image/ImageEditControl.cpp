@@ -9,24 +9,32 @@ namespace {
 {
     throw fw::Exception(std::string("ImageEdit: ") + property + " does not take the value " + std::to_string(value));
 }
+
+struct SaveCode {
+    int code;
+    ImageFormat format;
+};
+constexpr SaveCode kSaveCodes[] = {{101, ImageFormat::Bmp},
+                                   {102, ImageFormat::Tiff},
+                                   {103, ImageFormat::Jpeg},
+                                   {104, ImageFormat::Pcx},
+                                   {106, ImageFormat::Png}};
 } // namespace
 
 ImageFormat ImageEditControl::FormatForCode(int code)
 {
-    switch (code) {
-    case 101:
-        return ImageFormat::Bmp;
-    case 102:
-        return ImageFormat::Tiff;
-    case 103:
-        return ImageFormat::Jpeg;
-    case 104:
-        return ImageFormat::Pcx;
-    case 106:
-        return ImageFormat::Png;
-    default:
-        return ImageFormat::Unknown;
-    }
+    for (const SaveCode& c : kSaveCodes)
+        if (c.code == code)
+            return c.format;
+    return ImageFormat::Unknown;
+}
+
+int ImageEditControl::SaveCodeFor(ImageFormat format)
+{
+    for (const SaveCode& c : kSaveCodes)
+        if (c.format == format)
+            return c.code;
+    return 0;
 }
 
 void ImageEditControl::SetInterpolation(int value)

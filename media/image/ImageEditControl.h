@@ -42,8 +42,10 @@ public:
     const std::string& LastWriteFailure() const { return m_writeFailure; }
     const ImageEditor& Editor() const { return m_editor; }
 
-    // The file format a save format code stands for (Unknown outside the table).
+    // The file format a save format code stands for (Unknown outside the table), and
+    // the code of a format.
     static ImageFormat FormatForCode(int code);
+    static int SaveCodeFor(ImageFormat format);
 
 private:
     ImageEditor m_editor;

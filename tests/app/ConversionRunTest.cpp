@@ -95,7 +95,7 @@ TEST_F(ConversionRunTest, AMovieRunWritesTheChosenFramesUnderTheirPositions)
 {
     Movie(30);
     TConvertSettings s = ChangeForm1->Settings();
-    s.setOutputFormat(ofJpeg);
+    s.setOutputFormat(conv::OutputFormat::Jpeg);
     ChangeForm1->ComboBox1Change();
     s.setStartFrame(10);
     s.setFrameStep(5);
@@ -130,9 +130,9 @@ TEST_F(ConversionRunTest, ImageModeKeepsTheNamesWithTheNewExtensionAndTheChain)
     QTest::mouseClick(ChangeForm1->SSButton2, Qt::LeftButton);
     ChangeForm1->ListBox1->AddItem(QString::fromStdString(cat));
     TConvertSettings s = ChangeForm1->Settings();
-    s.setOutputFormat(ofPng);
-    s.setColorDepth(cd16Colors);
-    s.setRotation(rt90);
+    s.setOutputFormat(conv::OutputFormat::Png);
+    s.setColorDepth(conv::ColourDepth::Sixteen);
+    s.setRotation(conv::Rotation::Clockwise90);
     int asked = -1;
     Press(Reply::Yes, &asked);
     EXPECT_EQ(asked, 0);
@@ -206,7 +206,7 @@ TEST_F(ConversionRunTest, AFileThatFailsToLoadIsReportedAndNothingIsWrittenUnder
     QTest::mouseClick(ChangeForm1->SSButton2, Qt::LeftButton);
     ChangeForm1->ListBox1->AddItem(QString::fromStdString(bad));
     ChangeForm1->ListBox1->AddItem(QString::fromStdString(good));
-    ChangeForm1->Settings().setOutputFormat(ofPng);
+    ChangeForm1->Settings().setOutputFormat(conv::OutputFormat::Png);
     Press();
     EXPECT_EQ(FilesIn(out), std::vector<std::string>{"good.png"});
     ASSERT_EQ(errorsShown.size(), 1);
@@ -247,7 +247,7 @@ TEST_F(ConversionRunTest, AFolderThatCannotBeWrittenStopsTheRunWithOneMessageAnd
     std::filesystem::create_directories(out);
     TempDir::Write(out + "/clip_00000.bmp", "older");
     ChangeForm1->Settings().setOutputFolder(QString::fromStdString(out));
-    ChangeForm1->Settings().setOutputFormat(ofBmp);
+    ChangeForm1->Settings().setOutputFormat(conv::OutputFormat::Bmp);
     ChangeForm1->ComboBox1Change();
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
@@ -272,7 +272,7 @@ TEST_F(ConversionRunTest, EscStopsARunAfterThePictureBeingSavedAndTheWindowKeeps
     spec.textured = true;
     ASSERT_TRUE(WriteAvi(path, spec));
     ChangeForm1->Edit2->setFilename(QString::fromStdString(path));
-    ChangeForm1->Settings().setOutputFormat(ofBmp);
+    ChangeForm1->Settings().setOutputFormat(conv::OutputFormat::Bmp);
     ChangeForm1->ComboBox1Change();
     CaptionWatch progress(ChangeForm1->Label1);
     // A click during the run is dropped, not run afterwards; Esc stops it.
@@ -310,9 +310,9 @@ TEST_F(ConversionRunTest, EscStopsARunAfterThePictureBeingSavedAndTheWindowKeeps
 TEST_F(ConversionRunTest, TheExtensionOfThePreviousRunStaysWhenNoFormatIsSelected)
 {
     Movie(3);
-    ChangeForm1->Settings().setOutputFormat(ofPcx);
+    ChangeForm1->Settings().setOutputFormat(conv::OutputFormat::Pcx);
     Press();
-    ChangeForm1->Settings().setOutputFormat(-1);
+    ChangeForm1->Settings().setOutputFormat(std::nullopt);
     std::filesystem::remove_all(out);
     Press();
     EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"clip_00000.pcx", "clip_00001.pcx", "clip_00002.pcx"}));
@@ -322,11 +322,11 @@ TEST_F(ConversionRunTest, TheCommandLineWritesTheSameFilesAsTheMainWindow)
 {
     const QString movie = Movie(12);
     TConvertSettings s = ChangeForm1->Settings();
-    s.setOutputFormat(ofPng);
-    s.setColorDepth(cd256Colors);
-    s.setBrightness(7); // +3
-    s.setRotation(rt180);
-    s.setResizeMode(rmPixels);
+    s.setOutputFormat(conv::OutputFormat::Png);
+    s.setColorDepth(conv::ColourDepth::Colours256);
+    s.setBrightness(3);
+    s.setRotation(conv::Rotation::Clockwise180);
+    s.setResizeMode(conv::ResizeMode::Fit);
     ChangeForm1->ComboBox6Change();
     s.setResizeWidth(50);
     s.setResizeHeight(50);

@@ -129,28 +129,28 @@ TEST_F(MainWindowTest, ResetSetsTheDefaultsAndLeavesSourceAndFolderAlone)
 {
     Start();
     TConvertSettings s = ChangeForm1->Settings();
-    Choose(ChangeForm1->ComboBox1, ofPng);
-    Choose(ChangeForm1->ComboBox4, cd256Colors);
-    Choose(ChangeForm1->ComboBox6, rmScale);
+    Choose(ChangeForm1->ComboBox1, conv::PositionOf(conv::OutputFormat::Png));
+    Choose(ChangeForm1->ComboBox4, conv::PositionOf(conv::ColourDepth::Colours256));
+    Choose(ChangeForm1->ComboBox6, conv::PositionOf(conv::ResizeMode::Scale));
     s.setScalePercent(50);
     s.setOutputFolder(QStringLiteral("/srv/frames"));
     ChangeForm1->ListBox1->AddItem(QStringLiteral("/p/a.png"));
 
     AnswerNextQuestion(Reply::No);
     ClickButton(ChangeForm1->SSButton33);
-    EXPECT_EQ(s.OutputFormat(), ofPng);
+    EXPECT_EQ(s.OutputFormat(), conv::OutputFormat::Png);
 
     int asked = -1;
     AnswerNextQuestion(Reply::Yes, &asked);
     ClickButton(ChangeForm1->SSButton33);
     EXPECT_EQ(asked, 3);
-    EXPECT_EQ(s.OutputFormat(), ofBmp);
+    EXPECT_EQ(s.OutputFormat(), conv::OutputFormat::Bmp);
     EXPECT_EQ(s.JpegQuality(), 3);
-    EXPECT_EQ(s.SaveForm(), 0);
-    EXPECT_EQ(s.ColorDepth(), cdFullColor);
-    EXPECT_EQ(s.Brightness(), kBrightnessUnchanged);
-    EXPECT_EQ(s.Rotation(), rtNone);
-    EXPECT_EQ(s.ResizeMode(), rmNone);
+    EXPECT_EQ(s.Progressive(), false);
+    EXPECT_EQ(s.ColorDepth(), conv::ColourDepth::Full);
+    EXPECT_EQ(s.Brightness(), 0);
+    EXPECT_EQ(s.Rotation(), conv::Rotation::None);
+    EXPECT_EQ(s.ResizeMode(), conv::ResizeMode::None);
     EXPECT_EQ(s.ResizeWidth(), 320);
     EXPECT_EQ(s.ResizeHeight(), 240);
     EXPECT_EQ(s.ScalePercent(), 100);
@@ -167,25 +167,25 @@ TEST_F(MainWindowTest, FormatChoiceEnablesItsFieldsButSelectingFromCodeDoesNot)
 {
     Start();
     ChangeForm1->ComboBox3->setItemIndex(5); // a disabled list still holds a selection
-    Choose(ChangeForm1->ComboBox1, ofJpeg);
+    Choose(ChangeForm1->ComboBox1, conv::PositionOf(conv::OutputFormat::Jpeg));
     EXPECT_TRUE(ChangeForm1->ComboBox3->isEnabled());
     EXPECT_TRUE(ChangeForm1->ComboBox2->isEnabled());
-    Choose(ChangeForm1->ComboBox1, ofPng);
+    Choose(ChangeForm1->ComboBox1, conv::PositionOf(conv::OutputFormat::Png));
     EXPECT_FALSE(ChangeForm1->ComboBox3->isEnabled());
     EXPECT_TRUE(ChangeForm1->ComboBox2->isEnabled());
-    Choose(ChangeForm1->ComboBox1, ofBmp);
+    Choose(ChangeForm1->ComboBox1, conv::PositionOf(conv::OutputFormat::Bmp));
     EXPECT_FALSE(ChangeForm1->ComboBox3->isEnabled());
     EXPECT_FALSE(ChangeForm1->ComboBox2->isEnabled());
     EXPECT_EQ(ChangeForm1->ComboBox3->ItemIndex(), 5);
 
-    ChangeForm1->ComboBox1->setItemIndex(ofJpeg);
+    ChangeForm1->ComboBox1->setItemIndex(conv::PositionOf(conv::OutputFormat::Jpeg));
     EXPECT_FALSE(ChangeForm1->ComboBox3->isEnabled());
 }
 
 TEST_F(MainWindowTest, ResizeChoiceEnablesItsRowAndColoursTheConnectors)
 {
     Start();
-    Choose(ChangeForm1->ComboBox6, rmPixelsStretch);
+    Choose(ChangeForm1->ComboBox6, conv::PositionOf(conv::ResizeMode::Stretch));
     EXPECT_TRUE(ChangeForm1->SpinEdit1->isEnabled());
     EXPECT_TRUE(ChangeForm1->SpinEdit2->isEnabled());
     EXPECT_TRUE(ChangeForm1->ShadowLabel7->isEnabled());
@@ -198,7 +198,7 @@ TEST_F(MainWindowTest, ResizeChoiceEnablesItsRowAndColoursTheConnectors)
     EXPECT_EQ(shot.pixelColor(329, 195), QColor(255, 0, 255));
     EXPECT_EQ(shot.pixelColor(329, 220), QColor(192, 192, 192));
 
-    Choose(ChangeForm1->ComboBox6, rmNone);
+    Choose(ChangeForm1->ComboBox6, conv::PositionOf(conv::ResizeMode::None));
     EXPECT_FALSE(ChangeForm1->SpinEdit1->isEnabled());
     EXPECT_FALSE(ChangeForm1->SpinEdit3->isEnabled());
     for (auto* shape : {ChangeForm1->Shape2, ChangeForm1->Shape3, ChangeForm1->Shape6, ChangeForm1->Shape5})
@@ -437,8 +437,8 @@ TEST_F(MainWindowTest, FocusMovesThroughTheFieldsInLayoutOrder)
     Start();
     ChangeForm1->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(ChangeForm1));
-    Choose(ChangeForm1->ComboBox1, ofJpeg);
-    Choose(ChangeForm1->ComboBox6, rmPixels);
+    Choose(ChangeForm1->ComboBox1, conv::PositionOf(conv::OutputFormat::Jpeg));
+    Choose(ChangeForm1->ComboBox6, conv::PositionOf(conv::ResizeMode::Fit));
     ChangeForm1->Edit2->setFocus();
     QStringList order;
     for (int i = 0; i < 12; ++i) {

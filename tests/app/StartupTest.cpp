@@ -31,13 +31,13 @@ TEST_F(StartupTest, FirstRunWithoutSettingsStartsTheListsAtTheirResetValues)
     TConvertSettings s = ChangeForm1->Settings();
     EXPECT_EQ(s.OutputFolder(), TChangeForm1::DefaultOutputFolder());
     // The values the リセット button gives, so that the first run converts.
-    EXPECT_EQ(s.OutputFormat(), ofBmp);
+    EXPECT_EQ(s.OutputFormat(), conv::OutputFormat::Bmp);
     EXPECT_EQ(s.JpegQuality(), 3);
-    EXPECT_EQ(s.SaveForm(), 0);
-    EXPECT_EQ(s.ColorDepth(), cdFullColor);
-    EXPECT_EQ(s.Brightness(), kBrightnessUnchanged);
-    EXPECT_EQ(s.Rotation(), rtNone);
-    EXPECT_EQ(s.ResizeMode(), rmNone);
+    EXPECT_EQ(s.Progressive(), false);
+    EXPECT_EQ(s.ColorDepth(), conv::ColourDepth::Full);
+    EXPECT_EQ(s.Brightness(), 0);
+    EXPECT_EQ(s.Rotation(), conv::Rotation::None);
+    EXPECT_EQ(s.ResizeMode(), conv::ResizeMode::None);
     EXPECT_FALSE(ChangeForm1->ComboBox3->isEnabled());
     EXPECT_FALSE(ChangeForm1->ComboBox2->isEnabled());
     EXPECT_FALSE(ChangeForm1->SpinEdit1->isEnabled());
@@ -63,14 +63,14 @@ TEST_F(StartupTest, EverySettingIsRestoredWithLowerCaseNamesAndHex)
     EXPECT_EQ(ChangeForm1->pos(), QPoint(64, 120));
     TConvertSettings s = ChangeForm1->Settings();
     EXPECT_EQ(s.OutputFolder(), QStringLiteral("/data/out"));
-    EXPECT_EQ(s.OutputFormat(), ofJpeg);
+    EXPECT_EQ(s.OutputFormat(), conv::OutputFormat::Jpeg);
     EXPECT_EQ(s.JpegQuality(), 7);
-    EXPECT_EQ(s.SaveForm(), 1);
-    EXPECT_EQ(s.ColorDepth(), cd256Colors);
-    EXPECT_EQ(s.Brightness(), 13);
+    EXPECT_EQ(s.Progressive(), true);
+    EXPECT_EQ(s.ColorDepth(), conv::ColourDepth::Colours256);
+    EXPECT_EQ(s.Brightness(), -3);
     EXPECT_EQ(ChangeForm1->ComboBox7->Text(), QStringLiteral("-3"));
-    EXPECT_EQ(s.Rotation(), rt270);
-    EXPECT_EQ(s.ResizeMode(), rmScale);
+    EXPECT_EQ(s.Rotation(), conv::Rotation::Clockwise270);
+    EXPECT_EQ(s.ResizeMode(), conv::ResizeMode::Scale);
     EXPECT_EQ(s.ResizeWidth(), 640);
     EXPECT_EQ(s.ResizeHeight(), 480);
     // JPEG enables quality and save form; scale enables the scale field only.
@@ -102,14 +102,14 @@ TEST_F(StartupTest, BadValuesClampAndListValuesOutsideTheirListsStartAtTheResetV
     TConvertSettings s = ChangeForm1->Settings();
     EXPECT_EQ(s.ResizeWidth(), 1);
     EXPECT_EQ(s.ResizeHeight(), 9999);
-    EXPECT_EQ(s.OutputFormat(), ofBmp);
-    EXPECT_EQ(s.Brightness(), kBrightnessUnchanged);
-    EXPECT_EQ(s.ColorDepth(), cdFullColor);
-    EXPECT_EQ(s.Rotation(), rtNone);
-    EXPECT_EQ(s.ResizeMode(), rmNone);
+    EXPECT_EQ(s.OutputFormat(), conv::OutputFormat::Bmp);
+    EXPECT_EQ(s.Brightness(), 0);
+    EXPECT_EQ(s.ColorDepth(), conv::ColourDepth::Full);
+    EXPECT_EQ(s.Rotation(), conv::Rotation::None);
+    EXPECT_EQ(s.ResizeMode(), conv::ResizeMode::None);
     // Valid stored values are kept.
     EXPECT_EQ(s.JpegQuality(), 9);
-    EXPECT_EQ(s.SaveForm(), 1);
+    EXPECT_EQ(s.Progressive(), true);
 
     TempDir::Write(iniPath, "[SET1]\nWIDTH=wide\n");
     ChangeForm1->FormShow();

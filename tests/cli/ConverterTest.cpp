@@ -70,63 +70,74 @@ TEST(ConverterOptions, EveryBadValueIsAUsageErrorNamingTheOptionAndValue)
         EXPECT_NE(UsageMessage(args).find(expected), std::string::npos) << UsageMessage(args);
 }
 
-TEST(ConverterOptions, ValuesMapOntoTheMainWindowsLists)
+TEST(ConverterOptions, ValuesBecomeTheEnginesSettings)
 {
     const Options o = Parse({"--format=JPG", "--quality", "7", "--progressive", "--colors", "gray", "--brightness", "-3",
                              "--rotate", "90", "--resize", "640x480!", "-o", "/tmp/x", "-j", "3", "-q", "--start", "5",
                              "--end", "50", "--step", "5", "clip.AVI"});
-    EXPECT_EQ(o.picture.outputFormat, 2);
+    EXPECT_EQ(o.picture.format, conv::OutputFormat::Jpeg);
     EXPECT_EQ(o.picture.jpegQuality, 7);
-    EXPECT_EQ(o.picture.saveForm, 1);
-    EXPECT_EQ(o.picture.colorDepth, 3);
-    EXPECT_EQ(o.picture.brightness, 13);
-    EXPECT_EQ(o.picture.brightnessText, "-3");
-    EXPECT_EQ(o.picture.rotation, 1);
-    EXPECT_EQ(o.picture.resizeMode, 2);
-    EXPECT_EQ(o.picture.resizeWidth, 640);
+    EXPECT_TRUE(o.picture.progressive);
+    EXPECT_EQ(o.picture.colourDepth, conv::ColourDepth::Grey);
+    EXPECT_EQ(o.picture.brightness, -3);
+    EXPECT_EQ(o.picture.rotation, conv::Rotation::Clockwise90);
+    EXPECT_EQ(o.picture.resize.mode, conv::ResizeMode::Stretch);
+    EXPECT_EQ(o.picture.resize.width, 640);
+    EXPECT_EQ(o.picture.resize.height, 480);
     EXPECT_EQ(o.outputFolder, "/tmp/x");
     EXPECT_EQ(o.jobs, 3);
     EXPECT_TRUE(o.quiet);
     EXPECT_TRUE(o.movieMode);
     EXPECT_EQ(*o.step, 5);
-    EXPECT_EQ(Parse({"--resize", "50%", "a.png"}).picture.resizeMode, 3);
-    EXPECT_EQ(Parse({"--resize", "50x40", "a.png"}).picture.resizeMode, 1);
-    EXPECT_EQ(Parse({"--brightness", "0", "a.png"}).picture.brightness, 10);
-    EXPECT_EQ(Parse({"--brightness", "+10", "a.png"}).picture.brightnessText, "+10");
+    const Options scaled = Parse({"--resize", "50%", "a.png"});
+    EXPECT_EQ(scaled.picture.resize.mode, conv::ResizeMode::Scale);
+    EXPECT_EQ(scaled.picture.resize.scalePercent, 50);
+    EXPECT_EQ(Parse({"--resize", "50x40", "a.png"}).picture.resize.mode, conv::ResizeMode::Fit);
+    EXPECT_EQ(Parse({"--rotate", "270", "a.png"}).picture.rotation, conv::Rotation::Clockwise270);
+    EXPECT_EQ(Parse({"--colors", "FULL", "a.png"}).picture.colourDepth, conv::ColourDepth::Full);
+    EXPECT_EQ(Parse({"--format", "tif", "a.png"}).picture.format, conv::OutputFormat::Tiff);
+    EXPECT_EQ(Parse({"--brightness", "+10", "a.png"}).picture.brightness, 10);
+    EXPECT_FALSE(Parse({"--progressive", "--baseline", "a.png"}).picture.progressive);
     EXPECT_EQ(Parse({"--", "-odd name.png"}).inputs, std::vector<std::string>{"-odd name.png"});
 }
 
 TEST(ConverterOptions, DefaultsComeFromTheSettingsFileElseTheResetValues)
 {
     const Options reset = cli::DefaultOptions("");
-    EXPECT_EQ(reset.picture.outputFormat, 0);
+    EXPECT_EQ(reset.picture.format, conv::OutputFormat::Bmp);
     EXPECT_EQ(reset.picture.jpegQuality, 3);
-    EXPECT_EQ(reset.picture.colorDepth, 4);
-    EXPECT_EQ(reset.picture.brightness, 10);
-    EXPECT_EQ(reset.picture.resizeWidth, 320);
+    EXPECT_FALSE(reset.picture.progressive);
+    EXPECT_EQ(reset.picture.colourDepth, conv::ColourDepth::Full);
+    EXPECT_EQ(reset.picture.brightness, 0);
+    EXPECT_EQ(reset.picture.rotation, conv::Rotation::None);
+    EXPECT_EQ(reset.picture.resize.mode, conv::ResizeMode::None);
+    EXPECT_EQ(reset.picture.resize.width, 320);
+    EXPECT_EQ(reset.picture.resize.height, 240);
     EXPECT_EQ(reset.outputFolder, ".");
 
+    // The file keeps list positions: brightness 7 is the eighth entry from +10, +3.
     TempDir dir;
     const std::string ini = dir.File("Pomi_Pomira.ini");
     TempDir::Write(ini, "[SET1]\nPATH=/srv/out\nFORMAT=4\nQUALLITY=9\nINTER=1\nCOLOR=2\nBRIGHT=7\nROTATE=2\nSIZE=1\n"
                         "WIDTH=99999\nHEIGHT=abc\n");
     const Options saved = cli::DefaultOptions(ini);
     EXPECT_EQ(saved.outputFolder, "/srv/out");
-    EXPECT_EQ(saved.picture.outputFormat, 4);
+    EXPECT_EQ(saved.picture.format, conv::OutputFormat::Png);
     EXPECT_EQ(saved.picture.jpegQuality, 9);
-    EXPECT_EQ(saved.picture.saveForm, 1);
-    EXPECT_EQ(saved.picture.colorDepth, 2);
-    EXPECT_EQ(saved.picture.brightnessText, "+3");
-    EXPECT_EQ(saved.picture.rotation, 2);
-    EXPECT_EQ(saved.picture.resizeMode, 1);
-    EXPECT_EQ(saved.picture.resizeWidth, 9999);
-    EXPECT_EQ(saved.picture.resizeHeight, 240);
+    EXPECT_TRUE(saved.picture.progressive);
+    EXPECT_EQ(saved.picture.colourDepth, conv::ColourDepth::Colours256);
+    EXPECT_EQ(saved.picture.brightness, 3);
+    EXPECT_EQ(saved.picture.rotation, conv::Rotation::Clockwise180);
+    EXPECT_EQ(saved.picture.resize.mode, conv::ResizeMode::Fit);
+    EXPECT_EQ(saved.picture.resize.width, 9999);
+    EXPECT_EQ(saved.picture.resize.height, 240);
     // Options given override the file.
-    EXPECT_EQ(ParseOptions({"--format", "bmp", "a.png"}, saved).picture.outputFormat, 0);
+    EXPECT_EQ(ParseOptions({"--format", "bmp", "a.png"}, saved).picture.format, conv::OutputFormat::Bmp);
 
-    TempDir::Write(ini, "[SET1]\nFORMAT=9\nCOLOR=-1\n");
-    EXPECT_EQ(cli::DefaultOptions(ini).picture.outputFormat, 0);
-    EXPECT_EQ(cli::DefaultOptions(ini).picture.colorDepth, 4);
+    TempDir::Write(ini, "[SET1]\nFORMAT=9\nCOLOR=-1\nBRIGHT=21\n");
+    EXPECT_EQ(cli::DefaultOptions(ini).picture.format, conv::OutputFormat::Bmp);
+    EXPECT_EQ(cli::DefaultOptions(ini).picture.colourDepth, conv::ColourDepth::Full);
+    EXPECT_EQ(cli::DefaultOptions(ini).picture.brightness, 0);
 }
 
 TEST(Converter, ParallelRunsWriteTheSameFilesAsOneAtATime)
