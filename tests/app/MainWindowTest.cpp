@@ -182,6 +182,58 @@ TEST_F(MainWindowTest, FormatChoiceEnablesItsFieldsButSelectingFromCodeDoesNot)
     EXPECT_FALSE(ChangeForm1->ComboBox3->isEnabled());
 }
 
+TEST_F(MainWindowTest, EachListShowsItsEntriesAndEachEntryMeansWhatItSays)
+{
+    Start();
+    const auto entries = [](fw::TComboBox* list) {
+        QStringList texts;
+        for (int i = 0; i < list->count(); ++i)
+            texts << list->itemText(i);
+        return texts;
+    };
+    EXPECT_EQ(entries(ChangeForm1->ComboBox1), (QStringList{"BMP形式", "TIFF形式", "JPEG形式", "PCX形式", "PNG形式"}));
+    EXPECT_EQ(entries(ChangeForm1->ComboBox2), (QStringList{"ﾍﾞｰｽﾗｲﾝ/ﾉﾝｲﾝﾀｰﾚｰｽ", "ﾌﾟﾛｸﾞﾚｯｼﾌﾞ/ｲﾝﾀｰﾚｰｽ"}));
+    EXPECT_EQ(entries(ChangeForm1->ComboBox4), (QStringList{"2色", "16色", "256色", "ｸﾞﾚｰｽｹｰﾙ", "ﾌﾙｶﾗｰ"}));
+    EXPECT_EQ(entries(ChangeForm1->ComboBox5), (QStringList{"そのまま", "90度", "180度", "270度"}));
+    EXPECT_EQ(entries(ChangeForm1->ComboBox6),
+              (QStringList{"そのまま", "ﾋﾟｸｾﾙ指定", "ﾋﾟｸｾﾙ指定-余白伸し", "倍率指定"}));
+    const QStringList qualities = entries(ChangeForm1->ComboBox3);
+    ASSERT_EQ(qualities.size(), 10);
+    EXPECT_EQ(qualities[0], "0-低画質(高圧縮率)");
+    EXPECT_EQ(qualities[3], "3-標準");
+    EXPECT_EQ(qualities[6], "6-高画質");
+    EXPECT_EQ(qualities[9], "9-最高画質(低圧縮率)");
+
+    // What a run takes from each entry is what the entry reads: the quality its
+    // leading digit, the brightness the step it shows, the rotation its degrees.
+    TConvertSettings s = ChangeForm1->Settings();
+    for (int i = 0; i < 10; ++i) {
+        ChangeForm1->ComboBox3->setItemIndex(i);
+        EXPECT_EQ(ChangeForm1->PictureSettingsShown().jpegQuality, qualities[i].left(1).toInt());
+    }
+    ASSERT_EQ(ChangeForm1->ComboBox7->count(), 21);
+    for (int i = 0; i < 21; ++i) {
+        ChangeForm1->ComboBox7->setItemIndex(i);
+        const QString text = ChangeForm1->ComboBox7->Text();
+        const int step = text == "そのまま" ? 0 : text.toInt();
+        EXPECT_EQ(ChangeForm1->PictureSettingsShown().brightness, step) << text.toStdString();
+        EXPECT_EQ(i == 10, text == "そのまま");
+    }
+    EXPECT_EQ(ChangeForm1->ComboBox7->itemText(0), "+10");
+    EXPECT_EQ(ChangeForm1->ComboBox7->itemText(20), "-10");
+    const int clockwise[] = {0, 90, 180, 270};
+    for (int i = 0; i < 4; ++i) {
+        ChangeForm1->ComboBox5->setItemIndex(i);
+        EXPECT_EQ(conv::EntryOf(conv::kRotations, ChangeForm1->PictureSettingsShown().rotation).clockwise, clockwise[i]);
+    }
+    ChangeForm1->ComboBox2->setItemIndex(1);
+    EXPECT_TRUE(ChangeForm1->PictureSettingsShown().progressive);
+    ChangeForm1->ComboBox4->setItemIndex(3);
+    EXPECT_EQ(s.ColorDepth(), conv::ColourDepth::Grey);
+    ChangeForm1->ComboBox4->setItemIndex(-1);
+    EXPECT_EQ(ChangeForm1->PictureSettingsShown().colourDepth, std::nullopt); // each picture keeps its own
+}
+
 TEST_F(MainWindowTest, ResizeChoiceEnablesItsRowAndColoursTheConnectors)
 {
     Start();
