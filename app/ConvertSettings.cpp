@@ -18,7 +18,7 @@ void TConvertSettings::setOutputFolder(const QString& folder) { m_form.BrowseEdi
 
 namespace {
 
-// A list's selection as a value of its table; nothing selected, and nothing to select.
+// A list's selection as a value of its table; nothing when no entry is selected.
 template <std::size_t N, class Entry>
 std::optional<decltype(Entry::value)> Selected(const fw::TComboBox* list, const Entry (&table)[N])
 {
