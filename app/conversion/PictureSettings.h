@@ -91,6 +91,7 @@ struct Resize {
     int width = 320; // Fit and Stretch
     int height = 240;
     int scalePercent = 100; // Scale
+    bool operator==(const Resize&) const = default;
 };
 
 struct PictureSettings {
@@ -102,6 +103,7 @@ struct PictureSettings {
     int brightness = 0; // a step of kBrightnessRange; 0 leaves the picture
     Rotation rotation = Rotation::None;
     Resize resize;
+    bool operator==(const PictureSettings&) const = default;
 };
 
 // The entry of a value: the tables list every value at its own position.

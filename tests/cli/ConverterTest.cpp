@@ -5,6 +5,7 @@
 #include "cli/Pipeline.h"
 #include "cli/Progress.h"
 #include "media/movie/AviWriter.h"
+#include "support/PictureSettingsPrint.h"
 #include "support/RunConverter.h"
 #include "support/TempDir.h"
 
@@ -104,15 +105,15 @@ TEST(ConverterOptions, ValuesBecomeTheEnginesSettings)
 TEST(ConverterOptions, DefaultsComeFromTheSettingsFileElseTheResetValues)
 {
     const Options reset = cli::DefaultOptions("");
-    EXPECT_EQ(reset.picture.format, conv::OutputFormat::Bmp);
-    EXPECT_EQ(reset.picture.jpegQuality, 3);
-    EXPECT_FALSE(reset.picture.progressive);
-    EXPECT_EQ(reset.picture.colourDepth, conv::ColourDepth::Full);
-    EXPECT_EQ(reset.picture.brightness, 0);
-    EXPECT_EQ(reset.picture.rotation, conv::Rotation::None);
-    EXPECT_EQ(reset.picture.resize.mode, conv::ResizeMode::None);
-    EXPECT_EQ(reset.picture.resize.width, 320);
-    EXPECT_EQ(reset.picture.resize.height, 240);
+    const conv::PictureSettings resetValues; // the struct's defaults, checked here against the window's reset
+    EXPECT_EQ(reset.picture, resetValues);
+    EXPECT_EQ(resetValues.format, conv::OutputFormat::Bmp);
+    EXPECT_EQ(resetValues.jpegQuality, 3);
+    EXPECT_FALSE(resetValues.progressive);
+    EXPECT_EQ(resetValues.colourDepth, conv::ColourDepth::Full);
+    EXPECT_EQ(resetValues.brightness, 0);
+    EXPECT_EQ(resetValues.rotation, conv::Rotation::None);
+    EXPECT_EQ(resetValues.resize, (conv::Resize{conv::ResizeMode::None, 320, 240, 100}));
     EXPECT_EQ(reset.outputFolder, ".");
 
     // The file keeps list positions: brightness 7 is the eighth entry from +10, +3.
@@ -122,15 +123,15 @@ TEST(ConverterOptions, DefaultsComeFromTheSettingsFileElseTheResetValues)
                         "WIDTH=99999\nHEIGHT=abc\n");
     const Options saved = cli::DefaultOptions(ini);
     EXPECT_EQ(saved.outputFolder, "/srv/out");
-    EXPECT_EQ(saved.picture.format, conv::OutputFormat::Png);
-    EXPECT_EQ(saved.picture.jpegQuality, 9);
-    EXPECT_TRUE(saved.picture.progressive);
-    EXPECT_EQ(saved.picture.colourDepth, conv::ColourDepth::Colours256);
-    EXPECT_EQ(saved.picture.brightness, 3);
-    EXPECT_EQ(saved.picture.rotation, conv::Rotation::Clockwise180);
-    EXPECT_EQ(saved.picture.resize.mode, conv::ResizeMode::Fit);
-    EXPECT_EQ(saved.picture.resize.width, 9999);
-    EXPECT_EQ(saved.picture.resize.height, 240);
+    conv::PictureSettings stored;
+    stored.format = conv::OutputFormat::Png;
+    stored.jpegQuality = 9;
+    stored.progressive = true;
+    stored.colourDepth = conv::ColourDepth::Colours256;
+    stored.brightness = 3;
+    stored.rotation = conv::Rotation::Clockwise180;
+    stored.resize = {conv::ResizeMode::Fit, 9999, 240, 100};
+    EXPECT_EQ(saved.picture, stored);
     // Options given override the file.
     EXPECT_EQ(ParseOptions({"--format", "bmp", "a.png"}, saved).picture.format, conv::OutputFormat::Bmp);
 
