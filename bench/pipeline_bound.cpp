@@ -3,12 +3,14 @@
 // libraries and settings; divided by the cores, it is the least wall time a job
 // that keeps every core busy could take.
 //
-//   build/pipeline_bound OPTION... MOVIE   (the converter's options, e.g. --format jpeg)
+//   build/pipeline_bound OPTION... MOVIE   (the converter's options, e.g. --format jpeg;
+//                                           with -o DIR the files are written there and kept)
 // prints: "<decode s> <encode s> <cores>"
 #include "cli/Options.h"
 #include "media/image/ImageEditControl.h"
 #include "media/movie/MovieReader.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -32,7 +34,12 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
-    const std::string folder = (std::filesystem::temp_directory_path() / "pomi-bound").string();
+    // With -o the files stay for the caller to remove (bench/run deletes nothing while
+    // it measures: on this disk, creating files just after many were deleted is slower).
+    const bool keep = std::find(args.begin(), args.end(), "-o") != args.end() ||
+                      std::any_of(args.begin(), args.end(), [](const std::string& a) { return a.rfind("--output", 0) == 0; });
+    const std::string folder =
+        keep ? o.outputFolder : (std::filesystem::temp_directory_path() / "pomi-bound").string();
     std::filesystem::create_directories(folder);
     media::ImageEditControl control;
     const std::string ext = conv::PrepareSave(control, o.picture);
@@ -58,7 +65,8 @@ int main(int argc, char** argv)
                                    mark = Clock::now();
                                    return true;
                                });
-    std::filesystem::remove_all(folder);
+    if (!keep)
+        std::filesystem::remove_all(folder);
     std::printf("%.3f %.3f %u\n", decode, encode, std::max(1u, std::thread::hardware_concurrency()));
     return 0;
 }
