@@ -6,21 +6,21 @@
 
 namespace {
 
+// A table's captions: its entries' own, or the table is the captions.
+const char* CaptionOf(const char* caption) { return caption; }
+template <class Entry>
+const char* CaptionOf(const Entry& entry)
+{
+    return entry.caption;
+}
+
 template <std::size_t N, class Entry>
 QStringList Captions(const Entry (&table)[N])
 {
     QStringList captions;
     for (const Entry& entry : table)
-        captions << QString::fromUtf8(entry.caption);
+        captions << QString::fromUtf8(CaptionOf(entry));
     return captions;
-}
-template <std::size_t N>
-QStringList Captions(const char* const (&captions)[N])
-{
-    QStringList list;
-    for (const char* caption : captions)
-        list << QString::fromUtf8(caption);
-    return list;
 }
 
 void Fill(fw::TComboBox* list, const QStringList& captions)

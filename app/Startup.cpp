@@ -1,12 +1,11 @@
 #include "app/Startup.h"
 
 #include "app/ChangeWindow1.h"
+#include "app/SettingsLocation.h"
 #include "framework/Application.h"
 #include "message/MessageWindow1.h"
 #include "windows/InfoWindow1.h"
 #include "windows/PreviewWindow1.h"
-
-#include "app/SettingsLocation.h"
 
 #include <QIcon>
 #include <QTimer>

@@ -10,7 +10,6 @@
 #include "media/image/ImageEditControl.h"
 #include "media/movie/MovieReader.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -36,8 +35,7 @@ int main(int argc, char** argv)
     }
     // With -o the files stay for the caller to remove (bench/run deletes nothing while
     // it measures: on this disk, creating files just after many were deleted is slower).
-    const bool keep = std::find(args.begin(), args.end(), "-o") != args.end() ||
-                      std::any_of(args.begin(), args.end(), [](const std::string& a) { return a.rfind("--output", 0) == 0; });
+    const bool keep = o.outputFolder != cli::DefaultOptions("").outputFolder;
     const std::string folder =
         keep ? o.outputFolder : (std::filesystem::temp_directory_path() / "pomi-bound").string();
     std::filesystem::create_directories(folder);

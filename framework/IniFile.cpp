@@ -376,10 +376,11 @@ void TIniFile::Write(const std::vector<IniEntry>& entries)
     const std::string updated = IniApply(content ? *content : std::string(), entries);
     // The file's folder is made when the file is first written (a user's
     // configuration folder), never when it is only looked up or read.
+    const std::string folder = ExtractFileDir(m_fileName);
     std::error_code ec;
-    if (const std::string folder = ExtractFileDir(m_fileName); !folder.empty())
+    if (!folder.empty())
         std::filesystem::create_directories(folder, ec);
-    RemoveStaleTemporaries(ExtractFileDir(m_fileName));
+    RemoveStaleTemporaries(folder);
     if (!WriteFileAtomically(m_fileName, updated))
         throw Exception(failure);
     m_content = updated;

@@ -80,7 +80,8 @@ Image ToRgba32(const Image& img)
 {
     if (img.format == PixelFormat::Rgba32)
         return img;
-    const Image rgb = ToRgb24(img);
+    Image scratch;
+    const Image& rgb = AsRgb24(img, scratch);
     Image out;
     out.Allocate(img.width, img.height, PixelFormat::Rgba32);
     const std::size_t count = std::size_t(img.width) * img.height;
