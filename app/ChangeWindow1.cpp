@@ -17,8 +17,9 @@
 
 #include <QClipboard>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
+#include <QProcess>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
@@ -89,6 +90,8 @@ TChangeForm1::TChangeForm1(QWidget* parent)
             ApplyFieldColours(field);
 
     connect(BrowseEdit1, &TButtonEdit::OnExit, this, &TChangeForm1::DropFolderSeparator);
+    connect(SpinEdit4, &TSpinEdit::OnExit, this, &TChangeForm1::SpinEdit4Change);
+    connect(SpinEdit5, &TSpinEdit::OnExit, this, &TChangeForm1::SpinEdit5Change);
     setAcceptDrops(true);
     ProgramFolder = QCoreApplication::applicationDirPath();
     SettingsFileName = QString::fromStdString(app::SettingsFilePath(ProgramFolder.toStdString()));
@@ -268,8 +271,44 @@ void TChangeForm1::SSButton5Click() { InfoForm1->ShowModal(); }
 void TChangeForm1::SSButton6Click()
 {
     if (AskMessage(2) == 1)
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(app::GuidePath(ProgramFolder.toStdString()))));
+        OpenGuide();
     MessageForm1->Answer = 0;
+}
+
+// The desktop's viewer opens the guide; when it cannot (no guide, no viewer, the
+// viewer refusing), the user is told why instead of nothing happening. xdg-open runs
+// on its own, so a viewer it waits for never holds up the window, and it is not
+// ended with the window.
+void TChangeForm1::OpenGuide()
+{
+    const QString guide = QString::fromStdString(app::GuidePath(ProgramFolder.toStdString()));
+    const auto fail = [this, guide](const QString& reason) {
+        fw::MessageBeep();
+        fw::ShowMessage(guide + QStringLiteral(" を開けません: ") + reason);
+    };
+    if (!QFileInfo(guide).isFile()) {
+        fail(QStringLiteral("ファイルがありません"));
+        return;
+    }
+    auto* opener = new QProcess;
+    connect(opener, &QProcess::finished, opener, &QObject::deleteLater);
+    connect(opener, &QProcess::finished, this, [fail](int code, QProcess::ExitStatus status) {
+        if (status != QProcess::NormalExit)
+            fail(QStringLiteral("xdg-open が異常終了しました"));
+        else if (code == 2)
+            fail(QStringLiteral("ファイルがありません"));
+        else if (code == 3)
+            fail(QStringLiteral("開くためのプログラムが見つかりません"));
+        else if (code != 0)
+            fail(QStringLiteral("開くためのプログラムが失敗しました (xdg-open %1)").arg(code));
+    });
+    connect(opener, &QProcess::errorOccurred, this, [fail, opener](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+            return;
+        opener->deleteLater();
+        fail(QStringLiteral("xdg-open を起動できません (%1)").arg(opener->errorString()));
+    });
+    opener->start(QStringLiteral("xdg-open"), {guide});
 }
 
 void TChangeForm1::SSButton7Click() { setWindowState(windowState() | Qt::WindowMinimized); }
@@ -317,7 +356,14 @@ void TChangeForm1::Edit2Change()
     const QString path = Edit2->Filename();
     if (path.isEmpty())
         return;
-    GKitMSPlay1->setFileName(path);
+    try {
+        GKitMSPlay1->setFileName(path);
+    } catch (const fw::Exception& e) {
+        // Nothing of the movie before may stay: its range would be cut from this one.
+        ForgetMovie();
+        fw::ShowException(QString::fromUtf8(e.what()));
+        return;
+    }
     const int n = GKitMSPlay1->Length();
     FadingLabel2->setCaption(QStringLiteral("全%1ﾌﾚｰﾑ").arg(n + 1));
     FadingLabel3->setCaption(QStringLiteral("%1 x %2").arg(GKitMSPlay1->MovieWidth()).arg(GKitMSPlay1->MovieHeight()));
@@ -337,6 +383,43 @@ void TChangeForm1::Edit2Change()
     FadingLabel3->setEnabled(true);
 }
 
+void TChangeForm1::ForgetMovie()
+{
+    GKitMSPlay1->setFileName(QString());
+    FadingLabel2->setCaption(QStringLiteral("全0ﾌﾚｰﾑ"));
+    FadingLabel3->setCaption(QStringLiteral("0 x 0"));
+    // The fields as the layout starts them: 0 to 0 within 0..1, every frame, disabled.
+    SpinEdit5->setMinValue(0);
+    for (TSpinEdit* field : {SpinEdit4, SpinEdit5}) {
+        field->setMaxValue(1);
+        field->setValue(0);
+    }
+    SpinEdit6->setMaxValue(9999);
+    SpinEdit6->setValue(1);
+    for (TSpinEdit* field : {SpinEdit4, SpinEdit5, SpinEdit6})
+        field->setEnabled(false);
+    Image2->Clear();
+    Image3->Clear();
+    ShadowLabel14->setCaption(QStringLiteral("0"));
+}
+
+bool TChangeForm1::MovieStillThere()
+{
+    using Presence = media::MovieFile::Presence;
+    const Presence presence = GKitMSPlay1->MoviePresence();
+    if (presence == Presence::Same)
+        return true;
+    const QString movie = GKitMSPlay1->FileName();
+    ForgetMovie();
+    PreviewForm1->close();
+    PreviewForm1->GKitMSPlay1->setFileName(QString());
+    fw::MessageBeep();
+    fw::ShowMessage(movie + (presence == Presence::Gone
+                                 ? QStringLiteral("\n動画ファイルが見つかりません。開いた後に移動または削除されました。")
+                                 : QStringLiteral("\n動画ファイルが開いた後に置き換えられました。もう一度選んでください。")));
+    return false;
+}
+
 void TChangeForm1::WriteFrameTotal()
 {
     TConvertSettings s = Settings();
@@ -345,6 +428,8 @@ void TChangeForm1::WriteFrameTotal()
 
 void TChangeForm1::ShowThumbnail(int frame, fw::TImage* target)
 {
+    if (!MovieStillThere())
+        return;
     // A frame the movie control could not copy leaves the thumbnail empty rather than
     // showing whatever the clipboard held before.
     if (!GKitMSPlay1->CopyToClipboard(frame)) {
@@ -354,8 +439,15 @@ void TChangeForm1::ShowThumbnail(int frame, fw::TImage* target)
     target->setPicture(QGuiApplication::clipboard()->image());
 }
 
+// The frame fields are the user's while typing (a number whose first digits lie
+// below the start must be typable): the range rules apply when the field is left,
+// Enter is pressed, an arrow is used or a run takes the value.
 void TChangeForm1::SpinEdit4Change()
 {
+    if (SpinEdit4->Typing()) {
+        WriteFrameTotal();
+        return;
+    }
     TConvertSettings s = Settings();
     try {
         if (s.StartFrame() != 0) {
@@ -376,6 +468,10 @@ void TChangeForm1::SpinEdit4Change()
 
 void TChangeForm1::SpinEdit5Change()
 {
+    if (SpinEdit5->Typing()) {
+        WriteFrameTotal();
+        return;
+    }
     TConvertSettings s = Settings();
     try {
         if (s.EndFrame() != 0) {
@@ -399,13 +495,13 @@ void TChangeForm1::SpinEdit6Change() { WriteFrameTotal(); }
 void TChangeForm1::GKitMSPlay1Click()
 {
     const QString movie = Settings().MovieFile();
-    if (movie.isEmpty())
+    if (movie.isEmpty() || !GKitMSPlay1->HasMovie() || !MovieStillThere())
         return;
     GKitMSPlay1->Pause();
     PreviewForm1->show();
     PreviewForm1->raise();
     PreviewForm1->setWindowTitle(QStringLiteral("Preview - ") + movie);
-    PreviewForm1->GKitMSPlay1->setFileName(movie);
+    PreviewForm1->GKitMSPlay1->ShareMovie(*GKitMSPlay1);
 }
 
 // ---- dropped files --------------------------------------------------------------

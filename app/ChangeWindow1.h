@@ -84,8 +84,14 @@ private:
     void FillPictureLists();
     void WriteFrameTotal();
     void ShowThumbnail(int frame, class fw::TImage* target);
+    // Back to no movie chosen (labels, thumbnails, frame fields); the field keeps its path.
+    void ForgetMovie();
+    // True while the movie's path still names the file that was opened; otherwise
+    // says so once, naming the file, and forgets the movie.
+    bool MovieStillThere();
     void DropFiles(const QStringList& files);
     void DropFolderSeparator();
+    void OpenGuide();
 };
 
 extern TChangeForm1* ChangeForm1;

@@ -22,6 +22,44 @@ void Record(const conv::PictureOutcome& outcome, const std::string& name, conv::
         report.failed.push_back(conv::NamedFailure(name, outcome.reason));
 }
 
+// The end of a run's message: empty when nothing failed, nothing was written twice
+// and the run went to its end; else whether it was stopped and how many were
+// written, how many of how many failed with the first few names and their reasons,
+// and each file written twice.
+std::string ReportText(const conv::RunReport& report)
+{
+    std::string text;
+    if (report.stopped)
+        text = "変換を中止しました。" + std::to_string(report.total - int(report.failed.size())) + " 枚を書き出しました。";
+    if (!report.failed.empty()) {
+        if (!text.empty())
+            text += "\n";
+        text += std::to_string(report.total) + " 枚中 " + std::to_string(report.failed.size()) + " 枚の画像を変換できませんでした。";
+        constexpr std::size_t kShown = 5;
+        for (std::size_t i = 0; i < report.failed.size() && i < kShown; ++i)
+            text += "\n" + report.failed[i];
+        if (report.failed.size() > kShown)
+            text += "\nほか " + std::to_string(report.failed.size() - kShown) + " 件";
+    }
+    for (const conv::NameClash& clash : report.clashes) {
+        if (!text.empty())
+            text += "\n";
+        std::string sources;
+        for (const std::string& source : clash.sources)
+            sources += (sources.empty() ? "" : " と ") + source;
+        text += sources + " は同じ名前 " + clash.target + " になり、後の画像が残りました。";
+    }
+    return text;
+}
+
+// The window's words for a folder the run cannot write into.
+QString FolderMessage(const conv::WriteError& e)
+{
+    if (e.Folder().empty())
+        return QStringLiteral("出力先フォルダが指定されていません。");
+    return QString::fromStdString(e.Folder() + " に書き込めません: " + e.Reason());
+}
+
 // A run without a brightness stops at its first picture, like one whose pictures
 // cannot be read.
 void StopWithoutBrightness(bool brightnessChosen)
@@ -58,6 +96,7 @@ void TChangeForm1::SSButton1Click()
                 Label1->show();
                 repaint();
                 TLiveRun live;
+                std::vector<std::pair<std::string, std::string>> written;
                 for (int i = 0; i < ListBox1->Count() && live.KeepGoing(); ++i) {
                     const std::string source = ListBox1->Item(i).toStdString();
                     edit.SetInputFileName(source);
@@ -65,19 +104,25 @@ void TChangeForm1::SSButton1Click()
                     if (!edit.Load())
                         notLoaded = edit.LastError();
                     StopWithoutBrightness(brightnessChosen);
-                    Record(conv::ConvertPicture(edit, picture, notLoaded,
-                                                conv::ImageOutputPath(folder, source, OutputExt.toStdString()), folder),
-                           source, report);
+                    const std::string target = conv::ImageOutputPath(folder, source, OutputExt.toStdString());
+                    const conv::PictureOutcome outcome = conv::ConvertPicture(edit, picture, notLoaded, target, folder);
+                    Record(outcome, source, report);
+                    if (outcome.written)
+                        written.emplace_back(source, target);
                     Label1->setCaption(QStringLiteral("%1/%2").arg(i + 1).arg(ListBox1->Count()));
                     Label1->repaint();
                 }
                 report.stopped = live.Stopped();
+                report.clashes = conv::NameClashes(written);
             }
             Label1->hide();
             Label1->setCaption(QString());
             MessageForm1->Answer = 0;
         } else {
-            if (s.MovieFile().isEmpty())
+            // A typed frame field not yet left takes its range rules now.
+            for (TSpinEdit* field : {SpinEdit4, SpinEdit5, SpinEdit6})
+                field->Settle();
+            if (s.MovieFile().isEmpty() || !GKitMSPlay1->HasMovie() || !MovieStillThere())
                 return;
             MessageForm1->MessageNo = 1;
             MessageForm1->ShowModal();
@@ -123,16 +168,15 @@ void TChangeForm1::SSButton1Click()
         if (Settings().SourceMode() != smImages)
             GKitMSPlay1->Play();
         fw::MessageBeep();
-        fw::ShowMessage(QString::fromStdString(std::string(e.what()) + "\n" +
-                                               std::to_string(report.total - int(report.failed.size())) +
-                                               " 枚を書き出したところで変換を中止しました。"));
+        fw::ShowMessage(FolderMessage(e) + QStringLiteral("\n%1 枚を書き出したところで変換を中止しました。")
+                                               .arg(report.total - int(report.failed.size())));
         return;
     } catch (const std::exception&) {
         fw::MessageBeep();
         fw::ShowMessage(QStringLiteral("非対応フォーマットが含まれていました。処理を中止します。"));
         return;
     }
-    const std::string failures = report.Message();
+    const std::string failures = ReportText(report);
     if (!failures.empty())
         fw::ShowMessage(QString::fromStdString(failures));
 }

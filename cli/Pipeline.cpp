@@ -10,6 +10,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <thread>
 
 namespace cli {
@@ -74,6 +75,8 @@ public:
             Outcome& done = it->second;
             if (!done.skipped) {
                 (done.written.empty() ? m_totals.failed : m_totals.converted)++;
+                if (!done.written.empty())
+                    m_totals.written.emplace_back(done.source, done.written);
                 // One write failure says it all; the others that were under way say nothing.
                 const bool silent = done.stopsRun && m_stopReported;
                 m_stopReported = m_stopReported || done.stopsRun;
@@ -95,6 +98,29 @@ private:
     bool m_stopReported = false;
 };
 
+// What an exception that ended a picture's work says.
+std::string Described(const std::exception& e)
+{
+    if (dynamic_cast<const std::bad_alloc*>(&e))
+        return "out of memory";
+    return e.what();
+}
+
+// Runs one picture's work; an exception fails that picture with its reason.
+template <class Work>
+void Guarded(Outcome& outcome, Work&& work)
+{
+    try {
+        work();
+    } catch (const std::exception& e) {
+        outcome.written.clear();
+        outcome.error = Described(e);
+    } catch (...) {
+        outcome.written.clear();
+        outcome.error = "unknown error";
+    }
+}
+
 // One converter per thread: its own image edit control, set up for the run.
 struct Converter {
     media::ImageEditControl control;
@@ -105,21 +131,30 @@ struct Converter {
     void Finish(const Options& o, Outcome& outcome, const std::optional<std::string>& notTaken,
                 const std::string& path, std::atomic<bool>& stop)
     {
-        try {
-            const conv::PictureOutcome done = conv::ConvertPicture(control, o.picture, notTaken, path, o.outputFolder);
-            if (done.written)
-                outcome.written = path;
-            else
-                outcome.error = done.stop ? done.stop->what() : done.reason;
-            if (done.stop) {
-                outcome.stopsRun = true;
-                stop = true;
-            }
-        } catch (const std::exception& e) {
-            outcome.error = e.what();
+        const conv::PictureOutcome done = conv::ConvertPicture(control, o.picture, notTaken, path, o.outputFolder);
+        if (done.written)
+            outcome.written = path;
+        else
+            outcome.error = done.stop ? done.stop->what() : done.reason;
+        if (done.stop) {
+            outcome.stopsRun = true;
+            stop = true;
         }
     }
 };
+
+// A thread's converter, or why it could not be made (every picture it takes then
+// fails with that reason, so the run still ends).
+template <class T, class... Args>
+std::optional<T> MadeOrWhy(std::string& why, Args&&... args)
+{
+    try {
+        return std::optional<T>(std::in_place, std::forward<Args>(args)...);
+    } catch (const std::exception& e) {
+        why = Described(e);
+    }
+    return std::nullopt;
+}
 
 // Why a named input is passed over before it is tried, or nothing.
 std::optional<std::string> Unusable(const std::string& input)
@@ -159,21 +194,28 @@ bool ConvertMovie(const Options& o, const Report& report, RunTotals& totals, std
     BoundedQueue<Frame> frames(std::size_t(jobs) * 2);
     InOrder order(report, total, totals);
     std::atomic<bool> stop = false;
+    std::string readingBroke;
     std::thread decoder([&] {
         int index = 0;
-        reader->ReadRunUndeveloped(start, end, step, [&](int, media::UndevelopedFrame&& picture) {
-            if (stop)
-                return false;
-            frames.Push(Frame{index++, std::move(picture)});
-            return true;
-        });
-        frames.Close();
+        try {
+            reader->ReadRunUndeveloped(start, end, step, [&](int, media::UndevelopedFrame&& picture) {
+                if (stop)
+                    return false;
+                frames.Push(Frame{index++, std::move(picture)});
+                return true;
+            });
+        } catch (const std::exception& e) {
+            readingBroke = movie + ": reading stopped: " + Described(e);
+        }
+        frames.Close(); // the workers finish what was read
     });
     std::vector<std::thread> workers;
     for (int j = 0; j < jobs; ++j)
         workers.emplace_back([&] {
-            Converter converter(o);
-            media::FrameDeveloper developer(*reader);
+            std::string broken;
+            std::optional<Converter> converter = MadeOrWhy<Converter>(broken, o);
+            std::optional<media::FrameDeveloper> developer =
+                converter ? MadeOrWhy<media::FrameDeveloper>(broken, *reader) : std::optional<media::FrameDeveloper>();
             while (auto frame = frames.Pop()) {
                 const int position = frame->picture.Position();
                 Outcome outcome;
@@ -184,21 +226,29 @@ bool ConvertMovie(const Options& o, const Report& report, RunTotals& totals, std
                     order.Finished(std::move(outcome));
                     continue;
                 }
-                const std::string path = conv::MovieOutputPath(o.outputFolder, movie, position, converter.ext);
-                // A frame that cannot be developed leaves the control empty: nothing of the
-                // frame before may be saved under this one's name.
-                media::Image img;
-                const bool developed = developer.Develop(frame->picture, img);
-                std::optional<std::string> notTaken;
-                if (!converter.control.SetPicture(std::move(img)) || !developed)
-                    notTaken = conv::kFrameNotDecoded;
-                converter.Finish(o, outcome, notTaken, path, stop);
+                Guarded(outcome, [&] {
+                    if (!developer)
+                        throw std::runtime_error(broken);
+                    const std::string path = conv::MovieOutputPath(o.outputFolder, movie, position, converter->ext);
+                    // A frame that cannot be developed leaves the control empty: nothing of the
+                    // frame before may be saved under this one's name.
+                    media::Image img;
+                    const bool developed = developer->Develop(frame->picture, img);
+                    std::optional<std::string> notTaken;
+                    if (!converter->control.SetPicture(std::move(img)) || !developed)
+                        notTaken = conv::kFrameNotDecoded;
+                    converter->Finish(o, outcome, notTaken, path, stop);
+                });
                 order.Finished(std::move(outcome));
             }
         });
     decoder.join();
     for (std::thread& w : workers)
         w.join();
+    if (!readingBroke.empty()) {
+        error = readingBroke;
+        return false;
+    }
     return true;
 }
 
@@ -224,7 +274,8 @@ void ConvertPictures(const Options& o, const Report& report, RunTotals& totals)
     const int jobs = std::min<int>(JobsFor(o), int(groups.size()));
     for (int j = 0; j < jobs; ++j)
         workers.emplace_back([&] {
-            Converter converter(o);
+            std::string broken;
+            std::optional<Converter> converter = MadeOrWhy<Converter>(broken, o);
             for (;;) {
                 std::size_t g;
                 {
@@ -242,12 +293,16 @@ void ConvertPictures(const Options& o, const Report& report, RunTotals& totals)
                     } else if (const auto why = Unusable(o.inputs[i])) {
                         outcome.error = *why;
                     } else {
-                        converter.control.SetInputFileName(o.inputs[i]);
-                        std::optional<std::string> notLoaded;
-                        if (!converter.control.Load())
-                            notLoaded = converter.control.LastError();
-                        converter.Finish(o, outcome, notLoaded,
-                                         conv::ImageOutputPath(o.outputFolder, o.inputs[i], converter.ext), stop);
+                        Guarded(outcome, [&] {
+                            if (!converter)
+                                throw std::runtime_error(broken);
+                            converter->control.SetInputFileName(o.inputs[i]);
+                            std::optional<std::string> notLoaded;
+                            if (!converter->control.Load())
+                                notLoaded = converter->control.LastError();
+                            converter->Finish(o, outcome, notLoaded,
+                                              conv::ImageOutputPath(o.outputFolder, o.inputs[i], converter->ext), stop);
+                        });
                     }
                     order.Finished(std::move(outcome));
                 }

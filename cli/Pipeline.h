@@ -7,6 +7,8 @@
 
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace cli {
 
@@ -22,14 +24,16 @@ struct Outcome {
 struct RunTotals {
     int converted = 0;
     int failed = 0;
+    std::vector<std::pair<std::string, std::string>> written; // (source, file), in the run's order
 };
 
 using Report = std::function<void(const Outcome&, int total)>;
 
 // A file that cannot be written (no space, no permission ...) stops the run at once:
-// one outcome says so, the pictures not yet done are skipped. Returns false (with
-// `error`) when the movie cannot be opened at all; raises conv::WriteError when the
-// output folder cannot be made.
+// one outcome says so, the pictures not yet done are skipped. Whatever goes wrong in
+// a worker (memory running out included) fails that picture with its reason. Returns
+// false (with `error`) when the movie cannot be opened at all, or its reading broke
+// off; raises conv::WriteError when the output folder cannot be made.
 bool ConvertMovie(const Options& options, const Report& report, RunTotals& totals, std::string& error);
 void ConvertPictures(const Options& options, const Report& report, RunTotals& totals);
 

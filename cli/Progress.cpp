@@ -56,9 +56,22 @@ void Progress::Update(const Outcome& outcome, int total)
     }
 }
 
+std::string ClashText(const conv::NameClash& clash)
+{
+    std::string sources;
+    const std::size_t n = clash.sources.size();
+    for (std::size_t i = 0; i < n; ++i)
+        sources += (i == 0 ? "" : i + 1 == n ? " and " : ", ") + clash.sources[i];
+    return sources + (n == 2 ? " were both written as " : " were all written as ") + clash.target + "; the " +
+           (n == 2 ? "later" : "last") + " one is kept";
+}
+
 void Progress::Summary(const RunTotals& totals, const std::string& folder)
 {
     ClearBar();
+    // Told like a failure, even when quiet: a file holds one of its sources only.
+    for (const conv::NameClash& clash : conv::NameClashes(totals.written))
+        std::fprintf(m_out, "%s\n", ClashText(clash).c_str());
     if (m_quiet)
         return;
     const double elapsed = Elapsed();

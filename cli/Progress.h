@@ -1,7 +1,7 @@
 #pragma once
 // What the converter says on stderr while it works: a progress bar with rate and
 // time left on a terminal, nothing per file otherwise; failures always by name; a
-// summary at the end.
+// summary at the end, after every file that two sources were written to.
 #include "cli/Pipeline.h"
 
 #include <chrono>
@@ -9,6 +9,9 @@
 #include <string>
 
 namespace cli {
+
+// "a/IMG_1.png and b/IMG_1.png were both written as out/IMG_1.png; the later one is kept"
+std::string ClashText(const conv::NameClash& clash);
 
 class Progress {
 public:

@@ -1,5 +1,10 @@
 #include "framework/ListBox.h"
 
+#include <QStyle>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
+
 namespace fw {
 
 namespace {
@@ -10,7 +15,34 @@ bool SortsBefore(const QString& a, const QString& b)
 }
 } // namespace
 
-TListBox::TListBox(QWidget* parent) : QListWidget(parent) {}
+// Entries too wide for the list lose their middle, never their end: for a path, the
+// file's name stays in sight.
+class MiddleElidingDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->textElideMode = Qt::ElideMiddle;
+        if (const auto* list = qobject_cast<const TListBox*>(parent()))
+            option->text = list->ShownText(index.row());
+    }
+};
+
+TListBox::TListBox(QWidget* parent) : QListWidget(parent)
+{
+    setItemDelegate(new MiddleElidingDelegate(this));
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+QString TListBox::ShownText(int index) const
+{
+    // The room the view's own drawing leaves for text: the viewport less the item's margins.
+    const int room = viewport()->width() - 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+    return fontMetrics().elidedText(Item(index), Qt::ElideMiddle, std::max(room, 0));
+}
 
 void TListBox::AddItem(const QString& text)
 {
@@ -23,6 +55,7 @@ void TListBox::AddItem(const QString& text)
             lo = mid + 1;
     }
     insertItem(lo, text);
+    item(lo)->setToolTip(text); // the hint shows the entry whole
 }
 
 QString TListBox::Item(int index) const

@@ -15,6 +15,8 @@ public:
     int Count() const { return count(); }
     QString Item(int index) const;
     QStringList Items() const;
+    // The entry as the list draws it: shortened in the middle when it does not fit.
+    QString ShownText(int index) const;
     void Clear() { clear(); }
 };
 

@@ -3,6 +3,7 @@
 #include "framework/Exception.h"
 #include "media/MoviePlayback.h"
 #include "media/QtImage.h"
+#include "media/movie/MovieFile.h"
 #include "media/movie/MovieReader.h"
 
 #include <QClipboard>
@@ -23,20 +24,45 @@ TGKitMSPlay::~TGKitMSPlay() = default;
 
 void TGKitMSPlay::setFileName(const QString& fileName)
 {
+    Close(fileName);
+    if (fileName.isEmpty())
+        return;
+    std::string error;
+    m_access = media::MovieReader::Open(fileName.toStdString(), error);
+    StartPlaying(error);
+}
+
+void TGKitMSPlay::ShareMovie(const TGKitMSPlay& other)
+{
+    Close(other.m_fileName);
+    if (!other.m_access)
+        return;
+    std::string error;
+    m_access = media::MovieReader::Open(other.m_access->File(), error, media::MovieReader::Options{});
+    StartPlaying(error);
+}
+
+void TGKitMSPlay::Close(const QString& fileName)
+{
     m_playback->Close();
     m_access.reset();
     m_shown = QImage();
     m_playing = false;
     m_fileName = fileName;
     update();
-    if (fileName.isEmpty())
-        return;
-    std::string error;
-    m_access = media::MovieReader::Open(fileName.toStdString(), error);
+}
+
+void TGKitMSPlay::StartPlaying(const std::string& openError)
+{
     if (!m_access)
-        throw fw::Exception(error);
-    m_playback->Open(fileName);
+        throw fw::Exception(openError);
+    m_playback->Open(m_access->File());
     m_playing = true;
+}
+
+media::MovieFile::Presence TGKitMSPlay::MoviePresence() const
+{
+    return m_access ? m_access->File()->Check() : media::MovieFile::Presence::Same;
 }
 
 int TGKitMSPlay::Length() const { return m_access ? m_access->PositionCount() - 1 : 0; }

@@ -6,7 +6,10 @@
 #include <QImage>
 #include <QWidget>
 
+#include "media/movie/MovieFile.h"
+
 #include <memory>
+#include <string>
 
 class MoviePlayback;
 namespace media {
@@ -24,6 +27,9 @@ public:
     // Opens the movie and starts it playing. A file that cannot be opened raises
     // fw::Exception naming the file and the reason, and leaves the control empty.
     void setFileName(const QString& fileName);
+    // Opens the movie `other` has open, through the file it opened (the path is not
+    // looked up again), and starts it playing.
+    void ShareMovie(const TGKitMSPlay& other);
     // The position of the last frame: frames are 0 to Length.
     int Length() const;
     short MovieWidth() const;
@@ -37,6 +43,11 @@ public:
     bool CopyToClipboard(int frame);
 
     bool Playing() const { return m_playing; }
+    // Whether a movie is open (a failed open leaves none).
+    bool HasMovie() const { return m_access != nullptr; }
+    // Whether the movie's path still names the file that was opened, as it was
+    // (Same when no movie is open).
+    media::MovieFile::Presence MoviePresence() const;
     // The picture the view shows now (null before the first one arrives).
     const QImage& ShownPicture() const { return m_shown; }
 
@@ -49,6 +60,9 @@ protected:
 
 private:
     QString m_fileName;
+    void Close(const QString& fileName);
+    // Plays the movie just opened; raises fw::Exception with `openError` when none was.
+    void StartPlaying(const std::string& openError);
     std::unique_ptr<media::MovieReader> m_access;
     std::unique_ptr<MoviePlayback> m_playback;
     QImage m_shown;

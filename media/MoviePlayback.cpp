@@ -1,6 +1,7 @@
 #include "media/MoviePlayback.h"
 #include "media/QtImage.h"
 
+#include "media/movie/MovieFile.h"
 #include "media/movie/MovieReader.h"
 
 #include <QThread>
@@ -17,11 +18,11 @@ public:
         connect(m_timer, &QTimer::timeout, this, &Worker::Tick);
     }
 
-    Q_INVOKABLE void Open(const QString& path)
+    void Open(const std::shared_ptr<const media::MovieFile>& file)
     {
         m_timer->stop();
         std::string error;
-        m_reader = media::MovieReader::Open(path.toStdString(), error);
+        m_reader = media::MovieReader::Open(file, error, media::MovieReader::Options{});
         m_next = 0;
         if (!m_reader)
             return;
@@ -60,8 +61,14 @@ private:
 
     void Tick()
     {
-        if (m_reader)
-            ShowNext();
+        if (!m_reader)
+            return;
+        // A movie that went away stops quietly; whoever needs its frames next says so.
+        if (m_reader->File()->Check() != media::MovieFile::Presence::Same) {
+            m_timer->stop();
+            return;
+        }
+        ShowNext();
     }
 
     void ShowNext()
@@ -89,7 +96,10 @@ MoviePlayback::~MoviePlayback()
     delete m_thread;
 }
 
-void MoviePlayback::Open(const QString& path) { QMetaObject::invokeMethod(m_worker, "Open", Q_ARG(QString, path)); }
+void MoviePlayback::Open(std::shared_ptr<const media::MovieFile> file)
+{
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker, file = std::move(file)] { worker->Open(file); });
+}
 void MoviePlayback::Close() { QMetaObject::invokeMethod(m_worker, "Close"); }
 void MoviePlayback::Play() { QMetaObject::invokeMethod(m_worker, "Play"); }
 void MoviePlayback::Pause() { QMetaObject::invokeMethod(m_worker, "Pause"); }

@@ -170,7 +170,7 @@ void TRgn::SetWndRgn()
         window->setWindowFlag(Qt::FramelessWindowHint, true);
     m_showImage = true;
     m_transparent = false; // the window itself has the shape now
-    window->setMask(*m_region);
+    SetShape(window, *m_region);
     m_region.reset();
     update();
 }
@@ -187,6 +187,13 @@ void TRgn::mouseReleaseEvent(QMouseEvent* event)
 {
     if (rect().contains(event->position().toPoint()))
         emit OnClick();
+}
+
+void SetShape(QWidget* window, const QRegion& shape)
+{
+    // Qt reads an empty mask as "no mask", which shows the whole window; an empty
+    // shape shows nothing, so it becomes one spot outside the window.
+    window->setMask(shape.isEmpty() ? QRegion(-1, -1, 1, 1) : shape);
 }
 
 // ---- TRgnList ------------------------------------------------------------------------
@@ -224,7 +231,7 @@ void TRgnList::SetWndRgn()
     for (QWidget* other : others)
         other->raise();
     emit OnShowWnd(this);
-    m_owner->setMask(shape);
+    SetShape(m_owner, shape);
     m_owner->update();
     if (AutoClear)
         m_items.clear();

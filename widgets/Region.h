@@ -20,6 +20,9 @@
 // bitmap), "ﾋﾞｯﾄﾏｯﾌﾟの形状が不適です" (a row of more than 100 runs).
 fw::RegionData BitmapToRgnData(const QImage& bitmap);
 
+// Gives `window` the shape; an empty shape leaves nothing of the window visible.
+void SetShape(QWidget* window, const QRegion& shape);
+
 class TRgn : public QWidget {
     Q_OBJECT
     Q_PROPERTY(QString RgnBitmapFile READ RgnBitmapFile WRITE setRgnBitmapFile)

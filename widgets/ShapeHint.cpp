@@ -2,6 +2,7 @@
 
 #include "framework/TextDraw.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QHelpEvent>
 #include <QPainter>
@@ -25,6 +26,16 @@ QString HintFor(QWidget* w)
             break;
     }
     return {};
+}
+
+// The hint of the list entry at `pos` in a list's viewport (a path too long to show
+// whole), or nothing.
+QString EntryHint(QWidget* w, const QPoint& pos)
+{
+    const auto* view = w ? qobject_cast<QAbstractItemView*>(w->parentWidget()) : nullptr;
+    if (!view || view->viewport() != w)
+        return {};
+    return view->indexAt(pos).data(Qt::ToolTipRole).toString();
 }
 } // namespace
 
@@ -139,10 +150,13 @@ bool TShapeHint::eventFilter(QObject* watched, QEvent* event)
         auto* widget = qobject_cast<QWidget*>(watched);
         if (!widget)
             break;
-        const QString text = HintFor(widget);
+        const auto* help = static_cast<QHelpEvent*>(event);
+        QString text = EntryHint(widget, help->pos());
+        if (text.isEmpty())
+            text = HintFor(widget);
         if (text.isEmpty())
             break;
-        ShowHint(text, static_cast<QHelpEvent*>(event)->globalPos());
+        ShowHint(text, help->globalPos());
         return true; // handled: no plain tool tip
     }
     case QEvent::Leave:

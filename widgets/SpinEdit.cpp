@@ -43,7 +43,16 @@ TSpinEdit::TSpinEdit(QWidget* parent)
     m_down->setArrowType(Qt::DownArrow);
     connect(m_up, &QToolButton::clicked, this, [this] { Step(m_increment); });
     connect(m_down, &QToolButton::clicked, this, [this] { Step(-m_increment); });
-    connect(m_edit, &QLineEdit::textChanged, this, [this] { emit OnChange(); });
+    // A keystroke is reported as an edit just before the change itself.
+    connect(m_edit, &QLineEdit::textEdited, this, [this] {
+        m_typing = true;
+        m_typedSinceExit = true;
+    });
+    connect(m_edit, &QLineEdit::textChanged, this, [this] {
+        emit OnChange();
+        m_typing = false;
+    });
+    connect(m_edit, &QLineEdit::editingFinished, this, &TSpinEdit::Settle);
     setFocusProxy(m_edit);
     setFocusPolicy(Qt::StrongFocus);
 }
@@ -132,6 +141,15 @@ void TSpinEdit::ClampOnExit()
         setValue(v);
 }
 
+void TSpinEdit::Settle()
+{
+    if (!m_typedSinceExit)
+        return;
+    m_typedSinceExit = false;
+    ClampOnExit();
+    emit OnExit();
+}
+
 void TSpinEdit::Undo()
 {
     if (!m_undoText)
@@ -181,6 +199,7 @@ bool TSpinEdit::eventFilter(QObject* watched, QEvent* event)
     } else if (event->type() == QEvent::FocusOut) {
         m_editGroupOpen = false;
         ClampOnExit();
+        Settle();
     }
     return QWidget::eventFilter(watched, event);
 }

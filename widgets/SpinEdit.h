@@ -43,11 +43,19 @@ public:
 
     QLineEdit* Editor() const { return m_edit; }
 
+    // True while OnChange reports a keystroke (not a change from code or the arrows).
+    bool Typing() const { return m_typing; }
+    // What leaving the field does, for a value used before the field was left: when
+    // the user typed since, the limits apply and OnExit is raised.
+    void Settle();
+
     // The layout has been read: from now on the limit setters check their values.
     Q_INVOKABLE void Loaded() { m_loading = false; }
 
 signals:
     void OnChange();
+    // The user has finished typing: the field was left, or Enter was pressed.
+    void OnExit();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -63,6 +71,8 @@ private:
     bool m_loading = true;
     std::optional<QString> m_undoText;
     bool m_editGroupOpen = false;
+    bool m_typing = false;
+    bool m_typedSinceExit = false;
 
     int CheckValue(int value) const;
     void Step(int delta);

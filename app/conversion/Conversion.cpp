@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
 
 namespace conv {
 
@@ -30,33 +31,72 @@ std::string PrepareSave(media::ImageEditControl& control, const PictureSettings&
     return format.ext;
 }
 
-void ApplyPictureChain(media::ImageEditControl& control, const PictureSettings& s)
+namespace {
+
+std::string SizeText(std::int64_t w, std::int64_t h) { return std::to_string(w) + " × " + std::to_string(h); }
+
+// Why the picture cannot be made w × h, or nothing when it can. `what` says where
+// the size comes from ("1% of 40 × 30").
+std::optional<std::string> ImpossibleSize(const std::string& what, std::int64_t w, std::int64_t h)
+{
+    if (w < 1 || h < 1)
+        return what + " is less than one pixel";
+    if (!media::PlausibleSize(w, h))
+        return what + " is " + SizeText(w, h) + ", larger than " + std::to_string(media::kMaxImagePixels) +
+               " pixels or " + std::to_string(media::kMaxImageSide) + " a side";
+    return std::nullopt;
+}
+
+// The control's result of one step: nothing when it was done, else its reason.
+std::optional<std::string> StepResult(const media::ImageEditControl& control, bool done)
+{
+    if (done)
+        return std::nullopt;
+    return control.LastError();
+}
+
+} // namespace
+
+std::optional<std::string> ApplyPictureChain(media::ImageEditControl& control, const PictureSettings& s)
 {
     if (s.colourDepth)
-        control.ChangeColorDepth(EntryOf(kColourDepths, *s.colourDepth).code);
+        if (auto failed = StepResult(control, control.ChangeColorDepth(EntryOf(kColourDepths, *s.colourDepth).code)))
+            return failed;
     if (s.brightness != 0)
-        control.AdjustBrightness(s.brightness * 10, 0);
+        if (auto failed = StepResult(control, control.AdjustBrightness(s.brightness * 10, 0)))
+            return failed;
     // The settings turn clockwise; the control counter-clockwise.
     if (const int clockwise = EntryOf(kRotations, s.rotation).clockwise; clockwise != 0)
-        control.RotateArbitrary(360 - clockwise);
+        if (auto failed = StepResult(control, control.RotateArbitrary(360 - clockwise)))
+            return failed;
 
     const Resize& r = s.resize;
+    int w = 0, h = 0;
     switch (r.mode) {
     case ResizeMode::Fit:
     case ResizeMode::Stretch:
+        if (auto impossible = ImpossibleSize(SizeText(r.width, r.height), r.width, r.height))
+            return impossible;
         control.SetAspectRatio(r.mode == ResizeMode::Fit);
-        control.ResizeImage(r.width, r.height);
+        w = r.width;
+        h = r.height;
         break;
     case ResizeMode::Scale: {
         // After the rotation, so the picture's current size; truncated toward zero.
-        const int w = int(control.ImageWidth() * r.scalePercent * 0.01);
-        const int h = int(control.ImageHeight() * r.scalePercent * 0.01);
-        control.ResizeImage(w, h);
+        const auto sw = std::int64_t(control.ImageWidth() * double(r.scalePercent) * 0.01);
+        const auto sh = std::int64_t(control.ImageHeight() * double(r.scalePercent) * 0.01);
+        const std::string what =
+            std::to_string(r.scalePercent) + "% of " + SizeText(control.ImageWidth(), control.ImageHeight());
+        if (auto impossible = ImpossibleSize(what, sw, sh))
+            return impossible;
+        w = int(sw);
+        h = int(sh);
         break;
     }
     case ResizeMode::None:
-        break;
+        return std::nullopt;
     }
+    return StepResult(control, control.ResizeImage(w, h));
 }
 
 std::string MovieOutputPath(const std::string& folder, const std::string& movie, int frame, const std::string& ext)
@@ -72,14 +112,15 @@ std::string ImageOutputPath(const std::string& folder, const std::string& source
 }
 
 WriteError::WriteError(const std::string& folder, const std::string& reason)
-    : fw::Exception(folder + " に書き込めません: " + reason)
+    : fw::Exception(folder.empty() ? "no output folder given" : "cannot write into " + folder + ": " + reason),
+      m_folder(folder), m_reason(reason)
 {
 }
 
 void CreateOutputFolder(const std::string& folder)
 {
     if (folder.empty())
-        throw fw::Exception("no output folder");
+        throw WriteError(folder, {});
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     std::error_code isFolder;
@@ -109,12 +150,21 @@ PictureOutcome ConvertPicture(media::ImageEditControl& control, const PictureSet
                               const std::optional<std::string>& notTaken, const std::string& target,
                               const std::string& folder)
 {
-    ApplyPictureChain(control, s);
     PictureOutcome outcome;
+    if (notTaken) {
+        outcome.reason = *notTaken;
+        return outcome;
+    }
+    // A step that cannot be done fails the picture: a picture of the wrong size or
+    // colours must not be written as if it were the one asked for.
+    if (std::optional<std::string> failed = ApplyPictureChain(control, s)) {
+        outcome.reason = *failed;
+        return outcome;
+    }
     outcome.written = SavePicture(control, target);
     if (!outcome.written) {
         outcome.stop = WriteFailureOf(control, folder);
-        outcome.reason = notTaken ? *notTaken : control.LastError();
+        outcome.reason = control.LastError();
     }
     return outcome;
 }
@@ -128,24 +178,18 @@ std::string NamedFailure(const std::string& name, const std::string& reason)
     return name + ": " + reason;
 }
 
-std::string RunReport::Message() const
+std::vector<NameClash> NameClashes(const std::vector<std::pair<std::string, std::string>>& written)
 {
-    std::string text;
-    if (stopped) {
-        text = "変換を中止しました。" + std::to_string(total - int(failed.size())) + " 枚を書き出しました。";
-        if (failed.empty())
-            return text;
-        text += "\n";
+    std::vector<NameClash> clashes;
+    std::map<std::string, std::size_t> at; // target → its place in `clashes`
+    for (const auto& [source, target] : written) {
+        const auto [it, first] = at.emplace(target, clashes.size());
+        if (first)
+            clashes.push_back({target, {}});
+        clashes[it->second].sources.push_back(source);
     }
-    if (failed.empty())
-        return {};
-    text += std::to_string(total) + " 枚中 " + std::to_string(failed.size()) + " 枚の画像を変換できませんでした。";
-    constexpr std::size_t kShown = 5;
-    for (std::size_t i = 0; i < failed.size() && i < kShown; ++i)
-        text += "\n" + failed[i];
-    if (failed.size() > kShown)
-        text += "\nほか " + std::to_string(failed.size() - kShown) + " 件";
-    return text;
+    std::erase_if(clashes, [](const NameClash& c) { return c.sources.size() < 2; });
+    return clashes;
 }
 
 } // namespace conv

@@ -31,7 +31,9 @@ bool IsMovieFileName(const std::string& path);
 std::string PrepareSave(media::ImageEditControl& control, const PictureSettings& s);
 
 // Colour depth, brightness, rotation and resize, in that order, as the settings ask.
-void ApplyPictureChain(media::ImageEditControl& control, const PictureSettings& s);
+// Stops at the first step that cannot be done and returns its reason ("1% of 40 × 30
+// is less than one pixel"); nothing when every step was done.
+std::optional<std::string> ApplyPictureChain(media::ImageEditControl& control, const PictureSettings& s);
 
 // folder + "/" + the movie's name with "_" + the frame (at least five digits) + ext
 // in place of its extension: clip.avi, frame 12, ".jpg" → clip_00012.jpg.
@@ -40,17 +42,22 @@ std::string MovieOutputPath(const std::string& folder, const std::string& movie,
 std::string ImageOutputPath(const std::string& folder, const std::string& source, const std::string& ext);
 
 // A run that cannot write into its output folder (no space, no permission, a
-// read-only disk ...): it stops at once, with this message naming the folder and
-// the system's reason.
+// read-only disk ...): it stops at once. It carries the folder (empty when none was
+// given) and the system's reason; what() words them in English for the command
+// line, the window words them its own way.
 class WriteError : public fw::Exception {
 public:
     WriteError(const std::string& folder, const std::string& reason);
+    const std::string& Folder() const { return m_folder; }
+    const std::string& Reason() const { return m_reason; }
+
+private:
+    std::string m_folder, m_reason;
 };
 
 // Creates the folder with every missing parent, checks that files can be made in
 // it, and removes the temporary files a killed run left there. An empty folder text
-// raises fw::Exception; a folder that cannot be made or written raises WriteError
-// with the real reason.
+// or a folder that cannot be made or written raises WriteError with the real reason.
 void CreateOutputFolder(const std::string& folder);
 
 // After a failed SavePicture: the WriteError to stop the run with, when the file
@@ -71,7 +78,7 @@ struct PictureOutcome {
 // line alike, once the control was given its picture: the chain, the save under
 // `target`, and what came of it. `notTaken` is the reason the control did not get
 // its picture (a failed load, a frame that cannot be decoded), nothing when it did;
-// the chain and the save are tried either way, and the save then writes nothing.
+// then, or when a step of the chain cannot be done, nothing is written.
 PictureOutcome ConvertPicture(media::ImageEditControl& control, const PictureSettings& s,
                               const std::optional<std::string>& notTaken, const std::string& target,
                               const std::string& folder);
@@ -82,16 +89,23 @@ inline constexpr const char* kFrameNotDecoded = "the frame cannot be decoded";
 // "<name>: <reason>", the reason without the name when it already begins with it.
 std::string NamedFailure(const std::string& name, const std::string& reason);
 
+// A file a run wrote more than once: two sources with one name (two camera cards'
+// IMG_0001.png). The last source is what the file holds.
+struct NameClash {
+    std::string target;
+    std::vector<std::string> sources; // in the run's order
+};
+
+// The clashes among the files a run wrote, given as (source, file written) in the
+// run's order; in the order of their first source.
+std::vector<NameClash> NameClashes(const std::vector<std::pair<std::string, std::string>>& written);
+
 // The pictures of a run that could not be converted.
 struct RunReport {
     int total = 0;
     std::vector<std::string> failed; // source files (or frames) and why, in the order met
+    std::vector<NameClash> clashes;  // files written over by a later source
     bool stopped = false;            // the user stopped the run (Esc)
-
-    // Empty when nothing failed and the run went to its end; else whether it was
-    // stopped and how many were written, how many of how many failed, and the first
-    // few names with their reasons.
-    std::string Message() const;
 };
 
 } // namespace conv

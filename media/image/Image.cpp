@@ -18,7 +18,7 @@ int Image::Channels() const
 
 bool PlausibleSize(std::int64_t w, std::int64_t h)
 {
-    return w > 0 && h > 0 && w <= (1 << 20) && h <= (1 << 20) && w * h <= kMaxImagePixels;
+    return w > 0 && h > 0 && w <= kMaxImageSide && h <= kMaxImageSide && w * h <= kMaxImagePixels;
 }
 
 bool Image::Allocate(int w, int h, PixelFormat f)

@@ -17,6 +17,7 @@ struct Rgb {
 
 // Pictures with more pixels than this are refused before anything is allocated.
 inline constexpr std::int64_t kMaxImagePixels = std::int64_t(1) << 28;
+inline constexpr std::int64_t kMaxImageSide = std::int64_t(1) << 20;
 
 struct Image {
     int width = 0;

@@ -10,10 +10,23 @@ extern "C" {
 #include <memory>
 #include <string>
 
+namespace media {
+class MovieFile;
+}
+
 namespace media::av {
 
+// Frees an input context's own reading (see MovieFile), which the library leaves to
+// whoever made it.
+void CloseOwnIo(AVIOContext* io);
+
 struct FormatCloser {
-    void operator()(AVFormatContext* p) const { avformat_close_input(&p); }
+    void operator()(AVFormatContext* p) const
+    {
+        AVIOContext* own = p && (p->flags & AVFMT_FLAG_CUSTOM_IO) ? p->pb : nullptr;
+        avformat_close_input(&p);
+        CloseOwnIo(own);
+    }
 };
 struct CodecFreer {
     void operator()(AVCodecContext* p) const { avcodec_free_context(&p); }
@@ -44,15 +57,9 @@ inline std::string ErrorText(int code)
     return buf;
 }
 
-// Opens `path` for demuxing; on failure returns null with the library's reason.
-inline Format OpenFormat(const std::string& path, std::string& reason)
-{
-    AVFormatContext* raw = nullptr;
-    if (const int r = avformat_open_input(&raw, path.c_str(), nullptr, nullptr); r < 0) {
-        reason = ErrorText(r);
-        return nullptr;
-    }
-    return Format(raw);
-}
+// Opens the file for demuxing through its descriptor (each opening reads at its own
+// offset, so openings on different threads do not disturb each other); on failure
+// returns null with the library's reason.
+Format OpenFormat(const std::shared_ptr<const MovieFile>& file, std::string& reason);
 
 } // namespace media::av

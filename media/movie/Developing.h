@@ -2,6 +2,7 @@
 // What passes between a reader's run and its frame developers (inside the movie
 // engine only).
 #include "media/movie/AvHandles.h"
+#include "media/movie/MovieFile.h"
 #include "media/movie/MovieReader.h"
 
 #include <memory>
@@ -11,7 +12,7 @@ namespace media {
 
 // What a developer needs of its reader, fixed when the reader opens.
 struct DevelopSetup {
-    std::string path;
+    std::shared_ptr<const MovieFile> file;
     std::shared_ptr<const AVCodecParameters> codec;
     bool decodes = false;     // the developers decode packets (every picture stands alone)
     bool jpegPackets = false; // the packets are JPEGs for libjpeg-turbo (Motion JPEG)

@@ -68,7 +68,7 @@ struct FrameDeveloper::Impl {
     {
         if (!exact) {
             std::string error;
-            exact = MovieReader::Open(setup->path, error, MovieReader::Options{1});
+            exact = MovieReader::Open(setup->file, error, MovieReader::Options{1});
             if (!exact)
                 return false;
         }

@@ -1,6 +1,7 @@
 #include "media/movie/MovieIndex.h"
 
 #include "media/movie/AvHandles.h"
+#include "media/movie/MovieFile.h"
 
 #include <algorithm>
 #include <climits>
@@ -41,10 +42,10 @@ struct Walk {
 
 bool IsAvi(const AVFormatContext* fmt) { return fmt->iformat && std::strcmp(fmt->iformat->name, "avi") == 0; }
 
-av::Format OpenProbed(const std::string& path)
+av::Format OpenProbed(const std::shared_ptr<const MovieFile>& file)
 {
     std::string reason;
-    av::Format fmt = av::OpenFormat(path, reason);
+    av::Format fmt = av::OpenFormat(file, reason);
     if (fmt && avformat_find_stream_info(fmt.get(), nullptr) < 0)
         fmt.reset();
     return fmt;
@@ -52,7 +53,7 @@ av::Format OpenProbed(const std::string& path)
 
 // The AVI's own index where it lies inside the file, then the packets after its last
 // key frame (a cut or unfinished file's index stops early, or is missing).
-std::vector<PacketInfo> AviPackets(const std::string& path, Walk& walk, std::int64_t fileSize)
+std::vector<PacketInfo> AviPackets(const std::shared_ptr<const MovieFile>& file, Walk& walk, std::int64_t fileSize)
 {
     std::vector<PacketInfo> packets;
     AVStream* st = walk.fmt->streams[walk.stream];
@@ -81,7 +82,7 @@ std::vector<PacketInfo> AviPackets(const std::string& path, Walk& walk, std::int
             }
     }
     if (walkFromStart) {
-        walk.fmt = OpenProbed(path);
+        walk.fmt = OpenProbed(file);
         if (!walk.fmt)
             return packets;
     }
@@ -93,14 +94,14 @@ std::vector<PacketInfo> AviPackets(const std::string& path, Walk& walk, std::int
 
 } // namespace
 
-MovieIndex MovieIndex::Measure(const std::string& path, int stream)
+MovieIndex MovieIndex::Measure(const std::shared_ptr<const MovieFile>& file, int stream)
 {
-    Walk walk{OpenProbed(path), stream};
+    Walk walk{OpenProbed(file), stream};
     if (!walk.fmt || stream < 0 || stream >= int(walk.fmt->nb_streams))
         return {};
     const std::int64_t fileSize = walk.fmt->pb ? avio_size(walk.fmt->pb) : -1;
     if (IsAvi(walk.fmt.get())) {
-        std::vector<PacketInfo> packets = AviPackets(path, walk, fileSize);
+        std::vector<PacketInfo> packets = AviPackets(file, walk, fileSize);
         return FromPackets(std::move(packets), true, fileSize);
     }
     std::vector<PacketInfo> packets;

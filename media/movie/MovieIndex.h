@@ -9,11 +9,14 @@
 // file (the engine opens by content, whatever the name) has one position per packet
 // in decoding order, whose pictures come out in presentation order.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace media {
+
+class MovieFile;
 
 struct PacketInfo {
     std::int64_t dts = 0;     // the container's stamp
@@ -27,7 +30,7 @@ class MovieIndex {
 public:
     // The video stream `stream` of the file at `path`: the container's index where it
     // lies inside the file, and a walk over the packets it does not cover.
-    static MovieIndex Measure(const std::string& path, int stream);
+    static MovieIndex Measure(const std::shared_ptr<const MovieFile>& file, int stream);
 
     // From the packets in decoding order. `chunkStamps`: the container claims that its
     // stamps are chunk ordinals (AVI).

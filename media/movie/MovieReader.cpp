@@ -113,7 +113,8 @@ struct MovieReader::Impl {
         Exhausted, // every picture has come out, or a landing failed
     };
 
-    std::string path;
+    std::shared_ptr<const MovieFile> file;
+    std::string path; // the file's path, for messages
     Options options;
     av::Format fmt;
     av::Codec dec;
@@ -156,7 +157,7 @@ struct MovieReader::Impl {
     bool Open(std::string& error)
     {
         std::string reason;
-        fmt = av::OpenFormat(path, reason);
+        fmt = av::OpenFormat(file, reason);
         if (!fmt) {
             error = path + ": " + reason;
             return false;
@@ -191,7 +192,7 @@ struct MovieReader::Impl {
         if (!OpenDecoder(codec, error))
             return false;
         keysReliable = TrustsKeyFrames(dec->codec_id);
-        index = MovieIndex::Measure(path, stream);
+        index = MovieIndex::Measure(file, stream);
         if (index.PositionCount() <= 0) {
             error = path + ": the movie holds no frames";
             return false;
@@ -209,7 +210,7 @@ struct MovieReader::Impl {
     // one picture to the next.
     void PrepareDevelopers()
     {
-        setup->path = path;
+        setup->file = file;
         AVCodecParameters* copy = avcodec_parameters_alloc();
         if (copy && avcodec_parameters_copy(copy, fmt->streams[stream]->codecpar) >= 0)
             setup->codec.reset(copy, [](AVCodecParameters* p) { avcodec_parameters_free(&p); });
@@ -282,13 +283,14 @@ struct MovieReader::Impl {
         leadingDropped = 0;
     }
 
-    // Back to the first packet: the file is opened anew, the plainest way to the start.
+    // Back to the first packet: the file is opened anew (through the descriptor it was
+    // opened with, never by its path again), the plainest way to the start.
     bool SeekToStart()
     {
         ++stats.seeks;
         Reset();
         std::string reason;
-        fmt = av::OpenFormat(path, reason);
+        fmt = av::OpenFormat(file, reason);
         if (!fmt)
             return false;
         phase = Phase::Decoding;
@@ -323,6 +325,8 @@ struct MovieReader::Impl {
     {
         if (hasPeeked)
             return true;
+        if (!fmt)
+            return false;
         while (av_read_frame(fmt.get(), peeked.get()) >= 0) {
             // Empty chunks are dropped frames; a chunk cut short is dropped too: what it
             // decodes to depends on what the decoder held before, so it could not be the
@@ -533,7 +537,7 @@ struct MovieReader::Impl {
         auto it = std::upper_bound(keys.begin(), keys.end(), n,
                                    [](std::int64_t v, const MovieIndex::Key& k) { return v < k.position; });
         const bool seekable = keysReliable && (!reorders || stampLead >= 0);
-        while (seekable && it != keys.begin()) {
+        while (seekable && fmt && it != keys.begin()) {
             --it;
             if (it == keys.begin())
                 break; // the first key frame is the start, reached more simply below
@@ -594,7 +598,7 @@ struct MovieReader::Impl {
         shownPos = kNone;
         if (!packetFile) {
             std::string reason;
-            packetFile = av::OpenFormat(path, reason);
+            packetFile = av::OpenFormat(file, reason);
             if (!packetFile)
                 return false;
             packetCursor = kNone;
@@ -675,16 +679,25 @@ std::unique_ptr<MovieReader> MovieReader::Open(const std::string& path, std::str
 
 std::unique_ptr<MovieReader> MovieReader::Open(const std::string& path, std::string& error, const Options& options)
 {
+    const std::shared_ptr<const MovieFile> file = MovieFile::Open(path, error);
+    return file ? Open(file, error, options) : nullptr;
+}
+
+std::unique_ptr<MovieReader> MovieReader::Open(const std::shared_ptr<const MovieFile>& file, std::string& error,
+                                               const Options& options)
+{
     // Damaged movies are the engine's business to report, not the library's to print.
     av_log_set_level(AV_LOG_QUIET);
     std::unique_ptr<MovieReader> reader(new MovieReader);
-    reader->m->path = path;
+    reader->m->file = file;
+    reader->m->path = file->Path();
     reader->m->options = options;
     if (!reader->m->Open(error))
         return nullptr;
     return reader;
 }
 
+const std::shared_ptr<const MovieFile>& MovieReader::File() const { return m->file; }
 int MovieReader::PositionCount() const { return int(m->positionCount); }
 int MovieReader::Width() const { return m->width; }
 int MovieReader::Height() const { return m->height; }

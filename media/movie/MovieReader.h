@@ -16,6 +16,7 @@
 
 namespace media {
 
+class MovieFile;
 class UndevelopedFrame;
 struct DevelopSetup;
 
@@ -27,10 +28,16 @@ public:
     // Opens `path`; on failure returns nullptr with a reason naming the file in `error`.
     static std::unique_ptr<MovieReader> Open(const std::string& path, std::string& error);
     static std::unique_ptr<MovieReader> Open(const std::string& path, std::string& error, const Options& options);
+    // Another reader of a file already open (the path is not looked at again).
+    static std::unique_ptr<MovieReader> Open(const std::shared_ptr<const MovieFile>& file, std::string& error,
+                                             const Options& options);
     ~MovieReader();
     MovieReader(const MovieReader&) = delete;
     MovieReader& operator=(const MovieReader&) = delete;
 
+    // The file every reading goes through; its Check() tells whether the path still
+    // names it.
+    const std::shared_ptr<const MovieFile>& File() const;
     int PositionCount() const;
     int Width() const;
     int Height() const;

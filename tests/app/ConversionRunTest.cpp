@@ -9,7 +9,9 @@
 #include "windows/PreviewWindow1.h"
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 
 #include <csignal>
 #include <filesystem>
@@ -354,4 +356,207 @@ TEST(OutputNames, FramePositionsAtLeastFiveDigitsAndExtensionsReplaced)
     EXPECT_EQ(conv::ImageOutputPath("/o", "/p/Cat.TIF", ".png"), "/o/Cat.png");
     EXPECT_EQ(conv::ImageOutputPath("/o", "/p/a.b.c", ".tif"), "/o/a.b.tif");
     EXPECT_EQ(conv::ImageOutputPath("/o", "/p/noext", ".pcx"), "/o/noext.pcx");
+}
+
+// A movie moved, deleted or replaced while the window has it open: playback stops
+// quietly, the next use of its frames (a thumbnail, the preview, a run) says so once,
+// naming the file, and the window is left as without a movie; nothing is written.
+TEST_F(ConversionRunTest, AMovieThatGoesAwayIsNamedOnceByItsNextUseAndNothingIsWritten)
+{
+    namespace fs = std::filesystem;
+    enum class Use { Thumbnail, Preview, Run };
+    struct Case {
+        const char* what;
+        Use use;
+        bool replaced;
+    };
+    int n = 0;
+    for (const Case& c : {Case{"renamed", Use::Thumbnail, false}, Case{"deleted", Use::Preview, false},
+                          Case{"replaced", Use::Run, true}, Case{"renamed", Use::Run, false}}) {
+        SCOPED_TRACE(std::string(c.what) + " " + std::to_string(int(c.use)));
+        errorsShown.clear();
+        const std::string path = dir.File("gone" + std::to_string(++n) + ".avi");
+        ASSERT_TRUE(WriteAvi(path, AviSpec{"mpeg4", 64, 48, 8, 4, 2}));
+        ChangeForm1->Edit2->setFilename(QString::fromStdString(path));
+        QTest::qWait(400); // it plays, and loops back to its start
+        if (c.replaced) {
+            ASSERT_TRUE(WriteAvi(dir.File("other.avi"), AviSpec{"mjpeg", 64, 48, 3}));
+            fs::rename(dir.File("other.avi"), path);
+        } else if (std::string(c.what) == "deleted") {
+            fs::remove(path);
+        } else {
+            fs::rename(path, dir.File("elsewhere.avi"));
+        }
+        QTest::qWait(400); // playback goes on looping over the file that went away
+        EXPECT_TRUE(errorsShown.empty());
+        int asked = -1;
+        if (c.use == Use::Thumbnail)
+            ChangeForm1->SpinEdit4->setValue(3);
+        else if (c.use == Use::Preview)
+            ChangeForm1->GKitMSPlay1Click();
+        else
+            Press(Reply::Yes, &asked);
+        ASSERT_EQ(errorsShown.size(), 1);
+        EXPECT_TRUE(errorsShown[0].startsWith(QString::fromStdString(path + "\n"))) << errorsShown[0].toStdString();
+        EXPECT_EQ(asked, -1);
+        EXPECT_FALSE(PreviewForm1->isVisible());
+        EXPECT_EQ(ChangeForm1->FadingLabel2->Caption(), QStringLiteral("全0ﾌﾚｰﾑ"));
+        EXPECT_FALSE(ChangeForm1->GKitMSPlay1->HasMovie());
+        Press(Reply::Yes, &asked); // now a run without a movie: nothing asked, nothing said
+        QTest::qWait(30);
+        EXPECT_EQ(asked, -1);
+        EXPECT_EQ(errorsShown.size(), 1);
+        EXPECT_TRUE(FilesIn(out).empty());
+        MessageForm1->close();
+    }
+}
+
+// Renamed while the run cuts it: the run goes on reading the file it opened, and
+// every picture is the frame of that movie.
+TEST_F(ConversionRunTest, AMovieRenamedDuringARunIsCutWholeFromTheFileThatWasOpened)
+{
+    const std::string movie = dir.File("long.avi");
+    AviSpec spec{"mpeg4", 320, 240, 120, 10, 2};
+    spec.quality = 2;
+    ASSERT_TRUE(WriteAvi(movie, spec));
+    ChangeForm1->Edit2->setFilename(QString::fromStdString(movie));
+    // Renamed as soon as the run shows its counter.
+    QTimer watch;
+    bool renamedDuringRun = false;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (!renamedDuringRun && ChangeForm1->Label1->isVisible()) {
+            std::filesystem::rename(movie, dir.File("renamed.avi"));
+            renamedDuringRun = true;
+        }
+    });
+    watch.start(1);
+    Press();
+    ASSERT_TRUE(renamedDuringRun);
+    const std::vector<std::string> files = FilesIn(out);
+    ASSERT_EQ(files.size(), 120u);
+    for (int f = 0; f < 120; ++f)
+        EXPECT_TRUE(ShowsFrame(out + "/" + files[f], f)) << files[f];
+    EXPECT_TRUE(errorsShown.empty());
+}
+
+// A file that is no movie, opened after a good one, leaves nothing of the good one.
+TEST_F(ConversionRunTest, AFailedOpenAfterAGoodOneLeavesTheWindowAsWithoutAMovie)
+{
+    Movie(30);
+    ChangeForm1->Settings().setStartFrame(5);
+    ASSERT_FALSE(ChangeForm1->Image2->Picture().isNull());
+    const std::string broken = dir.File("broken.avi");
+    TempDir::Write(broken, "this is a text file");
+    ChangeForm1->Edit2->setFilename(QString::fromStdString(broken));
+    ASSERT_EQ(errorsShown.size(), 1);
+    EXPECT_TRUE(errorsShown[0].startsWith(QString::fromStdString(broken))) << errorsShown[0].toStdString();
+    EXPECT_EQ(ChangeForm1->Edit2->Filename(), QString::fromStdString(broken));
+    EXPECT_EQ(ChangeForm1->FadingLabel2->Caption(), QStringLiteral("全0ﾌﾚｰﾑ"));
+    EXPECT_EQ(ChangeForm1->FadingLabel3->Caption(), QStringLiteral("0 x 0"));
+    EXPECT_EQ(ChangeForm1->ShadowLabel14->Caption(), QStringLiteral("0"));
+    for (TSpinEdit* field : {ChangeForm1->SpinEdit4, ChangeForm1->SpinEdit5}) {
+        EXPECT_EQ(field->Value(), 0);
+        EXPECT_EQ(field->MaxValue(), 1);
+        EXPECT_FALSE(field->isEnabled());
+    }
+    EXPECT_TRUE(ChangeForm1->Image2->Picture().isNull());
+    EXPECT_TRUE(ChangeForm1->Image3->Picture().isNull());
+    int asked = -1;
+    Press(Reply::Yes, &asked);
+    QTest::qWait(30);
+    EXPECT_EQ(asked, -1);
+    EXPECT_TRUE(FilesIn(out).empty());
+    EXPECT_EQ(errorsShown.size(), 1);
+    MessageForm1->close();
+}
+
+// Image mode: a resize that cannot be done fails each picture with the reason and
+// writes nothing; two sources with one output name are both named in the report,
+// and the later one is what the file holds.
+TEST_F(ConversionRunTest, ImpossibleResizesFailAndTwoSourcesWithOneNameAreReported)
+{
+    QTest::mouseClick(ChangeForm1->SSButton2, Qt::LeftButton);
+    std::filesystem::create_directories(dir.File("a"));
+    std::filesystem::create_directories(dir.File("b"));
+    for (const auto& [name, shade] : {std::pair{"a/IMG_0001.png", 10}, {"b/IMG_0001.png", 200}}) {
+        media::ImageEditor editor;
+        media::Image img;
+        ASSERT_TRUE(img.Allocate(40, 30, media::PixelFormat::Gray8));
+        std::fill(img.pixels.begin(), img.pixels.end(), std::uint8_t(shade));
+        editor.SetImage(std::move(img));
+        std::string error;
+        ASSERT_TRUE(editor.Save(dir.File(name), media::ImageFormat::Png, {}, error)) << error;
+        ChangeForm1->ListBox1->AddItem(QString::fromStdString(dir.File(name)));
+    }
+    conv::PictureSettings p;
+    p.format = conv::OutputFormat::Png;
+    p.resize = {conv::ResizeMode::Scale, 320, 240, 1};
+    ChangeForm1->ShowPictureSettings(p, true);
+    Press();
+    ASSERT_EQ(errorsShown.size(), 1);
+    EXPECT_EQ(errorsShown[0].count(QStringLiteral("1% of 40 × 30 is less than one pixel")), 2) << errorsShown[0].toStdString();
+    EXPECT_TRUE(FilesIn(out).empty());
+
+    errorsShown.clear();
+    p.resize = {};
+    ChangeForm1->ShowPictureSettings(p, true);
+    Press();
+    ASSERT_EQ(errorsShown.size(), 1);
+    EXPECT_EQ(errorsShown[0], QString::fromStdString(dir.File("a/IMG_0001.png") + " と " + dir.File("b/IMG_0001.png") +
+                                                     " は同じ名前 " + out + "/IMG_0001.png になり、後の画像が残りました。"));
+    media::ImageEditor check;
+    std::string error;
+    ASSERT_TRUE(check.Load(out + "/IMG_0001.png", error)) << error;
+    EXPECT_EQ(media::ToRgb24(check.Current()).pixels[0], 200);
+}
+
+TEST_F(ConversionRunTest, AnEmptyOutputFolderIsTheFolderMessageWithItsReason)
+{
+    Movie(5);
+    ChangeForm1->Settings().setOutputFolder(QString());
+    Press();
+    ASSERT_EQ(errorsShown.size(), 1);
+    EXPECT_TRUE(errorsShown[0].startsWith(QStringLiteral("出力先フォルダが指定されていません。")))
+        << errorsShown[0].toStdString();
+}
+
+// The frame fields are the user's while typing: a number whose first digits lie
+// below the start can be typed; the range rules apply when the field is left, on
+// Enter, and when a run takes the value.
+TEST_F(ConversionRunTest, FrameFieldsAreTypedFreelyAndKeptInRangeWhenLeftOrUsed)
+{
+    Movie(100);
+    ChangeForm1->Settings().setStartFrame(10);
+    QLineEdit* end = ChangeForm1->SpinEdit5->Editor();
+    QLineEdit* start = ChangeForm1->SpinEdit4->Editor();
+    const auto retype = [](QLineEdit* field, const QString& keys) {
+        field->selectAll();
+        QStringList seen;
+        for (const QChar key : keys) {
+            QTest::keyClicks(field, QString(key));
+            seen << field->text();
+        }
+        return seen;
+    };
+    const auto leave = [](QLineEdit* field) {
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        QCoreApplication::sendEvent(field, &out);
+    };
+    EXPECT_EQ(retype(end, QStringLiteral("50")), (QStringList{"5", "50"}));
+    leave(end);
+    EXPECT_EQ(ChangeForm1->Settings().EndFrame(), 50);
+    EXPECT_EQ(ChangeForm1->ShadowLabel14->Caption(), QStringLiteral("41"));
+    retype(end, QStringLiteral("5"));
+    QTest::keyClick(end, Qt::Key_Return);
+    EXPECT_EQ(ChangeForm1->Settings().EndFrame(), 10); // an end typed below the start becomes the start
+    retype(end, QStringLiteral("150"));
+    leave(end);
+    EXPECT_EQ(ChangeForm1->Settings().EndFrame(), 99);
+    EXPECT_EQ(retype(start, QStringLiteral("120")), (QStringList{"1", "12", "120"}));
+    leave(start);
+    EXPECT_EQ(ChangeForm1->Settings().StartFrame(), 99);
+    ChangeForm1->Settings().setStartFrame(10);
+    retype(end, QStringLiteral("5")); // not left: the run takes it as the start
+    Press();
+    EXPECT_EQ(FilesIn(out), std::vector<std::string>{"clip_00010.bmp"});
 }

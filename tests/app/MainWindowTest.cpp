@@ -8,21 +8,9 @@
 #include <QAbstractItemView>
 #include <QStyledItemDelegate>
 #include <QCursor>
-#include <QDesktopServices>
 #include <QMimeData>
 #include <QScreen>
 #include <QUrl>
-
-namespace {
-// Stands in for the desktop's program for opening files.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl& url) { opened << url; }
-};
-} // namespace
 
 class MainWindowTest : public MainWindowFixture {
 protected:
@@ -274,6 +262,26 @@ TEST_F(MainWindowTest, ImageDropsKeepImagesSortedWithDuplicatesAndIgnoreTheRest)
     EXPECT_EQ(ChangeForm1->ListBox1->Count(), 0);
 }
 
+// A long path loses its middle, never its file name; the entry and its hint keep
+// the whole path.
+TEST_F(MainWindowTest, TheImageListShowsEachFilesNameAndItsHintTheWholePath)
+{
+    Start();
+    ClickButton(ChangeForm1->SSButton2);
+    const QString shortPath = QStringLiteral("/p/a.png");
+    const QString longPath = QStringLiteral("/home/someone/Pictures/holidays/2026/the long trip to the sea/pics/plasma.bmp");
+    Drop({longPath, shortPath});
+    fw::TListBox* list = ChangeForm1->ListBox1;
+    ASSERT_EQ(list->Items(), (QStringList{longPath, shortPath}));
+    EXPECT_EQ(list->ShownText(1), shortPath);
+    const QString shown = list->ShownText(0);
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("plasma.bmp"))) << shown.toStdString();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("/home"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+    EXPECT_LE(list->fontMetrics().horizontalAdvance(shown), list->viewport()->width());
+    EXPECT_EQ(list->item(0)->toolTip(), longPath);
+}
+
 TEST_F(MainWindowTest, MovieDropsOpenEachAviInTurnAndIgnoreImages)
 {
     Start();
@@ -414,19 +422,55 @@ TEST_F(MainWindowTest, TheMessageWindowOpensAtTheMouseAndStaysOnScreenAtTheRight
     EXPECT_EQ(shownAt, QPoint(screen.x() + screen.width() - 282, 46));
 }
 
-TEST_F(MainWindowTest, TheGuideOpensOnlyOnYes)
+// The guide opens in the desktop's viewer (a stand-in xdg-open first on PATH, which
+// notes what it was asked and answers with the status a desktop would), only on Yes;
+// a guide that cannot be opened is a message with the reason, not silence.
+TEST_F(MainWindowTest, TheGuideOpensOnlyOnYesAndOneThatCannotBeOpenedSaysWhy)
 {
     Start();
-    UrlCatcher catcher;
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
-    AnswerNextQuestion(Reply::No);
-    ClickButton(ChangeForm1->SSButton6);
-    AnswerNextQuestion(Reply::Yes);
-    ClickButton(ChangeForm1->SSButton6);
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-    ASSERT_EQ(catcher.opened.size(), 1);
-    EXPECT_EQ(catcher.opened[0].toLocalFile(), QString::fromStdString(dir.Path()) + QStringLiteral("/Readme.txt"));
-    EXPECT_EQ(MessageForm1->Answer, 0);
+    TempDir bin;
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(bin.Path()) + ":" + oldPath);
+    const std::string asked = bin.File("asked");
+    const auto opener = [&](int status) {
+        TempDir::Write(bin.File("xdg-open"), "#!/bin/sh\nprintf '%s' \"$1\" >> '" + asked + "'\nexit " +
+                                                 std::to_string(status) + "\n");
+        std::filesystem::permissions(bin.File("xdg-open"), std::filesystem::perms::owner_all);
+    };
+    const QString guide = QString::fromStdString(dir.File("Readme.txt"));
+    struct Case {
+        bool guideThere;
+        int status;
+        QString message; // what the window says, empty for nothing
+    };
+    for (const Case& c : {Case{true, 0, {}}, Case{true, 3, guide + " を開けません: 開くためのプログラムが見つかりません"},
+                          Case{true, 4, guide + " を開けません: 開くためのプログラムが失敗しました (xdg-open 4)"},
+                          Case{false, 0, guide + " を開けません: ファイルがありません"}}) {
+        SCOPED_TRACE(c.status);
+        errorsShown.clear();
+        std::filesystem::remove(asked);
+        if (c.guideThere)
+            TempDir::Write(guide.toStdString(), "guide");
+        else
+            std::filesystem::remove(guide.toStdString());
+        opener(c.status);
+        AnswerNextQuestion(Reply::No);
+        ClickButton(ChangeForm1->SSButton6);
+        QTest::qWait(50);
+        EXPECT_FALSE(std::filesystem::exists(asked));
+        AnswerNextQuestion(Reply::Yes);
+        ClickButton(ChangeForm1->SSButton6);
+        EXPECT_EQ(MessageForm1->Answer, 0);
+        if (c.guideThere) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(asked); }, 5000));
+        }
+        QTest::qWait(100); // the opener's end is reported
+        EXPECT_EQ(errorsShown, c.message.isEmpty() ? QStringList() : QStringList{c.message});
+        if (c.guideThere) {
+            EXPECT_EQ(TempDir::Read(asked), guide.toStdString());
+        }
+    }
+    qputenv("PATH", oldPath);
 }
 
 TEST_F(MainWindowTest, InfoShowsTheAboutWindowModallyAndMinimiseMinimises)
@@ -505,7 +549,6 @@ TEST_F(MainWindowTest, FocusMovesThroughTheFieldsInLayoutOrder)
                                   "ComboBox6", "SpinEdit1", "SpinEdit2", "BrowseEdit1", "GKitMSPlay1"}));
 }
 
-#include "MainWindowTest.moc"
 
 namespace {
 // How many pixels of a list's closed box are text-white (the field is silver).

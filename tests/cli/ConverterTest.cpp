@@ -200,6 +200,45 @@ TEST(Converter, PicturesWithTheSameOutputNameEndAsTheLastOneGiven)
         std::string error;
         ASSERT_TRUE(check.Load(dir.File("out/pic.tif"), error));
         EXPECT_EQ(check.Current().pixels[0], 200);
+        // Nobody is left in the dark about the picture that was written over.
+        const auto clashes = conv::NameClashes(totals.written);
+        ASSERT_EQ(clashes.size(), 1u);
+        EXPECT_EQ(cli::ClashText(clashes[0]), dir.File("a/pic.bmp") + " and " + dir.File("b/pic.png") +
+                                                  " were both written as " + dir.File("out") +
+                                                  "/pic.tif; the later one is kept");
+    }
+}
+
+// A worker whose converter cannot be made (here: a quality the control refuses)
+// fails each of its pictures with the reason instead of ending the program, and the
+// run still comes to its end.
+TEST(Converter, AWorkerThatCannotWorkFailsItsPicturesWithTheReasonAndTheRunEnds)
+{
+    TempDir dir;
+    const std::string movie = dir.File("clip.avi");
+    ASSERT_TRUE(WriteAvi(movie, AviSpec{"mpeg4", 32, 24, 12}));
+    TempDir::Write(dir.File("note.png"), "not even a picture");
+    for (int jobs : {1, 3}) {
+        for (bool movieMode : {true, false}) {
+            Options o = Parse({"--format", "jpeg", movie});
+            if (!movieMode)
+                o.inputs = {dir.File("note.png"), dir.File("note.png")};
+            o.picture.jpegQuality = 42;
+            o.jobs = jobs;
+            o.outputFolder = dir.File("out");
+            cli::RunTotals totals;
+            std::vector<std::string> errors;
+            const cli::Report report = [&](const cli::Outcome& out, int) { errors.push_back(out.error); };
+            std::string error;
+            if (movieMode)
+                EXPECT_TRUE(cli::ConvertMovie(o, report, totals, error)) << error;
+            else
+                cli::ConvertPictures(o, report, totals);
+            EXPECT_EQ(totals.converted, 0);
+            EXPECT_EQ(totals.failed, movieMode ? 12 : 2);
+            for (const std::string& e : errors)
+                EXPECT_NE(e.find("SaveQuality"), std::string::npos) << e;
+        }
     }
 }
 

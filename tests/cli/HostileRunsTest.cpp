@@ -47,11 +47,11 @@ std::vector<std::string> Names(const std::string& folder)
     return names;
 }
 
-void WritePng(const std::string& path, int shade)
+void WritePng(const std::string& path, int shade, int width = 8, int height = 8)
 {
     media::ImageEditor editor;
     media::Image img;
-    ASSERT_TRUE(img.Allocate(8, 8, media::PixelFormat::Rgb24));
+    ASSERT_TRUE(img.Allocate(width, height, media::PixelFormat::Rgb24));
     std::fill(img.pixels.begin(), img.pixels.end(), std::uint8_t(shade));
     editor.SetImage(std::move(img));
     std::string error;
@@ -115,9 +115,35 @@ TEST(HostileRuns, AWriteErrorStopsTheRunAtOnceAndLosesNothing)
                                  "ulimit -f 40; trap '' XFSZ; ");
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(Lines(r.errors), 1) << r.errors;
-        EXPECT_NE(r.errors.find(out + " に書き込めません: File too large"), std::string::npos) << r.errors;
+        EXPECT_NE(r.errors.find("cannot write into " + out + ": File too large"), std::string::npos) << r.errors;
         EXPECT_EQ(Names(out), (std::vector<std::string>{"clip_00000.bmp"}));
         EXPECT_EQ(TempDir::Read(out + "/clip_00000.bmp"), "older file");
+    }
+}
+
+// A resize that cannot be done fails the picture with the reason and writes
+// nothing, instead of saving it at its old size as if it had been done.
+TEST(HostileRuns, AnImpossibleResizeFailsThePictureWithTheReasonAndWritesNothing)
+{
+    struct Case {
+        int width, height;
+        const char* resize;
+        std::string reason;
+    };
+    const std::vector<Case> cases = {
+        {40, 30, "1%", "1% of 40 × 30 is less than one pixel"},
+        {150, 1, "50%", "50% of 150 × 1 is less than one pixel"},
+        {4000, 3000, "1000%", "1000% of 4000 × 3000 is 40000 × 30000, larger than"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.resize);
+        TempDir dir;
+        const std::string picture = dir.File("pic.png"), out = dir.File("out");
+        WritePng(picture, 90, c.width, c.height);
+        const Result r = Convert("--format png --resize " + std::string(c.resize) + " -o '" + out + "' '" + picture + "'");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.errors.find(picture + ": " + c.reason), std::string::npos) << r.errors;
+        EXPECT_TRUE(Names(out).empty());
     }
 }
 

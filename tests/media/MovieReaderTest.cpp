@@ -4,11 +4,13 @@
 // (what it decodes and seeks) and its failures.
 #include "media/movie/MovieReader.h"
 #include "media/movie/AviWriter.h"
+#include "media/movie/MovieFile.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <random>
 
 using media::MovieReader;
@@ -226,5 +228,65 @@ TEST(MovieReader, DamagedBytesInsideAMovieGiveFramesOrFailuresNeverACrash)
             reader->ReadFrame(p, img);
         for (int p = std::min(reader->PositionCount(), 100) - 1; p >= 0; p -= 5)
             reader->ReadFrame(p, img);
+    }
+}
+
+// A movie renamed, deleted, replaced or rewritten while it is open (a file manager
+// does this under a playing window): the reader never looks at the path again, so
+// every access goes on showing the frames of the file it opened, or fails cleanly
+// when the file itself was rewritten; the file tells which of these happened.
+TEST(MovieReader, AMovieMovedDeletedReplacedOrRewrittenWhileOpenIsReadAsOpenedOrFailsCleanly)
+{
+    using Presence = media::MovieFile::Presence;
+    namespace fs = std::filesystem;
+    struct Accident {
+        const char* what;
+        std::function<void(const std::string& path, const std::string& other)> happen;
+        Presence seen;
+        bool framesStay; // the data read is still the opened file's
+    };
+    const std::vector<Accident> accidents = {
+        {"renamed", [](const std::string& p, const std::string&) { fs::rename(p, p + ".moved"); }, Presence::Gone, true},
+        {"deleted", [](const std::string& p, const std::string&) { fs::remove(p); }, Presence::Gone, true},
+        {"replaced", [](const std::string& p, const std::string& o) { fs::rename(o, p); }, Presence::Replaced, true},
+        {"rewritten in place", [](const std::string& p, const std::string&) { TempDir::Write(p, "not a movie"); },
+         Presence::Changed, false},
+    };
+    for (const AviSpec& movie : {AviSpec{"mpeg4", 64, 48, 50, 10, 2}, AviSpec{"mjpeg", 64, 48, 30}}) {
+        for (const Accident& accident : accidents) {
+            SCOPED_TRACE(movie.codec + " " + accident.what);
+            TempDir dir;
+            const std::string path = dir.File("movie.avi"), other = dir.File("other.avi");
+            ASSERT_TRUE(WriteAvi(path, movie));
+            AviSpec otherMovie = movie;
+            otherMovie.frames = 5;
+            ASSERT_TRUE(WriteAvi(other, otherMovie));
+            std::string error;
+            auto reader = MovieReader::Open(path, error);
+            ASSERT_TRUE(reader) << error;
+            media::Image img;
+            ASSERT_TRUE(reader->ReadFrame(movie.frames - 1, img));
+            EXPECT_EQ(reader->File()->Check(), Presence::Same);
+            accident.happen(path, other);
+            EXPECT_EQ(reader->File()->Check(), accident.seen);
+            // Back to the start (where the file used to be opened anew), a seek, a run.
+            int right = 0;
+            for (int p : {0, 3, movie.frames - 1, 20, 1}) {
+                const bool read = reader->ReadFrame(p, img);
+                const auto want = FrameColour(p);
+                right += read && std::abs(int(img.pixels[0]) - int(want[0])) <= 12 &&
+                         std::abs(int(img.pixels[1]) - int(want[1])) <= 12;
+            }
+            reader->ReadRun(0, movie.frames - 1, 7, [&](int p, const media::Image* picture) {
+                right += picture && std::abs(int(picture->pixels[1]) - int(FrameColour(p)[1])) <= 12;
+                return true;
+            });
+            if (accident.framesStay) {
+                EXPECT_EQ(right, 5 + (movie.frames - 1) / 7 + 1);
+            }
+            // Another reader of the same opened file (the preview, a developer) too.
+            auto second = MovieReader::Open(reader->File(), error, MovieReader::Options{});
+            EXPECT_EQ(second != nullptr, accident.framesStay) << error;
+        }
     }
 }

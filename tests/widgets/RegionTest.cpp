@@ -148,6 +148,24 @@ TEST(RegionControls, AControlTwiceTheBitmapsSizeScalesTheOutlineAndMovesItToItsP
     EXPECT_FALSE(rgn->Region());
 }
 
+// A bitmap of background only has no outline: the window shows none of itself,
+// alone or through a list (Qt's empty mask would show all of it).
+TEST(RegionControls, AnOutlineOfBackgroundOnlyLeavesNoPixelOfTheWindowVisible)
+{
+    for (bool throughList : {false, true}) {
+        QWidget window;
+        window.resize(40, 30);
+        auto* rgn = new TRgn(&window);
+        rgn->setRgnBitmap(Figure(10, 5, {}));
+        rgn->setGeometry(0, 0, 40, 30);
+        TRgnList list(&window);
+        list.Add(rgn);
+        throughList ? list.SetWndRgn() : rgn->SetWndRgn();
+        EXPECT_FALSE(window.mask().isEmpty()) << throughList; // a mask is set ...
+        EXPECT_TRUE(window.mask().intersected(window.rect()).isEmpty()) << throughList; // ... and covers nothing
+    }
+}
+
 TEST(RegionControls, MissingPiecesFailWithTheirMessages)
 {
     TRgn orphan;
