@@ -71,7 +71,7 @@ void Progress::Summary(const RunTotals& totals, const std::string& folder)
     ClearBar();
     // Told like a failure, even when quiet: a file holds one of its sources only.
     for (const conv::NameClash& clash : conv::NameClashes(totals.written))
-        std::fprintf(m_out, "%s\n", ClashText(clash).c_str());
+        std::fprintf(m_out, "pomi-pomira-convert: %s\n", ClashText(clash).c_str());
     if (m_quiet)
         return;
     const double elapsed = Elapsed();
