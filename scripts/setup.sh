@@ -15,6 +15,7 @@ xdg-utils
 desktop-file-utils appstream
 dpkg-dev file
 imagemagick
+python3-pil
 ffmpeg
 "
 

@@ -18,26 +18,24 @@ bool Fail(std::string& error, const char* why)
     return false;
 }
 
-// Extracts a channel through its mask and scales it to 8 bits.
+// Extracts a channel through its mask and scales it to 8 bits: the field's value
+// over its largest value, however wide the field (a 17-bit field is no 16-bit one).
 struct Channel {
     std::uint32_t mask = 0;
     int shift = 0;
-    int bits = 0;
+    std::uint64_t max = 0;
     explicit Channel(std::uint32_t m = 0) : mask(m)
     {
         if (m) {
             shift = std::countr_zero(m);
-            bits = std::popcount(m >> shift);
-            if (bits > 16)
-                bits = 16, mask = 0xFFFFu << shift;
+            max = (std::uint64_t(1) << std::popcount(m >> shift)) - 1;
         }
     }
     std::uint8_t Get(std::uint32_t v) const
     {
         if (!mask)
             return 0;
-        const std::uint32_t x = (v & mask) >> shift;
-        const std::uint32_t max = (1u << bits) - 1;
+        const std::uint64_t x = (v & mask) >> shift;
         return std::uint8_t((x * 255 + max / 2) / max);
     }
 };
@@ -122,6 +120,9 @@ bool DecodeBmp(const std::uint8_t* data, std::size_t size, Image& out, std::stri
         return Fail(error, "plane count is not 1");
     if (!PlausibleSize(width, height))
         return Fail(error, "impossible picture size");
+    constexpr std::uint32_t kJpeg = 4, kPng = 5;
+    if (bpp == 0 && (compression == kJpeg || compression == kPng))
+        return Fail(error, "a JPEG or PNG picture inside a BMP is not read");
     if (bpp != 1 && bpp != 2 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
         return Fail(error, "unsupported bits per pixel");
     if ((compression == kRle8 && bpp != 8) || (compression == kRle4 && bpp != 4))
@@ -160,8 +161,8 @@ bool DecodeBmp(const std::uint8_t* data, std::size_t size, Image& out, std::stri
         const std::size_t entry = core ? 3 : 4;
         std::size_t paletteAt = 14 + headerSize + (compression == kBitFields && headerSize == 40 ? 12 : 0);
         std::size_t count = colours ? colours : (std::size_t(1) << bpp);
-        if (count > 256)
-            return Fail(error, "palette larger than 256 colours");
+        // A palette said to hold more than the depth can index: the rest is never used.
+        count = std::min(count, std::size_t(1) << bpp);
         count = std::min(count, in.Has(paletteAt, 0) ? (size - paletteAt) / entry : 0);
         if (count == 0)
             return Fail(error, "palette missing");

@@ -2,8 +2,12 @@
 // grey or colour out, baseline or progressive.
 #include "media/codecs/Claims.h"
 #include "media/codecs/Codecs.h"
+#include "media/codecs/Exif.h"
+#include "media/image/Processing.h"
 
+#include <algorithm>
 #include <csetjmp>
+#include <iterator>
 #include <cstdio>
 #include <cstdlib>
 
@@ -36,6 +40,17 @@ void OnMessage(j_common_ptr, int) {} // warnings of damaged files are not printe
 
 } // namespace
 
+// The EXIF orientation of the first APP1 block that is EXIF (1 without one).
+static int OrientationOf(const jpeg_decompress_struct& cinfo)
+{
+    static constexpr std::uint8_t kExif[] = {'E', 'x', 'i', 'f', 0, 0};
+    for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next)
+        if (m->marker == JPEG_APP0 + 1 && m->data_length > sizeof kExif &&
+            std::equal(std::begin(kExif), std::end(kExif), m->data))
+            return ExifOrientation(m->data + sizeof kExif, m->data_length - sizeof kExif);
+    return 1;
+}
+
 bool DecodeJpeg(const std::uint8_t* data, std::size_t size, Image& out, std::string& error)
 {
     jpeg_decompress_struct cinfo{};
@@ -58,7 +73,9 @@ bool DecodeJpeg(const std::uint8_t* data, std::size_t size, Image& out, std::str
     cinfo.mem->max_memory_to_use = long(kMaxImagePixels) * 4;
     jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
     jpeg_save_markers(&cinfo, JPEG_APP0 + 14, 0xFFFF);
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF); // EXIF: the orientation
     jpeg_read_header(&cinfo, TRUE);
+    const int orientation = OrientationOf(cinfo);
     if (!PlausibleSize(cinfo.image_width, cinfo.image_height)) {
         jpeg_destroy_decompress(&cinfo);
         error = "Invalid JPEG image: impossible picture size";
@@ -96,6 +113,8 @@ bool DecodeJpeg(const std::uint8_t* data, std::size_t size, Image& out, std::str
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
+    // Cameras store the picture as the sensor saw it and say how to turn it.
+    Orient(img, orientation);
     out = std::move(img);
     return true;
 }

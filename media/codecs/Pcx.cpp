@@ -124,11 +124,10 @@ bool DecodePcx(const std::uint8_t* data, std::size_t size, Image& out, std::stri
         for (int i = 0; i < 256; ++i)
             img.palette[i] = Rgb{data[size - 768 + i * 3], data[size - 768 + i * 3 + 1], data[size - 768 + i * 3 + 2]};
     } else if (bits == 1) {
-        // Monochrome files mostly leave the header palette empty: black and white then.
-        const Rgb first{in.U8(16), in.U8(17), in.U8(18)}, second{in.U8(19), in.U8(20), in.U8(21)};
-        const bool given = !(first == second);
-        img.palette[0] = given ? first : Rgb{0, 0, 0};
-        img.palette[1] = given ? second : Rgb{255, 255, 255};
+        // One bit is black and white, whatever the header's palette holds (a CGA
+        // painting program leaves its own colours there).
+        img.palette[0] = Rgb{0, 0, 0};
+        img.palette[1] = Rgb{255, 255, 255};
     } else {
         for (int i = 0; i < 16; ++i)
             img.palette[i] = Rgb{in.U8(16 + i * 3), in.U8(17 + i * 3), in.U8(18 + i * 3)};
@@ -146,7 +145,11 @@ bool EncodePcx(const Image& source, std::vector<std::uint8_t>& out, std::string&
         return false;
     }
     const bool indexed = img.format == PixelFormat::Indexed;
-    const int bits = indexed ? img.indexBits : 8;
+    // One bit is read as black and white whatever the header's palette says: two
+    // other colours take the 16-colour layout, whose palette readers honour.
+    const bool blackAndWhite = img.palette.size() >= 2 && img.palette[0] == Rgb{0, 0, 0} &&
+                               img.palette[1] == Rgb{255, 255, 255};
+    const int bits = !indexed ? 8 : img.indexBits == 1 && !blackAndWhite ? 4 : img.indexBits;
     // 1 bit: one plane; 16 colours: four 1-bit planes; 256: one 8-bit plane; colour: three.
     const int bpp = indexed && bits <= 4 ? 1 : 8;
     const int planes = !indexed ? 3 : bits == 4 ? 4 : 1;

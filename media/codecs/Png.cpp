@@ -3,6 +3,8 @@
 // optionally Adam7-interlaced.
 #include "media/codecs/Claims.h"
 #include "media/codecs/Codecs.h"
+#include "media/codecs/Exif.h"
+#include "media/image/Processing.h"
 
 #include <algorithm>
 #include <cmath>
@@ -87,7 +89,7 @@ bool DecodePng(const std::uint8_t* data, std::size_t size, Image& out, std::stri
         png_error(png, why.c_str());
     const bool trns = png_get_valid(png, info, PNG_INFO_tRNS);
     if (depth == 16)
-        png_set_strip_16(png);
+        png_set_scale_16(png); // rounded to the nearest 8-bit value, not cut
     PixelFormat format;
     if (colourType == PNG_COLOR_TYPE_PALETTE && !trns) {
         png_set_packing(png); // one index a byte
@@ -119,8 +121,13 @@ bool DecodePng(const std::uint8_t* data, std::size_t size, Image& out, std::stri
     for (png_uint_32 y = 0; y < h; ++y)
         rows[y] = img.Row(int(y));
     png_read_image(png, rows.data());
-    png_read_end(png, nullptr);
+    png_read_end(png, info); // an eXIf chunk may follow the image data
+    png_uint_32 exifBytes = 0;
+    png_bytep exif = nullptr;
+    const int orientation =
+        png_get_eXIf_1(png, info, &exifBytes, &exif) & PNG_INFO_eXIf ? ExifOrientation(exif, exifBytes) : 1;
     png_destroy_read_struct(&png, &info, nullptr);
+    Orient(img, orientation);
     out = std::move(img);
     return true;
 }

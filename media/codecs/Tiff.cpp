@@ -4,6 +4,7 @@
 // grey, colour or colour with alpha, LZW-compressed.
 #include "media/codecs/Claims.h"
 #include "media/codecs/Codecs.h"
+#include "media/image/Processing.h"
 
 #include <tiffio.h>
 
@@ -141,8 +142,10 @@ bool ReadIndexedOrGrey(TIFF* tif, std::uint16_t photometric, std::uint16_t bits,
     return true;
 }
 
-// 8-bit RGB or RGBA in strips, read line by line so that alpha stays exact.
-bool ReadColour(TIFF* tif, int samples, Image& img)
+// 8-bit RGB or RGBA in strips, read line by line so that alpha stays exact; colours
+// stored premultiplied (associated alpha) are divided out, since pictures here are
+// straight.
+bool ReadColour(TIFF* tif, int samples, bool premultiplied, Image& img)
 {
     img.format = samples == 4 ? PixelFormat::Rgba32 : PixelFormat::Rgb24;
     const tmsize_t scanline = TIFFScanlineSize(tif);
@@ -153,7 +156,14 @@ bool ReadColour(TIFF* tif, int samples, Image& img)
     for (int y = 0; y < img.height; ++y) {
         if (TIFFReadScanline(tif, line.data(), std::uint32_t(y), 0) < 0)
             return y > 0;
-        std::copy_n(line.data(), img.RowBytes(), img.Row(y));
+        std::uint8_t* row = img.Row(y);
+        std::copy_n(line.data(), img.RowBytes(), row);
+        if (premultiplied)
+            for (int x = 0; x < img.width; ++x) {
+                std::uint8_t* p = row + x * 4;
+                for (int c = 0; c < 3 && p[3] > 0; ++c)
+                    p[c] = std::uint8_t(std::min(255, (p[c] * 255 + p[3] / 2) / p[3]));
+            }
     }
     return true;
 }
@@ -186,8 +196,17 @@ bool ReadDeep(TIFF* tif, std::uint16_t photometric, std::uint16_t bits, std::uin
                 return 0;
             return int(std::min(f, 1.0f) * 255 + 0.5f);
         }
-        if (bits == 16)
-            return std::uint16_t(line[index * 2] | line[index * 2 + 1] << 8) >> 8; // native order, as libtiff gives it
+        // 16 and 32 bits come in the machine's order, as libtiff gives them.
+        if (bits == 16) {
+            std::uint16_t v;
+            std::memcpy(&v, line.data() + index * 2, 2);
+            return v >> 8;
+        }
+        if (bits == 32) {
+            std::uint32_t v;
+            std::memcpy(&v, line.data() + index * 4, 4);
+            return int(v >> 24);
+        }
         std::uint64_t v = 0;
         const std::size_t bit = index * bits;
         for (int b = 0; b < bits; ++b)
@@ -275,6 +294,8 @@ bool DecodeTiff(const std::uint8_t* data, std::size_t size, Image& out, std::str
     std::uint32_t w = 0, h = 0;
     std::uint16_t photometric = 0, bits = 1, samples = 1, extra = 0, planar = PLANARCONFIG_CONTIG;
     std::uint16_t* extraTypes = nullptr;
+    std::uint16_t orientation = ORIENTATION_TOPLEFT;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
     TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
     TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h);
     TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
@@ -303,22 +324,27 @@ bool DecodeTiff(const std::uint8_t* data, std::size_t size, Image& out, std::str
     const bool plainColour = !TIFFIsTiled(tif) && planar == PLANARCONFIG_CONTIG && bits == 8 &&
                              photometric == PHOTOMETRIC_RGB && (samples == 3 || samples == 4);
     if (!ok && plainColour)
-        ok = ReadColour(tif, samples, img);
+        ok = ReadColour(tif, samples, samples == 4 && extra > 0 && extraTypes && extraTypes[0] == EXTRASAMPLE_ASSOCALPHA,
+                        img);
     if (!ok) {
         // Everything else through libtiff's own conversion to 8-bit RGBA.
         std::vector<std::uint32_t> rgba(std::size_t(w) * h);
-        if (!TIFFReadRGBAImageOriented(tif, w, h, rgba.data(), ORIENTATION_TOPLEFT, 0)) {
+        // Asked for the file's own orientation, libtiff leaves the rows as stored;
+        // the turn for viewing is made below, the same for every path.
+        if (!TIFFReadRGBAImageOriented(tif, w, h, rgba.data(), orientation, 0)) {
             const std::string why = lastError;
             const bool deep = bits > 8 && ReadDeep(tif, photometric, bits, samples, img);
             TIFFClose(tif);
             if (!deep)
                 return Fail(error, why);
+            Orient(img, orientation);
             out = std::move(img);
             return true;
         }
         const bool alpha = extra > 0;
-        // libtiff hands unassociated alpha back premultiplied; undo that.
-        const bool unpremultiply = alpha && extraTypes && extraTypes[0] == EXTRASAMPLE_UNASSALPHA;
+        // libtiff hands alpha back premultiplied: associated alpha as stored, and
+        // unassociated alpha multiplied in; undo that, since pictures here are straight.
+        const bool unpremultiply = alpha && extraTypes && extraTypes[0] != EXTRASAMPLE_UNSPECIFIED;
         img.Allocate(int(w), int(h), alpha ? PixelFormat::Rgba32 : PixelFormat::Rgb24);
         const int channels = img.Channels();
         for (std::size_t i = 0; i < rgba.size(); ++i) {
@@ -333,6 +359,7 @@ bool DecodeTiff(const std::uint8_t* data, std::size_t size, Image& out, std::str
         }
     }
     TIFFClose(tif);
+    Orient(img, orientation);
     out = std::move(img);
     return true;
 }

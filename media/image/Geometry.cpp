@@ -239,6 +239,37 @@ bool RotateCounterClockwise(Image& img, int degrees)
     return true;
 }
 
+void Orient(Image& img, int orientation)
+{
+    if (img.Empty() || orientation < 2 || orientation > 8)
+        return;
+    const int w = img.width, h = img.height, ch = img.Channels();
+    const bool transposed = orientation >= 5;
+    Image out;
+    out.format = img.format;
+    out.indexBits = img.indexBits;
+    out.palette = img.palette;
+    if (!out.Allocate(transposed ? h : w, transposed ? w : h, img.format))
+        return;
+    for (int y = 0; y < out.height; ++y) {
+        std::uint8_t* dst = out.Row(y);
+        for (int x = 0; x < out.width; ++x, dst += ch) {
+            int sx = x, sy = y; // where the viewed pixel is stored
+            switch (orientation) {
+            case 2: sx = w - 1 - x; break;
+            case 3: sx = w - 1 - x, sy = h - 1 - y; break;
+            case 4: sy = h - 1 - y; break;
+            case 5: sx = y, sy = x; break;
+            case 6: sx = y, sy = h - 1 - x; break;
+            case 7: sx = w - 1 - y, sy = h - 1 - x; break;
+            case 8: sx = w - 1 - y, sy = x; break;
+            }
+            std::copy_n(img.pixels.data() + (std::size_t(sy) * w + sx) * ch, ch, dst);
+        }
+    }
+    img = std::move(out);
+}
+
 bool Resize(Image& img, int width, int height, bool keepAspect, Interpolation filter)
 {
     if (img.Empty() || !PlausibleSize(width, height))

@@ -25,6 +25,12 @@ bool AdjustBrightness(Image& img, int value);
 // rotated picture, with the margin colour around it (palettes become colour).
 bool RotateCounterClockwise(Image& img, int degrees);
 
+// Turns a picture stored with an EXIF / TIFF orientation (1 as stored, 2 mirrored,
+// 3 turned half round, 4 flipped, 5 transposed, 6 a quarter turn clockwise to view,
+// 7 transversed, 8 a quarter turn counter-clockwise to view) the way viewers show
+// it. Values outside 1..8 leave it as stored.
+void Orient(Image& img, int orientation);
+
 enum class Interpolation { Nearest = 0, Bilinear = 1, Lanczos3 = 2 };
 
 // Resizes to width × height. With `keepAspect` the picture is fitted inside,

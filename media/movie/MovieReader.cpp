@@ -648,27 +648,6 @@ struct MovieReader::Impl {
     }
 };
 
-bool ToRgb(av::Scaler& scaler, const AVFrame* frame, Image& out)
-{
-    if (frame->width <= 0 || frame->height <= 0)
-        return false;
-    scaler.reset(sws_getCachedContext(scaler.release(), frame->width, frame->height, AVPixelFormat(frame->format),
-                                      frame->width, frame->height, AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr,
-                                      nullptr));
-    if (!scaler || !out.Allocate(frame->width, frame->height, PixelFormat::Rgb24))
-        return false;
-    // swscale's vector code may store a few bytes past the last row of a picture
-    // whose rows are not a multiple of 16 bytes: room for them, then cut back.
-    constexpr std::size_t kScalerSlack = 64;
-    const std::size_t bytes = out.pixels.size();
-    out.pixels.resize(bytes + kScalerSlack);
-    uint8_t* dst[4] = {out.pixels.data(), nullptr, nullptr, nullptr};
-    int dstStride[4] = {out.width * 3, 0, 0, 0};
-    sws_scale(scaler.get(), frame->data, frame->linesize, 0, frame->height, dst, dstStride);
-    out.pixels.resize(bytes);
-    return true;
-}
-
 MovieReader::MovieReader() : m(std::make_unique<Impl>()) {}
 MovieReader::~MovieReader() = default;
 

@@ -121,7 +121,7 @@ TEST(Resize, FiltersKeepFlatAreasFlatAndPalettesStay)
 TEST(ColorDepth, ReducedPicturesHoldAtMostTheirNumberOfColours)
 {
     const Image noise = Noise(64, 48);
-    for (const auto [code, limit, bits] : {std::tuple{1, 2, 1}, std::tuple{4, 16, 4}, std::tuple{8, 256, 8}}) {
+    for (const auto& [code, limit, bits] : {std::tuple{1, 2, 1}, std::tuple{4, 16, 4}, std::tuple{8, 256, 8}}) {
         Image img = noise;
         ASSERT_TRUE(ChangeColorDepth(img, code));
         EXPECT_EQ(img.format, PixelFormat::Indexed);

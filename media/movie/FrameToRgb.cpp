@@ -1,0 +1,111 @@
+// A decoded picture to 24-bit RGB: every column, in the colours its stream's tags say.
+#include "media/movie/Developing.h"
+
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
+
+#include <cstring>
+#include <vector>
+
+namespace media {
+
+namespace {
+
+// swscale's vector converters work in blocks of pixels and leave the last block of
+// a row unconverted when the destination's rows leave no room for a whole block:
+// rows with room for 16 more pixels, 64-byte aligned, get every column.
+int RoomyStride(int width) { return (((width + 16) * 3) + 63) & ~63; }
+
+bool IsYuv(AVPixelFormat format)
+{
+    const AVPixFmtDescriptor* d = av_pix_fmt_desc_get(format);
+    return d && !(d->flags & AV_PIX_FMT_FLAG_RGB) && !(d->flags & AV_PIX_FMT_FLAG_PAL) && d->nb_components >= 3;
+}
+
+bool IsFullRangeFormat(AVPixelFormat format)
+{
+    switch (format) {
+    case AV_PIX_FMT_YUVJ420P:
+    case AV_PIX_FMT_YUVJ422P:
+    case AV_PIX_FMT_YUVJ444P:
+    case AV_PIX_FMT_YUVJ440P:
+    case AV_PIX_FMT_YUVJ411P:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The matrix a stream's pictures are coded with.
+int ColourMatrixOf(const AVFrame* frame)
+{
+    switch (frame->colorspace) {
+    case AVCOL_SPC_BT709:
+        return SWS_CS_ITU709;
+    case AVCOL_SPC_BT470BG:
+    case AVCOL_SPC_SMPTE170M:
+        return SWS_CS_ITU601;
+    case AVCOL_SPC_FCC:
+        return SWS_CS_FCC;
+    case AVCOL_SPC_SMPTE240M:
+        return SWS_CS_SMPTE240M;
+    case AVCOL_SPC_BT2020_NCL:
+    case AVCOL_SPC_BT2020_CL:
+        return SWS_CS_BT2020;
+    default:
+        // Untagged: high definition is BT.709, anything smaller BT.601, as players guess.
+        return frame->width >= 1280 || frame->height > 576 ? SWS_CS_ITU709 : SWS_CS_ITU601;
+    }
+}
+
+} // namespace
+
+bool ToRgb(av::Scaler& scaler, const AVFrame* frame, Image& out)
+{
+    if (frame->width <= 0 || frame->height <= 0)
+        return false;
+    const auto format = AVPixelFormat(frame->format);
+    scaler.reset(sws_getCachedContext(scaler.release(), frame->width, frame->height, format, frame->width,
+                                      frame->height, AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr, nullptr));
+    if (!scaler || !out.Allocate(frame->width, frame->height, PixelFormat::Rgb24))
+        return false;
+    if (IsYuv(format)) {
+        // The matrix and the range the stream is tagged with (swscale assumes BT.601).
+        const int* matrix = sws_getCoefficients(ColourMatrixOf(frame));
+        const int fullRange = frame->color_range == AVCOL_RANGE_JPEG || IsFullRangeFormat(format) ? 1 : 0;
+        int *inv = nullptr, *table = nullptr;
+        int srcRange = 0, dstRange = 0, brightness = 0, contrast = 0, saturation = 0;
+        sws_getColorspaceDetails(scaler.get(), &inv, &srcRange, &table, &dstRange, &brightness, &contrast,
+                                 &saturation);
+        if (inv != matrix || srcRange != fullRange)
+            sws_setColorspaceDetails(scaler.get(), matrix, fullRange, table, dstRange, brightness, contrast,
+                                     saturation);
+    }
+    const int rowBytes = out.width * 3;
+    if (out.width % 16 == 0) {
+        // Whole blocks: straight into the picture. The vector code may still store a
+        // few bytes past the last row: room for them, then cut back.
+        constexpr std::size_t kScalerSlack = 64;
+        const std::size_t bytes = out.pixels.size();
+        out.pixels.resize(bytes + kScalerSlack);
+        uint8_t* dst[4] = {out.pixels.data(), nullptr, nullptr, nullptr};
+        int dstStride[4] = {rowBytes, 0, 0, 0};
+        const int rows = sws_scale(scaler.get(), frame->data, frame->linesize, 0, frame->height, dst, dstStride);
+        out.pixels.resize(bytes);
+        return rows == frame->height;
+    }
+    // Rows converted into room of their own, then packed; one buffer a thread.
+    const int stride = RoomyStride(out.width);
+    thread_local std::vector<std::uint8_t> roomy;
+    roomy.resize(std::size_t(stride) * out.height + 64);
+    uint8_t* dst[4] = {roomy.data(), nullptr, nullptr, nullptr};
+    int dstStride[4] = {stride, 0, 0, 0};
+    if (sws_scale(scaler.get(), frame->data, frame->linesize, 0, frame->height, dst, dstStride) != frame->height)
+        return false;
+    for (int y = 0; y < out.height; ++y)
+        std::memcpy(out.Row(y), roomy.data() + std::size_t(y) * stride, std::size_t(rowBytes));
+    return true;
+}
+
+} // namespace media
