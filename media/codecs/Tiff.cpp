@@ -1,14 +1,17 @@
 // TIFF through libtiff, read and written in memory: strips and tiles, every
-// compression libtiff has, palette/grey/bilevel kept as such, everything else
-// (colour, CMYK, YCbCr, 16-bit ...) through libtiff's RGBA reader. Out: palette,
-// grey, colour or colour with alpha, LZW-compressed.
+// compression libtiff has, palette/grey/bilevel kept as such, CIE L*a*b* converted
+// here, the layouts libtiff's RGBA reader refuses or gets wrong read sample by
+// sample (TiffSamples), everything else (colour, CMYK, YCbCr, 16-bit ...) through
+// that reader. Out: palette, grey, colour or colour with alpha, LZW-compressed.
 #include "media/codecs/Claims.h"
 #include "media/codecs/Codecs.h"
+#include "media/codecs/TiffSamples.h"
 #include "media/image/Processing.h"
 
 #include <tiffio.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace media {
@@ -168,68 +171,43 @@ bool ReadColour(TIFF* tif, int samples, bool premultiplied, Image& img)
     return true;
 }
 
-// Samples deeper than 8 bits (12, 16, 32, integer or floating point) that libtiff's
-// RGBA reader refuses: grey, RGB or CMYK in strips, scaled to 8 bits.
-bool ReadDeep(TIFF* tif, std::uint16_t photometric, std::uint16_t bits, std::uint16_t samples, Image& img)
+// One CIE L*a*b* colour (D50, as TIFF and ICC take it) in sRGB: to XYZ, adapted to
+// D65 (Bradford) and to sRGB's primaries in one matrix, then sRGB's curve.
+void LabToRgb(double L, double a, double b, std::uint8_t* rgb)
 {
-    std::uint16_t sampleFormat = SAMPLEFORMAT_UINT;
-    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &sampleFormat);
-    const bool grey = photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE;
-    const bool cmyk = photometric == PHOTOMETRIC_SEPARATED && samples >= 4;
-    const bool rgb = photometric == PHOTOMETRIC_RGB && samples >= 3;
-    const bool isFloat = sampleFormat == SAMPLEFORMAT_IEEEFP && bits == 32;
-    if ((!grey && !cmyk && !rgb) || bits == 0 || bits > 32 || TIFFIsTiled(tif) ||
-        (sampleFormat != SAMPLEFORMAT_UINT && !isFloat))
-        return false;
+    const auto finv = [](double t) { return t > 6.0 / 29 ? t * t * t : 3 * (6.0 / 29) * (6.0 / 29) * (t - 4.0 / 29); };
+    const double fy = (L + 16) / 116;
+    const double X = 0.9642 * finv(fy + a / 500), Y = finv(fy), Z = 0.8249 * finv(fy - b / 200);
+    const double linear[3] = {3.1338561 * X - 1.6168667 * Y - 0.4906146 * Z,
+                              -0.9787684 * X + 1.9161415 * Y + 0.0334540 * Z,
+                              0.0719453 * X - 0.2289914 * Y + 1.4052427 * Z};
+    for (int c = 0; c < 3; ++c) {
+        const double v = std::clamp(linear[c], 0.0, 1.0);
+        const double encoded = v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1 / 2.4) - 0.055;
+        rgb[c] = std::uint8_t(std::lround(encoded * 255));
+    }
+}
+
+// 8-bit CIE L*a*b* (a and b signed) or ICC L*a*b* (a and b offset by 128) in strips,
+// as sRGB colour. libtiff's own conversion takes its white for a display's, which
+// gives a warm cast.
+bool ReadLab(TIFF* tif, std::uint16_t photometric, int samples, Image& img)
+{
+    img.format = PixelFormat::Rgb24;
     const tmsize_t scanline = TIFFScanlineSize(tif);
-    if (scanline <= 0 || std::uint64_t(scanline) * 8 < std::uint64_t(img.width) * samples * bits)
+    if (scanline < tmsize_t(std::size_t(img.width) * samples))
         return false;
-    img.format = grey ? PixelFormat::Gray8 : PixelFormat::Rgb24;
-    img.pixels.assign(img.RowBytes() * img.height, 0);
     std::vector<std::uint8_t> line(static_cast<std::size_t>(scanline));
-    const double max = double((std::uint64_t(1) << bits) - 1);
-    const auto sampleAt = [&](std::size_t index) -> int {
-        if (isFloat) {
-            float f;
-            std::memcpy(&f, line.data() + index * 4, 4);
-            if (!(f > 0.0f)) // NaN too
-                return 0;
-            return int(std::min(f, 1.0f) * 255 + 0.5f);
-        }
-        // 16 and 32 bits come in the machine's order, as libtiff gives them.
-        if (bits == 16) {
-            std::uint16_t v;
-            std::memcpy(&v, line.data() + index * 2, 2);
-            return v >> 8;
-        }
-        if (bits == 32) {
-            std::uint32_t v;
-            std::memcpy(&v, line.data() + index * 4, 4);
-            return int(v >> 24);
-        }
-        std::uint64_t v = 0;
-        const std::size_t bit = index * bits;
-        for (int b = 0; b < bits; ++b)
-            v = v << 1 | ((line[(bit + b) / 8] >> (7 - (bit + b) % 8)) & 1);
-        return int(v * 255 / max + 0.5);
-    };
+    img.pixels.assign(img.RowBytes() * img.height, 0);
+    const bool signedAb = photometric == PHOTOMETRIC_CIELAB;
     for (int y = 0; y < img.height; ++y) {
         if (TIFFReadScanline(tif, line.data(), std::uint32_t(y), 0) < 0)
             return y > 0;
-        std::uint8_t* dst = img.Row(y);
         for (int x = 0; x < img.width; ++x) {
-            const std::size_t first = std::size_t(x) * samples;
-            if (grey) {
-                const int v = sampleAt(first);
-                dst[x] = std::uint8_t(photometric == PHOTOMETRIC_MINISWHITE ? 255 - v : v);
-            } else if (rgb) {
-                for (int c = 0; c < 3; ++c)
-                    dst[x * 3 + c] = std::uint8_t(sampleAt(first + c));
-            } else {
-                const int k = sampleAt(first + 3);
-                for (int c = 0; c < 3; ++c)
-                    dst[x * 3 + c] = std::uint8_t((255 - sampleAt(first + c)) * (255 - k) / 255);
-            }
+            const std::uint8_t* p = line.data() + std::size_t(x) * samples;
+            const double a = signedAb ? std::int8_t(p[1]) : p[1] - 128.0;
+            const double b = signedAb ? std::int8_t(p[2]) : p[2] - 128.0;
+            LabToRgb(p[0] * 100.0 / 255, a, b, img.Row(y) + x * 3);
         }
     }
     return true;
@@ -315,14 +293,26 @@ bool DecodeTiff(const std::uint8_t* data, std::size_t size, Image& out, std::str
     Image img;
     img.width = int(w);
     img.height = int(h);
+    TiffLayout layout{w, h, photometric, bits, samples, planar};
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &layout.sampleFormat);
+    layout.extra = extra;
+    layout.alphaType = extra > 0 && extraTypes ? extraTypes[0] : std::uint16_t(EXTRASAMPLE_UNSPECIFIED);
     const bool simple = !TIFFIsTiled(tif) && samples == 1 && planar == PLANARCONFIG_CONTIG &&
                         (bits == 1 || bits == 2 || bits == 4 || bits == 8) &&
                         (photometric == PHOTOMETRIC_PALETTE ||
                          ((photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE) &&
                           (bits == 1 || bits == 8)));
     bool ok = simple && ReadIndexedOrGrey(tif, photometric, bits, img);
+    // Layouts libtiff's RGBA reader refuses or gets wrong (signed, floating point,
+    // odd depths, CMYK with alpha ...): every sample read as it is.
+    if (!ok && SamplesPreferred(layout))
+        ok = ReadSamples(tif, layout, img);
     const bool plainColour = !TIFFIsTiled(tif) && planar == PLANARCONFIG_CONTIG && bits == 8 &&
                              photometric == PHOTOMETRIC_RGB && (samples == 3 || samples == 4);
+    const bool lab = !TIFFIsTiled(tif) && planar == PLANARCONFIG_CONTIG && bits == 8 && samples >= 3 &&
+                     (photometric == PHOTOMETRIC_CIELAB || photometric == PHOTOMETRIC_ICCLAB);
+    if (!ok && lab)
+        ok = ReadLab(tif, photometric, samples, img);
     if (!ok && plainColour)
         ok = ReadColour(tif, samples, samples == 4 && extra > 0 && extraTypes && extraTypes[0] == EXTRASAMPLE_ASSOCALPHA,
                         img);
@@ -333,9 +323,9 @@ bool DecodeTiff(const std::uint8_t* data, std::size_t size, Image& out, std::str
         // the turn for viewing is made below, the same for every path.
         if (!TIFFReadRGBAImageOriented(tif, w, h, rgba.data(), orientation, 0)) {
             const std::string why = lastError;
-            const bool deep = bits > 8 && ReadDeep(tif, photometric, bits, samples, img);
+            const bool read = SamplesReadable(layout) && ReadSamples(tif, layout, img);
             TIFFClose(tif);
-            if (!deep)
+            if (!read)
                 return Fail(error, why);
             Orient(img, orientation);
             out = std::move(img);
