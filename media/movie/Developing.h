@@ -16,8 +16,13 @@ struct DevelopSetup {
     std::shared_ptr<const AVCodecParameters> codec;
     bool decodes = false;     // the developers decode packets (every picture stands alone)
     bool jpegPackets = false; // the packets are JPEGs for libjpeg-turbo (Motion JPEG)
-    int width = 0, height = 0;
+    int width = 0, height = 0; // as coded
+    int clockwise = 0;         // the turn the stream's display matrix asks for: 0, 90, 180 or 270
 };
+
+// Turns a picture as the stream's display matrix says players show it (phones record
+// upright videos as turned frames and say so).
+void TurnUpright(const DevelopSetup& setup, Image& picture);
 
 struct UndevelopedFrame::Data {
     int position = 0;

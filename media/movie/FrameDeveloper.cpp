@@ -92,11 +92,16 @@ bool FrameDeveloper::Develop(const UndevelopedFrame& frame, Image& out)
     else if (d.frame)
         ok = ToRgb(m->scaler, d.frame.get(), out);
     else if (d.packet && m->setup->jpegPackets)
-        ok = DecodeJpegPacket(*m->setup, d.packet.get(), out) || m->ReadExactly(d.position, out);
-    else if (d.packet && m->setup->decodes && m->Decode(d.packet.get(), out))
-        ok = true;
-    else // a damaged packet, or none found: the way a single read finds the picture
+        ok = DecodeJpegPacket(*m->setup, d.packet.get(), out);
+    else if (d.packet && m->setup->decodes)
+        ok = m->Decode(d.packet.get(), out);
+    if (ok) {
+        TurnUpright(*m->setup, out);
+    } else if (!d.failed) {
+        // A damaged packet, or none found: the way a single read finds the picture
+        // (already turned upright).
         ok = m->ReadExactly(d.position, out);
+    }
     if (!ok)
         out = Image();
     return ok;

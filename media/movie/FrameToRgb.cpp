@@ -1,6 +1,8 @@
 // A decoded picture to 24-bit RGB: every column, in the colours its stream's tags say.
 #include "media/movie/Developing.h"
 
+#include "media/image/Processing.h"
+
 extern "C" {
 #include <libavutil/pixdesc.h>
 }
@@ -60,6 +62,12 @@ int ColourMatrixOf(const AVFrame* frame)
 }
 
 } // namespace
+
+void TurnUpright(const DevelopSetup& setup, Image& picture)
+{
+    if (setup.clockwise != 0)
+        RotateCounterClockwise(picture, 360 - setup.clockwise);
+}
 
 bool ToRgb(av::Scaler& scaler, const AVFrame* frame, Image& out)
 {

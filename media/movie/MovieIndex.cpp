@@ -36,7 +36,7 @@ struct Walk {
     {
         const std::int64_t dts = packet->dts != AV_NOPTS_VALUE ? packet->dts + dtsShift : AV_NOPTS_VALUE;
         return {dts, packet->pos, packet->size, (packet->flags & AV_PKT_FLAG_KEY) != 0,
-                (packet->flags & AV_PKT_FLAG_CORRUPT) != 0};
+                (packet->flags & AV_PKT_FLAG_CORRUPT) != 0, (packet->flags & AV_PKT_FLAG_DISCARD) != 0};
     }
 };
 
@@ -129,8 +129,9 @@ MovieIndex MovieIndex::FromPackets(std::vector<PacketInfo> packets, bool chunkSt
                                (fileSize <= 0 || (packets.back().dts + 1) * kChunkHeaderBytes <= fileSize);
         index.m_chunkStamps = plausible;
     } else {
+        // Packets an edit list leaves out show no picture: no positions.
         packets.erase(std::remove_if(packets.begin(), packets.end(),
-                                     [](const PacketInfo& p) { return p.size <= 0 || p.cutShort; }),
+                                     [](const PacketInfo& p) { return p.size <= 0 || p.cutShort || p.discarded; }),
                       packets.end());
     }
     if (packets.empty())
@@ -151,6 +152,12 @@ MovieIndex MovieIndex::FromPackets(std::vector<PacketInfo> packets, bool chunkSt
         return MovieIndex();
     std::stable_sort(index.m_byBytes.begin(), index.m_byBytes.end());
     std::stable_sort(index.m_byDts.begin(), index.m_byDts.end());
+    // Containers that pack several packets into one page or block (Ogg, ASF) give
+    // them one byte position: bytes then name no packet, stamps do.
+    const auto sameAt = [](const Place& a, const Place& b) { return a.at == b.at; };
+    if (!index.m_chunkStamps &&
+        std::adjacent_find(index.m_byBytes.begin(), index.m_byBytes.end(), sameAt) != index.m_byBytes.end())
+        index.m_byBytes.clear();
     // Keys are sought by their stamps; a key without one cannot be sought.
     index.m_keys.erase(std::remove_if(index.m_keys.begin(), index.m_keys.end(),
                                       [](const Key& k) { return k.dts == AV_NOPTS_VALUE; }),
@@ -183,6 +190,13 @@ std::optional<std::int64_t> MovieIndex::PositionOfByte(std::int64_t bytePos) con
     if (bytePos < 0)
         return std::nullopt;
     return Find(m_byBytes, bytePos, kHeaderSlack);
+}
+
+std::optional<std::int64_t> MovieIndex::PositionOf(std::int64_t bytePos, std::int64_t dts) const
+{
+    if (m_byBytes.empty() || bytePos < 0)
+        return PositionOfDts(dts);
+    return PositionOfByte(bytePos);
 }
 
 std::optional<std::int64_t> MovieIndex::PositionOfDts(std::int64_t dts) const

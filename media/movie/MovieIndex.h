@@ -24,6 +24,7 @@ struct PacketInfo {
     int size = 0;
     bool key = false;
     bool cutShort = false; // the file ends inside it
+    bool discarded = false; // an edit list leaves its picture out
 };
 
 class MovieIndex {
@@ -46,6 +47,9 @@ public:
     // The position of the packet read at `bytePos` (an index may point at the chunk's
     // header a few bytes before its data).
     std::optional<std::int64_t> PositionOfByte(std::int64_t bytePos) const;
+    // The position of a packet read from the file: by its bytes where they name one
+    // packet each, else by its stamp.
+    std::optional<std::int64_t> PositionOf(std::int64_t bytePos, std::int64_t dts) const;
     // The position of the packet stamped `dts`.
     std::optional<std::int64_t> PositionOfDts(std::int64_t dts) const;
 

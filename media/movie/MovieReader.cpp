@@ -1,10 +1,15 @@
 #include "media/movie/MovieReader.h"
 
 #include "media/movie/AvHandles.h"
+
+extern "C" {
+#include <libavutil/display.h>
+}
 #include "media/movie/Developing.h"
 #include "media/movie/MovieIndex.h"
 
 #include <algorithm>
+#include <cmath>
 #include <climits>
 #include <deque>
 #include <optional>
@@ -102,6 +107,20 @@ bool PicturesStandAlone(AVCodecID id)
     }
 }
 
+// The quarter turn clockwise a stream's display matrix asks for (phones write one),
+// 0 without one. Mirroring matrices are taken for their turn alone.
+int DisplayTurn(const AVStream* st)
+{
+    const auto* matrix = reinterpret_cast<const std::int32_t*>(av_stream_get_side_data(st, AV_PKT_DATA_DISPLAYMATRIX, nullptr));
+    if (!matrix)
+        return 0;
+    const double counterClockwise = av_display_rotation_get(matrix);
+    if (std::isnan(counterClockwise))
+        return 0;
+    const long quarter = std::lround(-counterClockwise / 90);
+    return int(((quarter % 4) + 4) % 4) * 90;
+}
+
 } // namespace
 
 struct MovieReader::Impl {
@@ -121,8 +140,9 @@ struct MovieReader::Impl {
     av::Scaler sws;
     int stream = -1;
     MovieIndex index;
-    int width = 0;
+    int width = 0;  // as coded
     int height = 0;
+    int clockwise = 0; // the display matrix's turn
     double frameRate = 0;
     bool keysReliable = false;
     // A picture carries the stamp of the packet that brought it out: that packet's
@@ -181,6 +201,7 @@ struct MovieReader::Impl {
         const AVStream* st = fmt->streams[stream];
         width = st->codecpar->width;
         height = st->codecpar->height;
+        clockwise = DisplayTurn(st);
         if (width <= 0 || height <= 0 || std::int64_t(width) * height > kMaxPixels) {
             error = path + ": unusable picture size " + std::to_string(width) + " x " + std::to_string(height);
             return false;
@@ -222,6 +243,7 @@ struct MovieReader::Impl {
         setup->jpegPackets = setup->decodes && dec->codec_id == AV_CODEC_ID_MJPEG;
         setup->width = width;
         setup->height = height;
+        setup->clockwise = clockwise;
     }
 
     // A cut reordering movie ends at its last picture whose place is certain.
@@ -298,12 +320,10 @@ struct MovieReader::Impl {
         return true;
     }
 
-    // Where the index puts a packet: by its bytes, or by its stamp when the container
-    // gives no byte position.
+    // Where the index puts a packet read from the file.
     std::optional<std::int64_t> IndexedPosition(const AVPacket* p) const
     {
-        const std::optional<std::int64_t> pos = index.PositionOfByte(p->pos);
-        return pos || p->pos >= 0 ? pos : index.PositionOfDts(p->dts);
+        return index.PositionOf(p->pos, p->dts);
     }
 
     // The position of a packet read from the file.
@@ -335,6 +355,13 @@ struct MovieReader::Impl {
                 av_packet_unref(peeked.get());
                 continue;
             }
+            // A packet an edit list leaves out: decoded for the pictures after it, but
+            // its own picture is never shown (the decoder drops it) and takes no position.
+            if (peeked->flags & AV_PKT_FLAG_DISCARD) {
+                peekedPos = kNone;
+                hasPeeked = true;
+                return true;
+            }
             const std::optional<std::int64_t> pos = PacketPosition(peeked.get());
             if (!pos) {
                 av_packet_unref(peeked.get());
@@ -358,7 +385,7 @@ struct MovieReader::Impl {
             const int r = avcodec_send_packet(dec.get(), peeked.get());
             if (r == AVERROR(EAGAIN))
                 return; // the decoder wants its pictures taken first; the packet waits
-            if (r >= 0) {
+            if (r >= 0 && peekedPos != kNone) {
                 inDecoder.push_back(peekedPos);
                 lastFed = peekedPos;
                 if (landingKey == kNone)
@@ -678,8 +705,8 @@ std::unique_ptr<MovieReader> MovieReader::Open(const std::shared_ptr<const Movie
 
 const std::shared_ptr<const MovieFile>& MovieReader::File() const { return m->file; }
 int MovieReader::PositionCount() const { return int(m->positionCount); }
-int MovieReader::Width() const { return m->width; }
-int MovieReader::Height() const { return m->height; }
+int MovieReader::Width() const { return m->clockwise % 180 ? m->height : m->width; }
+int MovieReader::Height() const { return m->clockwise % 180 ? m->width : m->height; }
 double MovieReader::FrameRate() const { return m->frameRate; }
 MovieReader::Stats MovieReader::Statistics() const { return m->stats; }
 
@@ -690,6 +717,7 @@ bool MovieReader::ReadFrame(int position, Image& out)
         return false;
     if (m->JpegPictureAt(position, out)) {
         ++m->stats.converted;
+        TurnUpright(*m->setup, out);
         return true;
     }
     const AVFrame* picture = m->PictureAt(position);
@@ -698,6 +726,7 @@ bool MovieReader::ReadFrame(int position, Image& out)
         return false;
     }
     ++m->stats.converted;
+    TurnUpright(*m->setup, out);
     return true;
 }
 
