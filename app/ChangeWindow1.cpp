@@ -54,6 +54,16 @@ void ApplyFieldColours(QWidget* field)
     field->setPalette(pal);
 }
 
+// The movie field's dialog: every movie the program reads, and AVI alone.
+QString MovieDialogFilter()
+{
+    QStringList patterns;
+    for (const char* ext : conv::kMovieExtensions)
+        patterns << QStringLiteral("*") + QString::fromLatin1(ext);
+    const QString all = patterns.join(QLatin1Char(';'));
+    return QStringLiteral("動画ファイル (%1)|%1|AVIファイル (*.avi)|*.avi").arg(all);
+}
+
 QImage LoadCharacterPicture(int n)
 {
     QImage picture(QStringLiteral(":/pictures/character%1.png").arg(n));
@@ -89,6 +99,7 @@ TChangeForm1::TChangeForm1(QWidget* parent)
             || qobject_cast<fw::TListBox*>(field))
             ApplyFieldColours(field);
 
+    Edit2->setFilter(MovieDialogFilter());
     connect(BrowseEdit1, &TButtonEdit::OnExit, this, &TChangeForm1::DropFolderSeparator);
     connect(SpinEdit4, &TSpinEdit::OnExit, this, &TChangeForm1::SpinEdit4Change);
     connect(SpinEdit5, &TSpinEdit::OnExit, this, &TChangeForm1::SpinEdit5Change);
@@ -133,7 +144,7 @@ void TChangeForm1::FormShow()
         if (!fw::FileExists(arg.toStdString()))
             continue;
         ArgExt = QString::fromStdString(fw::ExtractFileExt(arg.toStdString()));
-        if (fw::SameTextAscii(ArgExt.toStdString(), ".AVI")) {
+        if (conv::IsMovieFileName(arg.toStdString())) {
             Edit2->setFilename(arg);
             movieOpened = true;
         } else if (conv::IsPictureFileName(arg.toStdString())) {

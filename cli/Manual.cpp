@@ -70,7 +70,7 @@ std::string ManualPage()
         lines.push_back(line);
 
     std::string page = ".TH POMI\\-POMIRA\\-CONVERT 1 \"\" \"Pomi\\-Pomira AVI\" \"User Commands\"\n"
-                       ".SH NAME\npomi\\-pomira\\-convert \\- cut the frames of an AVI movie into pictures, convert "
+                       ".SH NAME\npomi\\-pomira\\-convert \\- cut the frames of a movie into pictures, convert "
                        "pictures\n.SH SYNOPSIS\n";
     std::size_t i = 0;
     for (; i < lines.size() && !lines[i].empty(); ++i) {

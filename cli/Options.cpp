@@ -210,7 +210,7 @@ Options ParseOptions(const std::vector<std::string>& args, Options o)
     if (o.help || o.version)
         return o;
     if (o.inputs.empty())
-        throw UsageError("no files to convert: name one AVI movie, or pictures");
+        throw UsageError("no files to convert: name one movie, or pictures");
     // A movie is converted on its own; among pictures, files that are neither are
     // named and passed over when the run meets them.
     const auto movie = std::find_if(o.inputs.begin(), o.inputs.end(), conv::IsMovieFileName);
@@ -229,12 +229,14 @@ Options ParseOptions(const std::vector<std::string>& args, Options o)
 
 std::string HelpText()
 {
-    return R"(Usage: pomi-pomira-convert [OPTION]... MOVIE.avi
+    return R"(Usage: pomi-pomira-convert [OPTION]... MOVIE
        pomi-pomira-convert [OPTION]... PICTURE...
 
-Cuts every N-th frame of an AVI movie into pictures named MOVIE_00012.ext, or
-converts pictures (BMP, TIFF, JPEG, PCX, PNG) to another format under their own
-names. Colours, brightness, rotation and resize are applied in that order.
+Cuts every N-th frame of a movie (AVI, MP4, MOV, MKV, WebM, MPEG-TS, MPEG-PS,
+FLV, WMV, Ogg; turned upright as players show it) into pictures named
+MOVIE_00012.ext, or converts pictures (BMP, TIFF, JPEG, PCX, PNG) to another
+format under their own names. Colours, brightness, rotation and resize are
+applied in that order.
 
 Output:
   -o, --output DIR        folder for the files, made when missing

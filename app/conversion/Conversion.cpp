@@ -19,7 +19,14 @@ bool IsPictureFileName(const std::string& path)
     return false;
 }
 
-bool IsMovieFileName(const std::string& path) { return fw::SameTextAscii(fw::ExtractFileExt(path), ".AVI"); }
+bool IsMovieFileName(const std::string& path)
+{
+    const std::string ext = fw::ExtractFileExt(path);
+    for (const char* known : kMovieExtensions)
+        if (fw::SameTextAscii(ext, known))
+            return true;
+    return false;
+}
 
 std::string PrepareSave(media::ImageEditControl& control, const PictureSettings& s)
 {

@@ -2,12 +2,16 @@
 #include "message/AskMessage.h"
 #include "media/movie/AviWriter.h"
 #include "support/MainWindowFixture.h"
+#include "support/TruthMovie.h"
+#include "widgets/FileOpenEdit.h"
 #include "windows/InfoWindow1.h"
 #include "windows/PreviewWindow1.h"
 
 #include <QAbstractItemView>
 #include <QStyledItemDelegate>
 #include <QCursor>
+#include <QDir>
+#include <QTransform>
 #include <QMimeData>
 #include <QScreen>
 #include <QUrl>
@@ -291,6 +295,54 @@ TEST_F(MainWindowTest, MovieDropsOpenEachAviInTurnAndIgnoreImages)
     EXPECT_EQ(ChangeForm1->GKitMSPlay1->Length(), 29);
     EXPECT_EQ(ChangeForm1->ListBox1->Count(), 0);
     EXPECT_TRUE(errorsShown.isEmpty());
+}
+
+// A phone's movie (MP4, H.264 with B-frames, turned by its display matrix) is taken
+// by a drop and by the dialog's filter, and the run cuts the pictures a player shows,
+// upright, named after the movie.
+TEST_F(MainWindowTest, AnMp4IsDroppedPickedThroughTheFilterAndConvertedUpright)
+{
+    if (!HaveFfmpeg() || !HasEncoder("libx264"))
+        GTEST_SKIP() << "the ffmpeg program or its H.264 encoder is missing";
+    Start();
+    const SourceMovie source = MakeSource(64, 48, 12);
+    const std::string coded = dir.File("coded.mp4"), phone = dir.File("Phone Clip.MP4");
+    std::string error;
+    ASSERT_TRUE(EncodeWithFfmpeg(source, coded, {"-c:v", "libx264", "-bf", "2", "-g", "6", "-crf", "12"}, error)) << error;
+    ASSERT_TRUE(RunFfmpeg({"-i", coded, "-c", "copy", "-metadata:s:v:0", "rotate=90", phone}, error)) << error;
+
+    // The dialog's first filter shows it (and every other movie name, in either case).
+    const QStringList filters = DialogFilter(ChangeForm1->Edit2->Filter()).split(QStringLiteral(";;"));
+    ASSERT_EQ(filters.size(), 2);
+    const QString movies = filters[0].section(QLatin1Char('('), 1).chopped(1);
+    for (const QString& name : {QStringLiteral("Phone Clip.MP4"), QStringLiteral("a.mov"), QStringLiteral("b.mkv"),
+                               QStringLiteral("c.webm"), QStringLiteral("d.ts"), QStringLiteral("e.avi")})
+        EXPECT_TRUE(QDir::match(movies, name)) << name.toStdString();
+    EXPECT_TRUE(QDir::match(filters[1].section(QLatin1Char('('), 1).chopped(1), QStringLiteral("E.AVI")));
+
+    Drop({QString::fromStdString(phone)});
+    ASSERT_EQ(ChangeForm1->Settings().MovieFile(), QString::fromStdString(phone));
+    EXPECT_EQ(ChangeForm1->GKitMSPlay1->Length(), 11);
+    // Turned a quarter counter-clockwise by its matrix, as players show it.
+    EXPECT_EQ(ChangeForm1->FadingLabel3->Caption(), QStringLiteral("48 x 64"));
+    const std::string out = dir.File("out");
+    ChangeForm1->Settings().setOutputFolder(QString::fromStdString(out));
+    ChangeForm1->Settings().setFrameStep(5);
+    AnswerNextQuestion(Reply::Yes);
+    ClickButton(ChangeForm1->SSButton1);
+    ASSERT_TRUE(errorsShown.isEmpty()) << errorsShown.join(QLatin1Char('\n')).toStdString();
+    for (int frame : {0, 5, 10}) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/Phone Clip_%05d.bmp", frame);
+        const QImage picture(QString::fromStdString(out + name));
+        ASSERT_EQ(picture.size(), QSize(48, 64)) << name;
+        // Turned back, the picture is its source frame.
+        const QImage upright = picture.transformed(QTransform().rotate(90)).convertToFormat(QImage::Format_RGB888);
+        std::vector<std::uint8_t> rgb;
+        for (int y = 0; y < upright.height(); ++y)
+            rgb.insert(rgb.end(), upright.constScanLine(y), upright.constScanLine(y) + upright.width() * 3);
+        EXPECT_EQ(MatchFrame(source, rgb.data(), frame).best, frame) << name;
+    }
 }
 
 TEST_F(MainWindowTest, AMovieThatCannotBeOpenedIsReportedByNameAndLeavesTheControlEmpty)

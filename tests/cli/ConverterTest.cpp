@@ -8,6 +8,7 @@
 #include "support/PictureSettingsPrint.h"
 #include "support/RunConverter.h"
 #include "support/TempDir.h"
+#include "support/TruthMovie.h"
 
 #include <gtest/gtest.h>
 
@@ -255,6 +256,31 @@ TEST(Converter, ExitStatusTellsWhetherEverythingWasWritten)
     EXPECT_EQ(RunConverter("--nope '" + movie + "'"), 2);
     EXPECT_EQ(RunConverter("'" + dir.File("missing.avi") + "'"), 1);
     EXPECT_EQ(RunConverter("--help"), 0);
+}
+
+// Movies in the containers people use are taken by their names in either case, and
+// their pictures come out under the movie's name.
+TEST(Converter, MoviesInEveryCommonContainerAreCutUnderTheirNames)
+{
+    if (!HaveFfmpeg())
+        GTEST_SKIP() << "the ffmpeg program is missing";
+    TempDir dir;
+    const SourceMovie source = MakeSource(48, 32, 12);
+    for (const char* name : {"clip.mp4", "clip.MKV", "clip.webm", "clip.ts", "clip.mov", "clip.mpg"}) {
+        SCOPED_TRACE(name);
+        const std::string movie = dir.File(name), out = dir.File(std::string("out-") + name);
+        std::string error;
+        const std::string ext = name + 5;
+        const std::vector<std::string> codec = ext == "webm" ? std::vector<std::string>{"-c:v", "libvpx", "-b:v", "1M"}
+                                               : ext == "mpg" ? std::vector<std::string>{"-c:v", "mpeg2video", "-q:v", "2"}
+                                                              : std::vector<std::string>{"-c:v", "mpeg4", "-q:v", "2"};
+        ASSERT_TRUE(EncodeWithFfmpeg(source, movie, codec, error)) << error;
+        EXPECT_EQ(RunConverter("-q --format png --step 5 -o '" + out + "' '" + movie + "'"), 0);
+        const auto files = FolderContents(out);
+        EXPECT_EQ(files.size(), 3u);
+        for (const char* want : {"clip_00000.png", "clip_00005.png", "clip_00010.png"})
+            EXPECT_TRUE(files.count(want)) << want;
+    }
 }
 
 TEST(ConverterProgress, FailuresAreNamedOnceAndTheSummaryCounts)
