@@ -92,6 +92,17 @@ std::vector<PacketInfo> AviPackets(const std::shared_ptr<const MovieFile>& file,
     return packets;
 }
 
+// Demuxers differ in what a seek's stamp means: some (MP4 with B-frames, Matroska,
+// Ogg) find the key frame by its presentation stamp, others by its decoding stamp.
+// A key frame's presentation stamp serves both: it is never before its decoding
+// stamp, and the next key frame is decoded after it is shown.
+void TakeSeekStamps(std::vector<PacketInfo>& packets, const std::vector<std::int64_t>& presentation)
+{
+    for (std::size_t i = 0; i < packets.size(); ++i)
+        if (presentation[i] != AV_NOPTS_VALUE && presentation[i] >= packets[i].dts)
+            packets[i].seekStamp = presentation[i];
+}
+
 } // namespace
 
 MovieIndex MovieIndex::Measure(const std::shared_ptr<const MovieFile>& file, int stream)
@@ -105,8 +116,12 @@ MovieIndex MovieIndex::Measure(const std::shared_ptr<const MovieFile>& file, int
         return FromPackets(std::move(packets), true, fileSize);
     }
     std::vector<PacketInfo> packets;
-    while (walk.Next())
+    std::vector<std::int64_t> presentation;
+    while (walk.Next()) {
         packets.push_back(walk.Info());
+        presentation.push_back(walk.packet->pts);
+    }
+    TakeSeekStamps(packets, presentation);
     return FromPackets(std::move(packets), false, fileSize);
 }
 
@@ -143,9 +158,10 @@ MovieIndex MovieIndex::FromPackets(std::vector<PacketInfo> packets, bool chunkSt
             index.m_byBytes.push_back({p.bytePos, position});
         if (p.dts != AV_NOPTS_VALUE)
             index.m_byDts.push_back({p.dts, position});
-        index.m_packets.push_back({position, p.dts});
+        const std::int64_t seek = p.seekStamp.value_or(p.dts);
+        index.m_packets.push_back({position, seek});
         if (p.key)
-            index.m_keys.push_back({position, p.dts});
+            index.m_keys.push_back({position, seek});
         index.m_count = position + 1;
     }
     if (index.m_count >= INT_MAX)

@@ -25,6 +25,9 @@ struct PacketInfo {
     bool key = false;
     bool cutShort = false; // the file ends inside it
     bool discarded = false; // an edit list leaves its picture out
+    // What a seek to the packet asks the container for, where that is not its
+    // decoding stamp (see MovieIndex::Measure).
+    std::optional<std::int64_t> seekStamp;
 };
 
 class MovieIndex {
