@@ -98,9 +98,13 @@ std::vector<PacketInfo> AviPackets(const std::shared_ptr<const MovieFile>& file,
 // stamp, and the next key frame is decoded after it is shown.
 void TakeSeekStamps(std::vector<PacketInfo>& packets, const std::vector<std::int64_t>& presentation)
 {
-    for (std::size_t i = 0; i < packets.size(); ++i)
-        if (presentation[i] != AV_NOPTS_VALUE && presentation[i] >= packets[i].dts)
+    for (std::size_t i = 0; i < packets.size(); ++i) {
+        if (presentation[i] == AV_NOPTS_VALUE)
+            continue;
+        packets[i].presentation = presentation[i];
+        if (presentation[i] >= packets[i].dts)
             packets[i].seekStamp = presentation[i];
+    }
 }
 
 } // namespace
@@ -168,6 +172,18 @@ MovieIndex MovieIndex::FromPackets(std::vector<PacketInfo> packets, bool chunkSt
         return MovieIndex();
     std::stable_sort(index.m_byBytes.begin(), index.m_byBytes.end());
     std::stable_sort(index.m_byDts.begin(), index.m_byDts.end());
+    // Pictures in presentation order: the n-th stamp is position n, where every
+    // picture has a stamp and no two share one.
+    if (!index.m_chunkStamps &&
+        std::all_of(packets.begin(), packets.end(), [](const PacketInfo& p) { return p.presentation.has_value(); })) {
+        std::vector<std::int64_t> stamps;
+        for (const PacketInfo& p : packets)
+            stamps.push_back(*p.presentation);
+        std::sort(stamps.begin(), stamps.end());
+        if (std::adjacent_find(stamps.begin(), stamps.end()) == stamps.end())
+            for (std::size_t i = 0; i < stamps.size(); ++i)
+                index.m_byPts.push_back({stamps[i], std::int64_t(i)});
+    }
     // Containers that pack several packets into one page or block (Ogg, ASF) give
     // them one byte position: bytes then name no packet, stamps do.
     const auto sameAt = [](const Place& a, const Place& b) { return a.at == b.at; };
@@ -213,6 +229,13 @@ std::optional<std::int64_t> MovieIndex::PositionOf(std::int64_t bytePos, std::in
     if (m_byBytes.empty() || bytePos < 0)
         return PositionOfDts(dts);
     return PositionOfByte(bytePos);
+}
+
+std::optional<std::int64_t> MovieIndex::PositionOfPresentation(std::int64_t pts) const
+{
+    if (pts == AV_NOPTS_VALUE)
+        return std::nullopt;
+    return Find(m_byPts, pts, 0);
 }
 
 std::optional<std::int64_t> MovieIndex::PositionOfDts(std::int64_t dts) const

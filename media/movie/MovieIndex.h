@@ -28,6 +28,7 @@ struct PacketInfo {
     // What a seek to the packet asks the container for, where that is not its
     // decoding stamp (see MovieIndex::Measure).
     std::optional<std::int64_t> seekStamp;
+    std::optional<std::int64_t> presentation; // the packet's presentation stamp, when known
 };
 
 class MovieIndex {
@@ -53,6 +54,11 @@ public:
     // The position of a packet read from the file: by its bytes where they name one
     // packet each, else by its stamp.
     std::optional<std::int64_t> PositionOf(std::int64_t bytePos, std::int64_t dts) const;
+    // The position of the picture a player shows at presentation stamp `pts`: its rank
+    // among the movie's pictures. Known where every picture has a stamp of its own
+    // (not AVI: its positions are chunks).
+    std::optional<std::int64_t> PositionOfPresentation(std::int64_t pts) const;
+    bool PlacesByPresentation() const { return !m_byPts.empty(); }
     // The position of the packet stamped `dts`.
     std::optional<std::int64_t> PositionOfDts(std::int64_t dts) const;
 
@@ -81,6 +87,7 @@ private:
     bool m_cutShort = false;
     std::vector<Place> m_byBytes;
     std::vector<Place> m_byDts;
+    std::vector<Place> m_byPts;
     std::vector<Key> m_keys;
     std::vector<Key> m_packets; // every packet with data, ascending by position
 };

@@ -154,6 +154,11 @@ struct MovieReader::Impl {
     std::int64_t lastStamped = kNone; // the furthest picture placed by its stamp
 
     Phase phase = Phase::Idle;
+    // While decoding toward a wanted position, pictures that nothing refers to and that
+    // lie before it are not decoded at all (the decoder's skip_frame). Those pictures
+    // never come out, so the pictures that do are placed by their presentation stamps.
+    std::int64_t skipBefore = kNone;
+    bool skipped = false; // some packet was given to the decoder to skip since the reset
     bool fromStart = false; // decoding began at the first packet of the movie
     bool endSent = false;   // every packet is in the decoder
     // Positions of the packets in the decoder whose pictures have not come out,
@@ -297,6 +302,7 @@ struct MovieReader::Impl {
         hasPeeked = false;
         peekedPos = kNone;
         phase = Phase::Idle;
+        skipped = false;
         fromStart = false;
         endSent = false;
         landingKey = kNone;
@@ -382,6 +388,8 @@ struct MovieReader::Impl {
                 endSent = true;
                 return;
             }
+            dec->skip_frame = SkippedPacket(peeked.get()) ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+            skipped = skipped || dec->skip_frame == AVDISCARD_NONREF;
             const int r = avcodec_send_packet(dec.get(), peeked.get());
             if (r == AVERROR(EAGAIN))
                 return; // the decoder wants its pictures taken first; the packet waits
@@ -397,6 +405,16 @@ struct MovieReader::Impl {
                 return;
             // A damaged packet: skip it and go on with the next one.
         }
+    }
+
+    // Whether the decoder may leave out the packet's picture (if nothing refers to it):
+    // its picture lies before the position being sought.
+    bool SkippedPacket(const AVPacket* p) const
+    {
+        if (skipBefore == kNone || phase != Phase::Decoding || !index.PlacesByPresentation())
+            return false;
+        const std::optional<std::int64_t> shown = index.PositionOfPresentation(p->pts);
+        return shown && *shown < skipBefore;
     }
 
     // The position the stamp on a picture points to, when stamps are understood.
@@ -499,6 +517,10 @@ struct MovieReader::Impl {
                     av_frame_unref(incoming.frame.get());
                     continue;
                 }
+            } else if (const std::optional<std::int64_t> shown =
+                           skipped ? index.PositionOfPresentation(incoming.frame->pts) : std::nullopt) {
+                pos = *shown;
+                Forget(pos);
             } else if (PlaceableInOrder(incoming.frame.get())) {
                 pos = PlaceInOrder(incoming.frame.get());
             } else {
@@ -589,6 +611,7 @@ struct MovieReader::Impl {
             return held.frame.get();
         if (!CanGoForward(n) && !SeekBefore(n))
             return nullptr;
+        skipBefore = n;
         for (;;) {
             if (pending.valid) {
                 if (pending.pos > n)
@@ -605,6 +628,7 @@ struct MovieReader::Impl {
             else
                 pending.TakeFrom(incoming);
         }
+        skipBefore = kNone;
         if (held.valid)
             return held.frame.get();
         return pending.valid ? pending.frame.get() : nullptr;
