@@ -9,13 +9,14 @@
 #include "framework/IniFile.h"
 #include "framework/MbScan.h"
 #include "framework/Paths.h"
+#include "media/QtImage.h"
+#include "media/image/Image.h"
 #include "message/AskMessage.h"
 #include "message/MessageWindow1.h"
 #include "widgets/ShapeHint.h"
 #include "windows/InfoWindow1.h"
 #include "windows/PreviewWindow1.h"
 
-#include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -441,13 +442,14 @@ void TChangeForm1::ShowThumbnail(int frame, fw::TImage* target)
 {
     if (!MovieStillThere())
         return;
-    // A frame the movie control could not copy leaves the thumbnail empty rather than
-    // showing whatever the clipboard held before.
-    if (!GKitMSPlay1->CopyToClipboard(frame)) {
+    // Handed over inside the program: the user's clipboard is theirs. A frame that
+    // cannot be had leaves the thumbnail empty.
+    media::Image picture;
+    if (!GKitMSPlay1->CopyFrame(frame, picture)) {
         target->Clear();
         return;
     }
-    target->setPicture(QGuiApplication::clipboard()->image());
+    target->setPicture(QImageFromImage(picture));
 }
 
 // The frame fields are the user's while typing (a number whose first digits lie

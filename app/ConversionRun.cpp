@@ -3,6 +3,7 @@
 #include "app/LiveRun.h"
 #include "app/conversion/Conversion.h"
 #include "framework/Application.h"
+#include "media/image/Image.h"
 #include "framework/Exception.h"
 #include "message/AskMessage.h"
 #include "message/MessageWindow1.h"
@@ -140,8 +141,10 @@ void TChangeForm1::SSButton1Click()
             int n = 0;
             TLiveRun live;
             while (f <= s.EndFrame() && live.KeepGoing()) {
-                const bool copied = GKitMSPlay1->CopyToClipboard(f);
-                const bool taken = ImageEdit1->CreateFromClipboard();
+                // The frame is handed over inside the program: the clipboard stays the user's.
+                media::Image frame;
+                const bool copied = GKitMSPlay1->CopyFrame(f, frame);
+                const bool taken = edit.SetPicture(std::move(frame));
                 const std::string target = conv::MovieOutputPath(folder, movie, f, OutputExt.toStdString());
                 std::optional<std::string> notTaken;
                 if (!copied || !taken)

@@ -92,11 +92,19 @@ bool TGKitMSPlay::Stop()
     return m_access != nullptr;
 }
 
+bool TGKitMSPlay::CopyFrame(int frame, media::Image& picture)
+{
+    if (m_access && m_access->ReadFrame(frame, picture))
+        return true;
+    picture = media::Image();
+    return false;
+}
+
 bool TGKitMSPlay::CopyToClipboard(int frame)
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
     media::Image rgb;
-    if (!m_access || !m_access->ReadFrame(frame, rgb)) {
+    if (!CopyFrame(frame, rgb)) {
         clipboard->clear();
         return false;
     }

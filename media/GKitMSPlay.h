@@ -14,6 +14,7 @@
 class MoviePlayback;
 namespace media {
 class MovieReader;
+struct Image;
 }
 
 class TGKitMSPlay : public QWidget {
@@ -41,6 +42,9 @@ public:
     // Puts frame `frame` on the clipboard as a picture; false, with the clipboard
     // emptied, when the frame cannot be had.
     bool CopyToClipboard(int frame);
+    // Hands frame `frame` over inside the program, leaving the user's clipboard alone;
+    // false (and `picture` emptied) when the frame cannot be had.
+    bool CopyFrame(int frame, media::Image& picture);
 
     bool Playing() const { return m_playing; }
     // Whether a movie is open (a failed open leaves none).

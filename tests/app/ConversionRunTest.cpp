@@ -8,10 +8,12 @@
 #include "windows/InfoWindow1.h"
 #include "windows/PreviewWindow1.h"
 
+#include <QClipboard>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMimeData>
 
 #include <csignal>
 #include <filesystem>
@@ -559,4 +561,21 @@ TEST_F(ConversionRunTest, FrameFieldsAreTypedFreelyAndKeptInRangeWhenLeftOrUsed)
     retype(end, QStringLiteral("5")); // not left: the run takes it as the start
     Press();
     EXPECT_EQ(FilesIn(out), std::vector<std::string>{"clip_00010.bmp"});
+}
+
+// What the user copied stays on the clipboard: frames go from the movie control to
+// the picture control inside the program, for a run and for the thumbnails alike.
+TEST_F(ConversionRunTest, TheUsersClipboardSurvivesARunAndTheThumbnails)
+{
+    QGuiApplication::clipboard()->setText(QStringLiteral("the user's own words"));
+    Movie(12);
+    ChangeForm1->Settings().setStartFrame(3);
+    ChangeForm1->Settings().setEndFrame(9);
+    ASSERT_FALSE(ChangeForm1->Image2->Picture().isNull());
+    Press();
+    EXPECT_EQ(FilesIn(out).size(), 7u);
+    for (int f = 3; f <= 9; ++f)
+        EXPECT_TRUE(ShowsFrame(out + "/clip_0000" + std::to_string(f) + ".bmp", f)) << f;
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("the user's own words"));
+    EXPECT_FALSE(QGuiApplication::clipboard()->mimeData()->hasImage());
 }
