@@ -2,25 +2,92 @@
 #include "app/ChangeWindow1.h"
 #include "app/LiveRun.h"
 #include "app/conversion/Conversion.h"
+#include "app/conversion/Pipeline.h"
 #include "framework/Application.h"
-#include "media/image/Image.h"
 #include "framework/Exception.h"
 #include "message/AskMessage.h"
 #include "message/MessageWindow1.h"
 #include "windows/PreviewWindow1.h"
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <thread>
 
 namespace {
 
-// Counts a picture's outcome; a save that failed for the disk's sake (no space, no
-// permission) stops the run.
-void Record(const conv::PictureOutcome& outcome, const std::string& name, conv::RunReport& report)
+// The engine's pipeline (a reading thread and a worker a core, as on the command
+// line) on threads of its own, while the window stays alive: the counter shows every
+// saved picture in the run's order, Esc stops the run after the pictures in flight,
+// clicks and keys are dropped. A folder that cannot be written ends the run, and
+// `stop` says why.
+conv::RunReport RunOnWorkers(conv::RunRequest request, bool movie, const std::function<void(int)>& counter,
+                             std::optional<conv::WriteError>& stop)
 {
-    if (outcome.stop)
-        throw *outcome.stop;
-    ++report.total;
-    if (!outcome.written)
-        report.failed.push_back(conv::NamedFailure(name, outcome.reason));
+    std::atomic<bool> cancel = false;
+    request.cancel = &cancel;
+    std::mutex mutex;
+    std::condition_variable arrivedOrDone;
+    std::deque<conv::Outcome> arrived;
+    bool done = false;
+    conv::RunTotals totals;
+    std::string error;
+    std::exception_ptr failure;
+    std::thread run([&] {
+        try {
+            const conv::Report report = [&](const conv::Outcome& outcome, int) {
+                std::lock_guard lock(mutex);
+                arrived.push_back(outcome);
+                arrivedOrDone.notify_one();
+            };
+            if (movie) {
+                if (!conv::ConvertMovie(request, report, totals, error))
+                    throw fw::Exception(error);
+            } else {
+                conv::ConvertPictures(request, report, totals);
+            }
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        std::lock_guard lock(mutex);
+        done = true;
+        arrivedOrDone.notify_one();
+    });
+
+    conv::RunReport report;
+    TLiveRun live;
+    int shown = 0;
+    for (bool finished = false; !finished;) {
+        std::deque<conv::Outcome> batch;
+        {
+            std::unique_lock lock(mutex);
+            arrivedOrDone.wait_for(lock, std::chrono::milliseconds(10), [&] { return done || !arrived.empty(); });
+            batch.swap(arrived);
+            finished = done && batch.empty();
+        }
+        for (const conv::Outcome& outcome : batch) {
+            if (outcome.stop) {
+                stop = outcome.stop;
+                continue;
+            }
+            ++report.total;
+            if (outcome.written.empty())
+                report.failed.push_back(conv::NamedFailure(movie ? outcome.target : outcome.source, outcome.error));
+            counter(++shown);
+        }
+        if (!live.KeepGoing())
+            cancel = true;
+    }
+    run.join();
+    report.stopped = live.Stopped();
+    report.clashes = conv::NameClashes(totals.written);
+    if (failure)
+        std::rethrow_exception(failure);
+    return report;
 }
 
 // The end of a run's message: empty when nothing failed, nothing was written twice
@@ -96,25 +163,23 @@ void TChangeForm1::SSButton1Click()
                 conv::CreateOutputFolder(folder);
                 Label1->show();
                 repaint();
-                TLiveRun live;
-                std::vector<std::pair<std::string, std::string>> written;
-                for (int i = 0; i < ListBox1->Count() && live.KeepGoing(); ++i) {
-                    const std::string source = ListBox1->Item(i).toStdString();
-                    edit.SetInputFileName(source);
-                    std::optional<std::string> notLoaded;
-                    if (!edit.Load())
-                        notLoaded = edit.LastError();
-                    StopWithoutBrightness(brightnessChosen);
-                    const std::string target = conv::ImageOutputPath(folder, source, OutputExt.toStdString());
-                    const conv::PictureOutcome outcome = conv::ConvertPicture(edit, picture, notLoaded, target, folder);
-                    Record(outcome, source, report);
-                    if (outcome.written)
-                        written.emplace_back(source, target);
-                    Label1->setCaption(QStringLiteral("%1/%2").arg(i + 1).arg(ListBox1->Count()));
-                    Label1->repaint();
-                }
-                report.stopped = live.Stopped();
-                report.clashes = conv::NameClashes(written);
+                StopWithoutBrightness(brightnessChosen);
+                conv::RunRequest request;
+                request.picture = picture;
+                request.outputFolder = folder;
+                for (int i = 0; i < ListBox1->Count(); ++i)
+                    request.inputs.push_back(ListBox1->Item(i).toStdString());
+                const int count = ListBox1->Count();
+                std::optional<conv::WriteError> stop;
+                report = RunOnWorkers(
+                    std::move(request), false,
+                    [&](int n) {
+                        Label1->setCaption(QStringLiteral("%1/%2").arg(n).arg(count));
+                        Label1->repaint();
+                    },
+                    stop);
+                if (stop)
+                    throw *stop;
             }
             Label1->hide();
             Label1->setCaption(QString());
@@ -130,34 +195,37 @@ void TChangeForm1::SSButton1Click()
             if (MessageForm1->Answer != 1)
                 return;
             const std::string folder = s.OutputFolder().toStdString();
-            const std::string movie = s.MovieFile().toStdString();
             conv::CreateOutputFolder(folder);
             Label1->show();
             repaint();
-            int f = s.StartFrame();
             PreviewForm1->close();
             PreviewForm1->GKitMSPlay1->Stop();
             GKitMSPlay1->Pause();
-            int n = 0;
-            TLiveRun live;
-            while (f <= s.EndFrame() && live.KeepGoing()) {
-                // The frame is handed over inside the program: the clipboard stays the user's.
-                media::Image frame;
-                const bool copied = GKitMSPlay1->CopyFrame(f, frame);
-                const bool taken = edit.SetPicture(std::move(frame));
-                const std::string target = conv::MovieOutputPath(folder, movie, f, OutputExt.toStdString());
-                std::optional<std::string> notTaken;
-                if (!copied || !taken)
-                    notTaken = conv::kFrameNotDecoded;
+            if (conv::FrameTotal(s.StartFrame(), s.EndFrame(), s.FrameStep()) > 0)
                 StopWithoutBrightness(brightnessChosen);
-                Record(conv::ConvertPicture(edit, picture, notTaken, target, folder), target, report);
-                // A step typed below 1 (the field not yet left) counts as 1: the run always ends.
-                f += std::max(1, s.FrameStep());
-                ++n;
-                Label1->setCaption(QStringLiteral("%1/%2").arg(n).arg(ShadowLabel14->Caption()));
-                Label1->repaint();
-            }
-            report.stopped = live.Stopped();
+            // The frames are read through the file the movie control opened, and handed
+            // from the reading thread to the workers inside the program: the user's
+            // clipboard is never touched.
+            conv::RunRequest request;
+            request.inputs = {s.MovieFile().toStdString()};
+            request.movieFile = GKitMSPlay1->OpenFile();
+            request.picture = picture;
+            request.outputFolder = folder;
+            request.start = s.StartFrame();
+            request.end = s.EndFrame();
+            // A step typed below 1 (the field not yet left) counts as 1: the run always ends.
+            request.step = std::max(1, s.FrameStep());
+            const QString total = ShadowLabel14->Caption();
+            std::optional<conv::WriteError> stop;
+            report = RunOnWorkers(
+                std::move(request), true,
+                [&](int n) {
+                    Label1->setCaption(QStringLiteral("%1/%2").arg(n).arg(total));
+                    Label1->repaint();
+                },
+                stop);
+            if (stop)
+                throw *stop;
             Label1->hide();
             Label1->setCaption(QString());
             MessageForm1->Answer = 0;

@@ -60,6 +60,11 @@ void TGKitMSPlay::StartPlaying(const std::string& openError)
     m_playing = true;
 }
 
+std::shared_ptr<const media::MovieFile> TGKitMSPlay::OpenFile() const
+{
+    return m_access ? m_access->File() : nullptr;
+}
+
 media::MovieFile::Presence TGKitMSPlay::MoviePresence() const
 {
     return m_access ? m_access->File()->Check() : media::MovieFile::Presence::Same;

@@ -49,6 +49,9 @@ public:
     bool Playing() const { return m_playing; }
     // Whether a movie is open (a failed open leaves none).
     bool HasMovie() const { return m_access != nullptr; }
+    // The file the movie was opened from (null without a movie): a run reads it through
+    // the same descriptor.
+    std::shared_ptr<const media::MovieFile> OpenFile() const;
     // Whether the movie's path still names the file that was opened, as it was
     // (Same when no movie is open).
     media::MovieFile::Presence MoviePresence() const;

@@ -1,4 +1,4 @@
-#include "cli/Pipeline.h"
+#include "app/conversion/Pipeline.h"
 
 #include "media/movie/MovieReader.h"
 
@@ -13,11 +13,11 @@
 #include <stdexcept>
 #include <thread>
 
-namespace cli {
+namespace conv {
 
 namespace {
 
-int JobsFor(const Options& o)
+int JobsFor(const RunRequest& o)
 {
     if (o.jobs > 0)
         return o.jobs;
@@ -98,6 +98,8 @@ private:
     bool m_stopReported = false;
 };
 
+bool Cancelled(const RunRequest& o) { return o.cancel && o.cancel->load(); }
+
 // What an exception that ended a picture's work says.
 std::string Described(const std::exception& e)
 {
@@ -125,12 +127,13 @@ void Guarded(Outcome& outcome, Work&& work)
 struct Converter {
     media::ImageEditControl control;
     std::string ext;
-    explicit Converter(const Options& o) : ext(conv::PrepareSave(control, o.picture)) {}
+    explicit Converter(const RunRequest& o) : ext(conv::PrepareSave(control, o.picture)) {}
     // The picture's step, as the main window's run takes it. A file that cannot be
     // written stops the run.
-    void Finish(const Options& o, Outcome& outcome, const std::optional<std::string>& notTaken,
+    void Finish(const RunRequest& o, Outcome& outcome, const std::optional<std::string>& notTaken,
                 const std::string& path, std::atomic<bool>& stop)
     {
+        outcome.target = path;
         const conv::PictureOutcome done = conv::ConvertPicture(control, o.picture, notTaken, path, o.outputFolder);
         if (done.written)
             outcome.written = path;
@@ -138,6 +141,7 @@ struct Converter {
             outcome.error = done.stop ? done.stop->what() : done.reason;
         if (done.stop) {
             outcome.stopsRun = true;
+            outcome.stop = done.stop;
             stop = true;
         }
     }
@@ -169,10 +173,11 @@ std::optional<std::string> Unusable(const std::string& input)
 
 } // namespace
 
-bool ConvertMovie(const Options& o, const Report& report, RunTotals& totals, std::string& error)
+bool ConvertMovie(const RunRequest& o, const Report& report, RunTotals& totals, std::string& error)
 {
     const std::string movie = o.inputs.front();
-    auto reader = media::MovieReader::Open(movie, error);
+    auto reader = o.movieFile ? media::MovieReader::Open(o.movieFile, error, media::MovieReader::Options{})
+                              : media::MovieReader::Open(movie, error);
     if (!reader)
         return false;
     const int last = reader->PositionCount() - 1;
@@ -199,7 +204,7 @@ bool ConvertMovie(const Options& o, const Report& report, RunTotals& totals, std
         int index = 0;
         try {
             reader->ReadRunUndeveloped(start, end, step, [&](int, media::UndevelopedFrame&& picture) {
-                if (stop)
+                if (stop || Cancelled(o))
                     return false;
                 frames.Push(Frame{index++, std::move(picture)});
                 return true;
@@ -221,7 +226,7 @@ bool ConvertMovie(const Options& o, const Report& report, RunTotals& totals, std
                 Outcome outcome;
                 outcome.index = frame->index;
                 outcome.source = movie + "#" + std::to_string(position);
-                if (stop) {
+                if (stop || Cancelled(o)) {
                     outcome.skipped = true;
                     order.Finished(std::move(outcome));
                     continue;
@@ -252,7 +257,7 @@ bool ConvertMovie(const Options& o, const Report& report, RunTotals& totals, std
     return true;
 }
 
-void ConvertPictures(const Options& o, const Report& report, RunTotals& totals)
+void ConvertPictures(const RunRequest& o, const Report& report, RunTotals& totals)
 {
     conv::CreateOutputFolder(o.outputFolder);
     // Pictures that end up under the same name are converted by one thread in the
@@ -288,7 +293,7 @@ void ConvertPictures(const Options& o, const Report& report, RunTotals& totals)
                     Outcome outcome;
                     outcome.index = i;
                     outcome.source = o.inputs[i];
-                    if (stop) {
+                    if (stop || Cancelled(o)) {
                         outcome.skipped = true;
                     } else if (const auto why = Unusable(o.inputs[i])) {
                         outcome.error = *why;
@@ -312,4 +317,4 @@ void ConvertPictures(const Options& o, const Report& report, RunTotals& totals)
         w.join();
 }
 
-} // namespace cli
+} // namespace conv

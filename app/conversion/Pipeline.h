@@ -1,0 +1,62 @@
+#pragma once
+// Runs a conversion on every core: for a movie, one thread decodes the frames in
+// order while the others put each through the picture chain and save it; pictures
+// are converted side by side. Results are reported in the order a one-at-a-time
+// run would produce them, and the files are exactly the ones it would write.
+#include "app/conversion/Conversion.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace media {
+class MovieFile;
+}
+
+namespace conv {
+
+// What a run converts, and how.
+struct RunRequest {
+    std::vector<std::string> inputs; // one movie, or pictures
+    // The movie already open (the window's), read through its descriptor; else the
+    // movie is opened by its name.
+    std::shared_ptr<const media::MovieFile> movieFile;
+    PictureSettings picture;
+    std::string outputFolder;
+    std::optional<int> start, end, step;
+    int jobs = 0;                             // 0: one a core
+    const std::atomic<bool>* cancel = nullptr; // set by the user to stop after the pictures in flight
+};
+
+struct Outcome {
+    int index = 0;       // place in the run's order
+    std::string source;  // the picture or frame ("clip.avi#12")
+    std::string target;  // the file it is written to
+    std::string written; // the file written, empty when it failed
+    std::string error;
+    bool stopsRun = false; // the output folder cannot be written: the run stops here
+    std::optional<WriteError> stop; // then: the folder and the reason
+    bool skipped = false;  // not tried, since the run had stopped
+};
+
+struct RunTotals {
+    int converted = 0;
+    int failed = 0;
+    std::vector<std::pair<std::string, std::string>> written; // (source, file), in the run's order
+};
+
+using Report = std::function<void(const Outcome&, int total)>;
+
+// A file that cannot be written (no space, no permission ...) stops the run at once:
+// one outcome says so, the pictures not yet done are skipped. Whatever goes wrong in
+// a worker (memory running out included) fails that picture with its reason. Returns
+// false (with `error`) when the movie cannot be opened at all, or its reading broke
+// off; raises conv::WriteError when the output folder cannot be made.
+bool ConvertMovie(const RunRequest& request, const Report& report, RunTotals& totals, std::string& error);
+void ConvertPictures(const RunRequest& request, const Report& report, RunTotals& totals);
+
+} // namespace conv
