@@ -9,6 +9,8 @@
 #include "message/MessageWindow1.h"
 #include "windows/PreviewWindow1.h"
 
+#include <QElapsedTimer>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -25,7 +27,9 @@ namespace {
 // saved picture in the run's order, Esc stops the run after the pictures in flight,
 // clicks and keys are dropped. A folder that cannot be written ends the run, and
 // `stop` says why.
-conv::RunReport RunOnWorkers(conv::RunRequest request, bool movie, const std::function<void(int)>& counter,
+constexpr int kPaintEveryMs = 30;
+
+conv::RunReport RunOnWorkers(conv::RunRequest request, bool movie, const std::function<void(int, bool)>& counter,
                              std::optional<conv::WriteError>& stop)
 {
     std::atomic<bool> cancel = false;
@@ -61,6 +65,8 @@ conv::RunReport RunOnWorkers(conv::RunRequest request, bool movie, const std::fu
     conv::RunReport report;
     TLiveRun live;
     int shown = 0;
+    QElapsedTimer sincePaint;
+    sincePaint.start();
     for (bool finished = false; !finished;) {
         std::deque<conv::Outcome> batch;
         {
@@ -77,12 +83,18 @@ conv::RunReport RunOnWorkers(conv::RunRequest request, bool movie, const std::fu
             ++report.total;
             if (outcome.written.empty())
                 report.failed.push_back(conv::NamedFailure(movie ? outcome.target : outcome.source, outcome.error));
-            counter(++shown);
+            // Every picture is counted; the counter is painted as often as the eye needs
+            // (painting it for each of a thousand pictures would slow the run itself).
+            const bool paint = sincePaint.elapsed() >= kPaintEveryMs;
+            if (paint)
+                sincePaint.restart();
+            counter(++shown, paint);
         }
         if (!live.KeepGoing())
             cancel = true;
     }
     run.join();
+    counter(shown, true);
     report.stopped = live.Stopped();
     report.clashes = conv::NameClashes(totals.written);
     if (failure)
@@ -173,9 +185,10 @@ void TChangeForm1::SSButton1Click()
                 std::optional<conv::WriteError> stop;
                 report = RunOnWorkers(
                     std::move(request), false,
-                    [&](int n) {
+                    [&](int n, bool paint) {
                         Label1->setCaption(QStringLiteral("%1/%2").arg(n).arg(count));
-                        Label1->repaint();
+                        if (paint)
+                            Label1->repaint();
                     },
                     stop);
                 if (stop)
@@ -219,9 +232,10 @@ void TChangeForm1::SSButton1Click()
             std::optional<conv::WriteError> stop;
             report = RunOnWorkers(
                 std::move(request), true,
-                [&](int n) {
+                [&](int n, bool paint) {
                     Label1->setCaption(QStringLiteral("%1/%2").arg(n).arg(total));
-                    Label1->repaint();
+                    if (paint)
+                        Label1->repaint();
                 },
                 stop);
             if (stop)

@@ -46,7 +46,8 @@ class SampleReader {
 public:
     explicit SampleReader(const TiffLayout& l) : m_bits(l.bits), m_float(IsFloat(l)), m_signed(l.sampleFormat == SAMPLEFORMAT_INT)
     {
-        m_max = double((std::uint64_t(1) << m_bits) - 1);
+        if (!m_float) // integers are at most 32 bits wide
+            m_max = double((std::uint64_t(1) << m_bits) - 1);
     }
     // The raw integer (for palette indices).
     std::uint64_t Raw(const std::uint8_t* row, std::size_t index) const
