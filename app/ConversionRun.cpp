@@ -5,6 +5,7 @@
 #include "app/conversion/Pipeline.h"
 #include "framework/Application.h"
 #include "framework/Exception.h"
+#include "framework/Label.h"
 #include "message/AskMessage.h"
 #include "message/MessageWindow1.h"
 #include "windows/PreviewWindow1.h"
@@ -16,21 +17,21 @@
 #include <condition_variable>
 #include <deque>
 #include <exception>
-#include <functional>
 #include <mutex>
 #include <thread>
 
 namespace {
 
-// The engine's pipeline (a reading thread and a worker a core, as on the command
-// line) on threads of its own, while the window stays alive: the counter shows every
-// saved picture in the run's order, Esc stops the run after the pictures in flight,
-// clicks and keys are dropped. A folder that cannot be written ends the run, and
-// `stop` says why.
+// How often the counter is painted: as often as the eye needs.
 constexpr int kPaintEveryMs = 30;
 
-conv::RunReport RunOnWorkers(conv::RunRequest request, bool movie, const std::function<void(int, bool)>& counter,
-                             std::optional<conv::WriteError>& stop)
+// The engine's pipeline (a reading thread and a worker a core, as on the command
+// line) on threads of its own, while the window stays alive: `counter` shows
+// "saved/total" for every picture in the run's order, Esc stops the run after the
+// pictures in flight, clicks and keys are dropped. The report is filled in as the
+// pictures come; a folder that cannot be written ends the run with its WriteError.
+void RunOnWorkers(conv::RunRequest request, bool movie, fw::TLabel& counter, const QString& total,
+                  conv::RunReport& report)
 {
     std::atomic<bool> cancel = false;
     request.cancel = &cancel;
@@ -62,9 +63,14 @@ conv::RunReport RunOnWorkers(conv::RunRequest request, bool movie, const std::fu
         arrivedOrDone.notify_one();
     });
 
-    conv::RunReport report;
+    std::optional<conv::WriteError> stop;
     TLiveRun live;
     int shown = 0;
+    const auto count = [&](bool paint) {
+        counter.setCaption(QStringLiteral("%1/%2").arg(shown).arg(total));
+        if (paint)
+            counter.repaint();
+    };
     QElapsedTimer sincePaint;
     sincePaint.start();
     for (bool finished = false; !finished;) {
@@ -88,18 +94,20 @@ conv::RunReport RunOnWorkers(conv::RunRequest request, bool movie, const std::fu
             const bool paint = sincePaint.elapsed() >= kPaintEveryMs;
             if (paint)
                 sincePaint.restart();
-            counter(++shown, paint);
+            ++shown;
+            count(paint);
         }
         if (!live.KeepGoing())
             cancel = true;
     }
     run.join();
-    counter(shown, true);
+    count(true);
     report.stopped = live.Stopped();
     report.clashes = conv::NameClashes(totals.written);
     if (failure)
         std::rethrow_exception(failure);
-    return report;
+    if (stop)
+        throw *stop;
 }
 
 // The end of a run's message: empty when nothing failed, nothing was written twice
@@ -181,18 +189,7 @@ void TChangeForm1::SSButton1Click()
                 request.outputFolder = folder;
                 for (int i = 0; i < ListBox1->Count(); ++i)
                     request.inputs.push_back(ListBox1->Item(i).toStdString());
-                const int count = ListBox1->Count();
-                std::optional<conv::WriteError> stop;
-                report = RunOnWorkers(
-                    std::move(request), false,
-                    [&](int n, bool paint) {
-                        Label1->setCaption(QStringLiteral("%1/%2").arg(n).arg(count));
-                        if (paint)
-                            Label1->repaint();
-                    },
-                    stop);
-                if (stop)
-                    throw *stop;
+                RunOnWorkers(std::move(request), false, *Label1, QString::number(ListBox1->Count()), report);
             }
             Label1->hide();
             Label1->setCaption(QString());
@@ -228,18 +225,7 @@ void TChangeForm1::SSButton1Click()
             request.end = s.EndFrame();
             // A step typed below 1 (the field not yet left) counts as 1: the run always ends.
             request.step = std::max(1, s.FrameStep());
-            const QString total = ShadowLabel14->Caption();
-            std::optional<conv::WriteError> stop;
-            report = RunOnWorkers(
-                std::move(request), true,
-                [&](int n, bool paint) {
-                    Label1->setCaption(QStringLiteral("%1/%2").arg(n).arg(total));
-                    if (paint)
-                        Label1->repaint();
-                },
-                stop);
-            if (stop)
-                throw *stop;
+            RunOnWorkers(std::move(request), true, *Label1, ShadowLabel14->Caption(), report);
             Label1->hide();
             Label1->setCaption(QString());
             MessageForm1->Answer = 0;
