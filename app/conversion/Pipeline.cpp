@@ -160,6 +160,27 @@ std::optional<T> MadeOrWhy(std::string& why, Args&&... args)
     return std::nullopt;
 }
 
+// The run from `start` to `end` in stretches that begin at key pictures, each holding
+// at least one position of the run; the whole run when there are no such pictures.
+std::vector<std::pair<int, int>> Stretches(const std::vector<int>& keys, int start, int end, int step)
+{
+    std::vector<std::pair<int, int>> stretches;
+    int from = start;
+    for (int key : keys) {
+        if (key <= from || key > end)
+            continue;
+        // The last position of the run before this key.
+        const int before = start + (key - 1 - start) / step * step;
+        if (before >= from) {
+            stretches.emplace_back(from, before);
+            from = before + step;
+        }
+    }
+    if (from <= end)
+        stretches.emplace_back(from, end);
+    return stretches;
+}
+
 // Why a named input is passed over before it is tried, or nothing.
 std::optional<std::string> Unusable(const std::string& input)
 {
@@ -199,21 +220,47 @@ bool ConvertMovie(const RunRequest& o, const Report& report, RunTotals& totals, 
     BoundedQueue<Frame> frames(std::size_t(jobs) * 2);
     InOrder order(report, total, totals);
     std::atomic<bool> stop = false;
+    std::mutex brokeMutex;
     std::string readingBroke;
-    std::thread decoder([&] {
-        int index = 0;
-        try {
-            reader->ReadRunUndeveloped(start, end, step, [&](int, media::UndevelopedFrame&& picture) {
-                if (stop || Cancelled(o))
-                    return false;
-                frames.Push(Frame{index++, std::move(picture)});
-                return true;
-            });
-        } catch (const std::exception& e) {
-            readingBroke = movie + ": reading stopped: " + Described(e);
-        }
-        frames.Close(); // the workers finish what was read
-    });
+    // Where the movie has key pictures that runs can begin at (MP4, Matroska ...), the
+    // stretches between them are read by a reader a core, each with one decoding
+    // thread: no decoder waits for another, and a seek costs no threads' work. Else
+    // one reader reads the whole run.
+    // (Reading every frame needs no seek, and one decoder using every core does best.)
+    const std::vector<std::pair<int, int>> stretches =
+        reader->DecodesInDevelopers() || step == 1 ? std::vector<std::pair<int, int>>{{start, end}}
+                                                   : Stretches(reader->IndependentStarts(), start, end, step);
+    const int readers = std::min<int>(stretches.size() > 1 ? jobs : 1, int(stretches.size()));
+    std::atomic<std::size_t> nextStretch = 0;
+    std::atomic<int> readersLeft = readers;
+    std::vector<std::thread> decoders;
+    for (int r = 0; r < readers; ++r)
+        decoders.emplace_back([&] {
+            try {
+                std::string why;
+                std::unique_ptr<media::MovieReader> own;
+                if (readers > 1) {
+                    own = media::MovieReader::Open(reader->File(), why, media::MovieReader::Options{1});
+                    if (!own)
+                        throw std::runtime_error(why);
+                }
+                media::MovieReader& mine = readers > 1 ? *own : *reader;
+                for (std::size_t s = nextStretch++; s < stretches.size() && !stop && !Cancelled(o); s = nextStretch++)
+                    mine.ReadRunUndeveloped(stretches[s].first, stretches[s].second, step,
+                                            [&](int position, media::UndevelopedFrame&& picture) {
+                                                if (stop || Cancelled(o))
+                                                    return false;
+                                                frames.Push(Frame{(position - start) / step, std::move(picture)});
+                                                return true;
+                                            });
+            } catch (const std::exception& e) {
+                std::lock_guard lock(brokeMutex);
+                readingBroke = movie + ": reading stopped: " + Described(e);
+                stop = true;
+            }
+            if (--readersLeft == 0)
+                frames.Close(); // the workers finish what was read
+        });
     std::vector<std::thread> workers;
     for (int j = 0; j < jobs; ++j)
         workers.emplace_back([&] {
@@ -247,7 +294,8 @@ bool ConvertMovie(const RunRequest& o, const Report& report, RunTotals& totals, 
                 order.Finished(std::move(outcome));
             }
         });
-    decoder.join();
+    for (std::thread& d : decoders)
+        d.join();
     for (std::thread& w : workers)
         w.join();
     if (!readingBroke.empty()) {

@@ -767,6 +767,20 @@ void MovieReader::ReadRun(int start, int end, int step, const std::function<bool
 }
 
 bool MovieReader::DecodesInDevelopers() const { return m->setup->decodes; }
+
+std::vector<int> MovieReader::IndependentStarts() const
+{
+    std::vector<int> starts;
+    if (!m->keysReliable || !m->index.PlacesByPresentation())
+        return starts;
+    // A key frame is sought by its presentation stamp, which places its picture.
+    for (const MovieIndex::Key& key : m->index.Keys())
+        if (const std::optional<std::int64_t> shown = m->index.PositionOfPresentation(key.dts))
+            starts.push_back(int(*shown));
+    std::sort(starts.begin(), starts.end());
+    starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+    return starts;
+}
 std::shared_ptr<const DevelopSetup> MovieReader::DevelopingSetup() const { return m->setup; }
 
 void MovieReader::ReadRunUndeveloped(int start, int end, int step,

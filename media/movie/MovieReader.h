@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace media {
 
@@ -61,6 +62,11 @@ public:
     void ReadRunUndeveloped(int start, int end, int step, const std::function<bool(int, UndevelopedFrame&&)>& deliver);
     // True when ReadRunUndeveloped leaves the decoding to the developers.
     bool DecodesInDevelopers() const;
+    // The positions of the key pictures a run can begin at without anything before
+    // them, where each picture is placed by its presentation stamp: runs between them
+    // may be read by readers of their own, side by side. Empty where that is not
+    // certain (AVI, whose key flags can lie): one reader then reads the run.
+    std::vector<int> IndependentStarts() const;
 
     // Counters for tests and benchmarks: seeks made and pictures decoded so far.
     struct Stats {

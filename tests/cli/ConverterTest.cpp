@@ -4,6 +4,7 @@
 #include "cli/Options.h"
 #include "cli/Pipeline.h"
 #include "cli/Progress.h"
+#include "media/image/ImageEditor.h"
 #include "media/movie/AviWriter.h"
 #include "support/PictureSettingsPrint.h"
 #include "support/RunConverter.h"
@@ -280,6 +281,41 @@ TEST(Converter, MoviesInEveryCommonContainerAreCutUnderTheirNames)
         EXPECT_EQ(files.size(), 3u);
         for (const char* want : {"clip_00000.png", "clip_00005.png", "clip_00010.png"})
             EXPECT_TRUE(files.count(want)) << want;
+    }
+}
+
+// Where a movie's key pictures let runs begin anywhere (MP4 here), a strided run reads
+// its stretches with a reader a core: every picture is still its source frame, and
+// the files are those of one reader.
+TEST(Converter, StretchesReadSideBySideGiveTheSourceFramesAndTheFilesOfOneReader)
+{
+    if (!HaveFfmpeg() || !HasEncoder("libx264"))
+        GTEST_SKIP() << "the ffmpeg program or its H.264 encoder is missing";
+    TempDir dir;
+    const SourceMovie source = MakeSource(64, 48, 60);
+    const std::string movie = dir.File("clip.mp4");
+    std::string error;
+    ASSERT_TRUE(EncodeWithFfmpeg(source, movie, {"-c:v", "libx264", "-bf", "2", "-g", "8", "-crf", "10"}, error)) << error;
+    std::map<std::string, std::string> first;
+    for (int jobs : {1, 3}) {
+        const std::string out = dir.File("out" + std::to_string(jobs));
+        EXPECT_EQ(RunConverter("-q --format png --colors full --step 3 --start 1 -j " + std::to_string(jobs) + " -o '" +
+                               out + "' '" + movie + "'"),
+                  0);
+        const auto files = FolderContents(out);
+        ASSERT_EQ(files.size(), 20u);
+        if (jobs == 1) {
+            first = files;
+            continue;
+        }
+        EXPECT_TRUE(files == first);
+        for (int frame = 1; frame < 60; frame += 3) {
+            char name[32];
+            std::snprintf(name, sizeof name, "/clip_%05d.png", frame);
+            media::ImageEditor picture;
+            ASSERT_TRUE(picture.Load(out + name, error)) << error;
+            EXPECT_EQ(MatchFrame(source, media::ToRgb24(picture.Current()).pixels.data(), frame).best, frame) << name;
+        }
     }
 }
 
