@@ -1,12 +1,12 @@
 #include "media/movie/MovieReader.h"
 
 #include "media/movie/AvHandles.h"
+#include "media/movie/Developing.h"
+#include "media/movie/MovieIndex.h"
 
 extern "C" {
 #include <libavutil/display.h>
 }
-#include "media/movie/Developing.h"
-#include "media/movie/MovieIndex.h"
 
 #include <algorithm>
 #include <cmath>
@@ -111,7 +111,8 @@ bool PicturesStandAlone(AVCodecID id)
 // 0 without one. Mirroring matrices are taken for their turn alone.
 int DisplayTurn(const AVStream* st)
 {
-    const auto* matrix = reinterpret_cast<const std::int32_t*>(av_stream_get_side_data(st, AV_PKT_DATA_DISPLAYMATRIX, nullptr));
+    const auto* matrix =
+        reinterpret_cast<const std::int32_t*>(av_stream_get_side_data(st, AV_PKT_DATA_DISPLAYMATRIX, nullptr));
     if (!matrix)
         return 0;
     const double counterClockwise = av_display_rotation_get(matrix);
