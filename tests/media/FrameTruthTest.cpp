@@ -345,6 +345,9 @@ void CheckDevelopedRun(MovieReader& reader, int start, int step, Verdicts& verdi
 
 class FrameTruth : public ::testing::TestWithParam<Case> {};
 
+// A case prints as its name in the test's report.
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
 } // namespace
 
 TEST_P(FrameTruth, EveryAccessPatternAndThreadCountShowsTheSourceFrame)
