@@ -38,7 +38,7 @@ void TGKitMSPlay::ShareMovie(const TGKitMSPlay& other)
     if (!other.m_access)
         return;
     std::string error;
-    m_access = media::MovieReader::Open(other.m_access->File(), error, media::MovieReader::Options{});
+    m_access = other.m_access->Twin(error, media::MovieReader::Options{});
     StartPlaying(error);
 }
 

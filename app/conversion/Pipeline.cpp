@@ -240,7 +240,7 @@ bool ConvertMovie(const RunRequest& o, const Report& report, RunTotals& totals, 
                 std::string why;
                 std::unique_ptr<media::MovieReader> own;
                 if (readers > 1) {
-                    own = media::MovieReader::Open(reader->File(), why, media::MovieReader::Options{1});
+                    own = reader->Twin(why, media::MovieReader::Options{1});
                     if (!own)
                         throw std::runtime_error(why);
                 }

@@ -180,7 +180,8 @@ struct MovieReader::Impl {
     Stats stats;
     std::shared_ptr<DevelopSetup> setup = std::make_shared<DevelopSetup>();
 
-    bool Open(std::string& error)
+    // The container and the decoder of its video stream.
+    bool OpenStream(std::string& error)
     {
         std::string reason;
         fmt = av::OpenFormat(file, reason);
@@ -219,6 +220,13 @@ struct MovieReader::Impl {
         if (!OpenDecoder(codec, error))
             return false;
         keysReliable = TrustsKeyFrames(dec->codec_id);
+        return true;
+    }
+
+    // What the movie's packets and first pictures tell: the positions, and how the
+    // decoder's pictures are placed.
+    bool Measure(std::string& error)
+    {
         index = MovieIndex::Measure(file, stream);
         if (index.PositionCount() <= 0) {
             error = path + ": the movie holds no frames";
@@ -228,8 +236,17 @@ struct MovieReader::Impl {
         MeasureStampLead();
         if (index.CutShort() && reorders)
             MeasureCutEnd();
-        PrepareDevelopers();
-        return SeekToStart();
+        return true;
+    }
+
+    // What another reader of the same file measured, taken over instead of measured again.
+    void TakeMeasures(const Impl& other)
+    {
+        index = other.index;
+        positionCount = other.positionCount;
+        stampLead = other.stampLead;
+        reorders = other.reorders;
+        lastStamped = other.lastStamped;
     }
 
     // Whether a run's developers can decode its packets themselves: every packet a key
@@ -717,13 +734,32 @@ std::unique_ptr<MovieReader> MovieReader::Open(const std::string& path, std::str
 std::unique_ptr<MovieReader> MovieReader::Open(const std::shared_ptr<const MovieFile>& file, std::string& error,
                                                const Options& options)
 {
+    return Open(file, nullptr, error, options);
+}
+
+std::unique_ptr<MovieReader> MovieReader::Twin(std::string& error, const Options& options) const
+{
+    return Open(m->file, this, error, options);
+}
+
+std::unique_ptr<MovieReader> MovieReader::Open(const std::shared_ptr<const MovieFile>& file, const MovieReader* measured,
+                                               std::string& error, const Options& options)
+{
     // Damaged movies are the engine's business to report, not the library's to print.
     av_log_set_level(AV_LOG_QUIET);
     std::unique_ptr<MovieReader> reader(new MovieReader);
-    reader->m->file = file;
-    reader->m->path = file->Path();
-    reader->m->options = options;
-    if (!reader->m->Open(error))
+    Impl& r = *reader->m;
+    r.file = file;
+    r.path = file->Path();
+    r.options = options;
+    if (!r.OpenStream(error))
+        return nullptr;
+    if (measured)
+        r.TakeMeasures(*measured->m);
+    else if (!r.Measure(error))
+        return nullptr;
+    r.PrepareDevelopers();
+    if (!r.SeekToStart())
         return nullptr;
     return reader;
 }

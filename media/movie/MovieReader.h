@@ -32,6 +32,9 @@ public:
     // Another reader of a file already open (the path is not looked at again).
     static std::unique_ptr<MovieReader> Open(const std::shared_ptr<const MovieFile>& file, std::string& error,
                                              const Options& options);
+    // Another reader of this one's file that takes over what this one measured when it
+    // opened (the positions, how pictures are placed) instead of reading the movie again.
+    std::unique_ptr<MovieReader> Twin(std::string& error, const Options& options) const;
     ~MovieReader();
     MovieReader(const MovieReader&) = delete;
     MovieReader& operator=(const MovieReader&) = delete;
@@ -79,6 +82,8 @@ public:
 private:
     friend class FrameDeveloper;
     MovieReader();
+    static std::unique_ptr<MovieReader> Open(const std::shared_ptr<const MovieFile>& file, const MovieReader* measured,
+                                             std::string& error, const Options& options);
     std::shared_ptr<const DevelopSetup> DevelopingSetup() const;
     struct Impl;
     std::unique_ptr<Impl> m;
