@@ -172,21 +172,23 @@ MovieIndex MovieIndex::FromPackets(std::vector<PacketInfo> packets, bool chunkSt
         return MovieIndex();
     std::stable_sort(index.m_byBytes.begin(), index.m_byBytes.end());
     std::stable_sort(index.m_byDts.begin(), index.m_byDts.end());
+    const auto sameAt = [](const Place& a, const Place& b) { return a.at == b.at; };
     // Pictures in presentation order: the n-th stamp is position n, where every
     // picture has a stamp and no two share one.
     if (!index.m_chunkStamps &&
         std::all_of(packets.begin(), packets.end(), [](const PacketInfo& p) { return p.presentation.has_value(); })) {
-        std::vector<std::int64_t> stamps;
-        for (const PacketInfo& p : packets)
-            stamps.push_back(*p.presentation);
-        std::sort(stamps.begin(), stamps.end());
-        if (std::adjacent_find(stamps.begin(), stamps.end()) == stamps.end())
-            for (std::size_t i = 0; i < stamps.size(); ++i)
-                index.m_byPts.push_back({stamps[i], std::int64_t(i)});
+        std::vector<Place> shown; // presentation stamp and the packet's place in decoding order
+        for (std::size_t i = 0; i < packets.size(); ++i)
+            shown.push_back({*packets[i].presentation, std::int64_t(i)});
+        std::sort(shown.begin(), shown.end());
+        if (std::adjacent_find(shown.begin(), shown.end(), sameAt) == shown.end())
+            for (std::size_t i = 0; i < shown.size(); ++i) {
+                index.m_byPts.push_back({shown[i].at, std::int64_t(i)});
+                index.m_packetOfPicture.push_back(shown[i].position);
+            }
     }
     // Containers that pack several packets into one page or block (Ogg, ASF) give
     // them one byte position: bytes then name no packet, stamps do.
-    const auto sameAt = [](const Place& a, const Place& b) { return a.at == b.at; };
     if (!index.m_chunkStamps &&
         std::adjacent_find(index.m_byBytes.begin(), index.m_byBytes.end(), sameAt) != index.m_byBytes.end())
         index.m_byBytes.clear();
@@ -236,6 +238,13 @@ std::optional<std::int64_t> MovieIndex::PositionOfPresentation(std::int64_t pts)
     if (pts == AV_NOPTS_VALUE)
         return std::nullopt;
     return Find(m_byPts, pts, 0);
+}
+
+std::optional<std::int64_t> MovieIndex::PacketOfPicture(std::int64_t n) const
+{
+    if (n < 0 || n >= std::int64_t(m_packetOfPicture.size()))
+        return std::nullopt;
+    return m_packetOfPicture[std::size_t(n)];
 }
 
 std::optional<std::int64_t> MovieIndex::PositionOfDts(std::int64_t dts) const

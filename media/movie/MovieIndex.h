@@ -59,6 +59,9 @@ public:
     // (not AVI: its positions are chunks).
     std::optional<std::int64_t> PositionOfPresentation(std::int64_t pts) const;
     bool PlacesByPresentation() const { return !m_byPts.empty(); }
+    // The packet (by decoding order) whose picture shows at position `n`, where
+    // positions are placed by presentation.
+    std::optional<std::int64_t> PacketOfPicture(std::int64_t n) const;
     // The position of the packet stamped `dts`.
     std::optional<std::int64_t> PositionOfDts(std::int64_t dts) const;
 
@@ -88,6 +91,7 @@ private:
     std::vector<Place> m_byBytes;
     std::vector<Place> m_byDts;
     std::vector<Place> m_byPts;
+    std::vector<std::int64_t> m_packetOfPicture; // by presentation position
     std::vector<Key> m_keys;
     std::vector<Key> m_packets; // every packet with data, ascending by position
 };

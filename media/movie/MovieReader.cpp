@@ -160,6 +160,13 @@ struct MovieReader::Impl {
     // never come out, so the pictures that do are placed by their presentation stamps.
     std::int64_t skipBefore = kNone;
     bool skipped = false; // some packet was given to the decoder to skip since the reset
+    // The last position a run asks for before it seeks elsewhere or ends. Once the
+    // packet of its picture is in, the decoder is emptied instead of fed on: the
+    // packets after it would only be decoded to push that picture out.
+    std::int64_t runEnd = kNone;
+    std::int64_t drainAfter = kNone; // packet after which the decoder is emptied
+    std::int64_t drainUpTo = kNone;  // the position it was emptied for
+    bool drainedEarly = false; // packets were left out: pictures are placed by their stamps
     bool fromStart = false; // decoding began at the first packet of the movie
     bool endSent = false;   // every packet is in the decoder
     // Positions of the packets in the decoder whose pictures have not come out,
@@ -321,6 +328,8 @@ struct MovieReader::Impl {
         peekedPos = kNone;
         phase = Phase::Idle;
         skipped = false;
+        drainAfter = kNone;
+        drainedEarly = false;
         fromStart = false;
         endSent = false;
         landingKey = kNone;
@@ -400,6 +409,12 @@ struct MovieReader::Impl {
 
     void FeedPacket()
     {
+        if (drainAfter != kNone && lastFed != kNone && lastFed >= drainAfter) {
+            avcodec_send_packet(dec.get(), nullptr);
+            endSent = true;
+            drainedEarly = true;
+            return;
+        }
         for (;;) {
             if (!PeekPacket()) {
                 avcodec_send_packet(dec.get(), nullptr);
@@ -535,8 +550,9 @@ struct MovieReader::Impl {
                     av_frame_unref(incoming.frame.get());
                     continue;
                 }
-            } else if (const std::optional<std::int64_t> shown =
-                           skipped ? index.PositionOfPresentation(incoming.frame->pts) : std::nullopt) {
+            } else if (const std::optional<std::int64_t> shown = skipped || drainedEarly
+                                                                     ? index.PositionOfPresentation(incoming.frame->pts)
+                                                                     : std::nullopt) {
                 pos = *shown;
                 Forget(pos);
             } else if (PlaceableInOrder(incoming.frame.get())) {
@@ -580,7 +596,8 @@ struct MovieReader::Impl {
     // without a key frame in between that a seek would land on.
     bool CanGoForward(std::int64_t n) const
     {
-        if (phase == Phase::Idle || phase == Phase::Landing)
+        // Once emptied early, the pictures still to come are not the ones after it.
+        if (phase == Phase::Idle || phase == Phase::Landing || drainedEarly)
             return false;
         if (!held.valid && !fromStart)
             return false;
@@ -621,15 +638,37 @@ struct MovieReader::Impl {
         return SeekToStart();
     }
 
+    // Whether `held` is the picture for `n` without decoding further. After an early
+    // emptying it is only for the position emptied for.
+    bool HeldAnswers(std::int64_t n)
+    {
+        if (!held.valid || held.pos > n)
+            return false;
+        if (drainedEarly)
+            return n == drainUpTo;
+        return pending.valid ? pending.pos > n : NothingMoreUpTo(n);
+    }
+
+    std::int64_t LastOfRun(std::int64_t start, std::int64_t end, std::int64_t step) const
+    {
+        start = std::max<std::int64_t>(start, 0);
+        end = std::min(end, positionCount - 1);
+        return end < start ? kNone : start + (end - start) / step * step;
+    }
+
     // Puts the picture for position `n` into `held` (or, before the first picture,
     // leaves the first picture in `pending`). Null when there is none.
     const AVFrame* PictureAt(std::int64_t n)
     {
-        if (held.valid && held.pos <= n && (pending.valid ? pending.pos > n : NothingMoreUpTo(n)))
+        if (HeldAnswers(n))
             return held.frame.get();
         if (!CanGoForward(n) && !SeekBefore(n))
             return nullptr;
         skipBefore = n;
+        if (n == runEnd && index.PlacesByPresentation()) {
+            drainAfter = index.PacketOfPicture(n).value_or(kNone);
+            drainUpTo = n;
+        }
         for (;;) {
             if (pending.valid) {
                 if (pending.pos > n)
@@ -647,6 +686,7 @@ struct MovieReader::Impl {
                 pending.TakeFrom(incoming);
         }
         skipBefore = kNone;
+        drainAfter = kNone;
         if (held.valid)
             return held.frame.get();
         return pending.valid ? pending.frame.get() : nullptr;
@@ -796,11 +836,13 @@ void MovieReader::ReadRun(int start, int end, int step, const std::function<bool
     if (step < 1)
         step = 1;
     Image image;
+    m->runEnd = m->LastOfRun(start, end, step);
     for (std::int64_t n = std::max(start, 0); n <= end && n < PositionCount(); n += step) {
         const bool ok = ReadFrame(int(n), image);
         if (!deliver(int(n), ok ? &image : nullptr))
-            return;
+            break;
     }
+    m->runEnd = kNone;
 }
 
 bool MovieReader::DecodesInDevelopers() const { return m->setup->decodes; }
@@ -825,6 +867,7 @@ void MovieReader::ReadRunUndeveloped(int start, int end, int step,
 {
     if (step < 1)
         step = 1;
+    m->runEnd = m->LastOfRun(start, end, step);
     for (std::int64_t n = std::max(start, 0); n <= end && n < PositionCount(); n += step) {
         UndevelopedFrame frame;
         frame.m->position = int(n);
@@ -838,8 +881,9 @@ void MovieReader::ReadRunUndeveloped(int start, int end, int step,
             frame.m->failed = !frame.m->frame;
         }
         if (!deliver(int(n), std::move(frame)))
-            return;
+            break;
     }
+    m->runEnd = kNone;
 }
 
 } // namespace media
