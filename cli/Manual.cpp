@@ -93,7 +93,7 @@ std::string ManualPage()
     page += ".SH NOTES\n";
     for (++i; i < lines.size(); ++i)
         page += lines[i].empty() ? ".PP\n" : Escaped(lines[i]) + "\n";
-    page += ".SH SEE ALSO\n\\fBpomi\\-pomira\\-avi\\fR, the window on the same engine; its guide, Readme.txt.\n";
+    page += ".SH SEE ALSO\n\\fBpomi\\-pomira\\-avi\\fR(1), the window on the same engine; its guide, Readme.txt.\n";
     return page;
 }
 

@@ -70,7 +70,7 @@ auto Choice(const std::string& option, std::string text, const Entry (&table)[N]
             return entry.value;
     std::string list;
     for (const Entry& entry : table)
-        list += (list.empty() ? "" : "|") + std::string(entry.name);
+        list.append(list.empty() ? "" : "|").append(entry.name); // see fw::NotAnIntegerMessage
     throw UsageError(option + " takes " + list + ", not '" + text + "'");
 }
 

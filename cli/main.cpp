@@ -33,7 +33,7 @@ int Run(int argc, char** argv)
         return 0;
     }
     if (options.version) {
-        std::puts("pomi-pomira-convert 3.4 (Pomi-Pomira AVI)");
+        std::puts("pomi-pomira-convert " POMI_VERSION " (Pomi-Pomira AVI)");
         return 0;
     }
     cli::Progress progress(stderr, ::isatty(2), options.quiet);

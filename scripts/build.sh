@@ -3,5 +3,5 @@
 set -eu
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOMI_WERROR="${POMI_WERROR:-OFF}" >/dev/null
 cmake --build build -j2

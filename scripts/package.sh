@@ -5,8 +5,12 @@
 set -eu
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
+# Debian's own compiler and linker flags, every hardening feature included.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-    -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
-cmake --build build-package -j2 --target pomi-pomira-avi pomi-pomira-convert manual_page
+    -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
+    -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
+    -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON -DPOMI_WERROR="${POMI_WERROR:-OFF}" >/dev/null
+cmake --build build-package -j2 --target pomi-pomira-avi pomi-pomira-convert compressed_docs
 (cd build-package && cpack -G DEB)
 ls build-package/*.deb

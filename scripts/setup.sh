@@ -12,7 +12,7 @@ libgtest-dev googletest
 fonts-ipafont-gothic
 xvfb xauth
 xdg-utils
-desktop-file-utils appstream
+desktop-file-utils appstream lintian
 dpkg-dev file
 imagemagick
 python3-pil

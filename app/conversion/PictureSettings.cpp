@@ -25,7 +25,8 @@ std::string BrightnessCaption(int step)
 {
     if (step == 0)
         return "そのまま";
-    return (step > 0 ? "+" : "") + std::to_string(step);
+    std::string caption = step > 0 ? "+" : "";
+    return caption.append(std::to_string(step)); // not "+" + string: see fw::NotAnIntegerMessage
 }
 
 } // namespace conv

@@ -35,8 +35,14 @@ struct Walk {
     PacketInfo Info(std::int64_t dtsShift = 0) const
     {
         const std::int64_t dts = packet->dts != AV_NOPTS_VALUE ? packet->dts + dtsShift : AV_NOPTS_VALUE;
-        return {dts, packet->pos, packet->size, (packet->flags & AV_PKT_FLAG_KEY) != 0,
-                (packet->flags & AV_PKT_FLAG_CORRUPT) != 0, (packet->flags & AV_PKT_FLAG_DISCARD) != 0};
+        PacketInfo info;
+        info.dts = dts;
+        info.bytePos = packet->pos;
+        info.size = packet->size;
+        info.key = (packet->flags & AV_PKT_FLAG_KEY) != 0;
+        info.cutShort = (packet->flags & AV_PKT_FLAG_CORRUPT) != 0;
+        info.discarded = (packet->flags & AV_PKT_FLAG_DISCARD) != 0;
+        return info;
     }
 };
 
@@ -60,9 +66,14 @@ std::vector<PacketInfo> AviPackets(const std::shared_ptr<const MovieFile>& file,
     const int entries = avformat_index_get_entries_count(st);
     for (int i = 0; i < entries; ++i) {
         const AVIndexEntry* e = avformat_index_get_entry(st, i);
-        if (e)
-            packets.push_back({e->timestamp, e->pos, e->size, (e->flags & AVINDEX_KEYFRAME) != 0,
-                               fileSize > 0 && e->pos + e->size > fileSize});
+        if (!e)
+            continue;
+        PacketInfo& info = packets.emplace_back();
+        info.dts = e->timestamp;
+        info.bytePos = e->pos;
+        info.size = e->size;
+        info.key = (e->flags & AVINDEX_KEYFRAME) != 0;
+        info.cutShort = fileSize > 0 && e->pos + e->size > fileSize;
     }
     const auto lastKey = std::find_if(packets.rbegin(), packets.rend(),
                                       [](const PacketInfo& p) { return p.key && p.size > 0 && !p.cutShort; });

@@ -243,7 +243,7 @@ TEST_F(ConversionRunTest, AFileThatFailsToLoadIsReportedAndNothingIsWrittenUnder
     EXPECT_TRUE(errorsShown[0].contains(QString::fromStdString(named[0]))) << errorsShown[0].toStdString();
 }
 
-TEST_F(ConversionRunTest, AFolderThatCannotBeWrittenStopsTheRunWithOneMessageAndTheRealReason)
+TEST_F(ConversionRunTest, AnUnwritableFolderStopsTheRunWithOneMessageAndTheRealReason)
 {
     Movie(30);
     // The output "folder" lies under a plain file: it cannot be made.
@@ -281,7 +281,7 @@ TEST_F(ConversionRunTest, AFolderThatCannotBeWrittenStopsTheRunWithOneMessageAnd
     EXPECT_EQ(TempDir::Read(out + "/clip_00000.bmp"), "older");
 }
 
-TEST_F(ConversionRunTest, EscStopsARunAfterThePictureBeingSavedAndTheWindowKeepsPaintingMeanwhile)
+TEST_F(ConversionRunTest, EscStopsARunAfterThePictureBeingSavedWhileTheWindowPaints)
 {
     const std::string path = dir.File("long.avi");
     AviSpec spec{"mjpeg", 160, 120, 400};

@@ -615,7 +615,7 @@ int WhitePixels(QWidget* control)
 }
 } // namespace
 
-TEST_F(MainWindowTest, ADisabledListLooksDisabledAndAnOpenListUsesTheListsOwnFontAndColours)
+TEST_F(MainWindowTest, ADisabledListLooksDisabledAndAnOpenListHasItsOwnFontAndColours)
 {
     Start();
     ASSERT_FALSE(ChangeForm1->ComboBox3->isEnabled());

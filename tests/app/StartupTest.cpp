@@ -204,7 +204,7 @@ TEST_F(StartupTest, TheFirstRunWithoutASettingsFileConvertsWithTheResetValues)
     EXPECT_EQ(bmps, 12);
 }
 
-TEST_F(StartupTest, ATypedFolderKeepsItsSeparatorsAndLosesTheTrailingOneWhenTheFieldIsLeft)
+TEST_F(StartupTest, ATypedFolderKeepsItsSeparatorsButTheTrailingOneOnLeaving)
 {
     Start();
     QLineEdit* field = ChangeForm1->BrowseEdit1->Editor();

@@ -60,7 +60,7 @@ void WritePng(const std::string& path, int shade, int width = 8, int height = 8)
 
 } // namespace
 
-TEST(HostileRuns, FoldersMissingFilesAndJunkAmongTheArgumentsArePassedOverTheRestConverted)
+TEST(HostileRuns, FoldersMissingFilesAndJunkArePassedOverTheRestConverted)
 {
     TempDir dir;
     WritePng(dir.File("a.png"), 10);
@@ -191,7 +191,7 @@ TEST(HostileRuns, KilledAtAnyMomentEveryFinishedPictureIsWholeAndNoTemporaryFile
     EXPECT_GT(pictures, 0);
 }
 
-TEST(HostileRuns, NamesWithBlanksJapaneseNewlinesAndLeadingDashesConvertUnderTheRightNames)
+TEST(HostileRuns, NamesWithBlanksJapaneseNewlinesAndDashesKeepTheirNames)
 {
     TempDir dir;
     const std::string folder = dir.File("出力 フォルダ " + std::string(200, 'x'));

@@ -16,7 +16,8 @@ for f in bin/pomi-pomira-avi bin/pomi-pomira-convert share/pomi-pomira-avi/Readm
     share/applications/example.qelto.PomiPomiraAVI.desktop share/metainfo/example.qelto.PomiPomiraAVI.metainfo.xml \
     share/icons/hicolor/48x48/apps/pomi-pomira-avi.png share/icons/hicolor/128x128/apps/pomi-pomira-avi.png \
     share/icons/hicolor/256x256/apps/pomi-pomira-avi.png share/icons/hicolor/512x512/apps/pomi-pomira-avi.png \
-    share/man/man1/pomi-pomira-convert.1; do
+    share/man/man1/pomi-pomira-convert.1.gz share/man/man1/pomi-pomira-avi.1.gz \
+    share/doc/pomi-pomira-avi/copyright share/doc/pomi-pomira-avi/changelog.gz; do
     [ -e "$usr/$f" ] || fail "$f was not installed"
 done
 
@@ -36,21 +37,28 @@ settings=$(echo "$said" | sed -n 's/^settings: //p')
 [ -s "$settings" ] || fail "the settings were not written at $settings"
 [ ! -e "$usr/bin/Pomi_Pomira.ini" ] || fail "settings written into the install folder"
 
-# Every option of --help is in the manual page.
+# Every option of --help is in the manual page; both pages read without a complaint.
+page=$(zcat "$usr/share/man/man1/pomi-pomira-convert.1.gz")
 for option in $("$usr/bin/pomi-pomira-convert" --help | grep -o -- '--[a-z]*' | sort -u); do
-    grep -q -- "$(echo "$option" | sed 's/-/\\\\-/g')" "$usr/share/man/man1/pomi-pomira-convert.1" ||
-        fail "the manual page lacks $option"
+    echo "$page" | grep -q -- "$(echo "$option" | sed 's/-/\\\\-/g')" || fail "the manual page lacks $option"
 done
+if command -v groff >/dev/null; then
+    for page in pomi-pomira-avi pomi-pomira-convert; do
+        warnings=$(zcat "$usr/share/man/man1/$page.1.gz" | groff -man -Tutf8 -ww -z 2>&1)
+        [ -z "$warnings" ] || fail "groff on $page.1: $warnings"
+    done
+fi
 
 # The desktop's own checks, where its tools are installed.
 if command -v desktop-file-validate >/dev/null; then
-    desktop-file-validate "$usr/share/applications/example.qelto.PomiPomiraAVI.desktop" || fail "desktop-file-validate"
+    said=$(desktop-file-validate "$usr/share/applications/example.qelto.PomiPomiraAVI.desktop" 2>&1) &&
+        [ -z "$said" ] || fail "desktop-file-validate: $said"
 else
     echo "desktop-file-validate is missing: not checked"
 fi
 if command -v appstreamcli >/dev/null; then
-    appstreamcli validate --no-net "$usr/share/metainfo/example.qelto.PomiPomiraAVI.metainfo.xml" >/dev/null ||
-        fail "appstreamcli validate"
+    said=$(appstreamcli validate --no-net "$usr/share/metainfo/example.qelto.PomiPomiraAVI.metainfo.xml" 2>&1) &&
+        ! echo "$said" | grep -q '^[WE]:' || fail "appstreamcli validate: $said"
 else
     echo "appstreamcli is missing: not checked"
 fi

@@ -63,7 +63,7 @@ TEST(GKitMSPlay, AFileThatIsNoMovieRaisesAnErrorAndLeavesTheControlEmpty)
     EXPECT_FALSE(control.CopyToClipboard(0));
 }
 
-TEST(GKitMSPlay, PlaysWhenOpenedStopsAtTheFirstFrameAndPausesWithoutDisturbingFrameAccess)
+TEST(GKitMSPlay, PlaysWhenOpenedStopsAtTheFirstFrameAndPausesWithoutDisturbingReads)
 {
     TempDir dir;
     const std::string path = dir.File("clip.avi");

@@ -54,7 +54,9 @@ class MovieKinds : public ::testing::TestWithParam<Kind> {};
 
 } // namespace
 
-TEST_P(MovieKinds, LengthIsRightAndEveryAccessPatternShowsTheDrawnFrame)
+// Each kind of movie has its length right and shows the drawn frame at every position,
+// in every access pattern.
+TEST_P(MovieKinds, ShowTheDrawnFrame)
 {
     const Kind kind = GetParam();
     TempDir dir;
@@ -235,7 +237,7 @@ TEST(MovieReader, DamagedBytesInsideAMovieGiveFramesOrFailuresNeverACrash)
 // does this under a playing window): the reader never looks at the path again, so
 // every access goes on showing the frames of the file it opened, or fails cleanly
 // when the file itself was rewritten; the file tells which of these happened.
-TEST(MovieReader, AMovieMovedDeletedReplacedOrRewrittenWhileOpenIsReadAsOpenedOrFailsCleanly)
+TEST(MovieReader, AMovieMovedOrRewrittenWhileOpenIsReadAsOpenedOrFailsCleanly)
 {
     using Presence = media::MovieFile::Presence;
     namespace fs = std::filesystem;

@@ -37,7 +37,7 @@ TEST_F(MessageWindowTest, TheMainWindowGivesTheBalloonItsShapeBeforeTheFirstQues
     EXPECT_TRUE(MessageForm1->mask().contains(QPoint(140, 40)));
 }
 
-TEST_F(MessageWindowTest, YesDuringTheTypingAnswersAtOnceAndTheWindowClosesWhenTheMessageIsComplete)
+TEST_F(MessageWindowTest, YesDuringTheTypingAnswersAtOnceTheWindowClosesWhenComplete)
 {
     Start();
     bool pressed = false, visibleAfterPress = false;
@@ -59,7 +59,7 @@ TEST_F(MessageWindowTest, YesDuringTheTypingAnswersAtOnceAndTheWindowClosesWhenT
     EXPECT_GT(clock.elapsed(), 1500);
 }
 
-TEST_F(MessageWindowTest, HoldingTheButtonOnTheTextShowsTheRestAtOnceAndTheNextMessageIsTypedAtItsPace)
+TEST_F(MessageWindowTest, HoldingTheButtonShowsTheRestAtOnceAndTheNextIsTypedAtItsPace)
 {
     Start();
     QElapsedTimer clock;
@@ -84,7 +84,7 @@ TEST_F(MessageWindowTest, HoldingTheButtonOnTheTextShowsTheRestAtOnceAndTheNextM
     EXPECT_GT(clock.elapsed(), 500); // 17 characters at 45 ms
 }
 
-TEST_F(MessageWindowTest, ClosingOtherwiseLeavesTheAnswerAtZeroAndAnActivationTypesTheMessageAgain)
+TEST_F(MessageWindowTest, ClosingOtherwiseAnswersZeroAndAnActivationTypesItAgain)
 {
     Start();
     int typings = 0;
@@ -108,7 +108,7 @@ TEST_F(MessageWindowTest, ClosingOtherwiseLeavesTheAnswerAtZeroAndAnActivationTy
     EXPECT_EQ(MessageForm1->Answer, 0);
 }
 
-TEST_F(MessageWindowTest, EveryCatalogueLineHasItsKeyWordsBoldAndColouredThenPlainBlackAgain)
+TEST_F(MessageWindowTest, EveryCatalogueLineHasItsKeyWordsBoldAndColouredThenBlack)
 {
     TMessageOut out;
     out.Image = MessageForm1->Image1;

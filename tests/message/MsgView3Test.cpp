@@ -205,7 +205,7 @@ TEST(MarkupLayout, AnUnclosedTagIsTextAndAClickStopAtABreakComesBeforeTheLinesLa
     EXPECT_EQ(steps[6].x, QFontMetrics(font.ToQFont()).horizontalAdvance(QStringLiteral("ab")));
 }
 
-TEST(MarkupLayout, AColourNameThatIsNeitherInTheTableNorANumberFailsBeforeAnythingIsDrawn)
+TEST(MarkupLayout, AnUnknownColourNameFailsBeforeAnythingIsDrawn)
 {
     Fixture f;
     const QImage before = f.image.Bitmap().copy();

@@ -96,7 +96,7 @@ TEST(ShineButton, EnterAndLeaveMakeTheUpStateActiveAndBack)
     EXPECT_EQ(p.a->DrawState(), TShineSpeedButton::sdUp);
 }
 
-TEST(ShineButton, TheGradientRunsFromColorToGradColorAndTheFlatFrameLeavesItsLastPoints)
+TEST(ShineButton, TheGradientRunsFromColorToGradColorTheFlatFrameSkipsItsEnds)
 {
     TShineSpeedButton b;
     b.resize(40, 20);
