@@ -7,7 +7,7 @@ PACKAGES="
 build-essential cmake pkg-config
 qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
 libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
-libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev
+libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev libdeflate-dev
 libgtest-dev googletest
 fonts-ipafont-gothic
 xvfb xauth

@@ -39,9 +39,9 @@ bool DecodeImage(const std::uint8_t* data, std::size_t size, Image& out, std::st
 bool EncodeImage(const Image& img, ImageFormat format, const SaveOptions& options, std::vector<std::uint8_t>& out,
                  std::string& error);
 
-// zlib's level for PNG output: 3 keeps files within a few percent of level 6 at a
-// fraction of the time.
-inline constexpr int kPngCompressionLevel = 3;
+// libdeflate's level for PNG output, chosen by measurement on photos: files no larger
+// than zlib's level 3 gave (what this program wrote before), in less time.
+inline constexpr int kPngDeflateLevel = 2;
 
 // The libjpeg quality (0..100) a SaveQuality of 1..10 stands for.
 int JpegQualityFor(int saveQuality);

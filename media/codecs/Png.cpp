@@ -1,6 +1,5 @@
-// PNG through libpng: every colour type and bit depth in (16-bit is cut to 8,
-// transparency becomes alpha); palette, grey, colour or colour with alpha out,
-// optionally Adam7-interlaced.
+// PNG in through libpng: every colour type and bit depth (16-bit is rounded to 8,
+// transparency becomes alpha). Writing is PngWriter.cpp's.
 #include "media/codecs/Claims.h"
 #include "media/codecs/Codecs.h"
 #include "media/codecs/Exif.h"
@@ -31,14 +30,6 @@ void ReadBytes(png_structp png, png_bytep dst, png_size_t count)
     std::memcpy(dst, s->data + s->pos, count);
     s->pos += count;
 }
-
-void WriteBytes(png_structp png, png_bytep src, png_size_t count)
-{
-    auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
-    out->insert(out->end(), src, src + count);
-}
-
-void Flush(png_structp) {}
 
 void OnError(png_structp png, png_const_charp message)
 {
@@ -129,63 +120,6 @@ bool DecodePng(const std::uint8_t* data, std::size_t size, Image& out, std::stri
     png_destroy_read_struct(&png, &info, nullptr);
     Orient(img, orientation);
     out = std::move(img);
-    return true;
-}
-
-bool EncodePng(const Image& img, const SaveOptions& options, std::vector<std::uint8_t>& out, std::string& error)
-{
-    std::string message;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &message, OnError, OnWarning);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        error = "PNG encoder unavailable";
-        return false;
-    }
-    std::vector<png_bytep> rows;
-    std::vector<png_color> palette;
-    out.clear();
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        error = "PNG encoding failed: " + message;
-        return false;
-    }
-    png_set_write_fn(png, &out, WriteBytes, Flush);
-    int colourType = PNG_COLOR_TYPE_RGB, depth = 8;
-    switch (img.format) {
-    case PixelFormat::Indexed:
-        colourType = PNG_COLOR_TYPE_PALETTE;
-        depth = img.indexBits;
-        break;
-    case PixelFormat::Gray8:
-        colourType = PNG_COLOR_TYPE_GRAY;
-        break;
-    case PixelFormat::Rgb24:
-        break;
-    case PixelFormat::Rgba32:
-        colourType = PNG_COLOR_TYPE_RGB_ALPHA;
-        break;
-    }
-    png_set_IHDR(png, info, png_uint_32(img.width), png_uint_32(img.height), depth, colourType,
-                 options.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    if (img.format == PixelFormat::Indexed) {
-        for (std::size_t i = 0; i < img.palette.size() && i < (std::size_t(1) << depth); ++i)
-            palette.push_back(png_color{img.palette[i].r, img.palette[i].g, img.palette[i].b});
-        png_set_PLTE(png, info, palette.data(), int(palette.size()));
-    }
-    // Fast deflate with the filter chosen per row: most of the size for little of the time.
-    png_set_compression_level(png, kPngCompressionLevel);
-    png_set_filter(png, 0, img.format == PixelFormat::Indexed ? PNG_FILTER_NONE : PNG_ALL_FILTERS);
-    png_write_info(png, info);
-    if (img.format == PixelFormat::Indexed && depth < 8)
-        png_set_packing(png);
-    rows.resize(img.height);
-    for (int y = 0; y < img.height; ++y)
-        rows[y] = const_cast<png_bytep>(img.Row(y));
-    png_write_image(png, rows.data());
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
     return true;
 }
 
