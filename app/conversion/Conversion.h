@@ -39,6 +39,11 @@ std::string PrepareSave(media::ImageEditControl& control, const PictureSettings&
 // is less than one pixel"); nothing when every step was done.
 std::optional<std::string> ApplyPictureChain(media::ImageEditControl& control, const PictureSettings& s);
 
+// How much smaller a picture may be decoded for the chain `s`: where the chain makes
+// it at least three times as small as the reduced picture still is, and every step
+// before the resize works pixel by pixel. Nothing (decode whole) otherwise.
+media::Reduction LoadReduction(const PictureSettings& s);
+
 // folder + "/" + the movie's name with "_" + the frame (at least five digits) + ext
 // in place of its extension: clip.avi, frame 12, ".jpg" → clip_00012.jpg.
 std::string MovieOutputPath(const std::string& folder, const std::string& movie, int frame, const std::string& ext);

@@ -127,7 +127,11 @@ void Guarded(Outcome& outcome, Work&& work)
 struct Converter {
     media::ImageEditControl control;
     std::string ext;
-    explicit Converter(const RunRequest& o) : ext(conv::PrepareSave(control, o.picture)) {}
+    explicit Converter(const RunRequest& o) : ext(conv::PrepareSave(control, o.picture))
+    {
+        // A JPEG the chain makes much smaller is decoded smaller.
+        control.SetLoadReduction(conv::LoadReduction(o.picture));
+    }
     // The picture's step, as the main window's run takes it. A file that cannot be
     // written stops the run.
     void Finish(const RunRequest& o, Outcome& outcome, const std::optional<std::string>& notTaken,

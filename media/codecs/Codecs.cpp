@@ -23,7 +23,7 @@ ImageFormat DetectFormat(const std::uint8_t* d, std::size_t n)
     return ImageFormat::Unknown;
 }
 
-bool DecodeImage(const std::uint8_t* data, std::size_t size, Image& out, std::string& error)
+bool DecodeImage(const std::uint8_t* data, std::size_t size, Image& out, std::string& error, const Reduction& reduction)
 {
     switch (DetectFormat(data, size)) {
     case ImageFormat::Bmp:
@@ -31,7 +31,7 @@ bool DecodeImage(const std::uint8_t* data, std::size_t size, Image& out, std::st
     case ImageFormat::Pcx:
         return DecodePcx(data, size, out, error);
     case ImageFormat::Jpeg:
-        return DecodeJpeg(data, size, out, error);
+        return DecodeJpeg(data, size, out, error, reduction);
     case ImageFormat::Png:
         return DecodePng(data, size, out, error);
     case ImageFormat::Tiff:

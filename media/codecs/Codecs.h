@@ -5,6 +5,7 @@
 #include "media/image/Image.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,10 +21,16 @@ struct SaveOptions {
     bool interlaced = false;  // progressive JPEG, Adam7 PNG
 };
 
+// How many times smaller than the file's picture a decoder may deliver it, asked with
+// the picture's upright size: 1 (whole), 2, 4 or 8. Only JPEG can (libjpeg-turbo's
+// scaled inverse DCT decodes a fraction of the work); the others always give it whole.
+using Reduction = std::function<int(int width, int height)>;
+
 // Each decoder takes the whole file's bytes.
 bool DecodeBmp(const std::uint8_t* data, std::size_t size, Image& out, std::string& error);
 bool DecodePcx(const std::uint8_t* data, std::size_t size, Image& out, std::string& error);
-bool DecodeJpeg(const std::uint8_t* data, std::size_t size, Image& out, std::string& error);
+bool DecodeJpeg(const std::uint8_t* data, std::size_t size, Image& out, std::string& error,
+                const Reduction& reduction = {});
 bool DecodePng(const std::uint8_t* data, std::size_t size, Image& out, std::string& error);
 bool DecodeTiff(const std::uint8_t* data, std::size_t size, Image& out, std::string& error);
 
@@ -35,7 +42,8 @@ bool EncodePng(const Image& img, const SaveOptions& options, std::vector<std::ui
 bool EncodeTiff(const Image& img, std::vector<std::uint8_t>& out, std::string& error);
 
 // Detects the format and decodes.
-bool DecodeImage(const std::uint8_t* data, std::size_t size, Image& out, std::string& error);
+bool DecodeImage(const std::uint8_t* data, std::size_t size, Image& out, std::string& error,
+                 const Reduction& reduction = {});
 bool EncodeImage(const Image& img, ImageFormat format, const SaveOptions& options, std::vector<std::uint8_t>& out,
                  std::string& error);
 

@@ -51,7 +51,19 @@ static int OrientationOf(const jpeg_decompress_struct& cinfo)
     return 1;
 }
 
-bool DecodeJpeg(const std::uint8_t* data, std::size_t size, Image& out, std::string& error)
+// The reduction asked for, as libjpeg can decode it.
+static unsigned ReductionFor(const Reduction& reduction, const jpeg_decompress_struct& cinfo, int orientation)
+{
+    if (!reduction)
+        return 1;
+    const bool turned = orientation >= 5 && orientation <= 8; // EXIF 5..8 swap the sides
+    const int w = int(turned ? cinfo.image_height : cinfo.image_width);
+    const int h = int(turned ? cinfo.image_width : cinfo.image_height);
+    const int asked = reduction(w, h);
+    return asked >= 8 ? 8 : asked >= 4 ? 4 : asked >= 2 ? 2 : 1;
+}
+
+bool DecodeJpeg(const std::uint8_t* data, std::size_t size, Image& out, std::string& error, const Reduction& reduction)
 {
     jpeg_decompress_struct cinfo{};
     ErrorManager err{};
@@ -92,6 +104,8 @@ bool DecodeJpeg(const std::uint8_t* data, std::size_t size, Image& out, std::str
     const bool isGrey = cinfo.jpeg_color_space == JCS_GRAYSCALE;
     cinfo.out_color_space = isCmyk ? JCS_CMYK : isGrey ? JCS_GRAYSCALE : JCS_RGB;
     cinfo.dct_method = JDCT_ISLOW;
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = ReductionFor(reduction, cinfo, orientation);
     jpeg_start_decompress(&cinfo);
     img.Allocate(int(cinfo.output_width), int(cinfo.output_height), isGrey ? PixelFormat::Gray8 : PixelFormat::Rgb24);
     if (isCmyk)

@@ -270,15 +270,21 @@ void Orient(Image& img, int orientation)
     img = std::move(out);
 }
 
-bool Resize(Image& img, int width, int height, bool keepAspect, Interpolation filter)
+Size FitInside(int w, int h, int width, int height)
+{
+    const double scale = std::min(double(width) / w, double(height) / h);
+    return {std::clamp(int(std::lround(w * scale)), 1, width), std::clamp(int(std::lround(h * scale)), 1, height)};
+}
+
+bool Resize(Image& img, int width, int height, bool keepAspect, Interpolation filter, std::optional<Size> fitted)
 {
     if (img.Empty() || !PlausibleSize(width, height))
         return false;
     int w = width, h = height;
     if (keepAspect) {
-        const double scale = std::min(double(width) / img.width, double(height) / img.height);
-        w = std::clamp(int(std::lround(img.width * scale)), 1, width);
-        h = std::clamp(int(std::lround(img.height * scale)), 1, height);
+        const Size inside = fitted ? *fitted : FitInside(img.width, img.height, width, height);
+        w = std::clamp(inside.width, 1, width);
+        h = std::clamp(inside.height, 1, height);
     }
     if (w == img.width && h == img.height && w == width && h == height)
         return true; // already that size

@@ -77,7 +77,7 @@ bool ImageEditControl::Done(bool ok, const char* what)
 bool ImageEditControl::Load()
 {
     m_lastError.clear();
-    return Done(m_editor.Load(m_inputFileName, m_lastError), "cannot load the picture");
+    return Done(m_editor.Load(m_inputFileName, m_lastError, m_loadReduction), "cannot load the picture");
 }
 
 bool ImageEditControl::SetPicture(Image picture)
@@ -105,11 +105,11 @@ bool ImageEditControl::RotateArbitrary(int degrees)
     return Done(media::RotateCounterClockwise(m_editor.Current(), degrees), "cannot rotate");
 }
 
-bool ImageEditControl::ResizeImage(int width, int height)
+bool ImageEditControl::ResizeImage(int width, int height, std::optional<Size> fitted)
 {
     m_lastError.clear();
     return Done(media::Resize(m_editor.Current(), width, height, m_aspectRatio,
-                              static_cast<media::Interpolation>(m_interpolation)),
+                              static_cast<media::Interpolation>(m_interpolation), fitted),
                 "cannot resize");
 }
 

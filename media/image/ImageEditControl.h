@@ -26,6 +26,10 @@ public:
     void SetInputFileName(const std::string& name) { m_inputFileName = name; }
     int ImageWidth() const { return m_editor.Current().width; }
     int ImageHeight() const { return m_editor.Current().height; }
+    // How much smaller the next Load may decode the picture (none by default), and the
+    // size the loaded picture has in its file.
+    void SetLoadReduction(Reduction reduction) { m_loadReduction = std::move(reduction); }
+    Size LoadedSize() const { return m_editor.LoadedSize(); }
 
     bool Load();
     // Takes a picture from elsewhere (the clipboard); an empty one leaves no picture.
@@ -33,7 +37,9 @@ public:
     bool ChangeColorDepth(int code);
     bool AdjustBrightness(int value, int mode);
     bool RotateArbitrary(int degrees);
-    bool ResizeImage(int width, int height);
+    // `fitted`: the picture's size inside width × height with the aspect ratio kept,
+    // where it was decoded smaller than its file's (see Resize).
+    bool ResizeImage(int width, int height, std::optional<Size> fitted = std::nullopt);
     bool Save(const std::string& path);
 
     const std::string& LastError() const { return m_lastError; }
@@ -55,6 +61,7 @@ private:
     int m_saveQuality = 8;
     bool m_aspectRatio = false;
     std::string m_inputFileName;
+    Reduction m_loadReduction;
     std::string m_lastError;
     std::string m_writeFailure;
 

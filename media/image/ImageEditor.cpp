@@ -7,9 +7,9 @@
 
 namespace media {
 
-bool ImageEditor::Load(const std::string& path, std::string& error)
+bool ImageEditor::Load(const std::string& path, std::string& error, const Reduction& reduction)
 {
-    m_image = Image();
+    Clear();
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) {
         error = path + ": cannot be opened";
@@ -27,11 +27,18 @@ bool ImageEditor::Load(const std::string& path, std::string& error)
         return false;
     }
     Image img;
-    if (!DecodeImage(bytes.data(), bytes.size(), img, error)) {
+    Size whole;
+    const Reduction noting = [&](int w, int h) {
+        whole = {w, h};
+        return reduction(w, h);
+    };
+    if (!DecodeImage(bytes.data(), bytes.size(), img, error, reduction ? noting : Reduction())) {
         error = path + ": " + error;
         return false;
     }
-    m_image = std::move(img);
+    SetImage(std::move(img));
+    if (whole.width > 0)
+        m_loadedSize = whole;
     return true;
 }
 

@@ -15,9 +15,16 @@ inline constexpr std::size_t kMaxImageFileBytes = std::size_t(1) << 30;
 class ImageEditor {
 public:
     // Replaces the picture with the file's; after a failure there is no picture.
-    bool Load(const std::string& path, std::string& error);
-    void SetImage(Image img) { m_image = std::move(img); }
-    void Clear() { m_image = Image(); }
+    // `reduction` lets the decoder deliver it smaller (see Reduction).
+    bool Load(const std::string& path, std::string& error, const Reduction& reduction = {});
+    void SetImage(Image img)
+    {
+        m_image = std::move(img);
+        m_loadedSize = {m_image.width, m_image.height};
+    }
+    void Clear() { SetImage(Image()); }
+    // The picture's size as its file holds it (upright), however small it was decoded.
+    Size LoadedSize() const { return m_loadedSize; }
     bool HasImage() const { return !m_image.Empty(); }
     const Image& Current() const { return m_image; }
     Image& Current() { return m_image; }
@@ -32,6 +39,7 @@ public:
 
 private:
     Image m_image;
+    Size m_loadedSize;
 };
 
 } // namespace media

@@ -3,6 +3,8 @@
 // (leaving it unchanged) when asked for something it cannot do.
 #include "media/image/Image.h"
 
+#include <optional>
+
 namespace media {
 
 // White: what a rotation or a proportional resize leaves around the picture.
@@ -33,9 +35,18 @@ void Orient(Image& img, int orientation);
 
 enum class Interpolation { Nearest = 0, Bilinear = 1, Lanczos3 = 2 };
 
+// The size a w × h picture takes fitted inside width × height, its sides in proportion.
+struct Size {
+    int width = 0, height = 0;
+};
+Size FitInside(int w, int h, int width, int height);
+
 // Resizes to width × height. With `keepAspect` the picture is fitted inside,
-// centred, on the margin colour. Filters widen when shrinking, so nothing aliases.
-// Palette pictures keep their palette (each new pixel takes its nearest entry).
-bool Resize(Image& img, int width, int height, bool keepAspect, Interpolation filter);
+// centred, on the margin colour; its fitted size is `fitted` where given (that of the
+// picture it was decoded smaller from), else worked out from its own. Filters widen
+// when shrinking, so nothing aliases. Palette pictures keep their palette (each new
+// pixel takes its nearest entry).
+bool Resize(Image& img, int width, int height, bool keepAspect, Interpolation filter,
+            std::optional<Size> fitted = std::nullopt);
 
 } // namespace media
