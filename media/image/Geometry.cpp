@@ -155,6 +155,33 @@ Taps MakeTaps(int srcSize, int dstSize, Interpolation filter)
     return t;
 }
 
+// One row (its samples as floats) resampled across into `out` (w pixels of CH
+// floats). Each output sums its taps in order, as the plain loop did, so the result
+// is the same to the bit.
+template <int CH>
+void ResampleRow(const float* row, const Taps& across, int w, float* out)
+{
+    for (int x = 0; x < w; ++x) {
+        const float* wt = &across.weights[std::size_t(x) * across.maxCount];
+        const float* p = row + std::size_t(across.start[x]) * CH;
+        float sum[CH] = {};
+        for (int k = 0; k < across.count[x]; ++k)
+            for (int c = 0; c < CH; ++c)
+                sum[c] += wt[k] * p[k * CH + c];
+        for (int c = 0; c < CH; ++c)
+            out[std::size_t(x) * CH + c] = sum[c];
+    }
+}
+
+void ResampleRow(const float* row, const Taps& across, int w, int ch, float* out)
+{
+    switch (ch) {
+    case 1: return ResampleRow<1>(row, across, w, out);
+    case 3: return ResampleRow<3>(row, across, w, out);
+    default: return ResampleRow<4>(row, across, w, out);
+    }
+}
+
 Image Resample(const Image& src, int w, int h, Interpolation filter)
 {
     Image out;
@@ -174,28 +201,28 @@ Image Resample(const Image& src, int w, int h, Interpolation filter)
     }
     // Two passes: across into a float buffer, then down.
     const Taps across = MakeTaps(src.width, w, filter), down = MakeTaps(src.height, h, filter);
-    std::vector<float> middle(std::size_t(w) * src.height * ch);
+    const std::size_t rowFloats = std::size_t(w) * ch;
+    std::vector<float> middle(rowFloats * src.height);
+    std::vector<float> samples(src.RowBytes()); // a source row, converted once
     for (int y = 0; y < src.height; ++y) {
-        const std::uint8_t* row = src.Row(y);
-        for (int x = 0; x < w; ++x) {
-            const float* wt = &across.weights[std::size_t(x) * across.maxCount];
-            for (int c = 0; c < ch; ++c) {
-                float sum = 0;
-                for (int k = 0; k < across.count[x]; ++k)
-                    sum += wt[k] * row[(across.start[x] + k) * ch + c];
-                middle[(std::size_t(y) * w + x) * ch + c] = sum;
-            }
-        }
+        std::copy_n(src.Row(y), samples.size(), samples.begin());
+        ResampleRow(samples.data(), across, w, ch, &middle[std::size_t(y) * rowFloats]);
     }
+    // Down: whole rows at a time (a loop the compiler vectorizes), each output still
+    // summing its taps in order.
+    std::vector<float> sum(rowFloats);
     for (int y = 0; y < h; ++y) {
         const float* wt = &down.weights[std::size_t(y) * down.maxCount];
-        std::uint8_t* dst = out.Row(y);
-        for (int x = 0; x < w * ch; ++x) {
-            float sum = 0;
-            for (int k = 0; k < down.count[y]; ++k)
-                sum += wt[k] * middle[std::size_t(down.start[y] + k) * w * ch + x];
-            dst[x] = std::uint8_t(std::clamp(sum + 0.5f, 0.0f, 255.0f));
+        std::fill(sum.begin(), sum.end(), 0.0f);
+        for (int k = 0; k < down.count[y]; ++k) {
+            const float weight = wt[k];
+            const float* line = &middle[std::size_t(down.start[y] + k) * rowFloats];
+            for (std::size_t i = 0; i < rowFloats; ++i)
+                sum[i] += weight * line[i];
         }
+        std::uint8_t* dst = out.Row(y);
+        for (std::size_t i = 0; i < rowFloats; ++i)
+            dst[i] = std::uint8_t(std::clamp(sum[i] + 0.5f, 0.0f, 255.0f));
     }
     return out;
 }
