@@ -145,6 +145,7 @@ std::vector<Case> Cases()
     in("mkv_mjpeg", "mkv", mjpeg, 30);
     in("webm_vp9", "webm", {"-c:v", "libvpx-vp9", "-crf", "20", "-b:v", "0", "-g", "12"}, 30);
     in("webm_vp8", "webm", {"-c:v", "libvpx", "-crf", "10", "-b:v", "2M", "-g", "12"}, 28);
+    in("mp4_av1", "mp4", {"-c:v", "libaom-av1", "-crf", "20", "-b:v", "0", "-g", "12", "-cpu-used", "8"}, 30);
     in("ts_h264_high_bframes", "ts", h264, 30);
     in("m2ts_mpeg2_bframes", "m2ts", {"-c:v", "mpeg2video", "-bf", "2", "-g", "12", "-q:v", "3"}, 28);
     in("mpg_mpeg2_bframes", "mpg", {"-c:v", "mpeg2video", "-bf", "2", "-g", "12", "-q:v", "3"}, 28);
