@@ -38,6 +38,31 @@ void OnError(j_common_ptr cinfo)
 
 void OnMessage(j_common_ptr, int) {} // warnings of damaged files are not printed
 
+// Destroys a libjpeg object on every way out of the function that declared it: a
+// return, an error's jump back to the function (the owner is declared before the jump
+// target, so the jump skips nothing), or an exception. Destroying an object that was
+// never created, or was destroyed, does nothing.
+template <class Object, void (*Destroy)(Object*)>
+class Owner {
+public:
+    explicit Owner(Object& object) : m_object(object) {}
+    ~Owner() { Destroy(&m_object); }
+    Owner(const Owner&) = delete;
+    Owner& operator=(const Owner&) = delete;
+
+private:
+    Object& m_object;
+};
+using DecompressOwner = Owner<jpeg_decompress_struct, jpeg_destroy_decompress>;
+using CompressOwner = Owner<jpeg_compress_struct, jpeg_destroy_compress>;
+
+// The memory libjpeg writes a compressed picture into, freed on every way out.
+struct OutputBuffer {
+    unsigned char* data = nullptr;
+    unsigned long length = 0;
+    ~OutputBuffer() { std::free(data); }
+};
+
 } // namespace
 
 // The EXIF orientation of the first APP1 block that is EXIF (1 without one).
@@ -66,6 +91,7 @@ static unsigned ReductionFor(const Reduction& reduction, const jpeg_decompress_s
 bool DecodeJpeg(const std::uint8_t* data, std::size_t size, Image& out, std::string& error, const Reduction& reduction)
 {
     jpeg_decompress_struct cinfo{};
+    const DecompressOwner owner(cinfo);
     ErrorManager err{};
     cinfo.err = jpeg_std_error(&err.base);
     err.base.error_exit = OnError;
@@ -76,7 +102,6 @@ bool DecodeJpeg(const std::uint8_t* data, std::size_t size, Image& out, std::str
     std::string why; // before the jump target, so that a jump frees it
     if (setjmp(err.jump)) {
         error = std::string("Invalid JPEG image: ") + err.message;
-        jpeg_destroy_decompress(&cinfo);
         return false;
     }
     jpeg_create_decompress(&cinfo);
@@ -89,14 +114,12 @@ bool DecodeJpeg(const std::uint8_t* data, std::size_t size, Image& out, std::str
     jpeg_read_header(&cinfo, TRUE);
     const int orientation = OrientationOf(cinfo);
     if (!PlausibleSize(cinfo.image_width, cinfo.image_height)) {
-        jpeg_destroy_decompress(&cinfo);
         error = "Invalid JPEG image: impossible picture size";
         return false;
     }
     if (!FileCanHold(cinfo.image_width, cinfo.image_height, double(cinfo.image_width) * cinfo.image_height, size,
                      cinfo.arith_code ? density::kJpegArithmeticPixelsPerByte : density::kJpegPixelsPerByte, size,
                      why)) {
-        jpeg_destroy_decompress(&cinfo);
         error = "Invalid JPEG image: " + why;
         return false;
     }
@@ -126,7 +149,6 @@ bool DecodeJpeg(const std::uint8_t* data, std::size_t size, Image& out, std::str
         }
     }
     jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
     // Cameras store the picture as the sensor saw it and say how to turn it.
     Orient(img, orientation);
     out = std::move(img);
@@ -139,21 +161,19 @@ bool EncodeJpeg(const Image& source, const SaveOptions& options, std::vector<std
     const bool grey = source.format == PixelFormat::Gray8;
     Image scratch;
     const Image& img = grey ? source : AsRgb24(source, scratch);
+    OutputBuffer buffer; // before the object that writes into it, so freed after it
     jpeg_compress_struct cinfo{};
+    const CompressOwner owner(cinfo);
     ErrorManager err{};
     cinfo.err = jpeg_std_error(&err.base);
     err.base.error_exit = OnError;
     err.base.emit_message = OnMessage;
-    unsigned char* buffer = nullptr;
-    unsigned long length = 0;
     if (setjmp(err.jump)) {
         error = std::string("JPEG encoding failed: ") + err.message;
-        jpeg_destroy_compress(&cinfo);
-        std::free(buffer);
         return false;
     }
     jpeg_create_compress(&cinfo);
-    jpeg_mem_dest(&cinfo, &buffer, &length);
+    jpeg_mem_dest(&cinfo, &buffer.data, &buffer.length);
     cinfo.image_width = JDIMENSION(img.width);
     cinfo.image_height = JDIMENSION(img.height);
     cinfo.input_components = grey ? 1 : 3;
@@ -169,9 +189,7 @@ bool EncodeJpeg(const Image& source, const SaveOptions& options, std::vector<std
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    out.assign(buffer, buffer + length);
-    std::free(buffer);
+    out.assign(buffer.data, buffer.data + buffer.length);
     return true;
 }
 

@@ -45,18 +45,36 @@ void OnError(png_structp png, png_const_charp message)
 
 void OnWarning(png_structp, png_const_charp) {}
 
+// libpng's reading objects, destroyed on every way out of the function that made
+// them: a return, an error's jump back to it (they are made before the jump target),
+// or an exception (a picture too large for memory).
+struct ReadObjects {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    ReadObjects() = default;
+    ReadObjects(const ReadObjects&) = delete;
+    ReadObjects& operator=(const ReadObjects&) = delete;
+    ~ReadObjects()
+    {
+        if (png)
+            png_destroy_read_struct(&png, &info, nullptr);
+    }
+};
+
 } // namespace
 
 bool DecodePng(const std::uint8_t* data, std::size_t size, Image& out, std::string& error)
 {
     std::string message;
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &message, OnError, OnWarning);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) {
-        png_destroy_read_struct(&png, nullptr, nullptr);
+    ReadObjects objects;
+    objects.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &message, OnError, OnWarning);
+    objects.info = objects.png ? png_create_info_struct(objects.png) : nullptr;
+    if (!objects.info) {
         error = "PNG decoder unavailable";
         return false;
     }
+    png_structp png = objects.png;
+    png_infop info = objects.info;
     ReadState state{data, size, 0};
     Image img;
     std::vector<png_bytep> rows;
@@ -64,7 +82,6 @@ bool DecodePng(const std::uint8_t* data, std::size_t size, Image& out, std::stri
     // over the rest of the function, and nothing declared after it would be freed.
     std::string why;
     if (setjmp(png_jmpbuf(png))) {
-        png_destroy_read_struct(&png, &info, nullptr);
         error = "Invalid PNG image: " + message;
         return false;
     }
@@ -122,7 +139,6 @@ bool DecodePng(const std::uint8_t* data, std::size_t size, Image& out, std::stri
     png_bytep exif = nullptr;
     const int orientation =
         png_get_eXIf_1(png, info, &exifBytes, &exif) & PNG_INFO_eXIf ? ExifOrientation(exif, exifBytes) : 1;
-    png_destroy_read_struct(&png, &info, nullptr);
     Orient(img, orientation);
     out = std::move(img);
     return true;

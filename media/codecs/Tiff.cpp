@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 namespace media {
 
@@ -81,13 +82,19 @@ int OnWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 // a damaged header must not make it ask for gigabytes.
 constexpr tmsize_t kMaxTiffAllocation = tmsize_t(kMaxImagePixels) * 4;
 
-TIFF* OpenMemory(MemoryFile& file, const char* mode, std::string& lastError)
+// A libtiff handle closed on every way out of the function that opened it.
+struct TiffCloser {
+    void operator()(TIFF* tif) const { TIFFClose(tif); }
+};
+using TiffHandle = std::unique_ptr<TIFF, TiffCloser>;
+
+TiffHandle OpenMemory(MemoryFile& file, const char* mode, std::string& lastError)
 {
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     TIFFOpenOptionsSetMaxSingleMemAlloc(options, kMaxTiffAllocation);
     TIFFOpenOptionsSetErrorHandlerExtR(options, OnError, &lastError);
     TIFFOpenOptionsSetWarningHandlerExtR(options, OnWarning, nullptr);
-    TIFF* tif = TIFFClientOpenExt("memory", mode, &file, Read, Write, Seek, Close, Size, Map, Unmap, options);
+    TiffHandle tif(TIFFClientOpenExt("memory", mode, &file, Read, Write, Seek, Close, Size, Map, Unmap, options));
     TIFFOpenOptionsFree(options);
     return tif;
 }
@@ -266,7 +273,8 @@ bool DecodeTiff(const std::uint8_t* data, std::size_t size, Image& out, std::str
     file.data = data;
     file.size = size;
     std::string lastError;
-    TIFF* tif = OpenMemory(file, "rm", lastError);
+    const TiffHandle handle = OpenMemory(file, "rm", lastError);
+    TIFF* tif = handle.get();
     if (!tif)
         return Fail(error, lastError);
     std::uint32_t w = 0, h = 0;
@@ -282,14 +290,10 @@ bool DecodeTiff(const std::uint8_t* data, std::size_t size, Image& out, std::str
     TIFFGetFieldDefaulted(tif, TIFFTAG_EXTRASAMPLES, &extra, &extraTypes);
     if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric))
         photometric = samples >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
-    if (!PlausibleSize(w, h)) {
-        TIFFClose(tif);
+    if (!PlausibleSize(w, h))
         return Fail(error, "impossible picture size");
-    }
-    if (std::string why; !TiffCanHold(tif, w, h, double(bits) * samples / 8, size, why)) {
-        TIFFClose(tif);
+    if (std::string why; !TiffCanHold(tif, w, h, double(bits) * samples / 8, size, why))
         return Fail(error, why);
-    }
     Image img;
     img.width = int(w);
     img.height = int(h);
@@ -323,9 +327,7 @@ bool DecodeTiff(const std::uint8_t* data, std::size_t size, Image& out, std::str
         // the turn for viewing is made below, the same for every path.
         if (!TIFFReadRGBAImageOriented(tif, w, h, rgba.data(), orientation, 0)) {
             const std::string why = lastError;
-            const bool read = SamplesReadable(layout) && ReadSamples(tif, layout, img);
-            TIFFClose(tif);
-            if (!read)
+            if (!SamplesReadable(layout) || !ReadSamples(tif, layout, img))
                 return Fail(error, why);
             Orient(img, orientation);
             out = std::move(img);
@@ -348,7 +350,6 @@ bool DecodeTiff(const std::uint8_t* data, std::size_t size, Image& out, std::str
                 p[3] = std::uint8_t(a);
         }
     }
-    TIFFClose(tif);
     Orient(img, orientation);
     out = std::move(img);
     return true;
@@ -360,7 +361,8 @@ bool EncodeTiff(const Image& img, std::vector<std::uint8_t>& out, std::string& e
     MemoryFile file;
     file.out = &out;
     std::string lastError;
-    TIFF* tif = OpenMemory(file, "w", lastError);
+    TiffHandle handle = OpenMemory(file, "w", lastError);
+    TIFF* tif = handle.get();
     if (!tif)
         return Fail(error, lastError);
     const bool indexed = img.format == PixelFormat::Indexed;
@@ -410,7 +412,7 @@ bool EncodeTiff(const Image& img, std::vector<std::uint8_t>& out, std::string& e
         }
         ok = TIFFWriteScanline(tif, line.data(), std::uint32_t(y), 0) >= 0;
     }
-    TIFFClose(tif);
+    handle.reset(); // closing writes the directory into `out`
     if (!ok) {
         error = "TIFF encoding failed: " + lastError;
         return false;
