@@ -22,4 +22,5 @@ echo "The pictures are in $(pwd)/out:"
 ls out
 echo
 echo "On a desktop, the window opens with the sample in it: build/pomi-pomira-avi build/sample.avi"
-echo "(without a display: xvfb-run -a build/pomi-pomira-avi build/sample.avi)"
+echo "(it runs until it is closed; without a display, a screenshot of it:"
+echo " xvfb-run -a sh -c 'build/pomi-pomira-avi build/sample.avi & sleep 3; import -window root shot.png; kill \$!')"
