@@ -161,6 +161,9 @@ private:
 
 struct Pass {
     int x0, y0, dx, dy;
+    // Its pixels across and rows down in a picture of w × h (0 when it has none).
+    int Width(int w) const { return w > x0 ? (w - x0 + dx - 1) / dx : 0; }
+    int Height(int h) const { return h > y0 ? (h - y0 + dy - 1) / dy : 0; }
 };
 constexpr Pass kWhole[] = {{0, 0, 1, 1}};
 constexpr Pass kAdam7[] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
@@ -174,17 +177,13 @@ std::vector<std::uint8_t> FilteredData(const Image& img, int depth, bool interla
     std::vector<std::uint8_t> data;
     std::size_t total = 0;
     const auto passes = interlaced ? std::span<const Pass>(kAdam7) : std::span<const Pass>(kWhole);
-    for (const Pass& p : passes) {
-        const int w = img.width > p.x0 ? (img.width - p.x0 + p.dx - 1) / p.dx : 0;
-        const int h = img.height > p.y0 ? (img.height - p.y0 + p.dy - 1) / p.dy : 0;
-        if (w > 0 && h > 0)
+    for (const Pass& p : passes)
+        if (const int w = p.Width(img.width), h = p.Height(img.height); w > 0 && h > 0)
             total += std::size_t(h) * (1 + source.RowBytes(w));
-    }
     data.resize(total);
     std::uint8_t* at = data.data();
     for (const Pass& p : passes) {
-        const int w = img.width > p.x0 ? (img.width - p.x0 + p.dx - 1) / p.dx : 0;
-        const int h = img.height > p.y0 ? (img.height - p.y0 + p.dy - 1) / p.dy : 0;
+        const int w = p.Width(img.width), h = p.Height(img.height);
         if (w <= 0 || h <= 0)
             continue;
         const std::size_t n = source.RowBytes(w);

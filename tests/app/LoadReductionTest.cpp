@@ -3,10 +3,10 @@
 // 40 dB of it, on real photos (EXIF-turned ones among them) and chains of every kind.
 #include "app/conversion/Conversion.h"
 #include "media/image/ImageEditControl.h"
+#include "support/TruthMovie.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 
 namespace {
@@ -16,11 +16,7 @@ const std::string kPhotos = POMI_CORPUS_DIR "/jpeg/";
 double Psnr(const media::Image& a, const media::Image& b)
 {
     const media::Image ra = media::ToRgb24(a), rb = media::ToRgb24(b);
-    double se = 0;
-    for (std::size_t i = 0; i < ra.pixels.size(); ++i)
-        se += double(ra.pixels[i] - rb.pixels[i]) * (ra.pixels[i] - rb.pixels[i]);
-    const double mse = se / double(ra.pixels.size());
-    return mse == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mse);
+    return ::Psnr(ra.pixels.data(), rb.pixels.data(), ra.pixels.size());
 }
 
 // The chain's picture from `photo`, decoded whole or as small as the chain allows.
