@@ -10,6 +10,7 @@
 #include "framework/MbScan.h"
 #include "framework/Paths.h"
 #include "media/QtImage.h"
+#include "media/codecs/Formats.h"
 #include "media/image/Image.h"
 #include "message/AskMessage.h"
 #include "message/MessageWindow1.h"
@@ -260,7 +261,8 @@ void TChangeForm1::SSButton2Click()
 {
     SSButton2->setDown(true);
     SSButton2->setAllowAllUp(false);
-    FadingLabel1->setCaption(QStringLiteral("変換元のBMP,TIFF,JPEG,PCX,PNGﾌｧｲﾙ"));
+    FadingLabel1->setCaption(QStringLiteral("変換元の") + QString::fromStdString(media::FormatNames(",", ",")) +
+                             QStringLiteral("ﾌｧｲﾙ"));
     fw::FitCaption(FadingLabel1);
     FadingLabel3->hide();
     GKitMSPlay1->hide();

@@ -73,9 +73,8 @@ int main(int argc, char** argv)
         if (!fs::exists(path)) {
             media::ImageEditor editor;
             editor.SetImage(Photo(i));
-            std::string error;
-            if (!editor.Save(path, media::ImageFormat::Jpeg, {}, error)) {
-                std::fprintf(stderr, "%s\n", error.c_str());
+            if (const auto saved = editor.Save(path, media::ImageFormat::Jpeg, {}); !saved) {
+                std::fprintf(stderr, "%s\n", saved.Message().c_str());
                 return 1;
             }
         }
@@ -85,15 +84,14 @@ int main(int argc, char** argv)
     const auto ours = [&](const std::string& outFolder, media::ImageFormat format, int depthCode) {
         return Seconds([&] {
             media::ImageEditor editor;
-            std::string error;
             for (const std::string& name : names) {
-                if (!editor.Load(in + "/" + name + ".jpg", error))
-                    std::fprintf(stderr, "%s\n", error.c_str());
+                if (const auto loaded = editor.Load(in + "/" + name + ".jpg"); !loaded)
+                    std::fprintf(stderr, "%s\n", loaded.Message().c_str());
                 if (depthCode)
                     media::ChangeColorDepth(editor.Current(), depthCode);
                 const char* ext = format == media::ImageFormat::Png ? ".png" : ".bmp";
-                if (!editor.Save(outFolder + "/" + name + ext, format, {}, error))
-                    std::fprintf(stderr, "%s\n", error.c_str());
+                if (const auto saved = editor.Save(outFolder + "/" + name + ext, format, {}); !saved)
+                    std::fprintf(stderr, "%s\n", saved.Message().c_str());
             }
         });
     };

@@ -1,6 +1,7 @@
 #include "cli/Options.h"
 
 #include "app/conversion/StoredSettings.h"
+#include "media/codecs/Formats.h"
 
 #include "framework/IniFile.h"
 #include "framework/Numbers.h"
@@ -229,18 +230,20 @@ Options ParseOptions(const std::vector<std::string>& args, Options o)
 
 std::string HelpText()
 {
-    return R"(Usage: pomi-pomira-convert [OPTION]... MOVIE
+    std::string text = R"(Usage: pomi-pomira-convert [OPTION]... MOVIE
        pomi-pomira-convert [OPTION]... PICTURE...
 
 Cuts every N-th frame of a movie (AVI, MP4, MOV, MKV, WebM, MPEG-TS, MPEG-PS,
 FLV, WMV, Ogg; turned upright as players show it) into pictures named
-MOVIE_00012.ext, or converts pictures (BMP, TIFF, JPEG, PCX, PNG) to another
+MOVIE_00012.ext, or converts pictures ()";
+    text.append(media::FormatNames(", ", ", ")).append(R"() to another
 format under their own names. Colours, brightness, rotation and resize are
 applied in that order.
 
 Output:
   -o, --output DIR        folder for the files, made when missing
-      --format FORMAT     bmp, tiff, jpeg, pcx or png
+      --format FORMAT     )");
+    text.append(media::FormatNames(", ", " or ", &media::FormatRow::option)).append(R"(
       --quality N         JPEG quality, 0 (smallest) to 9 (best)
       --progressive       progressive JPEG, interlaced PNG (--baseline: plain)
 Picture:
@@ -264,7 +267,8 @@ Running:
 Unset options take the main window's saved settings (Pomi_Pomira.ini), else its
 reset values; files go to the saved folder, else the current one.
 Exit status: 0 when every file was written, 1 when some failed, 2 on a usage error.
-)";
+)");
+    return text;
 }
 
 } // namespace cli

@@ -13,9 +13,10 @@ namespace conv {
 bool IsPictureFileName(const std::string& path)
 {
     const std::string ext = fw::ExtractFileExt(path);
-    for (const char* known : {".BMP", ".TIF", ".TIFF", ".JPG", ".JPEG", ".JPE", ".PCX", ".PNG"})
-        if (fw::SameTextAscii(ext, known))
-            return true;
+    for (const media::FormatRow& row : media::kFormatRows)
+        for (const char* known : row.readExtensions)
+            if (known && fw::SameTextAscii(ext, known))
+                return true;
     return false;
 }
 

@@ -4,7 +4,7 @@
 // one table, in the order the window lists it (which is also the position the settings
 // file stores): its command-line name, its list caption and what the image edit
 // control is told. The member defaults are the reset values.
-#include "media/codecs/Codecs.h"
+#include "media/codecs/Formats.h"
 
 #include <cstddef>
 #include <optional>
@@ -12,7 +12,8 @@
 
 namespace conv {
 
-enum class OutputFormat { Bmp, Tiff, Jpeg, Pcx, Png };
+// The output formats are the picture formats, in the registry's order.
+using OutputFormat = media::ImageFormat;
 enum class ColourDepth { Two, Sixteen, Colours256, Grey, Full };
 enum class Rotation { None, Clockwise90, Clockwise180, Clockwise270 };
 enum class ResizeMode { None, Fit, Stretch, Scale };
@@ -24,13 +25,20 @@ struct OutputFormatEntry {
     media::ImageFormat image;
     const char* caption; // in the window's list
 };
-inline constexpr OutputFormatEntry kOutputFormats[] = {
-    {OutputFormat::Bmp, "bmp", ".bmp", media::ImageFormat::Bmp, "BMP形式"},
-    {OutputFormat::Tiff, "tiff", ".tif", media::ImageFormat::Tiff, "TIFF形式"},
-    {OutputFormat::Jpeg, "jpeg", ".jpg", media::ImageFormat::Jpeg, "JPEG形式"},
-    {OutputFormat::Pcx, "pcx", ".pcx", media::ImageFormat::Pcx, "PCX形式"},
-    {OutputFormat::Png, "png", ".png", media::ImageFormat::Png, "PNG形式"},
+struct OutputFormatTable {
+    OutputFormatEntry rows[media::kFormatCount];
 };
+constexpr OutputFormatTable MakeOutputFormats()
+{
+    OutputFormatTable table{};
+    for (std::size_t i = 0; i < media::kFormatCount; ++i) {
+        const media::FormatRow& row = media::kFormatRows[i];
+        table.rows[i] = {row.format, row.option, row.extension, row.format, row.caption};
+    }
+    return table;
+}
+inline constexpr OutputFormatTable kOutputFormatTable = MakeOutputFormats();
+inline constexpr const auto& kOutputFormats = kOutputFormatTable.rows;
 
 struct ColourDepthEntry {
     ColourDepth value;

@@ -192,7 +192,7 @@ std::optional<std::string> Unusable(const std::string& input)
     if (std::filesystem::is_directory(input, ec))
         return input + ": is a folder";
     if (!conv::IsPictureFileName(input))
-        return input + ": is neither a movie nor a BMP, TIFF, JPEG, PCX or PNG picture";
+        return input + ": is neither a movie nor a " + media::FormatNames(", ", " or ") + " picture";
     return std::nullopt;
 }
 

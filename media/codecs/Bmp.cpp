@@ -10,12 +10,11 @@ namespace media {
 
 namespace {
 
-constexpr std::uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6;
+constexpr std::uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kJpeg = 4, kPng = 5, kAlphaBitFields = 6;
 
-bool Fail(std::string& error, const char* why)
+Failure Invalid(const char* why, FailureKind kind = FailureKind::BadData)
 {
-    error = std::string("Invalid BMP image: ") + why;
-    return false;
+    return InvalidImage(ImageFormat::Bmp, why, kind);
 }
 
 // Extracts a channel through its mask and scales it to 8 bits: the field's value
@@ -40,6 +39,140 @@ struct Channel {
     }
 };
 
+// What the file and info headers say, with the masks and palette that follow them.
+struct BmpHeader {
+    Claim claim;
+    std::uint32_t pixelOffset = 0, headerSize = 0, compression = kRgb, colours = 0;
+    bool core = false, topDown = false;
+    int planes = 1, bpp = 0;
+    std::uint32_t masks[4] = {0, 0, 0, 0};
+    std::vector<Rgb> palette; // for depths up to 8, as many entries as the depth indexes
+    int indexBits = 0;
+    bool Rle() const { return compression == kRle8 || compression == kRle4; }
+    std::size_t Stride() const { return (std::size_t(claim.width) * bpp + 31) / 32 * 4; }
+};
+
+// The info header's fields (the old OS/2 core header or a Windows one of 16 to 124 bytes).
+Result<void> ReadInfoHeader(const ByteReader& in, BmpHeader& h)
+{
+    if (!in.Has(0, 18) || in.U8(0) != 'B' || in.U8(1) != 'M')
+        return Invalid("file header missing");
+    h.pixelOffset = *in.U32(10);
+    h.headerSize = *in.U32(14); // both inside the 18 bytes just checked
+    if (h.headerSize < 12 || !in.Has(14, h.headerSize))
+        return Invalid("info header cut short");
+    h.core = h.headerSize == 12;
+    if (!h.core && h.headerSize < 16)
+        return Invalid("info header too short");
+    // Every field below lies inside the info header just checked.
+    std::int64_t height;
+    if (h.core) {
+        h.claim.width = *in.U16(18);
+        height = std::int16_t(*in.U16(20));
+        h.planes = *in.U16(22);
+        h.bpp = *in.U16(24);
+    } else {
+        h.claim.width = *in.I32(18);
+        height = *in.I32(22);
+        h.planes = *in.U16(26);
+        h.bpp = *in.U16(28);
+        if (h.headerSize >= 20)
+            h.compression = *in.U32(30);
+        if (h.headerSize >= 36)
+            h.colours = *in.U32(46);
+    }
+    h.topDown = height < 0;
+    h.claim.height = h.topDown ? -height : height;
+    return {};
+}
+
+Result<void> CheckLayout(const BmpHeader& h)
+{
+    if (h.planes != 1)
+        return Invalid("plane count is not 1");
+    if (!PlausibleSize(h.claim.width, h.claim.height))
+        return Invalid("impossible picture size");
+    if (h.bpp == 0 && (h.compression == kJpeg || h.compression == kPng))
+        return Invalid("a JPEG or PNG picture inside a BMP is not read", FailureKind::Unsupported);
+    const int bpp = h.bpp;
+    if (bpp != 1 && bpp != 2 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
+        return Invalid("unsupported bits per pixel", FailureKind::Unsupported);
+    if ((h.compression == kRle8 && bpp != 8) || (h.compression == kRle4 && bpp != 4))
+        return Invalid("run-length coding does not match the depth");
+    const std::uint32_t c = h.compression;
+    if (c != kRgb && c != kRle8 && c != kRle4 && c != kBitFields && c != kAlphaBitFields)
+        return Invalid("unsupported compression", FailureKind::Unsupported);
+    if (h.Rle() && h.topDown)
+        return Invalid("run-length coded rows cannot run top-down");
+    return {};
+}
+
+// Colour masks: inside a V2+ header, or just after a 40-byte one; the usual ones otherwise.
+Result<void> ReadMasks(const ByteReader& in, BmpHeader& h)
+{
+    const bool v3 = h.headerSize >= 56; // names an alpha mask at offset 66, inside the header
+    if (h.compression == kBitFields || h.compression == kAlphaBitFields) {
+        const std::size_t at = h.headerSize >= 52 ? 54 : 14 + h.headerSize;
+        const int count = h.compression == kAlphaBitFields || v3 ? 4 : 3;
+        if (!in.Has(at, 4 * count))
+            return Invalid("colour masks missing");
+        for (int i = 0; i < count; ++i)
+            h.masks[i] = *in.U32(at + 4 * i);
+        if (v3 && h.compression == kBitFields)
+            h.masks[3] = *in.U32(66);
+        if (h.bpp != 16 && h.bpp != 32)
+            return Invalid("bit fields on a depth that has none");
+    } else if (h.bpp == 16) {
+        h.masks[0] = 0x7C00, h.masks[1] = 0x03E0, h.masks[2] = 0x001F;
+    } else if (h.bpp == 32) {
+        h.masks[0] = 0xFF0000, h.masks[1] = 0xFF00, h.masks[2] = 0xFF;
+        if (v3)
+            h.masks[3] = *in.U32(66);
+    }
+    return {};
+}
+
+Result<void> ReadPalette(const ByteReader& in, BmpHeader& h)
+{
+    if (h.bpp > 8)
+        return {};
+    const std::size_t entry = h.core ? 3 : 4;
+    const std::size_t paletteAt = 14 + h.headerSize + (h.compression == kBitFields && h.headerSize == 40 ? 12 : 0);
+    std::size_t count = h.colours ? h.colours : (std::size_t(1) << h.bpp);
+    // A palette said to hold more than the depth can index: the rest is never used.
+    count = std::min(count, std::size_t(1) << h.bpp);
+    count = std::min(count, in.Has(paletteAt, 0) ? (in.Size() - paletteAt) / entry : 0);
+    if (count == 0)
+        return Invalid("palette missing");
+    h.indexBits = h.bpp == 1 ? 1 : h.bpp <= 4 ? 4 : 8;
+    h.palette.assign(std::size_t(1) << h.indexBits, Rgb{});
+    for (std::size_t i = 0; i < count && i < h.palette.size(); ++i) {
+        const std::size_t at = paletteAt + i * entry; // whole entries only, counted above
+        h.palette[i] = Rgb{*in.U8(at + 2), *in.U8(at + 1), *in.U8(at)};
+    }
+    return {};
+}
+
+Result<BmpHeader> ReadHeader(const ByteReader& in)
+{
+    BmpHeader h;
+    MEDIA_TRY(ReadInfoHeader(in, h));
+    MEDIA_TRY(CheckLayout(h));
+    MEDIA_TRY(ReadMasks(in, h));
+    MEDIA_TRY(ReadPalette(in, h));
+    if (h.pixelOffset >= in.Size())
+        return Invalid("pixel data missing");
+    // A file far too short for the picture its header claims is mostly missing; it
+    // must not make us allocate for nothing. (RLE: two bytes stand for up to 255 pixels.)
+    h.claim.dataBytes = h.Rle() ? double(h.claim.width) * double(h.claim.height)
+                                : double(h.Stride()) * double(h.claim.height);
+    h.claim.available = in.Size() - h.pixelOffset;
+    h.claim.maxRatio = h.Rle() ? 127.5 : density::kUncompressed;
+    return h;
+}
+
+// RLE8 and RLE4: runs, literal runs, line ends and jumps; what the stream never
+// reaches stays at index 0.
 bool DecodeRle(const ByteReader& in, std::size_t at, int bpp, Image& img)
 {
     int x = 0, y = img.height - 1; // rows run bottom-up
@@ -49,7 +182,7 @@ bool DecodeRle(const ByteReader& in, std::size_t at, int bpp, Image& img)
         ++x;
     };
     while (in.Has(at, 2) && y >= 0) {
-        const int count = in.U8(at), value = in.U8(at + 1);
+        const int count = *in.U8(at), value = *in.U8(at + 1);
         at += 2;
         if (count > 0) {
             for (int i = 0; i < count; ++i)
@@ -64,15 +197,15 @@ bool DecodeRle(const ByteReader& in, std::size_t at, int bpp, Image& img)
         } else if (value == 2) { // delta
             if (!in.Has(at, 2))
                 return false;
-            x += in.U8(at);
-            y -= in.U8(at + 1);
+            x += *in.U8(at);
+            y -= *in.U8(at + 1);
             at += 2;
         } else { // a literal run, padded to a whole 16-bit word
             const int bytes = bpp == 8 ? value : (value + 1) / 2;
             if (!in.Has(at, bytes))
                 return false;
             for (int i = 0; i < value; ++i) {
-                const int b = in.U8(at + (bpp == 8 ? i : i / 2));
+                const int b = *in.U8(at + (bpp == 8 ? i : i / 2));
                 put(bpp == 8 ? b : (i & 1) ? (b & 0x0F) : (b >> 4));
             }
             at += (bytes + 1) & ~1;
@@ -81,180 +214,96 @@ bool DecodeRle(const ByteReader& in, std::size_t at, int bpp, Image& img)
     return true; // a stream that just stops leaves the rest at index 0
 }
 
-} // namespace
-
-bool DecodeBmp(const std::uint8_t* data, std::size_t size, Image& out, std::string& error)
+// One stored row into the picture's row: indices unpacked, colours through their masks.
+void UnpackRow(const BmpHeader& h, const Channel (&channels)[4], const std::uint8_t* src, Image& img, int y,
+               bool& anyAlpha)
 {
-    const ByteReader in(data, size);
-    if (!in.Has(0, 18) || in.U8(0) != 'B' || in.U8(1) != 'M')
-        return Fail(error, "file header missing");
-    const std::uint32_t pixelOffset = in.U32(10);
-    const std::uint32_t headerSize = in.U32(14);
-    if (headerSize < 12 || !in.Has(14, headerSize))
-        return Fail(error, "info header cut short");
-    const bool core = headerSize == 12;
-    std::int64_t width, height;
-    int planes, bpp;
-    std::uint32_t compression = kRgb, colours = 0;
-    if (core) {
-        width = in.U16(18);
-        height = std::int16_t(in.U16(20));
-        planes = in.U16(22);
-        bpp = in.U16(24);
-    } else {
-        if (headerSize < 16)
-            return Fail(error, "info header too short");
-        width = in.I32(18);
-        height = in.I32(22);
-        planes = in.U16(26);
-        bpp = in.U16(28);
-        if (headerSize >= 20)
-            compression = in.U32(30);
-        if (headerSize >= 36)
-            colours = in.U32(46);
-    }
-    const bool topDown = height < 0;
-    if (topDown)
-        height = -height;
-    if (planes != 1)
-        return Fail(error, "plane count is not 1");
-    if (!PlausibleSize(width, height))
-        return Fail(error, "impossible picture size");
-    constexpr std::uint32_t kJpeg = 4, kPng = 5;
-    if (bpp == 0 && (compression == kJpeg || compression == kPng))
-        return Fail(error, "a JPEG or PNG picture inside a BMP is not read");
-    if (bpp != 1 && bpp != 2 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
-        return Fail(error, "unsupported bits per pixel");
-    if ((compression == kRle8 && bpp != 8) || (compression == kRle4 && bpp != 4))
-        return Fail(error, "run-length coding does not match the depth");
-    if (compression != kRgb && compression != kRle8 && compression != kRle4 && compression != kBitFields &&
-        compression != kAlphaBitFields)
-        return Fail(error, "unsupported compression");
-    if ((compression == kRle8 || compression == kRle4) && topDown)
-        return Fail(error, "run-length coded rows cannot run top-down");
-
-    // Colour masks: inside a V2+ header, or just after a 40-byte one.
-    std::uint32_t masks[4] = {0, 0, 0, 0};
-    bool hasMasks = false;
-    if (compression == kBitFields || compression == kAlphaBitFields) {
-        const std::size_t at = headerSize >= 52 ? 54 : 14 + headerSize;
-        const int count = compression == kAlphaBitFields || headerSize >= 56 ? 4 : 3;
-        if (!in.Has(at, 4 * count))
-            return Fail(error, "colour masks missing");
-        for (int i = 0; i < count; ++i)
-            masks[i] = in.U32(at + 4 * i);
-        hasMasks = true;
-    } else if (bpp == 16) {
-        masks[0] = 0x7C00, masks[1] = 0x03E0, masks[2] = 0x001F;
-    } else if (bpp == 32) {
-        masks[0] = 0xFF0000, masks[1] = 0xFF00, masks[2] = 0xFF;
-        if (headerSize >= 56)
-            masks[3] = in.U32(66); // a V3+ header may name an alpha channel
-    }
-    if (hasMasks && headerSize >= 56 && compression == kBitFields)
-        masks[3] = in.U32(66);
-    if (hasMasks && bpp != 16 && bpp != 32)
-        return Fail(error, "bit fields on a depth that has none");
-
-    Image img;
-    if (bpp <= 8) {
-        const std::size_t entry = core ? 3 : 4;
-        std::size_t paletteAt = 14 + headerSize + (compression == kBitFields && headerSize == 40 ? 12 : 0);
-        std::size_t count = colours ? colours : (std::size_t(1) << bpp);
-        // A palette said to hold more than the depth can index: the rest is never used.
-        count = std::min(count, std::size_t(1) << bpp);
-        count = std::min(count, in.Has(paletteAt, 0) ? (size - paletteAt) / entry : 0);
-        if (count == 0)
-            return Fail(error, "palette missing");
-        img.format = PixelFormat::Indexed;
-        img.indexBits = bpp == 1 ? 1 : bpp <= 4 ? 4 : 8;
-        img.palette.assign(std::size_t(1) << img.indexBits, Rgb{});
-        for (std::size_t i = 0; i < count && i < img.palette.size(); ++i) {
-            const std::size_t at = paletteAt + i * entry;
-            img.palette[i] = Rgb{in.U8(at + 2), in.U8(at + 1), in.U8(at)};
+    const int bpp = h.bpp;
+    const bool alpha = h.masks[3] != 0;
+    std::uint8_t* dst = img.Row(y);
+    for (int x = 0; x < img.width; ++x) {
+        if (bpp <= 8) {
+            const int perByte = 8 / bpp;
+            const int shift = (perByte - 1 - x % perByte) * bpp;
+            dst[x] = std::uint8_t((src[x / perByte] >> shift) & ((1 << bpp) - 1));
+            continue;
+        }
+        std::uint8_t* p = dst + x * img.Channels();
+        if (bpp == 24) {
+            p[0] = src[x * 3 + 2], p[1] = src[x * 3 + 1], p[2] = src[x * 3];
+            continue;
+        }
+        const std::uint32_t v = bpp == 16 ? std::uint32_t(src[x * 2] | (src[x * 2 + 1] << 8))
+                                          : std::uint32_t(src[x * 4]) | (std::uint32_t(src[x * 4 + 1]) << 8) |
+                                                (std::uint32_t(src[x * 4 + 2]) << 16) |
+                                                (std::uint32_t(src[x * 4 + 3]) << 24);
+        p[0] = channels[0].Get(v), p[1] = channels[1].Get(v), p[2] = channels[2].Get(v);
+        if (alpha) {
+            p[3] = channels[3].Get(v);
+            anyAlpha |= p[3] != 0;
         }
     }
-    // A file far too short for the picture its header claims is mostly missing; it
-    // must not make us allocate for nothing. (RLE: two bytes stand for up to 255 pixels.)
-    const bool rle = compression == kRle8 || compression == kRle4;
-    const double claimed = rle ? double(width) * double(height)
-                               : double((std::size_t(width) * bpp + 31) / 32 * 4) * double(height);
-    std::string why;
-    if (pixelOffset >= size)
-        return Fail(error, "pixel data missing");
-    if (!FileCanHold(width, height, claimed, size - pixelOffset, rle ? 127.5 : density::kUncompressed, size, why))
-        return Fail(error, why.c_str());
-    const bool alpha = masks[3] != 0;
-    if (!img.Allocate(int(width), int(height), bpp <= 8 ? PixelFormat::Indexed : alpha ? PixelFormat::Rgba32 : PixelFormat::Rgb24))
-        return Fail(error, "impossible picture size");
-    if (pixelOffset >= size)
-        return Fail(error, "pixel data missing");
+}
 
-    if (compression == kRle8 || compression == kRle4) {
-        if (!DecodeRle(in, pixelOffset, bpp, img))
-            return Fail(error, "run-length data cut short");
-        out = std::move(img);
-        return true;
+Result<Image> ReadPixels(const ByteReader& in, const BmpHeader& h)
+{
+    Image img;
+    const bool alpha = h.masks[3] != 0;
+    const PixelFormat format = h.bpp <= 8 ? PixelFormat::Indexed : alpha ? PixelFormat::Rgba32 : PixelFormat::Rgb24;
+    if (!img.Allocate(int(h.claim.width), int(h.claim.height), format))
+        return Invalid("impossible picture size");
+    if (h.bpp <= 8) {
+        img.indexBits = h.indexBits;
+        img.palette = h.palette;
     }
-
-    const std::size_t stride = ((std::size_t(width) * bpp + 31) / 32) * 4;
-    const Channel r(masks[0]), g(masks[1]), b(masks[2]), a(masks[3]);
+    if (h.Rle()) {
+        if (!DecodeRle(in, h.pixelOffset, h.bpp, img))
+            return Invalid("run-length data cut short");
+        return img;
+    }
+    const std::size_t stride = h.Stride();
+    const Channel channels[4] = {Channel(h.masks[0]), Channel(h.masks[1]), Channel(h.masks[2]), Channel(h.masks[3])};
     bool anyAlpha = false;
     for (int row = 0; row < img.height; ++row) {
-        const std::size_t at = pixelOffset + stride * row;
-        const int y = topDown ? row : img.height - 1 - row;
+        const std::size_t at = h.pixelOffset + stride * row;
         if (!in.Has(at, stride)) {
             if (row == 0)
-                return Fail(error, "pixel data cut short");
+                return Invalid("pixel data cut short");
             break; // a short file: the rows that are there
         }
-        const std::uint8_t* src = data + at;
-        std::uint8_t* dst = img.Row(y);
-        for (int x = 0; x < img.width; ++x) {
-            if (bpp <= 8) {
-                const int perByte = 8 / bpp;
-                const int shift = (perByte - 1 - x % perByte) * bpp;
-                dst[x] = std::uint8_t((src[x / perByte] >> shift) & ((1 << bpp) - 1));
-                continue;
-            }
-            std::uint32_t v;
-            std::uint8_t* p = dst + x * img.Channels();
-            if (bpp == 24) {
-                p[0] = src[x * 3 + 2], p[1] = src[x * 3 + 1], p[2] = src[x * 3];
-                continue;
-            }
-            v = bpp == 16 ? std::uint32_t(src[x * 2] | (src[x * 2 + 1] << 8))
-                          : std::uint32_t(src[x * 4]) | (std::uint32_t(src[x * 4 + 1]) << 8) |
-                                (std::uint32_t(src[x * 4 + 2]) << 16) | (std::uint32_t(src[x * 4 + 3]) << 24);
-            p[0] = r.Get(v), p[1] = g.Get(v), p[2] = b.Get(v);
-            if (alpha) {
-                p[3] = a.Get(v);
-                anyAlpha |= p[3] != 0;
-            }
-        }
+        UnpackRow(h, channels, in.Data() + at, img, h.topDown ? row : img.height - 1 - row, anyAlpha);
     }
     // An alpha channel that is zero everywhere is an unused byte, not a transparent picture.
     if (alpha && !anyAlpha)
         for (std::size_t i = 3; i < img.pixels.size(); i += 4)
             img.pixels[i] = 255;
-    out = std::move(img);
-    return true;
+    return img;
 }
 
-bool EncodeBmp(const Image& source, std::vector<std::uint8_t>& out, std::string& error)
+} // namespace
+
+bool SniffBmp(const std::uint8_t* data, std::size_t size) { return size >= 2 && data[0] == 'B' && data[1] == 'M'; }
+
+Result<Image> DecodeBmp(const std::uint8_t* data, std::size_t size, const Reduction&)
+{
+    const ByteReader in(data, size);
+    return DecodeInPhases(
+        ImageFormat::Bmp, size, [&] { return ReadHeader(in); },
+        [&](const BmpHeader& header) { return ReadPixels(in, header); });
+}
+
+Result<Bytes> EncodeBmp(const Image& source, const SaveOptions&)
 {
     Image scratch;
     const Image& img = AsIndexedOrRgb24(source, scratch);
-    if (img.Empty()) {
-        error = "there is no picture to save";
-        return false;
-    }
+    if (img.Empty())
+        return Fail(FailureKind::NoPicture, "there is no picture to save");
     const int bpp = img.format == PixelFormat::Indexed ? img.indexBits : 24;
     const std::size_t stride = ((std::size_t(img.width) * bpp + 31) / 32) * 4;
     const std::size_t paletteEntries = bpp <= 8 ? (std::size_t(1) << bpp) : 0;
     const std::size_t offset = 14 + 40 + paletteEntries * 4;
     const std::size_t total = offset + stride * img.height;
-    out.clear();
+    Bytes out;
     out.reserve(total);
     out.push_back('B');
     out.push_back('M');
@@ -290,7 +339,7 @@ bool EncodeBmp(const Image& source, std::vector<std::uint8_t>& out, std::string&
         }
         out.insert(out.end(), row.begin(), row.end());
     }
-    return true;
+    return out;
 }
 
 } // namespace media

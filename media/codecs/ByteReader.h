@@ -1,10 +1,14 @@
 #pragma once
 // Bounds-checked little- and big-endian reads over a byte buffer: every length and
-// offset a decoder takes from a file is checked against the data it really has.
+// offset a decoder takes from a file is checked against the data it really has. A
+// read past the end gives no value, never a made-up one.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace media {
+
+enum class ByteOrder { Little, Big };
 
 class ByteReader {
 public:
@@ -14,18 +18,29 @@ public:
     const std::uint8_t* Data() const { return m_data; }
     bool Has(std::size_t offset, std::size_t count) const { return offset <= m_size && count <= m_size - offset; }
 
-    std::uint8_t U8(std::size_t at) const { return Has(at, 1) ? m_data[at] : 0; }
-    std::uint16_t U16(std::size_t at) const
+    std::optional<std::uint8_t> U8(std::size_t at) const
     {
-        return Has(at, 2) ? std::uint16_t(m_data[at] | (m_data[at + 1] << 8)) : 0;
+        return Has(at, 1) ? std::optional<std::uint8_t>(m_data[at]) : std::nullopt;
     }
-    std::uint32_t U32(std::size_t at) const
+    std::optional<std::uint16_t> U16(std::size_t at, ByteOrder order = ByteOrder::Little) const
     {
-        return Has(at, 4) ? std::uint32_t(m_data[at]) | (std::uint32_t(m_data[at + 1]) << 8) |
-                                (std::uint32_t(m_data[at + 2]) << 16) | (std::uint32_t(m_data[at + 3]) << 24)
-                          : 0;
+        if (!Has(at, 2))
+            return std::nullopt;
+        const unsigned a = m_data[at], b = m_data[at + 1];
+        return std::uint16_t(order == ByteOrder::Little ? a | b << 8 : a << 8 | b);
     }
-    std::int32_t I32(std::size_t at) const { return std::int32_t(U32(at)); }
+    std::optional<std::uint32_t> U32(std::size_t at, ByteOrder order = ByteOrder::Little) const
+    {
+        const auto low = U16(at, order), high = U16(at + 2, order);
+        if (!low || !high)
+            return std::nullopt;
+        return order == ByteOrder::Little ? std::uint32_t(*high) << 16 | *low : std::uint32_t(*low) << 16 | *high;
+    }
+    std::optional<std::int32_t> I32(std::size_t at) const
+    {
+        const auto v = U32(at);
+        return v ? std::optional<std::int32_t>(std::int32_t(*v)) : std::nullopt;
+    }
 
 private:
     const std::uint8_t* m_data;

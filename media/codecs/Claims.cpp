@@ -1,15 +1,22 @@
 #include "media/codecs/Claims.h"
 
+#include "media/codecs/Formats.h"
+
 namespace media {
 
-bool FileCanHold(std::int64_t width, std::int64_t height, double dataBytes, std::size_t available, double maxRatio,
-                 std::size_t fileBytes, std::string& why)
+Failure InvalidImage(ImageFormat format, const std::string& why, FailureKind kind)
 {
-    if (dataBytes <= double(available) * maxRatio)
-        return true;
-    why = "claims " + std::to_string(width) + " × " + std::to_string(height) + " pixels, the file holds " +
-          std::to_string(fileBytes) + " bytes";
-    return false;
+    return Fail(kind, std::string("Invalid ") + FormatRowOf(format).name + " image: " + why);
+}
+
+Result<void> CheckClaim(ImageFormat format, const Claim& c, std::size_t fileBytes)
+{
+    if (!PlausibleSize(c.width, c.height))
+        return InvalidImage(format, "impossible picture size");
+    if (c.dataBytes <= double(c.available) * c.maxRatio)
+        return {};
+    return InvalidImage(format, "claims " + std::to_string(c.width) + " × " + std::to_string(c.height) +
+                                    " pixels, the file holds " + std::to_string(fileBytes) + " bytes");
 }
 
 } // namespace media

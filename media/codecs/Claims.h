@@ -1,18 +1,45 @@
 #pragma once
-// The header phase of every decoder: before a picture is allocated, the file must be
-// able to hold what its header claims, at the densest the format allows. A small
-// damaged or hostile file then cannot make a decoder ask for gigabytes.
+// The two phases of every decoder. The header step reads what the file claims (size,
+// depth, palette) and how densely its picture data could at most be stored; one
+// driver checks that claim, and only then does the pixel step allocate and decode.
+// A small damaged or hostile file then cannot make a decoder ask for gigabytes.
+#include "media/Result.h"
+#include "media/codecs/Codecs.h"
+
 #include <cstdint>
 #include <string>
 
 namespace media {
 
-// True when `available` bytes of the file can carry `dataBytes` of picture data
-// (rows as the format lays them out) at up to `maxRatio` data bytes per file byte.
-// Otherwise false with `why`: "claims W × H pixels, the file holds N bytes" (N the
-// whole file's size).
-bool FileCanHold(std::int64_t width, std::int64_t height, double dataBytes, std::size_t available, double maxRatio,
-                 std::size_t fileBytes, std::string& why);
+// What a header claims: `dataBytes` of picture data (rows as the format lays them
+// out) for a width × height picture, carried by `available` bytes of the file at up
+// to `maxRatio` data bytes per file byte.
+struct Claim {
+    std::int64_t width = 0, height = 0;
+    double dataBytes = 0;
+    std::size_t available = 0;
+    double maxRatio = 1;
+};
+
+// "Invalid <format> image: <why>", the failure every decoder gives.
+Failure InvalidImage(ImageFormat format, const std::string& why, FailureKind kind = FailureKind::BadData);
+
+// A size no picture may have, or data the file cannot hold: "claims W × H pixels,
+// the file holds N bytes" (N the whole file's size).
+Result<void> CheckClaim(ImageFormat format, const Claim& claim, std::size_t fileBytes);
+
+// Runs a decoder's header step, checks its claim, then runs its pixel step with the
+// header. `Header` has a `claim` member.
+template <class ReadHeader, class ReadPixels>
+Result<Image> DecodeInPhases(ImageFormat format, std::size_t fileBytes, ReadHeader&& readHeader,
+                             ReadPixels&& readPixels)
+{
+    auto header = readHeader();
+    if (!header)
+        return header.Error();
+    MEDIA_TRY(CheckClaim(format, header->claim, fileBytes));
+    return readPixels(*header);
+}
 
 // The densest each kind of data gets, in data bytes per file byte.
 namespace density {

@@ -1,7 +1,9 @@
 #pragma once
-// Reading and writing pictures in the five file formats. A decoder checks sizes
-// before allocating anything and every offset against the data it has; errors come
-// back as text naming the defect ("Invalid PCX image: palette marker missing").
+// Reading and writing pictures. A decoder checks sizes before allocating anything and
+// every offset against the data it has; a failure names the defect ("Invalid PCX
+// image: palette marker missing" — the format's name comes from its row in Formats.h,
+// where every format is listed once).
+#include "media/Result.h"
 #include "media/image/Image.h"
 
 #include <cstdint>
@@ -11,10 +13,10 @@
 
 namespace media {
 
-enum class ImageFormat { Unknown, Bmp, Tiff, Jpeg, Pcx, Png };
+// In the order the window lists them (also the position the settings file stores).
+enum class ImageFormat { Bmp, Tiff, Jpeg, Pcx, Png, Unknown };
 
-// The format of a file from its first bytes, whatever its name says.
-ImageFormat DetectFormat(const std::uint8_t* data, std::size_t size);
+using Bytes = std::vector<std::uint8_t>;
 
 struct SaveOptions {
     int quality = 8;          // JPEG: 1 (smallest) .. 10 (best)
@@ -26,26 +28,30 @@ struct SaveOptions {
 // scaled inverse DCT decodes a fraction of the work); the others always give it whole.
 using Reduction = std::function<int(int width, int height)>;
 
-// Each decoder takes the whole file's bytes.
-bool DecodeBmp(const std::uint8_t* data, std::size_t size, Image& out, std::string& error);
-bool DecodePcx(const std::uint8_t* data, std::size_t size, Image& out, std::string& error);
-bool DecodeJpeg(const std::uint8_t* data, std::size_t size, Image& out, std::string& error,
-                const Reduction& reduction = {});
-bool DecodePng(const std::uint8_t* data, std::size_t size, Image& out, std::string& error);
-bool DecodeTiff(const std::uint8_t* data, std::size_t size, Image& out, std::string& error);
+// The format of a file from its first bytes, whatever its name says.
+ImageFormat DetectFormat(const std::uint8_t* data, std::size_t size);
 
-// Each encoder keeps the picture's depth where its format can hold it.
-bool EncodeBmp(const Image& img, std::vector<std::uint8_t>& out, std::string& error);
-bool EncodePcx(const Image& img, std::vector<std::uint8_t>& out, std::string& error);
-bool EncodeJpeg(const Image& img, const SaveOptions& options, std::vector<std::uint8_t>& out, std::string& error);
-bool EncodePng(const Image& img, const SaveOptions& options, std::vector<std::uint8_t>& out, std::string& error);
-bool EncodeTiff(const Image& img, std::vector<std::uint8_t>& out, std::string& error);
+// Detects the format and decodes the whole file's bytes.
+Result<Image> DecodeImage(const std::uint8_t* data, std::size_t size, const Reduction& reduction = {});
+// Keeps the picture's depth where the format can hold it.
+Result<Bytes> EncodeImage(const Image& img, ImageFormat format, const SaveOptions& options);
 
-// Detects the format and decodes.
-bool DecodeImage(const std::uint8_t* data, std::size_t size, Image& out, std::string& error,
-                 const Reduction& reduction = {});
-bool EncodeImage(const Image& img, ImageFormat format, const SaveOptions& options, std::vector<std::uint8_t>& out,
-                 std::string& error);
+// Each format's own steps (the rows of Formats.h point at them).
+bool SniffBmp(const std::uint8_t* data, std::size_t size);
+bool SniffPcx(const std::uint8_t* data, std::size_t size);
+bool SniffJpeg(const std::uint8_t* data, std::size_t size);
+bool SniffPng(const std::uint8_t* data, std::size_t size);
+bool SniffTiff(const std::uint8_t* data, std::size_t size);
+Result<Image> DecodeBmp(const std::uint8_t* data, std::size_t size, const Reduction& reduction = {});
+Result<Image> DecodePcx(const std::uint8_t* data, std::size_t size, const Reduction& reduction = {});
+Result<Image> DecodeJpeg(const std::uint8_t* data, std::size_t size, const Reduction& reduction = {});
+Result<Image> DecodePng(const std::uint8_t* data, std::size_t size, const Reduction& reduction = {});
+Result<Image> DecodeTiff(const std::uint8_t* data, std::size_t size, const Reduction& reduction = {});
+Result<Bytes> EncodeBmp(const Image& img, const SaveOptions& options = {});
+Result<Bytes> EncodePcx(const Image& img, const SaveOptions& options = {});
+Result<Bytes> EncodeJpeg(const Image& img, const SaveOptions& options = {});
+Result<Bytes> EncodePng(const Image& img, const SaveOptions& options = {});
+Result<Bytes> EncodeTiff(const Image& img, const SaveOptions& options = {});
 
 // libdeflate's level for PNG output, chosen by measurement on photos: files no larger
 // than zlib's level 3 gave (what this program wrote before), in less time.

@@ -7,31 +7,23 @@ namespace media {
 int ExifOrientation(const std::uint8_t* data, std::size_t size)
 {
     const ByteReader in(data, size);
-    if (!in.Has(0, 8))
+    const auto first = in.U8(0), second = in.U8(1);
+    if (!first || first != second || (*first != 'M' && *first != 'I'))
         return 1;
-    const bool big = in.U8(0) == 'M' && in.U8(1) == 'M';
-    if (!big && !(in.U8(0) == 'I' && in.U8(1) == 'I'))
+    const ByteOrder order = *first == 'M' ? ByteOrder::Big : ByteOrder::Little;
+    const auto ifd = in.U32(4, order);
+    if (in.U16(2, order) != 42 || !ifd)
         return 1;
-    const auto u16 = [&](std::size_t at) {
-        const unsigned v = in.U16(at);
-        return big ? std::uint16_t((v >> 8) | ((v & 0xFF) << 8)) : std::uint16_t(v);
-    };
-    const auto u32 = [&](std::size_t at) {
-        return big ? std::uint32_t(u16(at)) << 16 | u16(at + 2) : in.U32(at);
-    };
-    if (u16(2) != 42)
+    const auto entries = in.U16(*ifd, order);
+    if (!entries)
         return 1;
-    const std::size_t ifd = u32(4);
-    if (!in.Has(ifd, 2))
-        return 1;
-    const unsigned entries = u16(ifd);
     constexpr unsigned kOrientationTag = 0x0112, kShort = 3;
-    for (unsigned i = 0; i < entries; ++i) {
-        const std::size_t at = ifd + 2 + std::size_t(i) * 12;
+    for (unsigned i = 0; i < *entries; ++i) {
+        const std::size_t at = *ifd + 2 + std::size_t(i) * 12;
         if (!in.Has(at, 12))
             return 1;
-        if (u16(at) == kOrientationTag && u16(at + 2) == kShort && u32(at + 4) >= 1) {
-            const int value = u16(at + 8);
+        if (in.U16(at, order) == kOrientationTag && in.U16(at + 2, order) == kShort && in.U32(at + 4, order) >= 1u) {
+            const int value = *in.U16(at + 8, order); // inside the entry just checked
             return value >= 1 && value <= 8 ? value : 1;
         }
     }

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 extern "C" {
 #include <jpeglib.h>
@@ -53,7 +54,6 @@ public:
 private:
     Object& m_object;
 };
-using DecompressOwner = Owner<jpeg_decompress_struct, jpeg_destroy_decompress>;
 using CompressOwner = Owner<jpeg_compress_struct, jpeg_destroy_compress>;
 
 // The memory libjpeg writes a compressed picture into, freed on every way out.
@@ -88,22 +88,39 @@ static unsigned ReductionFor(const Reduction& reduction, const jpeg_decompress_s
     return asked >= 8 ? 8 : asked >= 4 ? 4 : asked >= 2 ? 2 : 1;
 }
 
-bool DecodeJpeg(const std::uint8_t* data, std::size_t size, Image& out, std::string& error, const Reduction& reduction)
-{
+namespace {
+
+Failure Invalid(const char* why) { return InvalidImage(ImageFormat::Jpeg, why); }
+
+// A decompress object and its error manager, at one address from the header step to
+// the end of the pixel step; destroyed however the decoder leaves.
+struct JpegReading {
     jpeg_decompress_struct cinfo{};
-    const DecompressOwner owner(cinfo);
     ErrorManager err{};
-    cinfo.err = jpeg_std_error(&err.base);
-    err.base.error_exit = OnError;
-    err.base.emit_message = OnMessage;
-    Image img; // before the jump point, so a longjmp leaves nothing to destroy by hand
-    std::vector<JSAMPROW> rows;
-    std::vector<std::uint8_t> cmyk;
-    std::string why; // before the jump target, so that a jump frees it
-    if (setjmp(err.jump)) {
-        error = std::string("Invalid JPEG image: ") + err.message;
-        return false;
+    JpegReading()
+    {
+        cinfo.err = jpeg_std_error(&err.base);
+        err.base.error_exit = OnError;
+        err.base.emit_message = OnMessage;
     }
+    ~JpegReading() { jpeg_destroy_decompress(&cinfo); }
+    JpegReading(const JpegReading&) = delete;
+    JpegReading& operator=(const JpegReading&) = delete;
+};
+
+struct JpegHeader {
+    Claim claim;
+    std::unique_ptr<JpegReading> reading;
+    int orientation = 1;
+};
+
+Result<JpegHeader> ReadHeader(const std::uint8_t* data, std::size_t size)
+{
+    JpegHeader h;
+    h.reading = std::make_unique<JpegReading>();
+    jpeg_decompress_struct& cinfo = h.reading->cinfo;
+    if (setjmp(h.reading->err.jump))
+        return Invalid(h.reading->err.message);
     jpeg_create_decompress(&cinfo);
     // Progressive pictures keep every coefficient in memory: bound that, so a small
     // damaged file cannot claim gigabytes.
@@ -112,23 +129,36 @@ bool DecodeJpeg(const std::uint8_t* data, std::size_t size, Image& out, std::str
     jpeg_save_markers(&cinfo, JPEG_APP0 + 14, 0xFFFF);
     jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF); // EXIF: the orientation
     jpeg_read_header(&cinfo, TRUE);
-    const int orientation = OrientationOf(cinfo);
-    if (!PlausibleSize(cinfo.image_width, cinfo.image_height)) {
-        error = "Invalid JPEG image: impossible picture size";
-        return false;
+    h.orientation = OrientationOf(cinfo);
+    h.claim = {cinfo.image_width, cinfo.image_height, double(cinfo.image_width) * cinfo.image_height, size,
+               cinfo.arith_code ? density::kJpegArithmeticPixelsPerByte : density::kJpegPixelsPerByte};
+    return h;
+}
+
+// Photoshop writes CMYK inverted (the Adobe marker says so); so do nearly all.
+void CmykToRgb(const std::uint8_t* cmyk, unsigned width, std::uint8_t* rgb)
+{
+    for (unsigned x = 0; x < width; ++x) {
+        const int c = cmyk[x * 4], m = cmyk[x * 4 + 1], y = cmyk[x * 4 + 2], k = cmyk[x * 4 + 3];
+        rgb[x * 3] = std::uint8_t((c * k + 127) / 255);
+        rgb[x * 3 + 1] = std::uint8_t((m * k + 127) / 255);
+        rgb[x * 3 + 2] = std::uint8_t((y * k + 127) / 255);
     }
-    if (!FileCanHold(cinfo.image_width, cinfo.image_height, double(cinfo.image_width) * cinfo.image_height, size,
-                     cinfo.arith_code ? density::kJpegArithmeticPixelsPerByte : density::kJpegPixelsPerByte, size,
-                     why)) {
-        error = "Invalid JPEG image: " + why;
-        return false;
-    }
+}
+
+Result<Image> ReadPixels(JpegHeader& h, const Reduction& reduction)
+{
+    jpeg_decompress_struct& cinfo = h.reading->cinfo;
+    Image img; // before the jump point, so a longjmp leaves nothing to destroy by hand
+    std::vector<std::uint8_t> cmyk;
+    if (setjmp(h.reading->err.jump))
+        return Invalid(h.reading->err.message);
     const bool isCmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     const bool isGrey = cinfo.jpeg_color_space == JCS_GRAYSCALE;
     cinfo.out_color_space = isCmyk ? JCS_CMYK : isGrey ? JCS_GRAYSCALE : JCS_RGB;
     cinfo.dct_method = JDCT_ISLOW;
     cinfo.scale_num = 1;
-    cinfo.scale_denom = ReductionFor(reduction, cinfo, orientation);
+    cinfo.scale_denom = ReductionFor(reduction, cinfo, h.orientation);
     jpeg_start_decompress(&cinfo);
     img.Allocate(int(cinfo.output_width), int(cinfo.output_height), isGrey ? PixelFormat::Gray8 : PixelFormat::Rgb24);
     if (isCmyk)
@@ -137,25 +167,27 @@ bool DecodeJpeg(const std::uint8_t* data, std::size_t size, Image& out, std::str
         const int y = int(cinfo.output_scanline);
         JSAMPROW row = isCmyk ? cmyk.data() : img.Row(y);
         jpeg_read_scanlines(&cinfo, &row, 1);
-        if (isCmyk) {
-            // Photoshop writes CMYK inverted (the Adobe marker says so); so do nearly all.
-            std::uint8_t* dst = img.Row(y);
-            for (unsigned x = 0; x < cinfo.output_width; ++x) {
-                const int c = cmyk[x * 4], m = cmyk[x * 4 + 1], yy = cmyk[x * 4 + 2], k = cmyk[x * 4 + 3];
-                dst[x * 3] = std::uint8_t((c * k + 127) / 255);
-                dst[x * 3 + 1] = std::uint8_t((m * k + 127) / 255);
-                dst[x * 3 + 2] = std::uint8_t((yy * k + 127) / 255);
-            }
-        }
+        if (isCmyk)
+            CmykToRgb(cmyk.data(), cinfo.output_width, img.Row(y));
     }
     jpeg_finish_decompress(&cinfo);
     // Cameras store the picture as the sensor saw it and say how to turn it.
-    Orient(img, orientation);
-    out = std::move(img);
-    return true;
+    Orient(img, h.orientation);
+    return img;
 }
 
-bool EncodeJpeg(const Image& source, const SaveOptions& options, std::vector<std::uint8_t>& out, std::string& error)
+} // namespace
+
+bool SniffJpeg(const std::uint8_t* d, std::size_t n) { return n >= 3 && d[0] == 0xFF && d[1] == 0xD8 && d[2] == 0xFF; }
+
+Result<Image> DecodeJpeg(const std::uint8_t* data, std::size_t size, const Reduction& reduction)
+{
+    return DecodeInPhases(
+        ImageFormat::Jpeg, size, [&] { return ReadHeader(data, size); },
+        [&](JpegHeader& header) { return ReadPixels(header, reduction); });
+}
+
+Result<Bytes> EncodeJpeg(const Image& source, const SaveOptions& options)
 {
     // JPEG holds grey or colour: palettes are expanded, alpha composited over white.
     const bool grey = source.format == PixelFormat::Gray8;
@@ -168,10 +200,8 @@ bool EncodeJpeg(const Image& source, const SaveOptions& options, std::vector<std
     cinfo.err = jpeg_std_error(&err.base);
     err.base.error_exit = OnError;
     err.base.emit_message = OnMessage;
-    if (setjmp(err.jump)) {
-        error = std::string("JPEG encoding failed: ") + err.message;
-        return false;
-    }
+    if (setjmp(err.jump))
+        return Fail(FailureKind::StepFailed, std::string("JPEG encoding failed: ") + err.message);
     jpeg_create_compress(&cinfo);
     jpeg_mem_dest(&cinfo, &buffer.data, &buffer.length);
     cinfo.image_width = JDIMENSION(img.width);
@@ -189,8 +219,7 @@ bool EncodeJpeg(const Image& source, const SaveOptions& options, std::vector<std
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);
-    out.assign(buffer.data, buffer.data + buffer.length);
-    return true;
+    return Bytes(buffer.data, buffer.data + buffer.length);
 }
 
 } // namespace media

@@ -8,10 +8,9 @@ namespace media {
 
 namespace {
 
-bool Fail(std::string& error, const char* why)
+Failure Invalid(const char* why, FailureKind kind = FailureKind::BadData)
 {
-    error = std::string("Invalid PCX image: ") + why;
-    return false;
+    return InvalidImage(ImageFormat::Pcx, why, kind);
 }
 
 // Runs of up to 63 equal bytes; a byte that looks like a run marker is written as a run of one.
@@ -28,122 +27,177 @@ void EncodeLine(const std::uint8_t* line, std::size_t n, std::vector<std::uint8_
     }
 }
 
-} // namespace
+constexpr std::size_t kHeaderBytes = 128;
+constexpr std::size_t kPaletteBlock = 769; // the 0x0C marker and 256 colours at the end
 
-bool DecodePcx(const std::uint8_t* data, std::size_t size, Image& out, std::string& error)
+struct PcxHeader {
+    Claim claim;
+    int encoding = 0, bpp = 0, planes = 0;
+    std::size_t bytesPerLine = 0;
+    bool packedIndex = false, planarIndex = false, trueColour = false;
+    std::size_t LineBytes() const { return bytesPerLine * planes; }
+    std::size_t Total() const { return LineBytes() * std::size_t(claim.height); }
+};
+
+Result<PcxHeader> ReadHeader(const ByteReader& in)
 {
-    const ByteReader in(data, size);
-    if (!in.Has(0, 128) || in.U8(0) != 0x0A)
-        return Fail(error, "header missing");
-    const int encoding = in.U8(2), bpp = in.U8(3), planes = in.U8(65);
-    const std::int64_t width = std::int64_t(in.U16(8)) - in.U16(4) + 1;
-    const std::int64_t height = std::int64_t(in.U16(10)) - in.U16(6) + 1;
-    const std::size_t bytesPerLine = in.U16(66);
-    if (encoding > 1)
-        return Fail(error, "unknown encoding");
-    if (!PlausibleSize(width, height))
-        return Fail(error, "impossible picture size");
-    const bool packedIndex = planes == 1 && (bpp == 1 || bpp == 2 || bpp == 4 || bpp == 8);
-    const bool planarIndex = bpp == 1 && planes >= 2 && planes <= 4;
-    const bool trueColour = bpp == 8 && (planes == 3 || planes == 4);
-    if (!packedIndex && !planarIndex && !trueColour)
-        return Fail(error, "unsupported combination of depth and planes");
-    if (bytesPerLine == 0 || bytesPerLine * 8 < std::size_t(width) * bpp)
-        return Fail(error, "line length too short for the width");
+    if (!in.Has(0, kHeaderBytes) || in.U8(0) != 0x0A)
+        return Invalid("header missing");
+    // Every field lies inside the 128 bytes just checked.
+    PcxHeader h;
+    h.encoding = *in.U8(2), h.bpp = *in.U8(3), h.planes = *in.U8(65);
+    h.claim.width = std::int64_t(*in.U16(8)) - *in.U16(4) + 1;
+    h.claim.height = std::int64_t(*in.U16(10)) - *in.U16(6) + 1;
+    h.bytesPerLine = *in.U16(66);
+    if (h.encoding > 1)
+        return Invalid("unknown encoding", FailureKind::Unsupported);
+    if (!PlausibleSize(h.claim.width, h.claim.height))
+        return Invalid("impossible picture size");
+    const int bpp = h.bpp, planes = h.planes;
+    h.packedIndex = planes == 1 && (bpp == 1 || bpp == 2 || bpp == 4 || bpp == 8);
+    h.planarIndex = bpp == 1 && planes >= 2 && planes <= 4;
+    h.trueColour = bpp == 8 && (planes == 3 || planes == 4);
+    if (!h.packedIndex && !h.planarIndex && !h.trueColour)
+        return Invalid("unsupported combination of depth and planes", FailureKind::Unsupported);
+    if (h.bytesPerLine == 0 || h.bytesPerLine * 8 < std::size_t(h.claim.width) * bpp)
+        return Invalid("line length too short for the width");
+    if (h.Total() > std::size_t(kMaxImagePixels) * 4)
+        return Invalid("impossible picture size");
+    // A file too short for its picture even at the densest is mostly missing, or hostile.
+    h.claim.dataBytes = double(h.Total());
+    h.claim.available = in.Size() - kHeaderBytes;
+    h.claim.maxRatio = h.encoding == 1 ? density::kPcxRle : density::kUncompressed;
+    return h;
+}
 
-    // The whole picture's scan lines, run-length decoded in one stream.
-    const std::size_t lineBytes = bytesPerLine * planes;
-    const std::size_t total = lineBytes * std::size_t(height);
-    if (total > std::size_t(kMaxImagePixels) * 4)
-        return Fail(error, "impossible picture size");
-    // A file too short for its picture even at the densest is mostly missing, or
-    // hostile: refused before anything is allocated.
-    std::string why;
-    if (!FileCanHold(width, height, double(total), size - 128,
-                     encoding == 1 ? density::kPcxRle : density::kUncompressed, size, why))
-        return Fail(error, why.c_str());
-    const std::size_t dataEnd = bpp == 8 && planes == 1 && size >= 769 + 128 ? size - 769 : size;
-    std::vector<std::uint8_t> lines;
+// The whole picture's scan lines, run-length decoded in one stream; a short file
+// leaves the missing rest at index 0.
+Result<Bytes> ReadLines(const ByteReader& in, const PcxHeader& h)
+{
+    const std::uint8_t* data = in.Data();
+    const std::size_t size = in.Size(), total = h.Total();
+    const bool paletteAtEnd = h.bpp == 8 && h.planes == 1 && size >= kPaletteBlock + kHeaderBytes;
+    const std::size_t dataEnd = paletteAtEnd ? size - kPaletteBlock : size;
+    Bytes lines;
     lines.reserve(std::min(total, size * 64));
-    std::size_t at = 128;
-    if (encoding == 0) {
-        lines.assign(data + 128, data + std::min(size, 128 + total));
+    if (h.encoding == 0) {
+        lines.assign(data + kHeaderBytes, data + std::min(size, kHeaderBytes + total));
     } else {
-        while (lines.size() < total && at < dataEnd) {
+        for (std::size_t at = kHeaderBytes; lines.size() < total && at < dataEnd;) {
             const std::uint8_t c = data[at++];
-            if ((c & 0xC0) == 0xC0) {
-                if (at >= size)
-                    break;
-                lines.insert(lines.end(), std::min<std::size_t>(c & 0x3F, total - lines.size()), data[at++]);
-            } else {
+            if ((c & 0xC0) != 0xC0) {
                 lines.push_back(c);
+                continue;
             }
+            if (at >= size)
+                break;
+            lines.insert(lines.end(), std::min<std::size_t>(c & 0x3F, total - lines.size()), data[at++]);
         }
     }
     if (lines.empty())
-        return Fail(error, "pixel data missing");
-    lines.resize(total, 0); // a short file: the missing rest stays at index 0
+        return Invalid("pixel data missing");
+    lines.resize(total, 0);
+    return lines;
+}
 
+// Three or four 8-bit planes a line: red, green, blue (and alpha).
+Image TrueColour(const PcxHeader& h, const Bytes& lines)
+{
     Image img;
-    if (trueColour) {
-        img.Allocate(int(width), int(height), planes == 4 ? PixelFormat::Rgba32 : PixelFormat::Rgb24);
-        const int channels = img.Channels();
-        for (int y = 0; y < img.height; ++y) {
-            const std::uint8_t* line = lines.data() + lineBytes * y;
-            std::uint8_t* dst = img.Row(y);
-            for (int x = 0; x < img.width; ++x)
-                for (int c = 0; c < channels; ++c)
-                    dst[x * channels + c] = line[bytesPerLine * c + x];
-        }
-        out = std::move(img);
-        return true;
+    img.Allocate(int(h.claim.width), int(h.claim.height), h.planes == 4 ? PixelFormat::Rgba32 : PixelFormat::Rgb24);
+    const int channels = img.Channels();
+    for (int y = 0; y < img.height; ++y) {
+        const std::uint8_t* line = lines.data() + h.LineBytes() * y;
+        std::uint8_t* dst = img.Row(y);
+        for (int x = 0; x < img.width; ++x)
+            for (int c = 0; c < channels; ++c)
+                dst[x * channels + c] = line[h.bytesPerLine * c + x];
     }
+    return img;
+}
 
-    img.Allocate(int(width), int(height), PixelFormat::Indexed);
-    const int bits = packedIndex ? bpp : planes;
+// Packed indices (1, 2, 4 or 8 bits) or up to four 1-bit planes, each a bit of the index.
+Image Indexed(const PcxHeader& h, const Bytes& lines)
+{
+    Image img;
+    img.Allocate(int(h.claim.width), int(h.claim.height), PixelFormat::Indexed);
+    const int bits = h.packedIndex ? h.bpp : h.planes;
     img.indexBits = bits == 1 ? 1 : bits <= 4 ? 4 : 8;
     img.palette.assign(std::size_t(1) << img.indexBits, Rgb{});
     for (int y = 0; y < img.height; ++y) {
-        const std::uint8_t* line = lines.data() + lineBytes * y;
+        const std::uint8_t* line = lines.data() + h.LineBytes() * y;
         std::uint8_t* dst = img.Row(y);
         for (int x = 0; x < img.width; ++x) {
             int index = 0;
-            if (packedIndex) {
-                const int perByte = 8 / bpp;
-                index = (line[x / perByte] >> ((perByte - 1 - x % perByte) * bpp)) & ((1 << bpp) - 1);
+            if (h.packedIndex) {
+                const int perByte = 8 / h.bpp;
+                index = (line[x / perByte] >> ((perByte - 1 - x % perByte) * h.bpp)) & ((1 << h.bpp) - 1);
             } else {
-                for (int p = 0; p < planes; ++p)
-                    index |= ((line[bytesPerLine * p + x / 8] >> (7 - x % 8)) & 1) << p;
+                for (int p = 0; p < h.planes; ++p)
+                    index |= ((line[h.bytesPerLine * p + x / 8] >> (7 - x % 8)) & 1) << p;
             }
             dst[x] = std::uint8_t(index);
         }
     }
-    if (bpp == 8) {
-        if (size < 769 + 128 || data[size - 769] != 0x0C)
-            return Fail(error, "palette marker missing");
+    return img;
+}
+
+Result<void> ReadPalette(const ByteReader& in, const PcxHeader& h, Image& img)
+{
+    const std::size_t size = in.Size();
+    if (h.bpp == 8) {
+        if (size < kPaletteBlock + kHeaderBytes || in.U8(size - kPaletteBlock) != 0x0C)
+            return Invalid("palette marker missing");
+        const std::uint8_t* colours = in.Data() + size - (kPaletteBlock - 1);
         for (int i = 0; i < 256; ++i)
-            img.palette[i] = Rgb{data[size - 768 + i * 3], data[size - 768 + i * 3 + 1], data[size - 768 + i * 3 + 2]};
-    } else if (bits == 1) {
+            img.palette[i] = Rgb{colours[i * 3], colours[i * 3 + 1], colours[i * 3 + 2]};
+    } else if (img.indexBits == 1) {
         // One bit is black and white, whatever the header's palette holds (a CGA
         // painting program leaves its own colours there).
         img.palette[0] = Rgb{0, 0, 0};
         img.palette[1] = Rgb{255, 255, 255};
     } else {
-        for (int i = 0; i < 16; ++i)
-            img.palette[i] = Rgb{in.U8(16 + i * 3), in.U8(17 + i * 3), in.U8(18 + i * 3)};
+        for (int i = 0; i < 16; ++i) // the header's palette, inside its 128 bytes
+            img.palette[i] = Rgb{*in.U8(16 + i * 3), *in.U8(17 + i * 3), *in.U8(18 + i * 3)};
     }
-    out = std::move(img);
-    return true;
+    return {};
 }
 
-bool EncodePcx(const Image& source, std::vector<std::uint8_t>& out, std::string& error)
+Result<Image> ReadPixels(const ByteReader& in, const PcxHeader& h)
+{
+    const auto lines = ReadLines(in, h);
+    if (!lines)
+        return lines.Error();
+    if (h.trueColour)
+        return TrueColour(h, *lines);
+    Image img = Indexed(h, *lines);
+    MEDIA_TRY(ReadPalette(in, h, img));
+    return img;
+}
+
+} // namespace
+
+bool SniffPcx(const std::uint8_t* d, std::size_t n)
+{
+    // No magic number: manufacturer 10, a known version, RLE or none, a known depth.
+    return n >= kHeaderBytes && d[0] == 0x0A && (d[1] <= 5 && d[1] != 1) && d[2] <= 1 &&
+           (d[3] == 1 || d[3] == 2 || d[3] == 4 || d[3] == 8);
+}
+
+Result<Image> DecodePcx(const std::uint8_t* data, std::size_t size, const Reduction&)
+{
+    const ByteReader in(data, size);
+    return DecodeInPhases(
+        ImageFormat::Pcx, size, [&] { return ReadHeader(in); },
+        [&](const PcxHeader& header) { return ReadPixels(in, header); });
+}
+
+Result<Bytes> EncodePcx(const Image& source, const SaveOptions&)
 {
     Image scratch;
     const Image& img = AsIndexedOrRgb24(source, scratch);
-    if (img.Empty() || img.width > 65535 || img.height > 65535) {
-        error = "Invalid PCX image: size out of range";
-        return false;
-    }
+    if (img.Empty() || img.width > 65535 || img.height > 65535)
+        return Invalid("size out of range", FailureKind::Unsupported);
     const bool indexed = img.format == PixelFormat::Indexed;
     // One bit is read as black and white whatever the header's palette says: two
     // other colours take the 16-colour layout, whose palette readers honour.
@@ -155,7 +209,7 @@ bool EncodePcx(const Image& source, std::vector<std::uint8_t>& out, std::string&
     const int planes = !indexed ? 3 : bits == 4 ? 4 : 1;
     std::size_t bytesPerLine = (std::size_t(img.width) * bpp + 7) / 8;
     bytesPerLine += bytesPerLine & 1;
-    out.assign(128, 0);
+    Bytes out(kHeaderBytes, 0);
     out[0] = 0x0A, out[1] = 5, out[2] = 1, out[3] = std::uint8_t(bpp);
     const auto put16 = [&](std::size_t at, unsigned v) { out[at] = std::uint8_t(v), out[at + 1] = std::uint8_t(v >> 8); };
     put16(8, unsigned(img.width - 1));
@@ -195,7 +249,7 @@ bool EncodePcx(const Image& source, std::vector<std::uint8_t>& out, std::string&
             out.push_back(c.r), out.push_back(c.g), out.push_back(c.b);
         }
     }
-    return true;
+    return out;
 }
 
 } // namespace media

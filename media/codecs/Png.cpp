@@ -11,10 +11,12 @@
 #include <png.h>
 
 #include <cstring>
+#include <memory>
 
-// libpng reports errors by longjmp. The strings changed between setjmp and a jump
-// have their addresses taken, so they live in memory, not in registers the jump could
-// restore stale; GCC's warning about clobbered values (seen at -O1) does not apply.
+// libpng reports errors by longjmp. What is changed between setjmp and a jump lives in
+// memory (on the heap, or objects whose addresses are taken), not in registers the
+// jump could restore stale; GCC's warning about clobbered values (seen at -O1) does
+// not apply.
 #pragma GCC diagnostic ignored "-Wclobbered"
 
 namespace media {
@@ -45,68 +47,67 @@ void OnError(png_structp png, png_const_charp message)
 
 void OnWarning(png_structp, png_const_charp) {}
 
-// libpng's reading objects, destroyed on every way out of the function that made
-// them: a return, an error's jump back to it (they are made before the jump target),
-// or an exception (a picture too large for memory).
-struct ReadObjects {
+// libpng's reading objects and the bytes they read, at one address from the header
+// step to the end of the pixel step, destroyed on every way out: a return, an error's
+// jump, or an exception (a picture too large for memory).
+struct PngReading {
     png_structp png = nullptr;
     png_infop info = nullptr;
-    ReadObjects() = default;
-    ReadObjects(const ReadObjects&) = delete;
-    ReadObjects& operator=(const ReadObjects&) = delete;
-    ~ReadObjects()
+    ReadState state{};
+    std::string message; // the last error libpng gave
+    PngReading() = default;
+    PngReading(const PngReading&) = delete;
+    PngReading& operator=(const PngReading&) = delete;
+    ~PngReading()
     {
         if (png)
             png_destroy_read_struct(&png, &info, nullptr);
     }
 };
 
-} // namespace
+struct PngHeader {
+    Claim claim;
+    std::unique_ptr<PngReading> reading;
+};
 
-bool DecodePng(const std::uint8_t* data, std::size_t size, Image& out, std::string& error)
+Failure Invalid(const std::string& why) { return InvalidImage(ImageFormat::Png, why); }
+
+Result<PngHeader> ReadHeader(const std::uint8_t* data, std::size_t size)
 {
-    std::string message;
-    ReadObjects objects;
-    objects.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &message, OnError, OnWarning);
-    objects.info = objects.png ? png_create_info_struct(objects.png) : nullptr;
-    if (!objects.info) {
-        error = "PNG decoder unavailable";
-        return false;
-    }
-    png_structp png = objects.png;
-    png_infop info = objects.info;
-    ReadState state{data, size, 0};
-    Image img;
-    std::vector<png_bytep> rows;
-    // Everything that owns memory lives before the jump target: libpng's errors jump
-    // over the rest of the function, and nothing declared after it would be freed.
-    std::string why;
-    if (setjmp(png_jmpbuf(png))) {
-        error = "Invalid PNG image: " + message;
-        return false;
-    }
-    png_set_read_fn(png, &state, ReadBytes);
-    png_set_user_limits(png, 1u << 20, 1u << 20);
+    PngHeader h;
+    h.reading = std::make_unique<PngReading>();
+    PngReading& r = *h.reading;
+    r.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &r.message, OnError, OnWarning);
+    r.info = r.png ? png_create_info_struct(r.png) : nullptr;
+    if (!r.info)
+        return Fail(FailureKind::StepFailed, "PNG decoder unavailable");
+    r.state = {data, size, 0};
+    if (setjmp(png_jmpbuf(r.png)))
+        return Invalid(r.message);
+    png_set_read_fn(r.png, &r.state, ReadBytes);
+    png_set_user_limits(r.png, 1u << 20, 1u << 20);
     // No chunk (text, profiles, the compressed data's buffers) bigger than the file
     // could inflate to.
-    png_set_chunk_malloc_max(png, png_alloc_size_t(std::min<double>(double(size) * density::kDeflate, 64u << 20)));
-    png_read_info(png, info);
-    const png_uint_32 w = png_get_image_width(png, info), h = png_get_image_height(png, info);
-    if (!PlausibleSize(w, h))
-        png_error(png, "impossible picture size");
+    png_set_chunk_malloc_max(r.png, png_alloc_size_t(std::min<double>(double(size) * density::kDeflate, 64u << 20)));
+    png_read_info(r.png, r.info);
+    const png_uint_32 w = png_get_image_width(r.png, r.info), h2 = png_get_image_height(r.png, r.info);
+    // The filtered rows, deflated, cannot come out of fewer bytes than this.
+    const double rowBytes =
+        std::ceil(double(w) * png_get_bit_depth(r.png, r.info) * png_get_channels(r.png, r.info) / 8) + 1;
+    h.claim = {w, h2, rowBytes * h2, size, density::kDeflate};
+    return h;
+}
+
+// Asks libpng for one of our layouts: indices, grey, colour or colour with alpha.
+PixelFormat ChooseLayout(png_structp png, png_infop info, Image& img)
+{
     const int colourType = png_get_color_type(png, info);
     const int depth = png_get_bit_depth(png, info);
-    // The filtered rows, deflated, cannot come out of fewer bytes than this.
-    const double rowBytes = std::ceil(double(w) * depth * png_get_channels(png, info) / 8) + 1;
-    if (!FileCanHold(w, h, rowBytes * h, size, density::kDeflate, size, why))
-        png_error(png, why.c_str());
     const bool trns = png_get_valid(png, info, PNG_INFO_tRNS);
     if (depth == 16)
         png_set_scale_16(png); // rounded to the nearest 8-bit value, not cut
-    PixelFormat format;
     if (colourType == PNG_COLOR_TYPE_PALETTE && !trns) {
         png_set_packing(png); // one index a byte
-        format = PixelFormat::Indexed;
         png_colorp palette = nullptr;
         int count = 0;
         png_get_PLTE(png, info, &palette, &count);
@@ -114,25 +115,37 @@ bool DecodePng(const std::uint8_t* data, std::size_t size, Image& out, std::stri
         img.palette.assign(std::size_t(1) << img.indexBits, Rgb{});
         for (int i = 0; i < count && i < int(img.palette.size()); ++i)
             img.palette[i] = Rgb{palette[i].red, palette[i].green, palette[i].blue};
-    } else if (colourType == PNG_COLOR_TYPE_GRAY && !trns) {
-        png_set_expand_gray_1_2_4_to_8(png);
-        format = PixelFormat::Gray8;
-    } else {
-        png_set_expand(png); // palette to colour, low grey depths to 8, tRNS to alpha
-        png_set_gray_to_rgb(png);
-        if (colourType & PNG_COLOR_MASK_ALPHA || trns)
-            format = PixelFormat::Rgba32;
-        else
-            format = PixelFormat::Rgb24;
+        return PixelFormat::Indexed;
     }
+    if (colourType == PNG_COLOR_TYPE_GRAY && !trns) {
+        png_set_expand_gray_1_2_4_to_8(png);
+        return PixelFormat::Gray8;
+    }
+    png_set_expand(png); // palette to colour, low grey depths to 8, tRNS to alpha
+    png_set_gray_to_rgb(png);
+    return colourType & PNG_COLOR_MASK_ALPHA || trns ? PixelFormat::Rgba32 : PixelFormat::Rgb24;
+}
+
+Result<Image> ReadPixels(PngHeader& h)
+{
+    PngReading& r = *h.reading;
+    png_structp png = r.png;
+    png_infop info = r.info;
+    // Everything that owns memory lives before the jump target: libpng's errors jump
+    // over the rest of the function, and nothing declared after it would be freed.
+    Image img;
+    std::vector<png_bytep> rows;
+    if (setjmp(png_jmpbuf(png)))
+        return Invalid(r.message);
+    const PixelFormat format = ChooseLayout(png, info, img);
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
-    img.Allocate(int(w), int(h), format);
+    img.Allocate(int(h.claim.width), int(h.claim.height), format);
     if (png_get_rowbytes(png, info) != img.RowBytes())
         png_error(png, "unexpected row layout");
-    rows.resize(h);
-    for (png_uint_32 y = 0; y < h; ++y)
-        rows[y] = img.Row(int(y));
+    rows.resize(std::size_t(img.height));
+    for (int y = 0; y < img.height; ++y)
+        rows[y] = img.Row(y);
     png_read_image(png, rows.data());
     png_read_end(png, info); // an eXIf chunk may follow the image data
     png_uint_32 exifBytes = 0;
@@ -140,8 +153,18 @@ bool DecodePng(const std::uint8_t* data, std::size_t size, Image& out, std::stri
     const int orientation =
         png_get_eXIf_1(png, info, &exifBytes, &exif) & PNG_INFO_eXIf ? ExifOrientation(exif, exifBytes) : 1;
     Orient(img, orientation);
-    out = std::move(img);
-    return true;
+    return img;
+}
+
+} // namespace
+
+bool SniffPng(const std::uint8_t* d, std::size_t n) { return n >= 8 && std::memcmp(d, "\x89PNG\r\n\x1a\n", 8) == 0; }
+
+Result<Image> DecodePng(const std::uint8_t* data, std::size_t size, const Reduction&)
+{
+    return DecodeInPhases(
+        ImageFormat::Png, size, [&] { return ReadHeader(data, size); },
+        [&](PngHeader& header) { return ReadPixels(header); });
 }
 
 } // namespace media

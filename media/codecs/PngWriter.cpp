@@ -206,13 +206,15 @@ struct CompressorFree {
 
 } // namespace
 
-bool EncodePng(const Image& img, const SaveOptions& options, std::vector<std::uint8_t>& out, std::string& error)
+Result<Bytes> EncodePng(const Image& img, const SaveOptions& options)
 {
-    out.clear();
-    if (img.width <= 0 || img.height <= 0 || !PlausibleSize(img.width, img.height)) {
-        error = "PNG encoding failed: no picture to write";
-        return false;
-    }
+    const auto failed = [](const char* why) {
+        return Fail(FailureKind::StepFailed, std::string("PNG encoding failed: ") + why);
+    };
+    if (img.width <= 0 || img.height <= 0 || !PlausibleSize(img.width, img.height))
+        return failed("no picture to write");
+    if (img.format == PixelFormat::Indexed && img.palette.empty())
+        return failed("a palette picture without a palette");
     std::uint8_t colourType = 2, depth = 8;
     switch (img.format) {
     case PixelFormat::Indexed:
@@ -234,18 +236,15 @@ bool EncodePng(const Image& img, const SaveOptions& options, std::vector<std::ui
 
     thread_local std::unique_ptr<libdeflate_compressor, CompressorFree> compressor(
         libdeflate_alloc_compressor(kPngDeflateLevel));
-    if (!compressor) {
-        error = "PNG encoding failed: no memory for the compressor";
-        return false;
-    }
+    if (!compressor)
+        return failed("no memory for the compressor");
     std::vector<std::uint8_t> deflated(libdeflate_zlib_compress_bound(compressor.get(), filtered.size()));
     const std::size_t deflatedSize =
         libdeflate_zlib_compress(compressor.get(), filtered.data(), filtered.size(), deflated.data(), deflated.size());
-    if (deflatedSize == 0) {
-        error = "PNG encoding failed: the compressor ran out of room";
-        return false;
-    }
+    if (deflatedSize == 0)
+        return failed("the compressor ran out of room");
 
+    Bytes out;
     out.reserve(deflatedSize + 1024);
     out.insert(out.end(), kSignature, kSignature + 8);
     std::vector<std::uint8_t> header;
@@ -254,11 +253,6 @@ bool EncodePng(const Image& img, const SaveOptions& options, std::vector<std::ui
     header.insert(header.end(), {depth, colourType, 0, 0, std::uint8_t(options.interlaced ? 1 : 0)});
     PutChunk(out, "IHDR", header.data(), header.size());
     if (img.format == PixelFormat::Indexed) {
-        if (img.palette.empty()) {
-            error = "PNG encoding failed: a palette picture without a palette";
-            out.clear();
-            return false;
-        }
         std::vector<std::uint8_t> palette;
         for (std::size_t i = 0; i < img.palette.size() && i < (std::size_t(1) << depth); ++i)
             palette.insert(palette.end(), {img.palette[i].r, img.palette[i].g, img.palette[i].b});
@@ -267,7 +261,7 @@ bool EncodePng(const Image& img, const SaveOptions& options, std::vector<std::ui
     for (std::size_t at = 0; at < deflatedSize; at += kMaxChunk)
         PutChunk(out, "IDAT", deflated.data() + at, std::min(kMaxChunk, deflatedSize - at));
     PutChunk(out, "IEND", nullptr, 0);
-    return true;
+    return out;
 }
 
 } // namespace media

@@ -99,11 +99,7 @@ TiffHandle OpenMemory(MemoryFile& file, const char* mode, std::string& lastError
     return tif;
 }
 
-bool Fail(std::string& error, const std::string& why)
-{
-    error = "Invalid TIFF image: " + (why.empty() ? std::string("unreadable") : why);
-    return false;
-}
+Failure Invalid(const std::string& why) { return InvalidImage(ImageFormat::Tiff, why.empty() ? "unreadable" : why); }
 
 // Palette, grey and bilevel pictures in strips are read line by line to keep their depth.
 bool ReadIndexedOrGrey(TIFF* tif, std::uint16_t photometric, std::uint16_t bits, Image& img)
@@ -246,10 +242,9 @@ double TiffDensity(std::uint16_t compression, std::uint32_t width)
     }
 }
 
-// The header phase: the strips or tiles the file really holds must be able to
-// decode to the claimed picture.
-bool TiffCanHold(TIFF* tif, std::uint32_t w, std::uint32_t h, double bytesPerPixel, std::size_t fileSize,
-                 std::string& why)
+// What the header claims: the strips or tiles the file really holds must be able to
+// decode to the picture.
+Claim TiffClaim(TIFF* tif, std::uint32_t w, std::uint32_t h, double bytesPerPixel, std::size_t fileSize)
 {
     std::uint16_t compression = COMPRESSION_NONE;
     TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
@@ -261,110 +256,148 @@ bool TiffCanHold(TIFF* tif, std::uint32_t w, std::uint32_t h, double bytesPerPix
         for (std::uint32_t i = 0; i < pieces; ++i)
             stored += double(counts[i]);
     const std::size_t held = std::size_t(std::min(stored, double(fileSize)));
-    return FileCanHold(w, h, double(w) * h * std::max(bytesPerPixel, 1.0 / 8), held, TiffDensity(compression, w),
-                       fileSize, why);
+    return {w, h, double(w) * h * std::max(bytesPerPixel, 1.0 / 8), held, TiffDensity(compression, w)};
+}
+
+// An open libtiff handle over the file's bytes, with the last error it gave, at one
+// address from the header step to the end of the pixel step.
+struct TiffReading {
+    MemoryFile file;
+    std::string lastError;
+    TiffHandle handle;
+};
+
+struct TiffHeader {
+    Claim claim;
+    std::unique_ptr<TiffReading> reading;
+    TiffLayout layout;
+    std::uint16_t orientation = ORIENTATION_TOPLEFT;
+    bool tiled = false;
+};
+
+Result<TiffHeader> ReadHeader(const std::uint8_t* data, std::size_t size)
+{
+    TiffHeader h;
+    h.reading = std::make_unique<TiffReading>();
+    TiffReading& r = *h.reading;
+    r.file.data = data;
+    r.file.size = size;
+    r.handle = OpenMemory(r.file, "rm", r.lastError);
+    TIFF* tif = r.handle.get();
+    if (!tif)
+        return Invalid(r.lastError);
+    TiffLayout& l = h.layout;
+    l.bits = 1, l.samples = 1;
+    std::uint16_t* extraTypes = nullptr;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &h.orientation);
+    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &l.width);
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &l.height);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &l.bits);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &l.samples);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &l.planar);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_EXTRASAMPLES, &l.extra, &extraTypes);
+    if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &l.photometric))
+        l.photometric = l.samples >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &l.sampleFormat);
+    l.alphaType = l.extra > 0 && extraTypes ? extraTypes[0] : std::uint16_t(EXTRASAMPLE_UNSPECIFIED);
+    h.tiled = TIFFIsTiled(tif);
+    // The claim is only asked of a plausible size (a huge one could overflow its sum).
+    if (!PlausibleSize(l.width, l.height))
+        return Invalid("impossible picture size");
+    h.claim = TiffClaim(tif, l.width, l.height, double(l.bits) * l.samples / 8, size);
+    return h;
+}
+
+// Everything the sample-exact readers do not take, through libtiff's own conversion
+// to 8-bit RGBA; where even that refuses, the sample reader has the last word.
+Result<void> ReadThroughRgba(TIFF* tif, const TiffHeader& h, const std::string& lastError, Image& img)
+{
+    const TiffLayout& l = h.layout;
+    std::vector<std::uint32_t> rgba(std::size_t(l.width) * l.height);
+    // Asked for the file's own orientation, libtiff leaves the rows as stored; the
+    // turn for viewing is made by the caller, the same for every path.
+    if (!TIFFReadRGBAImageOriented(tif, l.width, l.height, rgba.data(), h.orientation, 0)) {
+        const std::string why = lastError;
+        if (!SamplesReadable(l) || !ReadSamples(tif, l, img))
+            return Invalid(why);
+        return {};
+    }
+    const bool alpha = l.extra > 0;
+    // libtiff hands alpha back premultiplied: associated alpha as stored, and
+    // unassociated alpha multiplied in; undo that, since pictures here are straight.
+    const bool unpremultiply = alpha && l.alphaType != EXTRASAMPLE_UNSPECIFIED;
+    img.Allocate(int(l.width), int(l.height), alpha ? PixelFormat::Rgba32 : PixelFormat::Rgb24);
+    const int channels = img.Channels();
+    for (std::size_t i = 0; i < rgba.size(); ++i) {
+        std::uint8_t* p = img.pixels.data() + i * channels;
+        const unsigned a = TIFFGetA(rgba[i]);
+        const auto channel = [&](unsigned v) {
+            return std::uint8_t(unpremultiply && a > 0 ? std::min(255u, (v * 255 + a / 2) / a) : v);
+        };
+        p[0] = channel(TIFFGetR(rgba[i])), p[1] = channel(TIFFGetG(rgba[i])), p[2] = channel(TIFFGetB(rgba[i]));
+        if (alpha)
+            p[3] = std::uint8_t(a);
+    }
+    return {};
+}
+
+Result<Image> ReadPixels(const TiffHeader& h)
+{
+    TIFF* tif = h.reading->handle.get();
+    const TiffLayout& l = h.layout;
+    const bool contiguous = !h.tiled && l.planar == PLANARCONFIG_CONTIG;
+    Image img;
+    img.width = int(l.width);
+    img.height = int(l.height);
+    const bool simple = contiguous && l.samples == 1 && (l.bits == 1 || l.bits == 2 || l.bits == 4 || l.bits == 8) &&
+                        (l.photometric == PHOTOMETRIC_PALETTE ||
+                         ((l.photometric == PHOTOMETRIC_MINISBLACK || l.photometric == PHOTOMETRIC_MINISWHITE) &&
+                          (l.bits == 1 || l.bits == 8)));
+    bool ok = simple && ReadIndexedOrGrey(tif, l.photometric, l.bits, img);
+    // Layouts libtiff's RGBA reader refuses or gets wrong (signed, floating point,
+    // odd depths, CMYK with alpha ...): every sample read as it is.
+    if (!ok && SamplesPreferred(l))
+        ok = ReadSamples(tif, l, img);
+    const bool plainColour = contiguous && l.bits == 8 && l.photometric == PHOTOMETRIC_RGB &&
+                             (l.samples == 3 || l.samples == 4);
+    const bool lab = contiguous && l.bits == 8 && l.samples >= 3 &&
+                     (l.photometric == PHOTOMETRIC_CIELAB || l.photometric == PHOTOMETRIC_ICCLAB);
+    if (!ok && lab)
+        ok = ReadLab(tif, l.photometric, l.samples, img);
+    if (!ok && plainColour)
+        ok = ReadColour(tif, l.samples, l.samples == 4 && l.extra > 0 && l.alphaType == EXTRASAMPLE_ASSOCALPHA, img);
+    if (!ok)
+        MEDIA_TRY(ReadThroughRgba(tif, h, h.reading->lastError, img));
+    Orient(img, h.orientation);
+    return img;
 }
 
 } // namespace
 
-bool DecodeTiff(const std::uint8_t* data, std::size_t size, Image& out, std::string& error)
+bool SniffTiff(const std::uint8_t* d, std::size_t n)
 {
-    MemoryFile file;
-    file.data = data;
-    file.size = size;
-    std::string lastError;
-    const TiffHandle handle = OpenMemory(file, "rm", lastError);
-    TIFF* tif = handle.get();
-    if (!tif)
-        return Fail(error, lastError);
-    std::uint32_t w = 0, h = 0;
-    std::uint16_t photometric = 0, bits = 1, samples = 1, extra = 0, planar = PLANARCONFIG_CONTIG;
-    std::uint16_t* extraTypes = nullptr;
-    std::uint16_t orientation = ORIENTATION_TOPLEFT;
-    TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
-    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
-    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h);
-    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
-    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
-    TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
-    TIFFGetFieldDefaulted(tif, TIFFTAG_EXTRASAMPLES, &extra, &extraTypes);
-    if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric))
-        photometric = samples >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
-    if (!PlausibleSize(w, h))
-        return Fail(error, "impossible picture size");
-    if (std::string why; !TiffCanHold(tif, w, h, double(bits) * samples / 8, size, why))
-        return Fail(error, why);
-    Image img;
-    img.width = int(w);
-    img.height = int(h);
-    TiffLayout layout{w, h, photometric, bits, samples, planar};
-    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &layout.sampleFormat);
-    layout.extra = extra;
-    layout.alphaType = extra > 0 && extraTypes ? extraTypes[0] : std::uint16_t(EXTRASAMPLE_UNSPECIFIED);
-    const bool simple = !TIFFIsTiled(tif) && samples == 1 && planar == PLANARCONFIG_CONTIG &&
-                        (bits == 1 || bits == 2 || bits == 4 || bits == 8) &&
-                        (photometric == PHOTOMETRIC_PALETTE ||
-                         ((photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE) &&
-                          (bits == 1 || bits == 8)));
-    bool ok = simple && ReadIndexedOrGrey(tif, photometric, bits, img);
-    // Layouts libtiff's RGBA reader refuses or gets wrong (signed, floating point,
-    // odd depths, CMYK with alpha ...): every sample read as it is.
-    if (!ok && SamplesPreferred(layout))
-        ok = ReadSamples(tif, layout, img);
-    const bool plainColour = !TIFFIsTiled(tif) && planar == PLANARCONFIG_CONTIG && bits == 8 &&
-                             photometric == PHOTOMETRIC_RGB && (samples == 3 || samples == 4);
-    const bool lab = !TIFFIsTiled(tif) && planar == PLANARCONFIG_CONTIG && bits == 8 && samples >= 3 &&
-                     (photometric == PHOTOMETRIC_CIELAB || photometric == PHOTOMETRIC_ICCLAB);
-    if (!ok && lab)
-        ok = ReadLab(tif, photometric, samples, img);
-    if (!ok && plainColour)
-        ok = ReadColour(tif, samples, samples == 4 && extra > 0 && extraTypes && extraTypes[0] == EXTRASAMPLE_ASSOCALPHA,
-                        img);
-    if (!ok) {
-        // Everything else through libtiff's own conversion to 8-bit RGBA.
-        std::vector<std::uint32_t> rgba(std::size_t(w) * h);
-        // Asked for the file's own orientation, libtiff leaves the rows as stored;
-        // the turn for viewing is made below, the same for every path.
-        if (!TIFFReadRGBAImageOriented(tif, w, h, rgba.data(), orientation, 0)) {
-            const std::string why = lastError;
-            if (!SamplesReadable(layout) || !ReadSamples(tif, layout, img))
-                return Fail(error, why);
-            Orient(img, orientation);
-            out = std::move(img);
-            return true;
-        }
-        const bool alpha = extra > 0;
-        // libtiff hands alpha back premultiplied: associated alpha as stored, and
-        // unassociated alpha multiplied in; undo that, since pictures here are straight.
-        const bool unpremultiply = alpha && extraTypes && extraTypes[0] != EXTRASAMPLE_UNSPECIFIED;
-        img.Allocate(int(w), int(h), alpha ? PixelFormat::Rgba32 : PixelFormat::Rgb24);
-        const int channels = img.Channels();
-        for (std::size_t i = 0; i < rgba.size(); ++i) {
-            std::uint8_t* p = img.pixels.data() + i * channels;
-            const unsigned a = TIFFGetA(rgba[i]);
-            const auto channel = [&](unsigned v) {
-                return std::uint8_t(unpremultiply && a > 0 ? std::min(255u, (v * 255 + a / 2) / a) : v);
-            };
-            p[0] = channel(TIFFGetR(rgba[i])), p[1] = channel(TIFFGetG(rgba[i])), p[2] = channel(TIFFGetB(rgba[i]));
-            if (alpha)
-                p[3] = std::uint8_t(a);
-        }
-    }
-    Orient(img, orientation);
-    out = std::move(img);
-    return true;
+    // Classic TIFF (42) and BigTIFF (43), either byte order.
+    return n >= 4 && ((d[0] == 'I' && d[1] == 'I' && (d[2] == 42 || d[2] == 43) && d[3] == 0) ||
+                      (d[0] == 'M' && d[1] == 'M' && d[2] == 0 && (d[3] == 42 || d[3] == 43)));
 }
 
-bool EncodeTiff(const Image& img, std::vector<std::uint8_t>& out, std::string& error)
+Result<Image> DecodeTiff(const std::uint8_t* data, std::size_t size, const Reduction&)
 {
-    out.clear();
+    return DecodeInPhases(
+        ImageFormat::Tiff, size, [&] { return ReadHeader(data, size); },
+        [&](const TiffHeader& header) { return ReadPixels(header); });
+}
+
+Result<Bytes> EncodeTiff(const Image& img, const SaveOptions&)
+{
+    Bytes out;
     MemoryFile file;
     file.out = &out;
     std::string lastError;
     TiffHandle handle = OpenMemory(file, "w", lastError);
     TIFF* tif = handle.get();
     if (!tif)
-        return Fail(error, lastError);
+        return Invalid(lastError);
     const bool indexed = img.format == PixelFormat::Indexed;
     const int bits = indexed ? img.indexBits : 8;
     const int samples = img.Channels();
@@ -413,11 +446,9 @@ bool EncodeTiff(const Image& img, std::vector<std::uint8_t>& out, std::string& e
         ok = TIFFWriteScanline(tif, line.data(), std::uint32_t(y), 0) >= 0;
     }
     handle.reset(); // closing writes the directory into `out`
-    if (!ok) {
-        error = "TIFF encoding failed: " + lastError;
-        return false;
-    }
-    return true;
+    if (!ok)
+        return Fail(FailureKind::StepFailed, "TIFF encoding failed: " + lastError);
+    return out;
 }
 
 } // namespace media

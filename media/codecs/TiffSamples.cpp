@@ -129,122 +129,166 @@ bool SamplesPreferred(const TiffLayout& l)
            (l.photometric == PHOTOMETRIC_SEPARATED && alpha) || (l.planar == PLANARCONFIG_SEPARATE && l.bits != 8);
 }
 
+namespace {
+
+// How the decoded pieces (strips or tiles) lie: read a band of rows at a time, for
+// every plane, each band row the picture's width.
+struct Pieces {
+    bool tiled = false, separate = false;
+    int planes = 1;
+    std::uint64_t perPixel = 1;
+    std::uint32_t width = 0, height = 0, across = 1, bitsPerPixel = 0;
+    std::size_t rowBytes = 0, bandRowBytes = 0;
+
+    // The band row of plane `plane`, row `r`.
+    std::size_t BandRow(int plane, std::uint32_t r) const { return (std::size_t(plane) * height + r) * bandRowBytes; }
+};
+
+bool MeasurePieces(TIFF* tif, const TiffLayout& l, Pieces& p)
+{
+    p.tiled = TIFFIsTiled(tif);
+    p.separate = l.planar == PLANARCONFIG_SEPARATE;
+    p.planes = p.separate ? l.samples : 1;
+    p.perPixel = p.separate ? 1 : l.samples;
+    p.width = l.width;
+    if (p.tiled) {
+        TIFFGetField(tif, TIFFTAG_TILEWIDTH, &p.width);
+        TIFFGetField(tif, TIFFTAG_TILELENGTH, &p.height);
+    } else {
+        TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &p.height);
+        p.height = std::min(p.height, l.height);
+    }
+    if (p.width == 0 || p.height == 0)
+        return false;
+    p.rowBytes = std::size_t((std::uint64_t(p.width) * p.perPixel * l.bits + 7) / 8);
+    p.bandRowBytes = p.tiled ? std::size_t((std::uint64_t(l.width) * p.perPixel * l.bits + 7) / 8) : p.rowBytes;
+    p.across = p.tiled ? (l.width + p.width - 1) / p.width : 1;
+    p.bitsPerPixel = std::uint32_t(p.perPixel * l.bits);
+    // A damaged header may claim tiles of any height: no band beyond what a picture can need.
+    return std::uint64_t(p.planes) * p.height * p.bandRowBytes <= std::uint64_t(kMaxImagePixels) * 16;
+}
+
+// A tile's row into the band's row at column x0, bit-exact for any depth.
+void PlaceTileRow(const Pieces& p, const std::uint8_t* src, std::uint32_t x0, std::uint32_t cols, std::uint8_t* dst)
+{
+    const std::uint32_t bits = p.bitsPerPixel;
+    if (bits % 8 == 0) {
+        std::memcpy(dst + std::size_t(x0) * bits / 8, src, std::size_t(cols) * bits / 8);
+        return;
+    }
+    for (std::uint64_t b = 0; b < std::uint64_t(cols) * bits; ++b) {
+        const std::uint64_t to = std::uint64_t(x0) * bits + b;
+        if ((src[b / 8] >> (7 - b % 8)) & 1)
+            dst[to / 8] |= std::uint8_t(0x80 >> (to % 8));
+    }
+}
+
+// The rows from `top` on, of every plane and every piece across, into the band.
+void ReadBand(TIFF* tif, const TiffLayout& l, const Pieces& p, std::uint32_t top, std::uint32_t rows,
+              std::vector<std::uint8_t>& piece, std::vector<std::uint8_t>& band)
+{
+    std::fill(band.begin(), band.end(), 0);
+    for (int plane = 0; plane < p.planes; ++plane) {
+        for (std::uint32_t across = 0; across < p.across; ++across) {
+            const std::uint32_t x0 = across * p.width;
+            const tmsize_t got =
+                p.tiled ? TIFFReadEncodedTile(tif, TIFFComputeTile(tif, x0, top, 0, std::uint16_t(plane)), piece.data(),
+                                              tmsize_t(piece.size()))
+                        : TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, top, std::uint16_t(plane)), piece.data(),
+                                               tmsize_t(piece.size()));
+            if (got < 0)
+                continue; // a damaged piece stays blank, as libtiff's own reader leaves it
+            for (std::uint32_t r = 0; r < rows; ++r) {
+                std::uint8_t* dst = band.data() + p.BandRow(plane, r);
+                const std::uint8_t* src = piece.data() + std::size_t(r) * p.rowBytes;
+                if (p.tiled)
+                    PlaceTileRow(p, src, x0, std::min(p.width, l.width - x0), dst);
+                else
+                    std::memcpy(dst, src, std::min(p.bandRowBytes, p.rowBytes));
+            }
+        }
+    }
+}
+
+// What the band's samples stand for, and how they become 8-bit pixels.
+struct SampleMeaning {
+    int colour = 0;
+    bool alpha = false, premultiplied = false, grey = false;
+    const std::uint16_t *mapR = nullptr, *mapG = nullptr, *mapB = nullptr;
+};
+
+void ConvertBandRow(const TiffLayout& l, const Pieces& p, const SampleMeaning& m, const SampleReader& reader,
+                    const std::vector<std::uint8_t>& band, std::uint32_t r, Image& img, int y)
+{
+    // Sample s of pixel x: in its plane's row, or interleaved in the one row.
+    const auto value = [&](std::uint32_t x, int s) {
+        return p.separate ? reader.Value(band.data() + p.BandRow(s, r), x)
+                          : reader.Value(band.data() + p.BandRow(0, r), std::size_t(x) * l.samples + s);
+    };
+    std::uint8_t* dst = img.Row(y);
+    const int channels = img.Channels();
+    for (std::uint32_t x = 0; x < l.width; ++x, dst += channels) {
+        const double a = m.alpha ? value(x, m.colour) : 1.0;
+        double rgb[3];
+        if (l.photometric == PHOTOMETRIC_PALETTE) {
+            const std::uint8_t* row = band.data() + p.BandRow(0, r); // plane 0 when planar
+            const std::uint64_t i = std::min<std::uint64_t>(reader.Raw(row, p.separate ? x : std::size_t(x) * l.samples),
+                                                            (std::uint64_t(1) << l.bits) - 1);
+            rgb[0] = m.mapR[i] / 65535.0, rgb[1] = m.mapG[i] / 65535.0, rgb[2] = m.mapB[i] / 65535.0;
+        } else if (m.grey) {
+            const double v = value(x, 0);
+            rgb[0] = rgb[1] = rgb[2] = l.photometric == PHOTOMETRIC_MINISWHITE ? 1 - v : v;
+        } else if (l.photometric == PHOTOMETRIC_RGB) {
+            for (int c = 0; c < 3; ++c)
+                rgb[c] = value(x, c);
+        } else {
+            const double k = value(x, 3);
+            for (int c = 0; c < 3; ++c)
+                rgb[c] = (1 - value(x, c)) * (1 - k);
+        }
+        if (m.premultiplied && a > 0)
+            for (double& c : rgb)
+                c /= a;
+        if (img.format == PixelFormat::Gray8) {
+            dst[0] = To8(rgb[0]);
+            continue;
+        }
+        for (int c = 0; c < 3; ++c)
+            dst[c] = To8(rgb[c]);
+        if (m.alpha)
+            dst[3] = To8(a);
+    }
+}
+
+} // namespace
+
 bool ReadSamples(TIFF* tif, const TiffLayout& l, Image& img)
 {
-    const int colour = ColourSamples(l.photometric);
-    const bool alpha = l.extra > 0 && l.alphaType != EXTRASAMPLE_UNSPECIFIED && l.samples > colour;
-    const bool premultiplied = alpha && l.alphaType == EXTRASAMPLE_ASSOCALPHA;
-    const bool grey = colour == 1 && l.photometric != PHOTOMETRIC_PALETTE;
+    SampleMeaning m;
+    m.colour = ColourSamples(l.photometric);
+    m.alpha = l.extra > 0 && l.alphaType != EXTRASAMPLE_UNSPECIFIED && l.samples > m.colour;
+    m.premultiplied = m.alpha && l.alphaType == EXTRASAMPLE_ASSOCALPHA;
+    m.grey = m.colour == 1 && l.photometric != PHOTOMETRIC_PALETTE;
     std::uint16_t *mapR = nullptr, *mapG = nullptr, *mapB = nullptr;
     if (l.photometric == PHOTOMETRIC_PALETTE && !TIFFGetField(tif, TIFFTAG_COLORMAP, &mapR, &mapG, &mapB))
         return false;
+    m.mapR = mapR, m.mapG = mapG, m.mapB = mapB;
     if (!img.Allocate(int(l.width), int(l.height),
-                      alpha ? PixelFormat::Rgba32 : grey ? PixelFormat::Gray8 : PixelFormat::Rgb24))
+                      m.alpha ? PixelFormat::Rgba32 : m.grey ? PixelFormat::Gray8 : PixelFormat::Rgb24))
         return false;
-
-    // Decoded pieces (strips or tiles) are read a band of rows at a time, for every plane.
-    const bool tiled = TIFFIsTiled(tif);
-    const bool separate = l.planar == PLANARCONFIG_SEPARATE;
-    const int planes = separate ? l.samples : 1;
-    const std::uint64_t perPixel = separate ? 1 : l.samples;
-    std::uint32_t pieceWidth = l.width, pieceHeight = 0;
-    if (tiled) {
-        TIFFGetField(tif, TIFFTAG_TILEWIDTH, &pieceWidth);
-        TIFFGetField(tif, TIFFTAG_TILELENGTH, &pieceHeight);
-    } else {
-        TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &pieceHeight);
-        pieceHeight = std::min(pieceHeight, l.height);
-    }
-    if (pieceWidth == 0 || pieceHeight == 0)
+    Pieces p;
+    if (!MeasurePieces(tif, l, p))
         return false;
-    const std::size_t pieceRowBytes = std::size_t((std::uint64_t(pieceWidth) * perPixel * l.bits + 7) / 8);
-    const std::size_t bandRowBytes = tiled ? std::size_t((std::uint64_t(l.width) * perPixel * l.bits + 7) / 8) : pieceRowBytes;
-    // The band: every plane's rows, each row of the picture's width. A damaged header
-    // may claim tiles of any height: no band beyond what a picture can need.
-    if (std::uint64_t(planes) * pieceHeight * bandRowBytes > std::uint64_t(kMaxImagePixels) * 16)
-        return false;
-    std::vector<std::uint8_t> band(std::size_t(planes) * pieceHeight * bandRowBytes);
-    std::vector<std::uint8_t> piece(tiled ? std::size_t(TIFFTileSize(tif)) : std::size_t(TIFFStripSize(tif)));
-    if (piece.empty() || (tiled && pieceRowBytes * pieceHeight > piece.size()))
+    std::vector<std::uint8_t> band(std::size_t(p.planes) * p.height * p.bandRowBytes);
+    std::vector<std::uint8_t> piece(p.tiled ? std::size_t(TIFFTileSize(tif)) : std::size_t(TIFFStripSize(tif)));
+    if (piece.empty() || (p.tiled && p.rowBytes * p.height > piece.size()))
         return false;
     const SampleReader reader(l);
-    const std::uint32_t piecesAcross = tiled ? (l.width + pieceWidth - 1) / pieceWidth : 1;
-    const std::uint32_t bitsPerPixel = std::uint32_t(perPixel * l.bits);
-
-    for (std::uint32_t top = 0; top < l.height; top += pieceHeight) {
-        const std::uint32_t rows = std::min(pieceHeight, l.height - top);
-        std::fill(band.begin(), band.end(), 0);
-        for (int plane = 0; plane < planes; ++plane) {
-            for (std::uint32_t across = 0; across < piecesAcross; ++across) {
-                const std::uint32_t x0 = across * pieceWidth;
-                const tmsize_t got =
-                    tiled ? TIFFReadEncodedTile(tif, TIFFComputeTile(tif, x0, top, 0, std::uint16_t(plane)), piece.data(),
-                                                tmsize_t(piece.size()))
-                          : TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, top, std::uint16_t(plane)), piece.data(),
-                                                 tmsize_t(piece.size()));
-                if (got < 0)
-                    continue; // a damaged piece stays blank, as libtiff's own reader leaves it
-                for (std::uint32_t r = 0; r < rows; ++r) {
-                    std::uint8_t* dst = band.data() + (std::size_t(plane) * pieceHeight + r) * bandRowBytes;
-                    const std::uint8_t* src = piece.data() + std::size_t(r) * pieceRowBytes;
-                    if (!tiled) {
-                        std::memcpy(dst, src, std::min(bandRowBytes, pieceRowBytes));
-                        continue;
-                    }
-                    // A tile's columns into the band's row, bit-exact for any depth.
-                    const std::uint32_t cols = std::min(pieceWidth, l.width - x0);
-                    if ((bitsPerPixel % 8) == 0) {
-                        std::memcpy(dst + std::size_t(x0) * bitsPerPixel / 8, src, std::size_t(cols) * bitsPerPixel / 8);
-                    } else {
-                        for (std::uint64_t b = 0; b < std::uint64_t(cols) * bitsPerPixel; ++b) {
-                            const std::uint64_t to = std::uint64_t(x0) * bitsPerPixel + b;
-                            if ((src[b / 8] >> (7 - b % 8)) & 1)
-                                dst[to / 8] |= std::uint8_t(0x80 >> (to % 8));
-                        }
-                    }
-                }
-            }
-        }
-        for (std::uint32_t r = 0; r < rows; ++r) {
-            // Sample s of pixel x: in its plane's row, or interleaved in the one row.
-            const auto value = [&](std::uint32_t x, int s) {
-                return separate ? reader.Value(band.data() + (std::size_t(s) * pieceHeight + r) * bandRowBytes, x)
-                                : reader.Value(band.data() + std::size_t(r) * bandRowBytes, std::size_t(x) * l.samples + s);
-            };
-            std::uint8_t* dst = img.Row(int(top + r));
-            const int channels = img.Channels();
-            for (std::uint32_t x = 0; x < l.width; ++x, dst += channels) {
-                const double a = alpha ? value(x, colour) : 1.0;
-                double rgb[3];
-                if (l.photometric == PHOTOMETRIC_PALETTE) {
-                    const std::uint8_t* row = band.data() + std::size_t(r) * bandRowBytes; // plane 0 when planar
-                    const std::uint64_t i = std::min<std::uint64_t>(
-                        reader.Raw(row, separate ? x : std::size_t(x) * l.samples), (std::uint64_t(1) << l.bits) - 1);
-                    rgb[0] = mapR[i] / 65535.0, rgb[1] = mapG[i] / 65535.0, rgb[2] = mapB[i] / 65535.0;
-                } else if (grey) {
-                    const double v = value(x, 0);
-                    rgb[0] = rgb[1] = rgb[2] = l.photometric == PHOTOMETRIC_MINISWHITE ? 1 - v : v;
-                } else if (l.photometric == PHOTOMETRIC_RGB) {
-                    for (int c = 0; c < 3; ++c)
-                        rgb[c] = value(x, c);
-                } else {
-                    const double k = value(x, 3);
-                    for (int c = 0; c < 3; ++c)
-                        rgb[c] = (1 - value(x, c)) * (1 - k);
-                }
-                if (premultiplied && a > 0)
-                    for (double& c : rgb)
-                        c /= a;
-                if (img.format == PixelFormat::Gray8) {
-                    dst[0] = To8(rgb[0]);
-                    continue;
-                }
-                for (int c = 0; c < 3; ++c)
-                    dst[c] = To8(rgb[c]);
-                if (alpha)
-                    dst[3] = To8(a);
-            }
-        }
+    for (std::uint32_t top = 0; top < l.height; top += p.height) {
+        const std::uint32_t rows = std::min(p.height, l.height - top);
+        ReadBand(tif, l, p, top, rows, piece, band);
+        for (std::uint32_t r = 0; r < rows; ++r)
+            ConvertBandRow(l, p, m, reader, band, r, img, int(top + r));
     }
     return true;
 }

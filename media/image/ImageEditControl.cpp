@@ -76,8 +76,9 @@ bool ImageEditControl::Done(bool ok, const char* what)
 
 bool ImageEditControl::Load()
 {
-    m_lastError.clear();
-    return Done(m_editor.Load(m_inputFileName, m_lastError, m_loadReduction), "cannot load the picture");
+    const Result<void> loaded = m_editor.Load(m_inputFileName, m_loadReduction);
+    m_lastError = loaded.Message();
+    return Done(bool(loaded), "cannot load the picture");
 }
 
 bool ImageEditControl::SetPicture(Image picture)
@@ -118,8 +119,10 @@ bool ImageEditControl::Save(const std::string& path)
     SaveOptions options;
     options.quality = std::max(1, m_saveQuality);
     options.interlaced = m_saveInterlaced == 2;
-    m_lastError.clear();
-    return Done(m_editor.Save(path, FormatForCode(m_saveFormat), options, m_lastError, &m_writeFailure), "cannot save");
+    const Result<void> saved = m_editor.Save(path, FormatForCode(m_saveFormat), options);
+    m_lastError = saved.Message();
+    m_writeFailure = !saved && saved.Error().kind == FailureKind::WriteFailed ? saved.Error().cause : std::string();
+    return Done(bool(saved), "cannot save");
 }
 
 } // namespace media

@@ -7,59 +7,44 @@
 
 namespace media {
 
-bool ImageEditor::Load(const std::string& path, std::string& error, const Reduction& reduction)
+Result<void> ImageEditor::Load(const std::string& path, const Reduction& reduction)
 {
     Clear();
     std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) {
-        error = path + ": cannot be opened";
-        return false;
-    }
+    if (!in)
+        return Fail(FailureKind::Unreadable, "cannot be opened").Prefixed(path + ": ");
     const std::streamoff size = in.tellg();
-    if (size < 0 || std::size_t(size) > kMaxImageFileBytes) {
-        error = path + ": too large to be a picture";
-        return false;
-    }
+    if (size < 0 || std::size_t(size) > kMaxImageFileBytes)
+        return Fail(FailureKind::Unsupported, "too large to be a picture").Prefixed(path + ": ");
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
     in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) {
-        error = path + ": cannot be read";
-        return false;
-    }
-    Image img;
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
+        return Fail(FailureKind::Unreadable, "cannot be read").Prefixed(path + ": ");
     Size whole;
     const Reduction noting = [&](int w, int h) {
         whole = {w, h};
         return reduction(w, h);
     };
-    if (!DecodeImage(bytes.data(), bytes.size(), img, error, reduction ? noting : Reduction())) {
-        error = path + ": " + error;
-        return false;
-    }
-    SetImage(std::move(img));
+    Result<Image> img = DecodeImage(bytes.data(), bytes.size(), reduction ? noting : Reduction());
+    if (!img)
+        return img.Error().Prefixed(path + ": ");
+    SetImage(std::move(*img));
     if (whole.width > 0)
         m_loadedSize = whole;
-    return true;
+    return {};
 }
 
-bool ImageEditor::Save(const std::string& path, ImageFormat format, const SaveOptions& options, std::string& error,
-                       std::string* writeFailure) const
+Result<void> ImageEditor::Save(const std::string& path, ImageFormat format, const SaveOptions& options) const
 {
-    if (writeFailure)
-        writeFailure->clear();
-    std::vector<std::uint8_t> bytes;
-    if (!EncodeImage(m_image, format, options, bytes, error))
-        return false;
+    const Result<Bytes> bytes = EncodeImage(m_image, format, options);
+    if (!bytes)
+        return bytes.Error();
     std::string why;
     // Pictures come by the thousand: not flushed one by one, but never half written.
-    if (!fw::WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), &why,
-                                 fw::Durability::ProcessSafe)) {
-        error = path + ": " + why;
-        if (writeFailure)
-            *writeFailure = why;
-        return false;
-    }
-    return true;
+    if (!fw::WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()),
+                                 &why, fw::Durability::ProcessSafe))
+        return Fail(FailureKind::WriteFailed, why).Prefixed(path + ": ");
+    return {};
 }
 
 } // namespace media

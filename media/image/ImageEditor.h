@@ -15,8 +15,9 @@ inline constexpr std::size_t kMaxImageFileBytes = std::size_t(1) << 30;
 class ImageEditor {
 public:
     // Replaces the picture with the file's; after a failure there is no picture.
-    // `reduction` lets the decoder deliver it smaller (see Reduction).
-    bool Load(const std::string& path, std::string& error, const Reduction& reduction = {});
+    // `reduction` lets the decoder deliver it smaller (see Reduction). A failure's
+    // facts begin with the path.
+    Result<void> Load(const std::string& path, const Reduction& reduction = {});
     void SetImage(Image img)
     {
         m_image = std::move(img);
@@ -30,12 +31,10 @@ public:
     Image& Current() { return m_image; }
 
     // Writes the picture to `path` (a temporary file in the same folder, renamed
-    // over the target when complete). Without a picture nothing is written.
-    // `writeFailure` (when given) receives the system's reason when the file could
-    // not be written (no space, no permission, a read-only disk ...), and stays empty
-    // when the save succeeded or failed for the picture itself.
-    bool Save(const std::string& path, ImageFormat format, const SaveOptions& options, std::string& error,
-              std::string* writeFailure = nullptr) const;
+    // over the target when complete). Without a picture nothing is written. A file
+    // the system would not write (no space, no permission, a read-only disk ...) is a
+    // WriteFailed failure whose facts are the path and the system's reason.
+    Result<void> Save(const std::string& path, ImageFormat format, const SaveOptions& options) const;
 
 private:
     Image m_image;

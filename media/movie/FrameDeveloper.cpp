@@ -14,12 +14,10 @@ int UndevelopedFrame::Position() const { return m ? m->position : -1; }
 
 bool DecodeJpegPacket(const DevelopSetup& setup, const AVPacket* packet, Image& out)
 {
-    std::string error;
-    Image picture;
-    if (!DecodeJpeg(packet->data, std::size_t(packet->size), picture, error) || picture.width != setup.width ||
-        picture.height != setup.height)
+    Result<Image> picture = DecodeJpeg(packet->data, std::size_t(packet->size));
+    if (!picture || picture->width != setup.width || picture->height != setup.height)
         return false;
-    out = picture.format == PixelFormat::Rgb24 ? std::move(picture) : ToRgb24(picture);
+    out = picture->format == PixelFormat::Rgb24 ? std::move(*picture) : ToRgb24(*picture);
     return true;
 }
 

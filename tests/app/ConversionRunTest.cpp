@@ -4,6 +4,7 @@
 #include "cli/Pipeline.h"
 #include "media/image/ImageEditor.h"
 #include "media/movie/AviWriter.h"
+#include "support/Outcome.h"
 #include "support/MainWindowFixture.h"
 #include "windows/InfoWindow1.h"
 #include "windows/PreviewWindow1.h"
@@ -43,7 +44,7 @@ bool ShowsFrame(const std::string& file, int frame)
 {
     media::ImageEditor editor;
     std::string error;
-    if (!editor.Load(file, error))
+    if (!Take(editor.Load(file), error))
         return false;
     const media::Image rgb = media::ToRgb24(editor.Current());
     const auto want = FrameColour(frame);
@@ -142,7 +143,7 @@ TEST_F(ConversionRunTest, ImageModeKeepsTheNamesWithTheNewExtensionAndTheChain)
     editor.SetImage(img);
     std::string error;
     const std::string cat = dir.File("Cat.TIF");
-    ASSERT_TRUE(editor.Save(cat, media::ImageFormat::Tiff, {}, error));
+    ASSERT_TRUE(Take(editor.Save(cat, media::ImageFormat::Tiff, {}), error));
     QTest::mouseClick(ChangeForm1->SSButton2, Qt::LeftButton);
     ChangeForm1->ListBox1->AddItem(QString::fromStdString(cat));
     TConvertSettings s = ChangeForm1->Settings();
@@ -153,7 +154,7 @@ TEST_F(ConversionRunTest, ImageModeKeepsTheNamesWithTheNewExtensionAndTheChain)
     Press(Reply::Yes, &asked);
     EXPECT_EQ(asked, 0);
     ASSERT_EQ(FilesIn(out), std::vector<std::string>{"Cat.png"});
-    ASSERT_TRUE(editor.Load(out + "/Cat.png", error));
+    ASSERT_TRUE(Take(editor.Load(out + "/Cat.png"), error));
     EXPECT_EQ(editor.Current().width, 20);
     EXPECT_EQ(editor.Current().height, 40);
     EXPECT_EQ(editor.Current().format, media::PixelFormat::Indexed);
@@ -217,7 +218,7 @@ TEST_F(ConversionRunTest, AFileThatFailsToLoadIsReportedAndNothingIsWrittenUnder
     img.Allocate(8, 8, media::PixelFormat::Rgb24);
     editor.SetImage(img);
     std::string error;
-    ASSERT_TRUE(editor.Save(good, media::ImageFormat::Bmp, {}, error));
+    ASSERT_TRUE(Take(editor.Save(good, media::ImageFormat::Bmp, {}), error));
     TempDir::Write(bad, "BM but nothing else");
     QTest::mouseClick(ChangeForm1->SSButton2, Qt::LeftButton);
     ChangeForm1->ListBox1->AddItem(QString::fromStdString(bad));
@@ -311,7 +312,7 @@ TEST_F(ConversionRunTest, EscStopsARunAfterThePictureBeingSavedWhileTheWindowPai
     for (const std::string& f : files) {
         media::ImageEditor check;
         std::string error;
-        EXPECT_TRUE(check.Load(out + "/" + f, error)) << f << ": " << error;
+        EXPECT_TRUE(Take(check.Load(out + "/" + f), error)) << f << ": " << error;
     }
     ASSERT_EQ(errorsShown.size(), 1);
     EXPECT_EQ(errorsShown[0], QString::fromStdString("変換を中止しました。" + std::to_string(files.size()) +
@@ -488,7 +489,7 @@ TEST_F(ConversionRunTest, ImpossibleResizesFailAndTwoSourcesWithOneNameAreReport
         std::fill(img.pixels.begin(), img.pixels.end(), std::uint8_t(shade));
         editor.SetImage(std::move(img));
         std::string error;
-        ASSERT_TRUE(editor.Save(dir.File(name), media::ImageFormat::Png, {}, error)) << error;
+        ASSERT_TRUE(Take(editor.Save(dir.File(name), media::ImageFormat::Png, {}), error)) << error;
         ChangeForm1->ListBox1->AddItem(QString::fromStdString(dir.File(name)));
     }
     conv::PictureSettings p;
@@ -509,7 +510,7 @@ TEST_F(ConversionRunTest, ImpossibleResizesFailAndTwoSourcesWithOneNameAreReport
                                                      " は同じ名前 " + out + "/IMG_0001.png になり、後の画像が残りました。"));
     media::ImageEditor check;
     std::string error;
-    ASSERT_TRUE(check.Load(out + "/IMG_0001.png", error)) << error;
+    ASSERT_TRUE(Take(check.Load(out + "/IMG_0001.png"), error)) << error;
     EXPECT_EQ(media::ToRgb24(check.Current()).pixels[0], 200);
 }
 

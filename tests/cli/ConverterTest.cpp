@@ -6,6 +6,7 @@
 #include "cli/Progress.h"
 #include "media/image/ImageEditor.h"
 #include "media/movie/AviWriter.h"
+#include "support/Outcome.h"
 #include "support/PictureSettingsPrint.h"
 #include "support/RunConverter.h"
 #include "support/TempDir.h"
@@ -200,7 +201,7 @@ TEST(Converter, PicturesWithTheSameOutputNameEndAsTheLastOneGiven)
         EXPECT_EQ(totals.converted, 3);
         media::ImageEditor check;
         std::string error;
-        ASSERT_TRUE(check.Load(dir.File("out/pic.tif"), error));
+        ASSERT_TRUE(Take(check.Load(dir.File("out/pic.tif")), error));
         EXPECT_EQ(check.Current().pixels[0], 200);
         // Nobody is left in the dark about the picture that was written over.
         const auto clashes = conv::NameClashes(totals.written);
@@ -313,7 +314,7 @@ TEST(Converter, StretchesReadSideBySideGiveTheSourceFramesAndTheFilesOfOneReader
             char name[32];
             std::snprintf(name, sizeof name, "/clip_%05d.png", frame);
             media::ImageEditor picture;
-            ASSERT_TRUE(picture.Load(out + name, error)) << error;
+            ASSERT_TRUE(Take(picture.Load(out + name), error)) << error;
             EXPECT_EQ(MatchFrame(source, media::ToRgb24(picture.Current()).pixels.data(), frame).best, frame) << name;
         }
     }

@@ -4,6 +4,7 @@
 #include "framework/AtomicFile.h"
 #include "media/image/ImageEditor.h"
 #include "media/movie/AviWriter.h"
+#include "support/Outcome.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -55,7 +56,7 @@ void WritePng(const std::string& path, int shade, int width = 8, int height = 8)
     std::fill(img.pixels.begin(), img.pixels.end(), std::uint8_t(shade));
     editor.SetImage(std::move(img));
     std::string error;
-    ASSERT_TRUE(editor.Save(path, media::ImageFormat::Png, {}, error)) << error;
+    ASSERT_TRUE(Take(editor.Save(path, media::ImageFormat::Png, {}), error)) << error;
 }
 
 } // namespace
@@ -184,7 +185,7 @@ TEST(HostileRuns, KilledAtAnyMomentEveryFinishedPictureIsWholeAndNoTemporaryFile
         EXPECT_EQ(name.rfind("clip_", 0), 0u) << name;
         media::ImageEditor check;
         std::string error;
-        EXPECT_TRUE(check.Load(e.path().string(), error)) << error;
+        EXPECT_TRUE(Take(check.Load(e.path().string()), error)) << error;
         EXPECT_EQ(check.Current().width, 320);
         ++pictures;
     }

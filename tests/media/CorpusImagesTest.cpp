@@ -2,6 +2,7 @@
 // ImageMagick fails it too, and then it fails cleanly), PCX files match their
 // reference renderings, broken files fail cleanly or load. Skipped without the corpus.
 #include "media/GKitImageEdit.h"
+#include "support/Outcome.h"
 #include "media/image/ImageEditor.h"
 
 #include <QImage>
@@ -53,7 +54,7 @@ TEST(CorpusImages, GoodFilesLoadAndBadFilesFailCleanly)
             const std::string relative = std::string(folder) + "/" + entry.path().filename().string();
             media::ImageEditor editor;
             std::string error;
-            const bool ok = editor.Load(entry.path().string(), error);
+            const bool ok = Take(editor.Load(entry.path().string()), error);
             Counts& c = byFolder[folder];
             if (ok) {
                 ++c.loaded;
@@ -94,7 +95,7 @@ TEST(CorpusImages, PcxFilesMatchTheirReferenceRenderings)
         SCOPED_TRACE(pcx);
         media::ImageEditor editor;
         std::string error;
-        ASSERT_TRUE(editor.Load(pcx, error)) << error;
+        ASSERT_TRUE(Take(editor.Load(pcx), error)) << error;
         const QImage ours = QImageFromImage(editor.Current()).convertToFormat(QImage::Format_ARGB32);
         const QImage reference = QImage(QString::fromStdString(entry.path().string())).convertToFormat(QImage::Format_ARGB32);
         ASSERT_EQ(ours.size(), reference.size());

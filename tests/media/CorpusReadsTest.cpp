@@ -8,6 +8,7 @@
 // counted apart.
 // One line a file; skipped without the corpus or ImageMagick.
 #include "media/image/ImageEditor.h"
+#include "support/Outcome.h"
 #include "support/ReferenceReading.h"
 
 #include <gtest/gtest.h>
@@ -68,7 +69,7 @@ TEST(CorpusReads, EveryPictureReadsAsItsReferenceOrIsRefusedForItsReason)
         const std::string path = kCorpus + "/" + row.file;
         media::ImageEditor editor;
         std::string error;
-        const bool read = editor.Load(path, error);
+        const bool read = Take(editor.Load(path), error);
         if (row.verdict == "refused") {
             EXPECT_FALSE(read) << row.file << ": read, though refused for " << row.note;
             EXPECT_NE(error.find(row.note), std::string::npos) << row.file << ": " << error;

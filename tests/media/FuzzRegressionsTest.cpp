@@ -2,6 +2,7 @@
 // tests/data/fuzz-regressions/<target>/ and replayed here through what that target
 // exercised: it must come back (with an error or a picture), within bounded memory.
 #include "framework/IniFile.h"
+#include "support/Outcome.h"
 #include "media/codecs/Codecs.h"
 
 #include <gtest/gtest.h>
@@ -33,10 +34,10 @@ void Replay(const std::string& target, const std::string& bytes)
     }
     media::Image img;
     std::string error;
-    if (media::DecodeImage(data, bytes.size(), img, error) && std::size_t(img.width) * img.height <= 1 << 16) {
+    if (Take(media::DecodeImage(data, bytes.size()), img, error) && std::size_t(img.width) * img.height <= 1 << 16) {
         std::vector<std::uint8_t> out;
         for (auto format : {media::ImageFormat::Bmp, media::ImageFormat::Pcx, media::ImageFormat::Png})
-            media::EncodeImage(img, format, {}, out, error);
+            Take(media::EncodeImage(img, format, {}), out, error);
     }
 }
 

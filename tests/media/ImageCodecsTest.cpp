@@ -1,5 +1,6 @@
 // Every depth through every format and back; flags and readers of other programs.
 #include "media/codecs/Codecs.h"
+#include "support/Outcome.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -71,10 +72,10 @@ Image RoundTrip(const Image& img, ImageFormat format, SaveOptions options = {})
 {
     std::vector<std::uint8_t> bytes;
     std::string error;
-    EXPECT_TRUE(EncodeImage(img, format, options, bytes, error)) << error;
+    EXPECT_TRUE(Take(EncodeImage(img, format, options), bytes, error)) << error;
     EXPECT_EQ(DetectFormat(bytes.data(), bytes.size()), format);
     Image back;
-    EXPECT_TRUE(DecodeImage(bytes.data(), bytes.size(), back, error)) << error;
+    EXPECT_TRUE(Take(DecodeImage(bytes.data(), bytes.size()), back, error)) << error;
     return back;
 }
 
@@ -149,8 +150,8 @@ TEST(ImageCodecs, ProgressiveJpegAndAdam7PngAreReallyWrittenSo)
         options.interlaced = interlaced;
         std::vector<std::uint8_t> jpeg, png;
         std::string error;
-        ASSERT_TRUE(EncodeJpeg(MakePhoto(), options, jpeg, error));
-        ASSERT_TRUE(EncodePng(MakePicture(PixelFormat::Rgb24), options, png, error));
+        ASSERT_TRUE(Take(EncodeJpeg(MakePhoto(), options), jpeg, error));
+        ASSERT_TRUE(Take(EncodePng(MakePicture(PixelFormat::Rgb24), options), png, error));
 
         jpeg_decompress_struct cinfo{};
         jpeg_error_mgr jerr{};
@@ -174,14 +175,14 @@ TEST(ImageCodecs, DetectionGoesByContentNotName)
 {
     std::vector<std::uint8_t> bytes;
     std::string error;
-    ASSERT_TRUE(EncodePcx(MakePicture(PixelFormat::Rgb24), bytes, error));
+    ASSERT_TRUE(Take(EncodePcx(MakePicture(PixelFormat::Rgb24)), bytes, error));
     EXPECT_EQ(DetectFormat(bytes.data(), bytes.size()), ImageFormat::Pcx);
     const std::uint8_t text[] = "hello, this is not a picture at all; really not";
     EXPECT_EQ(DetectFormat(text, sizeof text), ImageFormat::Unknown);
     Image img;
-    EXPECT_FALSE(DecodeImage(text, sizeof text, img, error));
+    EXPECT_FALSE(Take(DecodeImage(text, sizeof text), img, error));
     EXPECT_FALSE(error.empty());
-    EXPECT_FALSE(DecodeImage(nullptr, 0, img, error));
+    EXPECT_FALSE(Take(DecodeImage(nullptr, 0), img, error));
     EXPECT_EQ(error, "the file is empty");
 }
 
@@ -196,13 +197,13 @@ TEST(ImageCodecs, AHeaderClaimingAHugePictureFailsBeforeAllocating)
     bmp.resize(80, 0);
     Image img;
     std::string error;
-    EXPECT_FALSE(DecodeBmp(bmp.data(), bmp.size(), img, error));
+    EXPECT_FALSE(Take(DecodeBmp(bmp.data(), bmp.size()), img, error));
     EXPECT_NE(error.find("size"), std::string::npos) << error;
     // PCX: 65535 × 65535.
     std::vector<std::uint8_t> pcx(200, 0);
     pcx[0] = 10, pcx[1] = 5, pcx[2] = 1, pcx[3] = 8, pcx[8] = 0xFF, pcx[9] = 0xFF, pcx[10] = 0xFF, pcx[11] = 0xFF;
     pcx[65] = 3, pcx[66] = 0xFF, pcx[67] = 0xFF;
-    EXPECT_FALSE(DecodePcx(pcx.data(), pcx.size(), img, error));
+    EXPECT_FALSE(Take(DecodePcx(pcx.data(), pcx.size()), img, error));
     EXPECT_NE(error.find("size"), std::string::npos) << error;
 }
 
@@ -221,7 +222,7 @@ TEST(ImageCodecs, AnotherProgramReadsWhatWeWrite)
         for (const Image* img : {&colour, &indexed}) {
             std::vector<std::uint8_t> bytes;
             std::string error;
-            ASSERT_TRUE(EncodeImage(*img, f.format, {}, bytes, error));
+            ASSERT_TRUE(Take(EncodeImage(*img, f.format, {}), bytes, error));
             const std::string path = dir.File(std::string("p.") + f.ext), raw = dir.File("p.rgb");
             TempDir::Write(path, std::string(bytes.begin(), bytes.end()));
             const std::string command = "/usr/bin/convert '" + path + "' -depth 8 'rgb:" + raw + "' 2>/dev/null";
@@ -256,7 +257,7 @@ TEST(ImageCodecs, PngOfEveryLayoutReadsBackTheSameInLibpngAndImageMagick)
                     continue;
                 std::vector<std::uint8_t> bytes;
                 std::string error;
-                ASSERT_TRUE(EncodeImage(img, ImageFormat::Png, {8, interlaced}, bytes, error)) << error;
+                ASSERT_TRUE(Take(EncodeImage(img, ImageFormat::Png, {8, interlaced}), bytes, error)) << error;
                 const std::string path = dir.File("p.png"), raw = dir.File("p.rgba");
                 TempDir::Write(path, std::string(bytes.begin(), bytes.end()));
                 const std::string command = "/usr/bin/convert '" + path + "' -depth 8 'rgba:" + raw + "' 2>/dev/null";

@@ -1,6 +1,7 @@
 // Small files whose headers claim huge pictures, one or more per format: each is
 // refused before anything is allocated, with a reason that names the claim.
 #include "media/codecs/Codecs.h"
+#include "support/Outcome.h"
 #include "media/image/Image.h"
 
 #include <gtest/gtest.h>
@@ -40,7 +41,7 @@ Bytes Encoded(media::ImageFormat format, media::PixelFormat pixels = media::Pixe
     }
     Bytes out;
     std::string error;
-    EXPECT_TRUE(media::EncodeImage(img, format, {}, out, error)) << error;
+    EXPECT_TRUE(Take(media::EncodeImage(img, format, {}), out, error)) << error;
     return out;
 }
 
@@ -149,7 +150,7 @@ TEST(MemoryBombs, EveryFormatRefusesAClaimItsFileCannotHoldBeforeAllocating)
         const long before = PeakKilobytes();
         Image img;
         std::string error;
-        EXPECT_FALSE(media::DecodeImage(bytes.data(), bytes.size(), img, error));
+        EXPECT_FALSE(Take(media::DecodeImage(bytes.data(), bytes.size()), img, error));
         EXPECT_NE(error.find(" pixels, the file holds " + std::to_string(bytes.size()) + " bytes"), std::string::npos)
             << error;
         EXPECT_LT(PeakKilobytes() - before, 64 * 1024) << "the decoder allocated for the claim";
@@ -163,11 +164,11 @@ TEST(MemoryBombs, HonestFilesOfTheSameShapesStillDecode)
         const Bytes bytes = Encoded(format);
         Image img;
         std::string error;
-        EXPECT_TRUE(media::DecodeImage(bytes.data(), bytes.size(), img, error)) << error;
+        EXPECT_TRUE(Take(media::DecodeImage(bytes.data(), bytes.size()), img, error)) << error;
         EXPECT_EQ(img.width, 16);
     }
     Image img;
     std::string error;
     const Bytes tiff = Tiff(16, 16, 1, 256);
-    EXPECT_TRUE(media::DecodeImage(tiff.data(), tiff.size(), img, error)) << error;
+    EXPECT_TRUE(Take(media::DecodeImage(tiff.data(), tiff.size()), img, error)) << error;
 }

@@ -3,6 +3,7 @@
 // 12-bit, floating point, signed and 32-bit integers, CMYK with alpha, associated
 // alpha, tiles, palettes, the eight orientations.
 #include "media/image/ImageEditor.h"
+#include "support/Outcome.h"
 #include "support/ReferenceReading.h"
 #include "support/TempDir.h"
 
@@ -51,7 +52,7 @@ TEST(TiffLayouts, EachLayoutReadsAsImageMagickReadsIt)
         ASSERT_EQ(std::system(("convert '" + source + "' " + layout.options + " '" + path + "' 2>/dev/null").c_str()), 0);
         media::ImageEditor editor;
         std::string error;
-        ASSERT_TRUE(editor.Load(path, error)) << error;
+        ASSERT_TRUE(Take(editor.Load(path), error)) << error;
         Rgba want;
         ASSERT_TRUE(ReferenceReading(path, true, want));
         EXPECT_EQ(Difference(editor.Current(), want, layout.tolerance), "");
@@ -79,7 +80,7 @@ TEST(TiffLayouts, SignedSamplesRunFromTheMostNegativeToTheMostPositive)
     TIFFClose(tif);
     media::ImageEditor editor;
     std::string error;
-    ASSERT_TRUE(editor.Load(path, error)) << error;
+    ASSERT_TRUE(Take(editor.Load(path), error)) << error;
     const media::Image grey = media::ToRgb24(editor.Current());
     const int want[] = {0, 127, 128, 255, 127, 128};
     for (int x = 0; x < 6; ++x)
