@@ -286,7 +286,6 @@ void TChangeForm1::SSButton6Click()
 {
     if (AskMessage(2) == 1)
         OpenGuide();
-    MessageForm1->Answer = 0;
 }
 
 // The desktop's viewer opens the guide; when it cannot (no guide, no viewer, the
@@ -330,7 +329,6 @@ void TChangeForm1::SSButton7Click() { setWindowState(windowState() | Qt::WindowM
 void TChangeForm1::SSButton8Click()
 {
     const int answer = AskMessage(4);
-    MessageForm1->Answer = 0;
     if (answer != 1)
         close();
 }
@@ -338,7 +336,6 @@ void TChangeForm1::SSButton8Click()
 void TChangeForm1::SSButton33Click()
 {
     const int answer = AskMessage(3);
-    MessageForm1->Answer = 0;
     if (answer != 1)
         return;
     ShowPictureSettings(conv::PictureSettings(), true);

@@ -92,6 +92,12 @@ private:
     void DropFiles(const QStringList& files);
     void DropFolderSeparator();
     void OpenGuide();
+    // The start button's two runs; a failure that ends the run as a whole comes back
+    // for the button to word.
+    media::Result<void> RunImages(const TConvertSettings& s, const conv::PictureSettings& picture,
+                                  conv::RunReport& report);
+    media::Result<void> RunMovie(const TConvertSettings& s, const conv::PictureSettings& picture,
+                                 conv::RunReport& report);
 };
 
 extern TChangeForm1* ChangeForm1;

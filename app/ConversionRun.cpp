@@ -29,9 +29,10 @@ constexpr int kPaintEveryMs = 30;
 // line) on threads of its own, while the window stays alive: `counter` shows
 // "saved/total" for every picture in the run's order, Esc stops the run after the
 // pictures in flight, clicks and keys are dropped. The report is filled in as the
-// pictures come; a folder that cannot be written ends the run with its WriteError.
-void RunOnWorkers(conv::RunRequest request, bool movie, fw::TLabel& counter, const QString& total,
-                  conv::RunReport& report)
+// pictures come. A run that failed as a whole (a folder that cannot be written, a
+// movie whose reading broke off) gives its failure.
+media::Result<void> RunOnWorkers(conv::RunRequest request, bool movie, fw::TLabel& counter, const QString& total,
+                                 conv::RunReport& report)
 {
     std::atomic<bool> cancel = false;
     request.cancel = &cancel;
@@ -40,8 +41,7 @@ void RunOnWorkers(conv::RunRequest request, bool movie, fw::TLabel& counter, con
     std::deque<conv::Outcome> arrived;
     bool done = false;
     conv::RunTotals totals;
-    std::string error;
-    std::exception_ptr failure;
+    media::Result<void> result;
     std::thread run([&] {
         try {
             const conv::Report report = [&](const conv::Outcome& outcome, int) {
@@ -49,21 +49,19 @@ void RunOnWorkers(conv::RunRequest request, bool movie, fw::TLabel& counter, con
                 arrived.push_back(outcome);
                 arrivedOrDone.notify_one();
             };
-            if (movie) {
-                if (!conv::ConvertMovie(request, report, totals, error))
-                    throw fw::Exception(error);
-            } else {
-                conv::ConvertPictures(request, report, totals);
-            }
+            result = movie ? conv::ConvertMovie(request, report, totals) : conv::ConvertPictures(request, report, totals);
+        } catch (const std::exception& e) {
+            // Memory running out where no picture's work could take it.
+            result = media::Fail(media::FailureKind::StepFailed, e.what());
         } catch (...) {
-            failure = std::current_exception();
+            result = media::Fail(media::FailureKind::StepFailed, "unknown error");
         }
         std::lock_guard lock(mutex);
         done = true;
         arrivedOrDone.notify_one();
     });
 
-    std::optional<conv::WriteError> stop;
+    std::optional<media::Failure> stop;
     TLiveRun live;
     int shown = 0;
     const auto count = [&](bool paint) {
@@ -104,10 +102,11 @@ void RunOnWorkers(conv::RunRequest request, bool movie, fw::TLabel& counter, con
     count(true);
     report.stopped = live.Stopped();
     report.clashes = conv::NameClashes(totals.written);
-    if (failure)
-        std::rethrow_exception(failure);
+    if (!result)
+        return result;
     if (stop)
-        throw *stop;
+        return *stop;
+    return {};
 }
 
 // The end of a run's message: empty when nothing failed, nothing was written twice
@@ -141,108 +140,78 @@ std::string ReportText(const conv::RunReport& report)
 }
 
 // The window's words for a folder the run cannot write into.
-QString FolderMessage(const conv::WriteError& e)
+QString FolderMessage(const media::Failure& folder)
 {
-    if (e.Folder().empty())
+    if (folder.place.empty())
         return QStringLiteral("出力先フォルダが指定されていません。");
-    return QString::fromStdString(e.Folder() + " に書き込めません: " + e.Reason());
+    return QString::fromStdString(folder.place + " に書き込めません: " + folder.cause);
 }
 
 // A run without a brightness stops at its first picture, like one whose pictures
 // cannot be read.
-void StopWithoutBrightness(bool brightnessChosen)
+media::Result<void> StopWithoutBrightness(bool brightnessChosen)
 {
     if (!brightnessChosen)
-        throw fw::Exception("no brightness is selected");
+        return media::Fail(media::FailureKind::StepFailed, "no brightness is selected");
+    return {};
 }
+
+// Puts the window back however a run ends: the counter hidden and empty, and the
+// movie view (when the run paused it) playing again, unless the run was refused
+// (no brightness, a movie that cannot be read): then the view stays still.
+class AfterRun {
+public:
+    explicit AfterRun(fw::TLabel& counter, TGKitMSPlay* view = nullptr) : m_counter(counter), m_view(view) {}
+    ~AfterRun()
+    {
+        m_counter.hide();
+        m_counter.setCaption(QString());
+        if (m_view && m_resume)
+            m_view->Play();
+    }
+    AfterRun(const AfterRun&) = delete;
+    AfterRun& operator=(const AfterRun&) = delete;
+
+    // Passes the run's result through, noting whether the view may play again.
+    media::Result<void> Ended(media::Result<void> run)
+    {
+        m_resume = run || run.Error().kind == media::FailureKind::WriteFailed;
+        return run;
+    }
+
+private:
+    fw::TLabel& m_counter;
+    TGKitMSPlay* m_view;
+    bool m_resume = true;
+};
 
 } // namespace
 
 void TChangeForm1::SSButton1Click()
 {
-    media::ImageEditControl& edit = ImageEdit1->Control();
     conv::RunReport report;
+    media::Result<void> run;
     try {
         PlaceMessageWindow();
-        TConvertSettings s = Settings();
+        const TConvertSettings s = Settings();
         const conv::PictureSettings picture = PictureSettingsShown();
-        const std::string ext = conv::PrepareSave(edit, picture);
+        const std::string ext = conv::PrepareSave(ImageEdit1->Control(), picture);
         if (s.OutputFormat()) {
             RunFormat = picture.format;
             OutputExt = QString::fromStdString(ext);
         }
-        const bool brightnessChosen = BrightnessChosen();
-
-        if (s.SourceMode() == smImages) {
-            if (ListBox1->Count() == 0)
-                return;
-            MessageForm1->MessageNo = 0;
-            MessageForm1->ShowModal();
-            if (MessageForm1->Answer == 1) {
-                const std::string folder = s.OutputFolder().toStdString();
-                conv::CreateOutputFolder(folder);
-                Label1->show();
-                repaint();
-                StopWithoutBrightness(brightnessChosen);
-                conv::RunRequest request;
-                request.picture = picture;
-                request.outputFolder = folder;
-                for (int i = 0; i < ListBox1->Count(); ++i)
-                    request.inputs.push_back(ListBox1->Item(i).toStdString());
-                RunOnWorkers(std::move(request), false, *Label1, QString::number(ListBox1->Count()), report);
-            }
-            Label1->hide();
-            Label1->setCaption(QString());
-            MessageForm1->Answer = 0;
-        } else {
-            // A typed frame field not yet left takes its range rules now.
-            for (TSpinEdit* field : {SpinEdit4, SpinEdit5, SpinEdit6})
-                field->Settle();
-            if (s.MovieFile().isEmpty() || !GKitMSPlay1->HasMovie() || !MovieStillThere())
-                return;
-            MessageForm1->MessageNo = 1;
-            MessageForm1->ShowModal();
-            if (MessageForm1->Answer != 1)
-                return;
-            const std::string folder = s.OutputFolder().toStdString();
-            conv::CreateOutputFolder(folder);
-            Label1->show();
-            repaint();
-            PreviewForm1->close();
-            PreviewForm1->GKitMSPlay1->Stop();
-            GKitMSPlay1->Pause();
-            if (conv::FrameTotal(s.StartFrame(), s.EndFrame(), s.FrameStep()) > 0)
-                StopWithoutBrightness(brightnessChosen);
-            // The frames are read through the file the movie control opened, and handed
-            // from the reading thread to the workers inside the program: the user's
-            // clipboard is never touched.
-            conv::RunRequest request;
-            request.inputs = {s.MovieFile().toStdString()};
-            request.movieFile = GKitMSPlay1->OpenFile();
-            request.picture = picture;
-            request.outputFolder = folder;
-            request.start = s.StartFrame();
-            request.end = s.EndFrame();
-            // A step typed below 1 (the field not yet left) counts as 1: the run always ends.
-            request.step = std::max(1, s.FrameStep());
-            RunOnWorkers(std::move(request), true, *Label1, ShadowLabel14->Caption(), report);
-            Label1->hide();
-            Label1->setCaption(QString());
-            MessageForm1->Answer = 0;
-            GKitMSPlay1->Play();
-        }
-    } catch (const conv::WriteError& e) {
+        run = s.SourceMode() == smImages ? RunImages(s, picture, report) : RunMovie(s, picture, report);
+    } catch (const std::exception& e) {
+        run = media::Fail(media::FailureKind::StepFailed, e.what());
+    }
+    if (!run && run.Error().kind == media::FailureKind::WriteFailed) {
         // A folder that cannot be written: nothing after this picture can be saved either.
-        Label1->hide();
-        Label1->setCaption(QString());
-        MessageForm1->Answer = 0;
-        if (Settings().SourceMode() != smImages)
-            GKitMSPlay1->Play();
         fw::MessageBeep();
-        fw::ShowMessage(FolderMessage(e) + QStringLiteral("\n%1 枚を書き出したところで変換を中止しました。")
-                                               .arg(report.total - int(report.failed.size())));
+        fw::ShowMessage(FolderMessage(run.Error()) + QStringLiteral("\n%1 枚を書き出したところで変換を中止しました。")
+                                                         .arg(report.total - int(report.failed.size())));
         return;
-    } catch (const std::exception&) {
+    }
+    if (!run) {
         fw::MessageBeep();
         fw::ShowMessage(QStringLiteral("非対応フォーマットが含まれていました。処理を中止します。"));
         return;
@@ -250,4 +219,61 @@ void TChangeForm1::SSButton1Click()
     const std::string failures = ReportText(report);
     if (!failures.empty())
         fw::ShowMessage(QString::fromStdString(failures));
+}
+
+media::Result<void> TChangeForm1::RunImages(const TConvertSettings& s, const conv::PictureSettings& picture,
+                                            conv::RunReport& report)
+{
+    if (ListBox1->Count() == 0)
+        return {};
+    const bool yes = AskPlacedMessage(0) == 1;
+    AfterRun after(*Label1);
+    if (!yes)
+        return {};
+    const std::string folder = s.OutputFolder().toStdString();
+    MEDIA_TRY(conv::CreateOutputFolder(folder));
+    Label1->show();
+    repaint();
+    MEDIA_TRY(StopWithoutBrightness(BrightnessChosen()));
+    conv::RunRequest request;
+    request.picture = picture;
+    request.outputFolder = folder;
+    for (int i = 0; i < ListBox1->Count(); ++i)
+        request.inputs.push_back(ListBox1->Item(i).toStdString());
+    return RunOnWorkers(std::move(request), false, *Label1, QString::number(ListBox1->Count()), report);
+}
+
+media::Result<void> TChangeForm1::RunMovie(const TConvertSettings& s, const conv::PictureSettings& picture,
+                                           conv::RunReport& report)
+{
+    // A typed frame field not yet left takes its range rules now.
+    for (TSpinEdit* field : {SpinEdit4, SpinEdit5, SpinEdit6})
+        field->Settle();
+    if (s.MovieFile().isEmpty() || !GKitMSPlay1->HasMovie() || !MovieStillThere())
+        return {};
+    if (AskPlacedMessage(1) != 1)
+        return {};
+    AfterRun after(*Label1, GKitMSPlay1);
+    const std::string folder = s.OutputFolder().toStdString();
+    MEDIA_TRY(conv::CreateOutputFolder(folder));
+    Label1->show();
+    repaint();
+    PreviewForm1->close();
+    PreviewForm1->GKitMSPlay1->Stop();
+    GKitMSPlay1->Pause();
+    if (conv::FrameTotal(s.StartFrame(), s.EndFrame(), s.FrameStep()) > 0)
+        MEDIA_TRY(after.Ended(StopWithoutBrightness(BrightnessChosen())));
+    // The frames are read through the file the movie control opened, and handed from
+    // the reading thread to the workers inside the program: the user's clipboard is
+    // never touched.
+    conv::RunRequest request;
+    request.inputs = {s.MovieFile().toStdString()};
+    request.movieFile = GKitMSPlay1->OpenFile();
+    request.picture = picture;
+    request.outputFolder = folder;
+    request.start = s.StartFrame();
+    request.end = s.EndFrame();
+    // A step typed below 1 (the field not yet left) counts as 1: the run always ends.
+    request.step = std::max(1, s.FrameStep());
+    return after.Ended(RunOnWorkers(std::move(request), true, *Label1, ShadowLabel14->Caption(), report));
 }

@@ -23,14 +23,20 @@ inline conv::RunRequest RequestOf(const Options& o)
     return request;
 }
 
+// False, with the failure's English words, when the run failed as a whole.
 inline bool ConvertMovie(const Options& o, const Report& report, RunTotals& totals, std::string& error)
 {
-    return conv::ConvertMovie(RequestOf(o), report, totals, error);
+    const media::Result<void> run = conv::ConvertMovie(RequestOf(o), report, totals);
+    error = run.Message();
+    return bool(run);
 }
 
-inline void ConvertPictures(const Options& o, const Report& report, RunTotals& totals)
+inline bool ConvertPictures(const Options& o, const Report& report, RunTotals& totals, std::string* error = nullptr)
 {
-    conv::ConvertPictures(RequestOf(o), report, totals);
+    const media::Result<void> run = conv::ConvertPictures(RequestOf(o), report, totals);
+    if (error)
+        *error = run.Message();
+    return bool(run);
 }
 
 } // namespace cli

@@ -39,14 +39,12 @@ int Run(int argc, char** argv)
     cli::Progress progress(stderr, ::isatty(2), options.quiet);
     const cli::Report report = [&](const cli::Outcome& outcome, int total) { progress.Update(outcome, total); };
     cli::RunTotals totals;
-    if (options.movieMode) {
-        std::string error;
-        if (!cli::ConvertMovie(options, report, totals, error)) {
-            std::fprintf(stderr, "pomi-pomira-convert: %s\n", error.c_str());
-            return 1;
-        }
-    } else {
-        cli::ConvertPictures(options, report, totals);
+    std::string error;
+    const bool ran = options.movieMode ? cli::ConvertMovie(options, report, totals, error)
+                                       : cli::ConvertPictures(options, report, totals, &error);
+    if (!ran) {
+        std::fprintf(stderr, "pomi-pomira-convert: %s\n", error.c_str());
+        return 1;
     }
     progress.Summary(totals, options.outputFolder);
     return totals.failed == 0 ? 0 : 1;

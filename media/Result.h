@@ -22,9 +22,10 @@ struct Failure {
     FailureKind kind = FailureKind::BadData;
     std::string message; // the whole story: "<path>: cannot be opened"
     std::string cause;   // the reason alone, without where it happened: "cannot be opened"
+    std::string place;   // the file or folder it is about, where the front end needs it apart
 
     // The same failure told of a place ("<path>: " + message).
-    Failure Prefixed(const std::string& prefix) const { return {kind, prefix + message, cause}; }
+    Failure Prefixed(const std::string& prefix) const { return {kind, prefix + message, cause, place}; }
 };
 
 template <class T>
@@ -62,7 +63,7 @@ private:
     std::optional<Failure> m_failure;
 };
 
-inline Failure Fail(FailureKind kind, const std::string& cause) { return {kind, cause, cause}; }
+inline Failure Fail(FailureKind kind, const std::string& cause) { return {kind, cause, cause, {}}; }
 
 } // namespace media
 

@@ -24,10 +24,17 @@ void PlaceMessageWindow()
     MessageForm1->move(MessageWindowPosition(cursor, screenRight, MessageForm1->width()));
 }
 
+int AskPlacedMessage(int no)
+{
+    MessageForm1->MessageNo = no;
+    MessageForm1->ShowModal();
+    const int answer = MessageForm1->Answer;
+    MessageForm1->Answer = 0;
+    return answer;
+}
+
 int AskMessage(int no)
 {
     PlaceMessageWindow();
-    MessageForm1->MessageNo = no;
-    MessageForm1->ShowModal();
-    return MessageForm1->Answer;
+    return AskPlacedMessage(no);
 }

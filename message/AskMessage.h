@@ -10,7 +10,10 @@ QPoint MessageWindowPosition(QPoint cursor, int screenRight, int width);
 // The first half of a question: the message window is placed at the mouse pointer.
 void PlaceMessageWindow();
 
-// Places the window, sets MessageNo, shows it modally (the asking window gets no
-// input meanwhile) and returns Answer (1 yes, 0 anything else). The caller sets
-// MessageForm1->Answer back to 0 when done.
+// Sets MessageNo, shows the window modally where it stands (the asking window gets
+// no input meanwhile) and returns the answer (1 yes, 0 anything else); Answer is back
+// at 0 for the next question.
+int AskPlacedMessage(int no);
+
+// Places the window at the mouse pointer, then asks as AskPlacedMessage does.
 int AskMessage(int no);

@@ -55,21 +55,18 @@ void TInfoForm1::SpeedButton1Click()
 {
     if (AskMessage(5) == 1)
         QDesktopServices::openUrl(QUrl(QString::fromLatin1(kMakerSite)));
-    MessageForm1->Answer = 0;
 }
 
 void TInfoForm1::SpeedButton4Click()
 {
     if (AskMessage(6) == 1)
         QDesktopServices::openUrl(QUrl(QString::fromLatin1(kDesignerSite)));
-    MessageForm1->Answer = 0;
 }
 
 void TInfoForm1::SpeedButton3Click()
 {
     if (AskMessage(7) == 1)
         QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + QString::fromLatin1(kSupportMail)));
-    MessageForm1->Answer = 0;
 }
 
 void TInfoForm1::SpeedButton2Click() { close(); }

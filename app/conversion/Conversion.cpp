@@ -174,32 +174,28 @@ std::string ImageOutputPath(const std::string& folder, const std::string& source
     return folder + "/" + fw::ChangeFileExt(fw::ExtractFileName(source), ext);
 }
 
-WriteError::WriteError(const std::string& folder, const std::string& reason)
-    : fw::Exception(folder.empty() ? "no output folder given" : "cannot write into " + folder + ": " + reason),
-      m_folder(folder), m_reason(reason)
+media::Failure FolderFailure(const std::string& folder, const std::string& reason)
 {
+    std::string message = "no output folder given";
+    if (!folder.empty())
+        message.assign("cannot write into ").append(folder).append(": ").append(reason);
+    return {media::FailureKind::WriteFailed, message, reason, folder};
 }
 
-void CreateOutputFolder(const std::string& folder)
+media::Result<void> CreateOutputFolder(const std::string& folder)
 {
     if (folder.empty())
-        throw WriteError(folder, {});
+        return FolderFailure(folder, {});
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     std::error_code isFolder;
     if (ec && !std::filesystem::is_directory(folder, isFolder))
-        throw WriteError(folder, ec.message());
+        return FolderFailure(folder, ec.message());
     // Checked before the first picture: one message, and nothing tried.
     if (std::string reason; !fw::CanCreateFilesIn(folder, reason))
-        throw WriteError(folder, reason);
+        return FolderFailure(folder, reason);
     fw::RemoveStaleTemporaries(folder);
-}
-
-std::optional<WriteError> WriteFailureOf(const media::ImageEditControl& control, const std::string& folder)
-{
-    if (control.LastWriteFailure().empty())
-        return std::nullopt;
-    return WriteError(folder, control.LastWriteFailure());
+    return {};
 }
 
 bool SavePicture(media::ImageEditControl& control, const std::string& path)
@@ -226,7 +222,8 @@ PictureOutcome ConvertPicture(media::ImageEditControl& control, const PictureSet
     }
     outcome.written = SavePicture(control, target);
     if (!outcome.written) {
-        outcome.stop = WriteFailureOf(control, folder);
+        if (!control.LastWriteFailure().empty())
+            outcome.stop = FolderFailure(folder, control.LastWriteFailure());
         outcome.reason = control.LastError();
     }
     return outcome;

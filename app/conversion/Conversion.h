@@ -3,7 +3,6 @@
 // drive: the save settings, the picture chain in its fixed order (colour depth,
 // brightness, rotation, resize), the output names and the output folder. No Qt.
 #include "app/conversion/PictureSettings.h"
-#include "framework/Exception.h"
 #include "media/image/ImageEditControl.h"
 
 #include <optional>
@@ -51,27 +50,15 @@ std::string MovieOutputPath(const std::string& folder, const std::string& movie,
 std::string ImageOutputPath(const std::string& folder, const std::string& source, const std::string& ext);
 
 // A run that cannot write into its output folder (no space, no permission, a
-// read-only disk ...): it stops at once. It carries the folder (empty when none was
-// given) and the system's reason; what() words them in English for the command
-// line, the window words them its own way.
-class WriteError : public fw::Exception {
-public:
-    WriteError(const std::string& folder, const std::string& reason);
-    const std::string& Folder() const { return m_folder; }
-    const std::string& Reason() const { return m_reason; }
-
-private:
-    std::string m_folder, m_reason;
-};
+// read-only disk ...): it stops at once. The failure's place is the folder (empty
+// when none was given) and its cause the system's reason; its message words them in
+// English for the command line, the window words them its own way.
+media::Failure FolderFailure(const std::string& folder, const std::string& reason);
 
 // Creates the folder with every missing parent, checks that files can be made in
 // it, and removes the temporary files a killed run left there. An empty folder text
-// or a folder that cannot be made or written raises WriteError with the real reason.
-void CreateOutputFolder(const std::string& folder);
-
-// After a failed SavePicture: the WriteError to stop the run with, when the file
-// could not be written (rather than the picture encoded).
-std::optional<WriteError> WriteFailureOf(const media::ImageEditControl& control, const std::string& folder);
+// or a folder that cannot be made or written is a FolderFailure with the real reason.
+media::Result<void> CreateOutputFolder(const std::string& folder);
 
 // Saves the control's picture: the path is written into InputFileName and read back.
 bool SavePicture(media::ImageEditControl& control, const std::string& path);
@@ -80,7 +67,7 @@ bool SavePicture(media::ImageEditControl& control, const std::string& path);
 struct PictureOutcome {
     bool written = false;
     std::string reason;             // why not, when not written
-    std::optional<WriteError> stop; // the folder cannot be written: the run stops here
+    std::optional<media::Failure> stop; // the folder cannot be written: the run stops here
 };
 
 // The step every picture of a run goes through, in the window and on the command

@@ -142,7 +142,7 @@ struct Converter {
         if (done.written)
             outcome.written = path;
         else
-            outcome.error = done.stop ? done.stop->what() : done.reason;
+            outcome.error = done.stop ? done.stop->message : done.reason;
         if (done.stop) {
             outcome.stopsRun = true;
             outcome.stop = done.stop;
@@ -196,122 +196,154 @@ std::optional<std::string> Unusable(const std::string& input)
     return std::nullopt;
 }
 
-} // namespace
-
-bool ConvertMovie(const RunRequest& o, const Report& report, RunTotals& totals, std::string& error)
-{
-    const std::string movie = o.inputs.front();
-    auto reader = o.movieFile ? media::MovieReader::Open(o.movieFile, error, media::MovieReader::Options{})
-                              : media::MovieReader::Open(movie, error);
-    if (!reader)
-        return false;
-    const int last = reader->PositionCount() - 1;
-    const int start = o.start.value_or(0), end = std::min(o.end.value_or(last), last), step = o.step.value_or(1);
-    if (start > last) {
-        error = movie + ": --start " + std::to_string(start) + " lies beyond the last frame, " + std::to_string(last);
-        return false;
-    }
-    const int total = end >= start ? conv::FrameTotal(start, end, step) : 0;
-    conv::CreateOutputFolder(o.outputFolder);
-
-    // The reading thread hands out undeveloped frames; each worker develops its own
-    // (decodes it, where every picture stands alone, and converts it) and finishes it.
+// A movie run's shared state. The reading threads hand out undeveloped frames; each
+// worker develops its own (decodes it, where every picture stands alone, and
+// converts it) and finishes it.
+struct MovieRun {
     struct Frame {
         int index;
         media::UndevelopedFrame picture;
     };
-    const int jobs = JobsFor(o);
-    BoundedQueue<Frame> frames(std::size_t(jobs) * 2);
-    InOrder order(report, total, totals);
+
+    const RunRequest& o;
+    std::string movie;
+    std::unique_ptr<media::MovieReader> reader;
+    int start = 0, end = 0, step = 1, total = 0;
+    int jobs = 1;
+    BoundedQueue<Frame> frames;
     std::atomic<bool> stop = false;
+    // The stretches of the run, taken one after another by the reading threads.
+    std::vector<std::pair<int, int>> stretches;
+    int readers = 1;
+    std::atomic<std::size_t> nextStretch = 0;
+    std::atomic<int> readersLeft = 0;
     std::mutex brokeMutex;
     std::string readingBroke;
+
+    MovieRun(const RunRequest& request, int jobCount)
+        : o(request), movie(request.inputs.front()), jobs(jobCount), frames(std::size_t(jobCount) * 2)
+    {
+    }
+};
+
+// Opens the movie and works out the run's positions; the folder is made last, so a
+// movie that cannot be read leaves no folder behind.
+media::Result<void> PrepareMovieRun(MovieRun& run)
+{
+    const RunRequest& o = run.o;
+    std::string error;
+    run.reader = o.movieFile ? media::MovieReader::Open(o.movieFile, error, media::MovieReader::Options{})
+                             : media::MovieReader::Open(run.movie, error);
+    if (!run.reader)
+        return media::Fail(media::FailureKind::Unreadable, error);
+    const int last = run.reader->PositionCount() - 1;
+    run.start = o.start.value_or(0), run.end = std::min(o.end.value_or(last), last), run.step = o.step.value_or(1);
+    if (run.start > last)
+        return media::Fail(media::FailureKind::StepFailed, run.movie + ": --start " + std::to_string(run.start) +
+                                                               " lies beyond the last frame, " + std::to_string(last));
+    run.total = run.end >= run.start ? conv::FrameTotal(run.start, run.end, run.step) : 0;
+    MEDIA_TRY(conv::CreateOutputFolder(o.outputFolder));
     // Where the movie has key pictures that runs can begin at (MP4, Matroska ...), the
     // stretches between them are read by a reader a core, each with one decoding
     // thread: no decoder waits for another, and a seek costs no threads' work. Else
     // one reader reads the whole run.
     // (Reading every frame needs no seek, and one decoder using every core does best.)
-    const std::vector<std::pair<int, int>> stretches =
-        reader->DecodesInDevelopers() || step == 1 ? std::vector<std::pair<int, int>>{{start, end}}
-                                                   : Stretches(reader->IndependentStarts(), start, end, step);
-    const int readers = std::min<int>(stretches.size() > 1 ? jobs : 1, int(stretches.size()));
-    std::atomic<std::size_t> nextStretch = 0;
-    std::atomic<int> readersLeft = readers;
-    std::vector<std::thread> decoders;
-    for (int r = 0; r < readers; ++r)
-        decoders.emplace_back([&] {
-            try {
-                std::string why;
-                std::unique_ptr<media::MovieReader> own;
-                if (readers > 1) {
-                    own = reader->Twin(why, media::MovieReader::Options{1});
-                    if (!own)
-                        throw std::runtime_error(why);
-                }
-                media::MovieReader& mine = readers > 1 ? *own : *reader;
-                for (std::size_t s = nextStretch++; s < stretches.size() && !stop && !Cancelled(o); s = nextStretch++)
-                    mine.ReadRunUndeveloped(stretches[s].first, stretches[s].second, step,
-                                            [&](int position, media::UndevelopedFrame&& picture) {
-                                                if (stop || Cancelled(o))
-                                                    return false;
-                                                frames.Push(Frame{(position - start) / step, std::move(picture)});
-                                                return true;
-                                            });
-            } catch (const std::exception& e) {
-                std::lock_guard lock(brokeMutex);
-                readingBroke = movie + ": reading stopped: " + Described(e);
-                stop = true;
-            }
-            if (--readersLeft == 0)
-                frames.Close(); // the workers finish what was read
+    run.stretches = run.reader->DecodesInDevelopers() || run.step == 1
+                        ? std::vector<std::pair<int, int>>{{run.start, run.end}}
+                        : Stretches(run.reader->IndependentStarts(), run.start, run.end, run.step);
+    run.readers = std::min<int>(run.stretches.size() > 1 ? run.jobs : 1, int(run.stretches.size()));
+    run.readersLeft = run.readers;
+    return {};
+}
+
+// A reading thread: stretch after stretch until none is left or the run stops.
+void ReadStretches(MovieRun& run)
+{
+    try {
+        std::string why;
+        std::unique_ptr<media::MovieReader> own;
+        if (run.readers > 1) {
+            own = run.reader->Twin(why, media::MovieReader::Options{1});
+            if (!own)
+                throw std::runtime_error(why);
+        }
+        media::MovieReader& mine = run.readers > 1 ? *own : *run.reader;
+        const auto hand = [&](int position, media::UndevelopedFrame&& picture) {
+            if (run.stop || Cancelled(run.o))
+                return false;
+            run.frames.Push(MovieRun::Frame{(position - run.start) / run.step, std::move(picture)});
+            return true;
+        };
+        for (std::size_t s = run.nextStretch++; s < run.stretches.size() && !run.stop && !Cancelled(run.o);
+             s = run.nextStretch++)
+            mine.ReadRunUndeveloped(run.stretches[s].first, run.stretches[s].second, run.step, hand);
+    } catch (const std::exception& e) {
+        std::lock_guard lock(run.brokeMutex);
+        run.readingBroke = run.movie + ": reading stopped: " + Described(e);
+        run.stop = true;
+    }
+    if (--run.readersLeft == 0)
+        run.frames.Close(); // the workers finish what was read
+}
+
+// A worker: develops and finishes the frames it takes, in whatever order they come.
+void DevelopFrames(MovieRun& run, InOrder& order)
+{
+    std::string broken;
+    std::optional<Converter> converter = MadeOrWhy<Converter>(broken, run.o);
+    std::optional<media::FrameDeveloper> developer =
+        converter ? MadeOrWhy<media::FrameDeveloper>(broken, *run.reader) : std::optional<media::FrameDeveloper>();
+    while (auto frame = run.frames.Pop()) {
+        const int position = frame->picture.Position();
+        Outcome outcome;
+        outcome.index = frame->index;
+        outcome.source = run.movie + "#" + std::to_string(position);
+        if (run.stop || Cancelled(run.o)) {
+            outcome.skipped = true;
+            order.Finished(std::move(outcome));
+            continue;
+        }
+        Guarded(outcome, [&] {
+            if (!developer)
+                throw std::runtime_error(broken);
+            const std::string path = conv::MovieOutputPath(run.o.outputFolder, run.movie, position, converter->ext);
+            // A frame that cannot be developed leaves the control empty: nothing of the
+            // frame before may be saved under this one's name.
+            media::Image img;
+            const bool developed = developer->Develop(frame->picture, img);
+            std::optional<std::string> notTaken;
+            if (!converter->control.SetPicture(std::move(img)) || !developed)
+                notTaken = conv::kFrameNotDecoded;
+            converter->Finish(run.o, outcome, notTaken, path, run.stop);
         });
-    std::vector<std::thread> workers;
-    for (int j = 0; j < jobs; ++j)
-        workers.emplace_back([&] {
-            std::string broken;
-            std::optional<Converter> converter = MadeOrWhy<Converter>(broken, o);
-            std::optional<media::FrameDeveloper> developer =
-                converter ? MadeOrWhy<media::FrameDeveloper>(broken, *reader) : std::optional<media::FrameDeveloper>();
-            while (auto frame = frames.Pop()) {
-                const int position = frame->picture.Position();
-                Outcome outcome;
-                outcome.index = frame->index;
-                outcome.source = movie + "#" + std::to_string(position);
-                if (stop || Cancelled(o)) {
-                    outcome.skipped = true;
-                    order.Finished(std::move(outcome));
-                    continue;
-                }
-                Guarded(outcome, [&] {
-                    if (!developer)
-                        throw std::runtime_error(broken);
-                    const std::string path = conv::MovieOutputPath(o.outputFolder, movie, position, converter->ext);
-                    // A frame that cannot be developed leaves the control empty: nothing of the
-                    // frame before may be saved under this one's name.
-                    media::Image img;
-                    const bool developed = developer->Develop(frame->picture, img);
-                    std::optional<std::string> notTaken;
-                    if (!converter->control.SetPicture(std::move(img)) || !developed)
-                        notTaken = conv::kFrameNotDecoded;
-                    converter->Finish(o, outcome, notTaken, path, stop);
-                });
-                order.Finished(std::move(outcome));
-            }
-        });
+        order.Finished(std::move(outcome));
+    }
+}
+
+} // namespace
+
+media::Result<void> ConvertMovie(const RunRequest& o, const Report& report, RunTotals& totals)
+{
+    MovieRun run(o, JobsFor(o));
+    MEDIA_TRY(PrepareMovieRun(run));
+    InOrder order(report, run.total, totals);
+    std::vector<std::thread> decoders, workers;
+    for (int r = 0; r < run.readers; ++r)
+        decoders.emplace_back([&] { ReadStretches(run); });
+    for (int j = 0; j < run.jobs; ++j)
+        workers.emplace_back([&] { DevelopFrames(run, order); });
     for (std::thread& d : decoders)
         d.join();
     for (std::thread& w : workers)
         w.join();
-    if (!readingBroke.empty()) {
-        error = readingBroke;
-        return false;
-    }
-    return true;
+    if (!run.readingBroke.empty())
+        return media::Fail(media::FailureKind::BadData, run.readingBroke);
+    return {};
 }
 
-void ConvertPictures(const RunRequest& o, const Report& report, RunTotals& totals)
+media::Result<void> ConvertPictures(const RunRequest& o, const Report& report, RunTotals& totals)
 {
-    conv::CreateOutputFolder(o.outputFolder);
+    MEDIA_TRY(conv::CreateOutputFolder(o.outputFolder));
     // Pictures that end up under the same name are converted by one thread in the
     // run's order, so the last of them is what stays, as in a one-at-a-time run.
     const std::string ext = conv::EntryOf(conv::kOutputFormats, o.picture.format).ext;
@@ -367,6 +399,7 @@ void ConvertPictures(const RunRequest& o, const Report& report, RunTotals& total
         });
     for (std::thread& w : workers)
         w.join();
+    return {};
 }
 
 } // namespace conv

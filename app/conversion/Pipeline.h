@@ -39,7 +39,7 @@ struct Outcome {
     std::string written; // the file written, empty when it failed
     std::string error;
     bool stopsRun = false; // the output folder cannot be written: the run stops here
-    std::optional<WriteError> stop; // then: the folder and the reason
+    std::optional<media::Failure> stop; // then: the folder (its place) and the reason
     bool skipped = false;  // not tried, since the run had stopped
 };
 
@@ -53,10 +53,10 @@ using Report = std::function<void(const Outcome&, int total)>;
 
 // A file that cannot be written (no space, no permission ...) stops the run at once:
 // one outcome says so, the pictures not yet done are skipped. Whatever goes wrong in
-// a worker (memory running out included) fails that picture with its reason. Returns
-// false (with `error`) when the movie cannot be opened at all, or its reading broke
-// off; raises conv::WriteError when the output folder cannot be made.
-bool ConvertMovie(const RunRequest& request, const Report& report, RunTotals& totals, std::string& error);
-void ConvertPictures(const RunRequest& request, const Report& report, RunTotals& totals);
+// a worker (memory running out included) fails that picture with its reason. A run
+// fails as a whole when the output folder cannot be made (a FolderFailure), or the
+// movie cannot be opened at all, or its reading broke off.
+media::Result<void> ConvertMovie(const RunRequest& request, const Report& report, RunTotals& totals);
+media::Result<void> ConvertPictures(const RunRequest& request, const Report& report, RunTotals& totals);
 
 } // namespace conv
