@@ -39,8 +39,8 @@ int main(int argc, char** argv)
     const std::string folder =
         keep ? o.outputFolder : (std::filesystem::temp_directory_path() / "pomi-bound").string();
     std::filesystem::create_directories(folder);
-    media::ImageEditControl control;
-    const std::string ext = conv::PrepareSave(control, o.picture);
+    media::ImageEditor editor;
+    const std::string ext = conv::EntryOf(conv::kOutputFormats, o.picture.format).ext;
 
     using Clock = std::chrono::steady_clock;
     const auto since = [](Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); };
@@ -54,11 +54,11 @@ int main(int argc, char** argv)
                                    const bool developed = developer.Develop(frame, picture);
                                    decode += since(mark);
                                    mark = Clock::now();
-                                   if (developed && control.SetPicture(std::move(picture))) {
-                                       conv::ApplyPictureChain(control, o.picture);
-                                       conv::SavePicture(control,
-                                                         conv::MovieOutputPath(folder, o.inputs.front(), position, ext));
-                                   }
+                                   editor.SetImage(std::move(picture));
+                                   if (developed && editor.HasImage())
+                                       (void)conv::ConvertPicture(
+                                           editor, o.picture, std::nullopt,
+                                           conv::MovieOutputPath(folder, o.inputs.front(), position, ext), folder);
                                    encode += since(mark);
                                    mark = Clock::now();
                                    return true;

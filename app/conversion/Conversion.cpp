@@ -87,41 +87,23 @@ std::optional<media::Size> ResizedSize(const Resize& r, media::Size turned)
     return std::nullopt;
 }
 
-// The control's result of one step: nothing when it was done, else its reason.
-std::optional<std::string> StepResult(const media::ImageEditControl& control, bool done)
+media::Result<void> Step(bool done, const char* failure)
 {
     if (done)
-        return std::nullopt;
-    return control.LastError();
+        return {};
+    return media::Fail(media::FailureKind::StepFailed, failure);
 }
 
-} // namespace
-
-std::optional<std::string> ApplyPictureChain(media::ImageEditControl& control, const PictureSettings& s)
+// The resize the settings ask of a picture `turned` as the chain turned it.
+media::Result<void> ResizeStep(media::Image& img, media::Size turned, const Resize& r)
 {
-    if (s.colourDepth)
-        if (auto failed = StepResult(control, control.ChangeColorDepth(EntryOf(kColourDepths, *s.colourDepth).code)))
-            return failed;
-    if (s.brightness != 0)
-        if (auto failed = StepResult(control, control.AdjustBrightness(s.brightness * 10, 0)))
-            return failed;
-    // The settings turn clockwise; the control counter-clockwise.
-    if (const int clockwise = EntryOf(kRotations, s.rotation).clockwise; clockwise != 0)
-        if (auto failed = StepResult(control, control.RotateArbitrary(360 - clockwise)))
-            return failed;
-
-    const Resize& r = s.resize;
-    // Sizes from the picture as its file holds it (it may have been decoded smaller),
-    // turned as the chain turned it.
-    const media::Size turned = Turned(control.LoadedSize(), s.rotation);
     int w = 0, h = 0;
     std::optional<media::Size> fitted;
     switch (r.mode) {
     case ResizeMode::Fit:
     case ResizeMode::Stretch:
         if (auto impossible = ImpossibleSize(SizeText(r.width, r.height), r.width, r.height))
-            return impossible;
-        control.SetAspectRatio(r.mode == ResizeMode::Fit);
+            return media::Fail(media::FailureKind::StepFailed, *impossible);
         w = r.width;
         h = r.height;
         if (r.mode == ResizeMode::Fit)
@@ -131,15 +113,46 @@ std::optional<std::string> ApplyPictureChain(media::ImageEditControl& control, c
         const std::int64_t sw = Scaled(turned.width, r.scalePercent), sh = Scaled(turned.height, r.scalePercent);
         const std::string what = std::to_string(r.scalePercent) + "% of " + SizeText(turned.width, turned.height);
         if (auto impossible = ImpossibleSize(what, sw, sh))
-            return impossible;
+            return media::Fail(media::FailureKind::StepFailed, *impossible);
         w = int(sw);
         h = int(sh);
         break;
     }
     case ResizeMode::None:
-        return std::nullopt;
+        return {};
     }
-    return StepResult(control, control.ResizeImage(w, h, fitted));
+    return Step(media::Resize(img, w, h, r.mode == ResizeMode::Fit, media::Interpolation::Lanczos3, fitted),
+                "cannot resize");
+}
+
+} // namespace
+
+media::SaveOptions SaveOptionsOf(const PictureSettings& s)
+{
+    media::SaveOptions options;
+    options.quality = s.jpegQuality + 1;
+    options.interlaced = s.progressive;
+    return options;
+}
+
+media::Result<void> ApplyPictureChain(media::Image& img, media::Size loaded, const PictureSettings& s)
+{
+    if (s.colourDepth)
+        MEDIA_TRY(Step(media::ChangeColorDepth(img, *s.colourDepth), "cannot change the colour depth"));
+    if (s.brightness != 0)
+        MEDIA_TRY(Step(media::AdjustBrightness(img, s.brightness * 10), "cannot change the brightness"));
+    if (const int clockwise = EntryOf(kRotations, s.rotation).clockwise; clockwise != 0)
+        MEDIA_TRY(Step(media::RotateClockwise(img, clockwise), "cannot rotate"));
+    // Sizes from the picture as its file holds it, turned as the chain turned it.
+    return ResizeStep(img, Turned(loaded, s.rotation), s.resize);
+}
+
+std::optional<std::string> ApplyPictureChain(media::ImageEditControl& control, const PictureSettings& s)
+{
+    const media::Result<void> done = ApplyPictureChain(control.Editor().Current(), control.LoadedSize(), s);
+    if (done)
+        return std::nullopt;
+    return done.Message();
 }
 
 media::Reduction LoadReduction(const PictureSettings& s)
@@ -198,35 +211,23 @@ media::Result<void> CreateOutputFolder(const std::string& folder)
     return {};
 }
 
-bool SavePicture(media::ImageEditControl& control, const std::string& path)
-{
-    control.SetInputFileName(path);
-    const std::string target = control.InputFileName();
-    return control.Save(target);
-}
-
-PictureOutcome ConvertPicture(media::ImageEditControl& control, const PictureSettings& s,
+PictureOutcome ConvertPicture(media::ImageEditor& editor, const PictureSettings& s,
                               const std::optional<std::string>& notTaken, const std::string& target,
                               const std::string& folder)
 {
-    PictureOutcome outcome;
-    if (notTaken) {
-        outcome.reason = *notTaken;
-        return outcome;
-    }
+    using Happened = PictureOutcome::Happened;
+    if (notTaken)
+        return {Happened::SourceFailed, *notTaken, std::nullopt};
     // A step that cannot be done fails the picture: a picture of the wrong size or
     // colours must not be written as if it were the one asked for.
-    if (std::optional<std::string> failed = ApplyPictureChain(control, s)) {
-        outcome.reason = *failed;
-        return outcome;
-    }
-    outcome.written = SavePicture(control, target);
-    if (!outcome.written) {
-        if (!control.LastWriteFailure().empty())
-            outcome.stop = FolderFailure(folder, control.LastWriteFailure());
-        outcome.reason = control.LastError();
-    }
-    return outcome;
+    if (const auto applied = ApplyPictureChain(editor.Current(), editor.LoadedSize(), s); !applied)
+        return {Happened::StepFailed, applied.Message(), std::nullopt};
+    const media::Result<void> saved = editor.Save(target, s.format, SaveOptionsOf(s));
+    if (saved)
+        return {};
+    if (saved.Error().kind == media::FailureKind::WriteFailed)
+        return {Happened::FolderUnusable, saved.Message(), FolderFailure(folder, saved.Error().cause)};
+    return {Happened::NotSaved, saved.Message(), std::nullopt};
 }
 
 std::string NamedFailure(const std::string& name, const std::string& reason)

@@ -30,12 +30,19 @@ inline constexpr const char* kMovieExtensions[] = {".avi", ".mp4", ".m4v", ".mov
 bool IsPictureFileName(const std::string& path);
 bool IsMovieFileName(const std::string& path);
 
-// Sets the control's save settings for a run; the extension of the files it writes.
+// Sets the window's image edit control's save settings for a run (in the control's
+// codes); the extension of the files the run writes.
 std::string PrepareSave(media::ImageEditControl& control, const PictureSettings& s);
 
+// How the settings ask pictures to be encoded.
+media::SaveOptions SaveOptionsOf(const PictureSettings& s);
+
 // Colour depth, brightness, rotation and resize, in that order, as the settings ask.
-// Stops at the first step that cannot be done and returns its reason ("1% of 40 × 30
-// is less than one pixel"); nothing when every step was done.
+// `loaded` is the picture's size as its file holds it (it may have been decoded
+// smaller). Stops at the first step that cannot be done, the failure naming it ("1%
+// of 40 × 30 is less than one pixel", "cannot rotate").
+media::Result<void> ApplyPictureChain(media::Image& img, media::Size loaded, const PictureSettings& s);
+// The same on the control's picture: the failure's facts, or nothing.
 std::optional<std::string> ApplyPictureChain(media::ImageEditControl& control, const PictureSettings& s);
 
 // How much smaller a picture may be decoded for the chain `s`: where the chain makes
@@ -60,22 +67,28 @@ media::Failure FolderFailure(const std::string& folder, const std::string& reaso
 // or a folder that cannot be made or written is a FolderFailure with the real reason.
 media::Result<void> CreateOutputFolder(const std::string& folder);
 
-// Saves the control's picture: the path is written into InputFileName and read back.
-bool SavePicture(media::ImageEditControl& control, const std::string& path);
-
 // What became of one picture of a run.
 struct PictureOutcome {
-    bool written = false;
-    std::string reason;             // why not, when not written
-    std::optional<media::Failure> stop; // the folder cannot be written: the run stops here
+    enum class Happened {
+        Written,
+        SourceFailed,   // the picture could not be loaded or decoded
+        StepFailed,     // a step of the chain could not be done
+        NotSaved,       // it could not be encoded
+        FolderUnusable, // its file could not be written: the run stops here
+    };
+    Happened happened = Happened::Written;
+    std::string reason;                 // why not, when not written
+    std::optional<media::Failure> stop; // with FolderUnusable: the folder and the system's reason
+
+    bool Written() const { return happened == Happened::Written; }
 };
 
 // The step every picture of a run goes through, in the window and on the command
-// line alike, once the control was given its picture: the chain, the save under
-// `target`, and what came of it. `notTaken` is the reason the control did not get
-// its picture (a failed load, a frame that cannot be decoded), nothing when it did;
-// then, or when a step of the chain cannot be done, nothing is written.
-PictureOutcome ConvertPicture(media::ImageEditControl& control, const PictureSettings& s,
+// line alike, once the editor holds its picture: the chain, the save under `target`,
+// and what came of it. `notTaken` is the reason the editor did not get its picture (a
+// failed load, a frame that cannot be decoded), nothing when it did; then, or when a
+// step of the chain cannot be done, nothing is written.
+PictureOutcome ConvertPicture(media::ImageEditor& editor, const PictureSettings& s,
                               const std::optional<std::string>& notTaken, const std::string& target,
                               const std::string& folder);
 

@@ -2,9 +2,10 @@
 // What a conversion does to every picture, in the engine's own terms. The main window's
 // lists and the command line's words are both translated into these. Each choice has
 // one table, in the order the window lists it (which is also the position the settings
-// file stores): its command-line name, its list caption and what the image edit
-// control is told. The member defaults are the reset values.
+// file stores): its command-line name and its list caption. The member defaults are
+// the reset values.
 #include "media/codecs/Formats.h"
+#include "media/image/Processing.h"
 
 #include <cstddef>
 #include <optional>
@@ -14,7 +15,7 @@ namespace conv {
 
 // The output formats are the picture formats, in the registry's order.
 using OutputFormat = media::ImageFormat;
-enum class ColourDepth { Two, Sixteen, Colours256, Grey, Full };
+using ColourDepth = media::ColourDepth;
 enum class Rotation { None, Clockwise90, Clockwise180, Clockwise270 };
 enum class ResizeMode { None, Fit, Stretch, Scale };
 
@@ -43,13 +44,12 @@ inline constexpr const auto& kOutputFormats = kOutputFormatTable.rows;
 struct ColourDepthEntry {
     ColourDepth value;
     const char* name;
-    int code; // the image edit control's ChangeColorDepth
     const char* caption;
 };
 inline constexpr ColourDepthEntry kColourDepths[] = {
-    {ColourDepth::Two, "2", 1, "2色"},           {ColourDepth::Sixteen, "16", 4, "16色"},
-    {ColourDepth::Colours256, "256", 8, "256色"}, {ColourDepth::Grey, "gray", 9, "ｸﾞﾚｰｽｹｰﾙ"},
-    {ColourDepth::Full, "full", 12, "ﾌﾙｶﾗｰ"},
+    {ColourDepth::Two, "2", "2色"},           {ColourDepth::Sixteen, "16", "16色"},
+    {ColourDepth::Colours256, "256", "256色"}, {ColourDepth::Grey, "gray", "ｸﾞﾚｰｽｹｰﾙ"},
+    {ColourDepth::Full, "full", "ﾌﾙｶﾗｰ"},
 };
 
 struct RotationEntry {

@@ -10,7 +10,6 @@
 #include <map>
 #include <mutex>
 #include <optional>
-#include <stdexcept>
 #include <thread>
 
 namespace conv {
@@ -123,14 +122,30 @@ void Guarded(Outcome& outcome, Work&& work)
     }
 }
 
-// One converter per thread: its own image edit control, set up for the run.
+// One converter per thread: its own picture, and the run's way of loading it.
 struct Converter {
-    media::ImageEditControl control;
+    media::ImageEditor editor;
     std::string ext;
-    explicit Converter(const RunRequest& o) : ext(conv::PrepareSave(control, o.picture))
+    media::Reduction reduction;
+    explicit Converter(const RunRequest& o)
+        : ext(conv::EntryOf(conv::kOutputFormats, o.picture.format).ext),
+          // A JPEG the chain makes much smaller is decoded smaller.
+          reduction(conv::LoadReduction(o.picture))
     {
-        // A JPEG the chain makes much smaller is decoded smaller.
-        control.SetLoadReduction(conv::LoadReduction(o.picture));
+    }
+    // A converter for the run, or why the run's settings cannot make one (then every
+    // picture the thread takes fails with that reason, and the run still ends).
+    static media::Result<Converter> For(const RunRequest& o)
+    {
+        MEDIA_TRY(media::CheckSaveOptions(conv::SaveOptionsOf(o.picture)));
+        return Converter(o);
+    }
+    // The reason the picture could not be loaded, or nothing.
+    std::optional<std::string> Load(const std::string& path)
+    {
+        if (const media::Result<void> loaded = editor.Load(path, reduction); !loaded)
+            return loaded.Message();
+        return std::nullopt;
     }
     // The picture's step, as the main window's run takes it. A file that cannot be
     // written stops the run.
@@ -138,8 +153,8 @@ struct Converter {
                 const std::string& path, std::atomic<bool>& stop)
     {
         outcome.target = path;
-        const conv::PictureOutcome done = conv::ConvertPicture(control, o.picture, notTaken, path, o.outputFolder);
-        if (done.written)
+        const conv::PictureOutcome done = conv::ConvertPicture(editor, o.picture, notTaken, path, o.outputFolder);
+        if (done.Written())
             outcome.written = path;
         else
             outcome.error = done.stop ? done.stop->message : done.reason;
@@ -256,6 +271,25 @@ media::Result<void> PrepareMovieRun(MovieRun& run)
     return {};
 }
 
+// A reading thread's end: the last one closes the queue, and the workers finish what
+// was read.
+void Done(MovieRun& run)
+{
+    if (--run.readersLeft == 0)
+        run.frames.Close();
+}
+
+// A reading thread that cannot go on stops the run, saying why.
+void Broke(MovieRun& run, const std::string& why)
+{
+    {
+        std::lock_guard lock(run.brokeMutex);
+        run.readingBroke = run.movie + ": reading stopped: " + why;
+        run.stop = true;
+    }
+    Done(run);
+}
+
 // A reading thread: stretch after stretch until none is left or the run stops.
 void ReadStretches(MovieRun& run)
 {
@@ -265,7 +299,7 @@ void ReadStretches(MovieRun& run)
         if (run.readers > 1) {
             own = run.reader->Twin(why, media::MovieReader::Options{1});
             if (!own)
-                throw std::runtime_error(why);
+                return Broke(run, why);
         }
         media::MovieReader& mine = run.readers > 1 ? *own : *run.reader;
         const auto hand = [&](int position, media::UndevelopedFrame&& picture) {
@@ -278,19 +312,17 @@ void ReadStretches(MovieRun& run)
              s = run.nextStretch++)
             mine.ReadRunUndeveloped(run.stretches[s].first, run.stretches[s].second, run.step, hand);
     } catch (const std::exception& e) {
-        std::lock_guard lock(run.brokeMutex);
-        run.readingBroke = run.movie + ": reading stopped: " + Described(e);
-        run.stop = true;
+        return Broke(run, Described(e));
     }
-    if (--run.readersLeft == 0)
-        run.frames.Close(); // the workers finish what was read
+    Done(run);
 }
 
 // A worker: develops and finishes the frames it takes, in whatever order they come.
 void DevelopFrames(MovieRun& run, InOrder& order)
 {
     std::string broken;
-    std::optional<Converter> converter = MadeOrWhy<Converter>(broken, run.o);
+    media::Result<Converter> converter = Converter::For(run.o);
+    broken = converter.Message();
     std::optional<media::FrameDeveloper> developer =
         converter ? MadeOrWhy<media::FrameDeveloper>(broken, *run.reader) : std::optional<media::FrameDeveloper>();
     while (auto frame = run.frames.Pop()) {
@@ -303,16 +335,20 @@ void DevelopFrames(MovieRun& run, InOrder& order)
             order.Finished(std::move(outcome));
             continue;
         }
+        if (!developer) {
+            outcome.error = broken;
+            order.Finished(std::move(outcome));
+            continue;
+        }
         Guarded(outcome, [&] {
-            if (!developer)
-                throw std::runtime_error(broken);
             const std::string path = conv::MovieOutputPath(run.o.outputFolder, run.movie, position, converter->ext);
-            // A frame that cannot be developed leaves the control empty: nothing of the
+            // A frame that cannot be developed leaves the editor empty: nothing of the
             // frame before may be saved under this one's name.
             media::Image img;
             const bool developed = developer->Develop(frame->picture, img);
+            converter->editor.SetImage(std::move(img));
             std::optional<std::string> notTaken;
-            if (!converter->control.SetPicture(std::move(img)) || !developed)
+            if (!converter->editor.HasImage() || !developed)
                 notTaken = conv::kFrameNotDecoded;
             converter->Finish(run.o, outcome, notTaken, path, run.stop);
         });
@@ -363,8 +399,7 @@ media::Result<void> ConvertPictures(const RunRequest& o, const Report& report, R
     const int jobs = std::min<int>(JobsFor(o), int(groups.size()));
     for (int j = 0; j < jobs; ++j)
         workers.emplace_back([&] {
-            std::string broken;
-            std::optional<Converter> converter = MadeOrWhy<Converter>(broken, o);
+            media::Result<Converter> converter = Converter::For(o);
             for (;;) {
                 std::size_t g;
                 {
@@ -381,14 +416,11 @@ media::Result<void> ConvertPictures(const RunRequest& o, const Report& report, R
                         outcome.skipped = true;
                     } else if (const auto why = Unusable(o.inputs[i])) {
                         outcome.error = *why;
+                    } else if (!converter) {
+                        outcome.error = converter.Message();
                     } else {
                         Guarded(outcome, [&] {
-                            if (!converter)
-                                throw std::runtime_error(broken);
-                            converter->control.SetInputFileName(o.inputs[i]);
-                            std::optional<std::string> notLoaded;
-                            if (!converter->control.Load())
-                                notLoaded = converter->control.LastError();
+                            const std::optional<std::string> notLoaded = converter->Load(o.inputs[i]);
                             converter->Finish(o, outcome, notLoaded,
                                               conv::ImageOutputPath(o.outputFolder, o.inputs[i], converter->ext), stop);
                         });

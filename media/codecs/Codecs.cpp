@@ -22,8 +22,16 @@ Result<Image> DecodeImage(const std::uint8_t* data, std::size_t size, const Redu
     return Fail(FailureKind::Unsupported, "not a " + FormatNames(", ", " or ") + " picture");
 }
 
+Result<void> CheckSaveOptions(const SaveOptions& options)
+{
+    if (options.quality < 1 || options.quality > 10)
+        return Fail(FailureKind::StepFailed, "SaveQuality does not take the value " + std::to_string(options.quality));
+    return {};
+}
+
 Result<Bytes> EncodeImage(const Image& img, ImageFormat format, const SaveOptions& options)
 {
+    MEDIA_TRY(CheckSaveOptions(options));
     if (img.Empty())
         return Fail(FailureKind::NoPicture, "there is no picture to save");
     if (format == ImageFormat::Unknown)

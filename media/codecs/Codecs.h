@@ -19,9 +19,11 @@ enum class ImageFormat { Bmp, Tiff, Jpeg, Pcx, Png, Unknown };
 using Bytes = std::vector<std::uint8_t>;
 
 struct SaveOptions {
-    int quality = 8;          // JPEG: 1 (smallest) .. 10 (best)
+    int quality = 8;          // JPEG: 1 (smallest) .. 10 (best), the SaveQuality scale
     bool interlaced = false;  // progressive JPEG, Adam7 PNG
 };
+// A quality outside its scale is refused, not quietly moved into it.
+Result<void> CheckSaveOptions(const SaveOptions& options);
 
 // How many times smaller than the file's picture a decoder may deliver it, asked with
 // the picture's upright size: 1 (whole), 2, 4 or 8. Only JPEG can (libjpeg-turbo's
@@ -33,7 +35,7 @@ ImageFormat DetectFormat(const std::uint8_t* data, std::size_t size);
 
 // Detects the format and decodes the whole file's bytes.
 Result<Image> DecodeImage(const std::uint8_t* data, std::size_t size, const Reduction& reduction = {});
-// Keeps the picture's depth where the format can hold it.
+// Keeps the picture's depth where the format can hold it; refuses options CheckSaveOptions refuses.
 Result<Bytes> EncodeImage(const Image& img, ImageFormat format, const SaveOptions& options);
 
 // Each format's own steps (the rows of Formats.h point at them).

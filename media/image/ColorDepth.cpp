@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 #include <cstring>
 #include <limits>
 #include <unordered_map>
@@ -267,30 +268,42 @@ Image ToPalette(const Image& img, int colours, int indexBits)
 
 } // namespace
 
-bool ChangeColorDepth(Image& img, int code)
+bool ChangeColorDepth(Image& img, ColourDepth depth)
 {
     if (img.Empty())
         return false;
-    switch (code) {
-    case 1:
+    switch (depth) {
+    case ColourDepth::Two:
         img = ToBlackAndWhite(img);
         return true;
-    case 4:
+    case ColourDepth::Sixteen:
         img = ToPalette(img, 16, 4);
         return true;
-    case 8:
+    case ColourDepth::Colours256:
         img = ToPalette(img, 256, 8);
         return true;
-    case 9:
+    case ColourDepth::Grey:
         img = ToGray(img);
         return true;
-    case 12:
+    case ColourDepth::Full:
         if (img.format != PixelFormat::Rgb24)
             img = ToRgb24(img);
         return true;
-    default:
-        return false;
     }
+    return false;
+}
+
+bool ChangeColorDepth(Image& img, int code)
+{
+    static constexpr std::pair<int, ColourDepth> kCodes[] = {{1, ColourDepth::Two},
+                                                             {4, ColourDepth::Sixteen},
+                                                             {8, ColourDepth::Colours256},
+                                                             {9, ColourDepth::Grey},
+                                                             {12, ColourDepth::Full}};
+    for (const auto& [known, depth] : kCodes)
+        if (known == code)
+            return ChangeColorDepth(img, depth);
+    return false;
 }
 
 bool AdjustBrightness(Image& img, int value)

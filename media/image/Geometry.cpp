@@ -266,6 +266,16 @@ bool RotateCounterClockwise(Image& img, int degrees)
     return true;
 }
 
+bool RotateClockwise(Image& img, int degrees)
+{
+    const int d = ((degrees % 360) + 360) % 360;
+    if (img.Empty() || d % 90 != 0)
+        return false;
+    if (d != 0)
+        img = RotateQuarterTurns(img, (4 - d / 90) % 4);
+    return true;
+}
+
 void Orient(Image& img, int orientation)
 {
     if (img.Empty() || orientation < 2 || orientation > 8)

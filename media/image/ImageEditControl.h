@@ -47,6 +47,7 @@ public:
     // picture's sake); empty otherwise.
     const std::string& LastWriteFailure() const { return m_writeFailure; }
     const ImageEditor& Editor() const { return m_editor; }
+    ImageEditor& Editor() { return m_editor; }
 
     // The file format a save format code stands for (Unknown outside the table), and
     // the code of a format.

@@ -10,17 +10,26 @@ namespace media {
 // White: what a rotation or a proportional resize leaves around the picture.
 inline constexpr Rgb kMarginColour{255, 255, 255};
 
-// 1: black and white, Floyd–Steinberg dithered on luma. 4 / 8: an adaptive 16- or
-// 256-colour palette (variance-minimising median cut refined by k-means), dithered
-// with serpentine Floyd–Steinberg; a picture with few enough colours keeps them
-// exactly. 9: 8-bit grey (BT.601 luma). 12: 24-bit colour. Alpha is composited
-// over white first.
+// In the order the window lists them.
+enum class ColourDepth { Two, Sixteen, Colours256, Grey, Full };
+
+// Two: black and white, Floyd–Steinberg dithered on luma. Sixteen / Colours256: an
+// adaptive palette (variance-minimising median cut refined by k-means), dithered with
+// serpentine Floyd–Steinberg; a picture with few enough colours keeps them exactly.
+// Grey: 8-bit grey (BT.601 luma). Full: 24-bit colour. Alpha is composited over white
+// first.
+bool ChangeColorDepth(Image& img, ColourDepth depth);
+// The same by the image edit control's depth codes (1, 4, 8, 9, 12); false for any
+// other code.
 bool ChangeColorDepth(Image& img, int code);
 
 // Moves every colour channel by value × 2.55 (value −100 .. +100), clamped to
 // 0..255: a straight shift, so +10 lifts every channel by 26 levels. Palette
 // pictures shift their palette; alpha is left alone.
 bool AdjustBrightness(Image& img, int value);
+
+// Turns clockwise by a multiple of 90° (exactly, keeping the format).
+bool RotateClockwise(Image& img, int degrees);
 
 // Rotates counter-clockwise. Multiples of 90° move pixels exactly, keeping the
 // format; other angles sample bilinearly onto a canvas that holds the whole
