@@ -22,9 +22,8 @@ int main(int argc, char** argv)
     spec.gop = codec == "mjpeg" ? 1 : 250;
     spec.textured = true;
     spec.quality = 4;
-    std::string error;
-    if (!WriteAvi(argv[1], spec, &error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
+    if (const auto written = WriteAvi(argv[1], spec); !written) {
+        std::fprintf(stderr, "%s\n", written.Message().c_str());
         return 1;
     }
     return 0;

@@ -23,12 +23,12 @@ double Seconds(const std::function<void()>& work)
 
 double EngineRead(const std::string& path, int step)
 {
-    std::string error;
-    auto reader = media::MovieReader::Open(path, error);
-    if (!reader) {
-        std::fprintf(stderr, "%s\n", error.c_str());
+    auto opened = media::MovieReader::Open(path);
+    if (!opened) {
+        std::fprintf(stderr, "%s\n", opened.Message().c_str());
         std::exit(1);
     }
+    auto& reader = *opened;
     long frames = 0;
     const double t = Seconds([&] {
         reader->ReadRun(0, reader->PositionCount() - 1, step, [&](int, const media::Image* img) {
@@ -71,9 +71,8 @@ int main(int argc, char** argv)
         const std::string path = folder + "/" + m.name;
         if (!std::filesystem::exists(path)) {
             std::printf("making %s ...\n", path.c_str());
-            std::string error;
-            if (!WriteAvi(path, m.spec, &error)) {
-                std::fprintf(stderr, "%s\n", error.c_str());
+            if (const auto written = WriteAvi(path, m.spec); !written) {
+                std::fprintf(stderr, "%s\n", written.Message().c_str());
                 return 1;
             }
         }

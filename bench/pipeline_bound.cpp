@@ -27,12 +27,12 @@ int main(int argc, char** argv)
     }
     if (o.inputs.size() != 1)
         return 2;
-    std::string error;
-    auto reader = media::MovieReader::Open(o.inputs.front(), error, {1});
-    if (!reader) {
-        std::fprintf(stderr, "%s\n", error.c_str());
+    auto opened = media::MovieReader::Open(o.inputs.front(), {1});
+    if (!opened) {
+        std::fprintf(stderr, "%s\n", opened.Message().c_str());
         return 1;
     }
+    auto& reader = *opened;
     // With -o the files stay for the caller to remove (bench/run deletes nothing while
     // it measures: on this disk, creating files just after many were deleted is slower).
     const bool keep = o.outputFolder != cli::DefaultOptions("").outputFolder;

@@ -27,9 +27,9 @@ void TGKitMSPlay::setFileName(const QString& fileName)
     Close(fileName);
     if (fileName.isEmpty())
         return;
-    std::string error;
-    m_access = media::MovieReader::Open(fileName.toStdString(), error);
-    StartPlaying(error);
+    auto opened = media::MovieReader::Open(fileName.toStdString());
+    m_access = opened ? std::move(*opened) : nullptr;
+    StartPlaying(opened.Message());
 }
 
 void TGKitMSPlay::ShareMovie(const TGKitMSPlay& other)
@@ -37,9 +37,9 @@ void TGKitMSPlay::ShareMovie(const TGKitMSPlay& other)
     Close(other.m_fileName);
     if (!other.m_access)
         return;
-    std::string error;
-    m_access = other.m_access->Twin(error, media::MovieReader::Options{});
-    StartPlaying(error);
+    auto opened = other.m_access->Twin(media::MovieReader::Options{});
+    m_access = opened ? std::move(*opened) : nullptr;
+    StartPlaying(opened.Message());
 }
 
 void TGKitMSPlay::Close(const QString& fileName)

@@ -21,8 +21,8 @@ public:
     void Open(const std::shared_ptr<const media::MovieFile>& file)
     {
         m_timer->stop();
-        std::string error;
-        m_reader = media::MovieReader::Open(file, error, media::MovieReader::Options{});
+        auto opened = media::MovieReader::Open(file, media::MovieReader::Options{});
+        m_reader = opened ? std::move(*opened) : nullptr;
         m_next = 0;
         if (!m_reader)
             return;

@@ -246,11 +246,11 @@ struct MovieRun {
 media::Result<void> PrepareMovieRun(MovieRun& run)
 {
     const RunRequest& o = run.o;
-    std::string error;
-    run.reader = o.movieFile ? media::MovieReader::Open(o.movieFile, error, media::MovieReader::Options{})
-                             : media::MovieReader::Open(run.movie, error);
-    if (!run.reader)
-        return media::Fail(media::FailureKind::Unreadable, error);
+    auto opened = o.movieFile ? media::MovieReader::Open(o.movieFile, media::MovieReader::Options{})
+                              : media::MovieReader::Open(run.movie);
+    if (!opened)
+        return opened.Error();
+    run.reader = std::move(*opened);
     const int last = run.reader->PositionCount() - 1;
     run.start = o.start.value_or(0), run.end = std::min(o.end.value_or(last), last), run.step = o.step.value_or(1);
     if (run.start > last)
@@ -294,12 +294,12 @@ void Broke(MovieRun& run, const std::string& why)
 void ReadStretches(MovieRun& run)
 {
     try {
-        std::string why;
         std::unique_ptr<media::MovieReader> own;
         if (run.readers > 1) {
-            own = run.reader->Twin(why, media::MovieReader::Options{1});
-            if (!own)
-                return Broke(run, why);
+            auto twin = run.reader->Twin(media::MovieReader::Options{1});
+            if (!twin)
+                return Broke(run, twin.Message());
+            own = std::move(*twin);
         }
         media::MovieReader& mine = run.readers > 1 ? *own : *run.reader;
         const auto hand = [&](int position, media::UndevelopedFrame&& picture) {

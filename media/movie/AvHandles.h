@@ -1,6 +1,8 @@
 #pragma once
 // Owners for the FFmpeg objects the movie engine holds, so that every path out of
 // a function frees what it made and no class needs a hand-written destructor.
+#include "media/Result.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -58,8 +60,8 @@ inline std::string ErrorText(int code)
 }
 
 // Opens the file for demuxing through its descriptor (each opening reads at its own
-// offset, so openings on different threads do not disturb each other); on failure
-// returns null with the library's reason.
-Format OpenFormat(const std::shared_ptr<const MovieFile>& file, std::string& reason);
+// offset, so openings on different threads do not disturb each other); a failure
+// carries the library's reason.
+Result<Format> OpenFormat(const std::shared_ptr<const MovieFile>& file);
 
 } // namespace media::av

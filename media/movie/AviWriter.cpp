@@ -1,4 +1,5 @@
 #include "media/movie/AviWriter.h"
+#include "media/movie/AvHandles.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -18,6 +19,11 @@ std::array<std::uint8_t, 3> FrameColour(int n)
 }
 
 bool HasEncoder(const char* name) { return avcodec_find_encoder_by_name(name) != nullptr; }
+
+using media::Failure;
+using media::FailureKind;
+using media::Result;
+namespace av = media::av;
 
 namespace {
 
@@ -42,26 +48,24 @@ void DrawFrame(std::vector<std::uint8_t>& rgb, int w, int h, int n, bool texture
             std::fill_n(rgb.begin() + (y * w + x) * 3, 3, std::uint8_t(255 - c[0]));
 }
 
-bool Fail(std::string* error, const std::string& why)
-{
-    if (error)
-        *error = why;
-    return false;
-}
+Failure Failed(const std::string& why) { return media::Fail(FailureKind::StepFailed, why); }
 
-} // namespace
+// A muxer's output context, its file closed and the context freed on every way out.
+struct OutputCloser {
+    void operator()(AVFormatContext* fmt) const
+    {
+        if (fmt->pb)
+            avio_closep(&fmt->pb);
+        avformat_free_context(fmt);
+    }
+};
+using Output = std::unique_ptr<AVFormatContext, OutputCloser>;
 
-bool WriteAvi(const std::string& path, const AviSpec& movie, std::string* error, const FrameDrawer& draw)
+av::Codec OpenEncoder(const AVCodec* codec, const AviSpec& movie, const AVFormatContext* fmt)
 {
-    av_log_set_level(AV_LOG_ERROR);
-    const AVCodec* codec = avcodec_find_encoder_by_name(movie.codec.c_str());
-    if (!codec)
-        return Fail(error, "no encoder " + movie.codec);
-    AVFormatContext* fmt = nullptr;
-    if (avformat_alloc_output_context2(&fmt, nullptr, "avi", path.c_str()) < 0)
-        return Fail(error, "no avi muxer");
-    AVStream* st = avformat_new_stream(fmt, nullptr);
-    AVCodecContext* enc = avcodec_alloc_context3(codec);
+    av::Codec enc(avcodec_alloc_context3(codec));
+    if (!enc)
+        return enc;
     enc->width = movie.width;
     enc->height = movie.height;
     enc->time_base = AVRational{1, 25};
@@ -80,29 +84,47 @@ bool WriteAvi(const std::string& path, const AviSpec& movie, std::string* error,
         av_opt_set(enc->priv_data, "preset", "ultrafast", 0);
     if (fmt->oformat->flags & AVFMT_GLOBALHEADER)
         enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (avcodec_open2(enc, codec, nullptr) < 0) {
-        avcodec_free_context(&enc);
-        avformat_free_context(fmt);
-        return Fail(error, "cannot open encoder " + movie.codec);
-    }
-    avcodec_parameters_from_context(st->codecpar, enc);
-    st->time_base = enc->time_base;
-    bool ok = avio_open(&fmt->pb, path.c_str(), AVIO_FLAG_WRITE) >= 0 && avformat_write_header(fmt, nullptr) >= 0;
+    if (avcodec_open2(enc.get(), codec, nullptr) < 0)
+        enc.reset();
+    return enc;
+}
 
-    SwsContext* sws = sws_getContext(movie.width, movie.height, AV_PIX_FMT_RGB24, movie.width, movie.height,
-                                     enc->pix_fmt, SWS_BILINEAR, nullptr, nullptr, nullptr);
-    AVFrame* frame = av_frame_alloc();
+} // namespace
+
+Result<void> WriteAvi(const std::string& path, const AviSpec& movie, const FrameDrawer& draw)
+{
+    av_log_set_level(AV_LOG_ERROR);
+    const AVCodec* codec = avcodec_find_encoder_by_name(movie.codec.c_str());
+    if (!codec)
+        return Failed("no encoder " + movie.codec);
+    AVFormatContext* made = nullptr;
+    if (avformat_alloc_output_context2(&made, nullptr, "avi", path.c_str()) < 0)
+        return Failed("no avi muxer");
+    const Output fmt(made);
+    AVStream* st = avformat_new_stream(fmt.get(), nullptr);
+    const av::Codec enc = OpenEncoder(codec, movie, fmt.get());
+    if (!st || !enc)
+        return Failed("cannot open encoder " + movie.codec);
+    avcodec_parameters_from_context(st->codecpar, enc.get());
+    st->time_base = enc->time_base;
+    bool ok = avio_open(&fmt->pb, path.c_str(), AVIO_FLAG_WRITE) >= 0 && avformat_write_header(fmt.get(), nullptr) >= 0;
+
+    const av::Scaler sws(sws_getContext(movie.width, movie.height, AV_PIX_FMT_RGB24, movie.width, movie.height,
+                                        enc->pix_fmt, SWS_BILINEAR, nullptr, nullptr, nullptr));
+    const av::Frame frame = av::NewFrame();
+    const av::Packet pkt = av::NewPacket();
+    if (!sws || !frame || !pkt)
+        return Failed("out of memory");
     frame->format = enc->pix_fmt;
     frame->width = movie.width;
     frame->height = movie.height;
-    av_frame_get_buffer(frame, 0);
-    AVPacket* pkt = av_packet_alloc();
+    av_frame_get_buffer(frame.get(), 0);
     std::vector<std::uint8_t> rgb(std::size_t(movie.width) * movie.height * 3);
     const auto drain = [&] {
-        while (ok && avcodec_receive_packet(enc, pkt) == 0) {
-            av_packet_rescale_ts(pkt, enc->time_base, st->time_base);
+        while (ok && avcodec_receive_packet(enc.get(), pkt.get()) == 0) {
+            av_packet_rescale_ts(pkt.get(), enc->time_base, st->time_base);
             pkt->stream_index = st->index;
-            ok = av_interleaved_write_frame(fmt, pkt) >= 0;
+            ok = av_interleaved_write_frame(fmt.get(), pkt.get()) >= 0;
         }
     };
     for (int n = 0; ok && n < movie.frames; ++n) {
@@ -112,26 +134,22 @@ bool WriteAvi(const std::string& path, const AviSpec& movie, std::string* error,
             draw(n, rgb);
         else
             DrawFrame(rgb, movie.width, movie.height, n, movie.textured);
-        av_frame_make_writable(frame);
+        av_frame_make_writable(frame.get());
         const uint8_t* src[4] = {rgb.data(), nullptr, nullptr, nullptr};
         const int srcStride[4] = {movie.width * 3, 0, 0, 0};
-        sws_scale(sws, src, srcStride, 0, movie.height, frame->data, frame->linesize);
+        sws_scale(sws.get(), src, srcStride, 0, movie.height, frame->data, frame->linesize);
         frame->pts = n;
         frame->quality = enc->global_quality;
-        ok = avcodec_send_frame(enc, frame) >= 0;
+        ok = avcodec_send_frame(enc.get(), frame.get()) >= 0;
         drain();
     }
-    avcodec_send_frame(enc, nullptr);
+    avcodec_send_frame(enc.get(), nullptr);
     drain();
     if (ok)
-        ok = av_write_trailer(fmt) >= 0;
-    avio_closep(&fmt->pb);
-    av_packet_free(&pkt);
-    av_frame_free(&frame);
-    sws_freeContext(sws);
-    avcodec_free_context(&enc);
-    avformat_free_context(fmt);
-    return ok || Fail(error, "writing " + path + " failed");
+        ok = av_write_trailer(fmt.get()) >= 0;
+    if (!ok)
+        return Failed("writing " + path + " failed");
+    return {};
 }
 
 bool StripIndex(const std::string& path)

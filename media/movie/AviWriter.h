@@ -4,6 +4,8 @@
 // (FrameColour) with a small square moving across it, so a test can tell from a
 // picture which frame it came from; a textured movie adds moving detail all over, so
 // that it costs what a real one costs to decode; a drawing function draws anything.
+#include "media/Result.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -28,9 +30,8 @@ std::array<std::uint8_t, 3> FrameColour(int n);
 // Draws frame n into `rgb` (width × height × 3 bytes, top row first).
 using FrameDrawer = std::function<void(int n, std::vector<std::uint8_t>& rgb)>;
 
-// Writes the movie; false with a reason when the encoder or muxer refuses.
-bool WriteAvi(const std::string& path, const AviSpec& movie, std::string* error = nullptr,
-                  const FrameDrawer& draw = nullptr);
+// Writes the movie; a failure says why the encoder or muxer refused.
+media::Result<void> WriteAvi(const std::string& path, const AviSpec& movie, const FrameDrawer& draw = nullptr);
 
 // Cuts the file before its trailing index ("idx1"), as a writer that never finished would.
 bool StripIndex(const std::string& path);

@@ -65,10 +65,10 @@ struct FrameDeveloper::Impl {
     bool ReadExactly(int position, Image& out)
     {
         if (!exact) {
-            std::string error;
-            exact = MovieReader::Open(setup->file, error, MovieReader::Options{1});
-            if (!exact)
+            auto opened = MovieReader::Open(setup->file, MovieReader::Options{1});
+            if (!opened)
                 return false;
+            exact = std::move(*opened);
         }
         return exact->ReadFrame(position, out);
     }

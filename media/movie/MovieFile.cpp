@@ -87,30 +87,25 @@ MovieFile::~MovieFile()
         close(m_fd);
 }
 
-std::shared_ptr<const MovieFile> MovieFile::Open(const std::string& path, std::string& error)
+Result<std::shared_ptr<const MovieFile>> MovieFile::Open(const std::string& path)
 {
+    const auto failed = [&](int code) { return Fail(FailureKind::Unreadable, std::strerror(code)).Prefixed(path + ": "); };
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = path + ": " + std::strerror(errno);
-        return nullptr;
-    }
+    if (fd < 0)
+        return failed(errno);
     std::shared_ptr<MovieFile> file(new MovieFile(path, fd));
     struct stat st {};
-    if (fstat(fd, &st) != 0) {
-        error = path + ": " + std::strerror(errno);
-        return nullptr;
-    }
-    if (S_ISDIR(st.st_mode)) {
-        error = path + ": " + std::strerror(EISDIR);
-        return nullptr;
-    }
+    if (fstat(fd, &st) != 0)
+        return failed(errno);
+    if (S_ISDIR(st.st_mode))
+        return failed(EISDIR);
     const Stamp s = StampOf(st);
     file->m_device = s.device;
     file->m_inode = s.inode;
     file->m_size = s.size;
     file->m_modifiedSeconds = s.seconds;
     file->m_modifiedNanoseconds = s.nanoseconds;
-    return file;
+    return std::shared_ptr<const MovieFile>(std::move(file));
 }
 
 MovieFile::Presence MovieFile::Check() const
@@ -135,7 +130,7 @@ void av::CloseOwnIo(AVIOContext* io)
     avio_context_free(&io);
 }
 
-av::Format av::OpenFormat(const std::shared_ptr<const MovieFile>& file, std::string& reason)
+Result<av::Format> av::OpenFormat(const std::shared_ptr<const MovieFile>& file)
 {
     auto cursor = std::make_unique<Cursor>(Cursor{file, 0});
     auto* buffer = static_cast<std::uint8_t*>(av_malloc(kIoBufferBytes));
@@ -148,16 +143,14 @@ av::Format av::OpenFormat(const std::shared_ptr<const MovieFile>& file, std::str
     AVFormatContext* raw = io ? avformat_alloc_context() : nullptr;
     if (!raw) {
         CloseOwnIo(io);
-        reason = ErrorText(AVERROR(ENOMEM));
-        return nullptr;
+        return Fail(FailureKind::Unreadable, ErrorText(AVERROR(ENOMEM)));
     }
     raw->pb = io;
     raw->flags |= AVFMT_FLAG_CUSTOM_IO;
     // The path still names the opening, so a format is also recognised by its extension.
     if (const int r = avformat_open_input(&raw, file->Path().c_str(), nullptr, nullptr); r < 0) {
         CloseOwnIo(io); // the library freed the context, but not what it was given
-        reason = ErrorText(r);
-        return nullptr;
+        return Fail(FailureKind::Unsupported, ErrorText(r));
     }
     return Format(raw);
 }

@@ -3,6 +3,7 @@
 // packet reader, the index walk, the developers) goes through this one descriptor,
 // never through the path again, so a file renamed, deleted or replaced while it is
 // open can neither pull the data away mid-read nor slip another file in.
+#include "media/Result.h"
 #include <memory>
 #include <string>
 
@@ -10,8 +11,8 @@ namespace media {
 
 class MovieFile {
 public:
-    // Opens `path` for reading; on failure returns nullptr with a reason naming the file.
-    static std::shared_ptr<const MovieFile> Open(const std::string& path, std::string& error);
+    // Opens `path` for reading; a failure's facts name the file.
+    static Result<std::shared_ptr<const MovieFile>> Open(const std::string& path);
     ~MovieFile();
     MovieFile(const MovieFile&) = delete;
     MovieFile& operator=(const MovieFile&) = delete;

@@ -50,8 +50,8 @@ bool IsAvi(const AVFormatContext* fmt) { return fmt->iformat && std::strcmp(fmt-
 
 av::Format OpenProbed(const std::shared_ptr<const MovieFile>& file)
 {
-    std::string reason;
-    av::Format fmt = av::OpenFormat(file, reason);
+    Result<av::Format> opened = av::OpenFormat(file);
+    av::Format fmt = opened ? std::move(*opened) : nullptr;
     if (fmt && avformat_find_stream_info(fmt.get(), nullptr) < 0)
         fmt.reset();
     return fmt;

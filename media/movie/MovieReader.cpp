@@ -188,62 +188,55 @@ struct MovieReader::Impl {
     std::shared_ptr<DevelopSetup> setup = std::make_shared<DevelopSetup>();
 
     // The container and the decoder of its video stream.
-    bool OpenStream(std::string& error)
+    // A failure of this movie: its facts begin with the path.
+    Failure Failed(FailureKind kind, const std::string& why) const { return Fail(kind, why).Prefixed(path + ": "); }
+
+    // The container and the decoder of its video stream.
+    Result<void> OpenStream()
     {
-        std::string reason;
-        fmt = av::OpenFormat(file, reason);
-        if (!fmt) {
-            error = path + ": " + reason;
-            return false;
-        }
-        if (const int r = avformat_find_stream_info(fmt.get(), nullptr); r < 0) {
-            error = path + ": " + av::ErrorText(r);
-            return false;
-        }
+        Result<av::Format> opened = av::OpenFormat(file);
+        if (!opened)
+            return opened.Error().Prefixed(path + ": ");
+        fmt = std::move(*opened);
+        if (const int r = avformat_find_stream_info(fmt.get(), nullptr); r < 0)
+            return Failed(FailureKind::BadData, av::ErrorText(r));
         const AVCodec* codec = nullptr;
         stream = av_find_best_stream(fmt.get(), AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
-        if (stream == AVERROR_STREAM_NOT_FOUND) {
-            error = path + ": no video stream";
-            return false;
-        }
+        if (stream == AVERROR_STREAM_NOT_FOUND)
+            return Failed(FailureKind::Unsupported, "no video stream");
         if (stream < 0 || !codec) {
             const AVStream* st = stream >= 0 ? fmt->streams[stream] : nullptr;
             const char* name = st ? avcodec_get_name(st->codecpar->codec_id) : "unknown";
-            error = path + ": unsupported video codec (" + name + ")";
-            return false;
+            return Failed(FailureKind::Unsupported, std::string("unsupported video codec (") + name + ")");
         }
         const AVStream* st = fmt->streams[stream];
         width = st->codecpar->width;
         height = st->codecpar->height;
         clockwise = DisplayTurn(st);
-        if (width <= 0 || height <= 0 || std::int64_t(width) * height > kMaxPixels) {
-            error = path + ": unusable picture size " + std::to_string(width) + " x " + std::to_string(height);
-            return false;
-        }
+        if (width <= 0 || height <= 0 || std::int64_t(width) * height > kMaxPixels)
+            return Failed(FailureKind::Unsupported,
+                          "unusable picture size " + std::to_string(width) + " x " + std::to_string(height));
         if (st->avg_frame_rate.num > 0 && st->avg_frame_rate.den > 0)
             frameRate = av_q2d(st->avg_frame_rate);
         else if (st->r_frame_rate.num > 0 && st->r_frame_rate.den > 0)
             frameRate = av_q2d(st->r_frame_rate);
-        if (!OpenDecoder(codec, error))
-            return false;
+        MEDIA_TRY(OpenDecoder(codec));
         keysReliable = TrustsKeyFrames(dec->codec_id);
-        return true;
+        return {};
     }
 
     // What the movie's packets and first pictures tell: the positions, and how the
     // decoder's pictures are placed.
-    bool Measure(std::string& error)
+    Result<void> Measure()
     {
         index = MovieIndex::Measure(file, stream);
-        if (index.PositionCount() <= 0) {
-            error = path + ": the movie holds no frames";
-            return false;
-        }
+        if (index.PositionCount() <= 0)
+            return Failed(FailureKind::BadData, "the movie holds no frames");
         positionCount = index.PositionCount();
         MeasureStampLead();
         if (index.CutShort() && reorders)
             MeasureCutEnd();
-        return true;
+        return {};
     }
 
     // What another reader of the same file measured, taken over instead of measured again.
@@ -287,21 +280,18 @@ struct MovieReader::Impl {
             positionCount = std::min(positionCount, lastStamped + 1);
     }
 
-    bool OpenDecoder(const AVCodec* codec, std::string& error)
+    Result<void> OpenDecoder(const AVCodec* codec)
     {
         dec.reset(avcodec_alloc_context3(codec));
-        if (!dec || avcodec_parameters_to_context(dec.get(), fmt->streams[stream]->codecpar) < 0) {
-            error = path + ": cannot set up the decoder";
-            return false;
-        }
+        if (!dec || avcodec_parameters_to_context(dec.get(), fmt->streams[stream]->codecpar) < 0)
+            return Failed(FailureKind::StepFailed, "cannot set up the decoder");
         dec->max_pixels = kMaxPixels;
         dec->thread_count = std::max(0, options.decoderThreads);
         dec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
-        if (const int r = avcodec_open2(dec.get(), codec, nullptr); r < 0) {
-            error = path + ": cannot open the " + codec->name + " decoder: " + av::ErrorText(r);
-            return false;
-        }
-        return true;
+        if (const int r = avcodec_open2(dec.get(), codec, nullptr); r < 0)
+            return Failed(FailureKind::StepFailed,
+                          std::string("cannot open the ") + codec->name + " decoder: " + av::ErrorText(r));
+        return {};
     }
 
     // The first picture from the start is placed by counting; the stamp it carries
@@ -344,10 +334,10 @@ struct MovieReader::Impl {
     {
         ++stats.seeks;
         Reset();
-        std::string reason;
-        fmt = av::OpenFormat(file, reason);
-        if (!fmt)
+        Result<av::Format> opened = av::OpenFormat(file);
+        if (!opened)
             return false;
+        fmt = std::move(*opened);
         phase = Phase::Decoding;
         fromStart = true;
         return true;
@@ -706,10 +696,10 @@ struct MovieReader::Impl {
         av_packet_unref(shown.get());
         shownPos = kNone;
         if (!packetFile) {
-            std::string reason;
-            packetFile = av::OpenFormat(file, reason);
-            if (!packetFile)
+            Result<av::Format> opened = av::OpenFormat(file);
+            if (!opened)
                 return false;
+            packetFile = std::move(*opened);
             packetCursor = kNone;
         }
         if (packetCursor == kNone || at.position <= packetCursor || at.position - packetCursor > kReadAhead) {
@@ -760,30 +750,29 @@ struct MovieReader::Impl {
 MovieReader::MovieReader() : m(std::make_unique<Impl>()) {}
 MovieReader::~MovieReader() = default;
 
-std::unique_ptr<MovieReader> MovieReader::Open(const std::string& path, std::string& error)
+Result<std::unique_ptr<MovieReader>> MovieReader::Open(const std::string& path) { return Open(path, Options{}); }
+
+Result<std::unique_ptr<MovieReader>> MovieReader::Open(const std::string& path, const Options& options)
 {
-    return Open(path, error, Options{});
+    const Result<std::shared_ptr<const MovieFile>> file = MovieFile::Open(path);
+    if (!file)
+        return file.Error();
+    return Open(*file, options);
 }
 
-std::unique_ptr<MovieReader> MovieReader::Open(const std::string& path, std::string& error, const Options& options)
+Result<std::unique_ptr<MovieReader>> MovieReader::Open(const std::shared_ptr<const MovieFile>& file,
+                                                       const Options& options)
 {
-    const std::shared_ptr<const MovieFile> file = MovieFile::Open(path, error);
-    return file ? Open(file, error, options) : nullptr;
+    return Open(file, nullptr, options);
 }
 
-std::unique_ptr<MovieReader> MovieReader::Open(const std::shared_ptr<const MovieFile>& file, std::string& error,
-                                               const Options& options)
+Result<std::unique_ptr<MovieReader>> MovieReader::Twin(const Options& options) const
 {
-    return Open(file, nullptr, error, options);
+    return Open(m->file, this, options);
 }
 
-std::unique_ptr<MovieReader> MovieReader::Twin(std::string& error, const Options& options) const
-{
-    return Open(m->file, this, error, options);
-}
-
-std::unique_ptr<MovieReader> MovieReader::Open(const std::shared_ptr<const MovieFile>& file, const MovieReader* measured,
-                                               std::string& error, const Options& options)
+Result<std::unique_ptr<MovieReader>> MovieReader::Open(const std::shared_ptr<const MovieFile>& file,
+                                                       const MovieReader* measured, const Options& options)
 {
     // Damaged movies are the engine's business to report, not the library's to print.
     av_log_set_level(AV_LOG_QUIET);
@@ -792,15 +781,14 @@ std::unique_ptr<MovieReader> MovieReader::Open(const std::shared_ptr<const Movie
     r.file = file;
     r.path = file->Path();
     r.options = options;
-    if (!r.OpenStream(error))
-        return nullptr;
+    MEDIA_TRY(r.OpenStream());
     if (measured)
         r.TakeMeasures(*measured->m);
-    else if (!r.Measure(error))
-        return nullptr;
+    else
+        MEDIA_TRY(r.Measure());
     r.PrepareDevelopers();
     if (!r.SeekToStart())
-        return nullptr;
+        return r.Failed(FailureKind::BadData, "cannot go back to the first frame");
     return reader;
 }
 

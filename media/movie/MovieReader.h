@@ -8,6 +8,7 @@
 // A reader is used from one thread at a time; a run may hand the last steps of its
 // pictures (decoding, for codecs whose every picture stands alone, and the conversion
 // to RGB) to other threads, each with a FrameDeveloper of its own.
+#include "media/Result.h"
 #include "media/image/Image.h"
 
 #include <functional>
@@ -26,15 +27,15 @@ public:
     struct Options {
         int decoderThreads = 0; // 0: as many as the machine has
     };
-    // Opens `path`; on failure returns nullptr with a reason naming the file in `error`.
-    static std::unique_ptr<MovieReader> Open(const std::string& path, std::string& error);
-    static std::unique_ptr<MovieReader> Open(const std::string& path, std::string& error, const Options& options);
+    // Opens `path`; a failure's facts name the file.
+    static Result<std::unique_ptr<MovieReader>> Open(const std::string& path);
+    static Result<std::unique_ptr<MovieReader>> Open(const std::string& path, const Options& options);
     // Another reader of a file already open (the path is not looked at again).
-    static std::unique_ptr<MovieReader> Open(const std::shared_ptr<const MovieFile>& file, std::string& error,
-                                             const Options& options);
+    static Result<std::unique_ptr<MovieReader>> Open(const std::shared_ptr<const MovieFile>& file,
+                                                     const Options& options);
     // Another reader of this one's file that takes over what this one measured when it
     // opened (the positions, how pictures are placed) instead of reading the movie again.
-    std::unique_ptr<MovieReader> Twin(std::string& error, const Options& options) const;
+    Result<std::unique_ptr<MovieReader>> Twin(const Options& options) const;
     ~MovieReader();
     MovieReader(const MovieReader&) = delete;
     MovieReader& operator=(const MovieReader&) = delete;
@@ -82,8 +83,8 @@ public:
 private:
     friend class FrameDeveloper;
     MovieReader();
-    static std::unique_ptr<MovieReader> Open(const std::shared_ptr<const MovieFile>& file, const MovieReader* measured,
-                                             std::string& error, const Options& options);
+    static Result<std::unique_ptr<MovieReader>> Open(const std::shared_ptr<const MovieFile>& file,
+                                                     const MovieReader* measured, const Options& options);
     std::shared_ptr<const DevelopSetup> DevelopingSetup() const;
     struct Impl;
     std::unique_ptr<Impl> m;

@@ -78,9 +78,8 @@ int main(int argc, char** argv)
     spec.frames = kFrames;
     spec.gop = 1;
     spec.quality = 3;
-    std::string error;
-    if (!WriteAvi(argv[1], spec, &error, Draw)) {
-        std::fprintf(stderr, "make_sample: %s\n", error.c_str());
+    if (const auto written = WriteAvi(argv[1], spec, Draw); !written) {
+        std::fprintf(stderr, "make_sample: %s\n", written.Message().c_str());
         return 1;
     }
     return 0;

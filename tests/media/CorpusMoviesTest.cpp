@@ -6,6 +6,7 @@
 // same reference picture at each position. Skipped when the corpus or the program
 // is absent.
 #include "media/movie/MovieReader.h"
+#include "support/Outcome.h"
 #include "support/TruthMovie.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +38,7 @@ TEST(CorpusMovies, EachOpensOrFailsClearlyAndShowsTheReferenceDecodersPicturesIn
     for (const std::string& path : files) {
         SCOPED_TRACE(path);
         std::string error;
-        auto reader = media::MovieReader::Open(path, error);
+        auto reader = Take(media::MovieReader::Open(path), error);
         if (!reader) {
             EXPECT_NE(error.find(path), std::string::npos);
             std::printf("%-48s  fails: %s\n", std::filesystem::path(path).filename().c_str(), error.c_str());

@@ -5,6 +5,7 @@
 // compared with the colour they were made from.
 #include "media/movie/AviWriter.h"
 #include "media/movie/MovieReader.h"
+#include "support/Outcome.h"
 #include "support/TempDir.h"
 #include "support/TruthMovie.h"
 
@@ -59,7 +60,7 @@ TEST(FrameEdges, EveryColumnAndRowOfOddSizesMatchesTheReferenceDecoderOnEveryLay
             std::string error;
             ASSERT_TRUE(EncodeWithFfmpeg(source, path, layout.options, error)) << error;
             const auto reference = DecodeWithFfmpeg(path, width, height);
-            auto reader = MovieReader::Open(path, error);
+            auto reader = Take(MovieReader::Open(path), error);
             ASSERT_TRUE(reader) << error;
             ASSERT_EQ(int(reference.size()), reader->PositionCount());
             for (int n = 0; n < reader->PositionCount(); ++n) {
@@ -118,7 +119,7 @@ TEST(FrameColour, EachMatrixAndRangeIsDecodedAsTheStreamIsTagged)
             options.insert(options.end(), t.tags.begin(), t.tags.end());
             std::string error;
             ASSERT_TRUE(EncodeWithFfmpeg(source, path, options, error)) << error;
-            auto reader = MovieReader::Open(path, error);
+            auto reader = Take(MovieReader::Open(path), error);
             ASSERT_TRUE(reader) << error;
             media::Image img;
             ASSERT_TRUE(reader->ReadFrame(1, img));

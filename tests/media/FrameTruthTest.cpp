@@ -6,6 +6,7 @@
 #include "media/GKitMSPlay.h"
 #include "media/movie/AviWriter.h"
 #include "media/movie/MovieReader.h"
+#include "support/Outcome.h"
 #include "support/RunConverter.h"
 #include "support/TempDir.h"
 #include "support/TruthMovie.h"
@@ -365,7 +366,7 @@ TEST_P(FrameTruth, ShowsTheSourceFrame)
     media::Image img;
     for (int threads : {1, 2, 8}) {
         std::string error;
-        auto reader = MovieReader::Open(movie.path, error, {threads});
+        auto reader = Take(MovieReader::Open(movie.path, {threads}), error);
         ASSERT_TRUE(reader) << error;
         const int n = reader->PositionCount();
         if (movie.cut) {
@@ -467,7 +468,7 @@ TEST(FrameTruthDamage, ALyingHeaderNeverGivesMorePositionsThanTheFileHasChunks)
         TempDir::Write(path, damaged);
         SCOPED_TRACE(std::string(d.form, 4) + " scale " + std::to_string(d.scale) + " rate " + std::to_string(d.rate) +
                      " sample size " + std::to_string(d.sampleSize));
-        auto reader = MovieReader::Open(path, error);
+        auto reader = Take(MovieReader::Open(path), error);
         if (!reader)
             continue;
         ++opened;
@@ -504,7 +505,7 @@ TEST(FrameTruthDamage, AnMp4OrMatroskaFileNamedAviHasOnePositionPerFrame)
         movie.floorDb = 30;
         for (int n = 0; n < 50; ++n)
             movie.expected.push_back(n);
-        auto reader = MovieReader::Open(movie.path, error);
+        auto reader = Take(MovieReader::Open(movie.path), error);
         ASSERT_TRUE(reader) << error;
         EXPECT_EQ(reader->PositionCount(), 50);
         Verdicts verdicts(movie);

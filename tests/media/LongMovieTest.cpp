@@ -3,6 +3,7 @@
 // several RIFF chunks.
 #include "media/movie/AviWriter.h"
 #include "media/movie/MovieReader.h"
+#include "support/Outcome.h"
 #include "support/TempDir.h"
 #include "support/TruthMovie.h"
 
@@ -30,8 +31,8 @@ void ExpectTheEndCostsAboutTenPictures(const AviSpec& spec, long mostDecoded)
     TempDir dir;
     const std::string path = dir.File("long.avi");
     std::string error;
-    ASSERT_TRUE(WriteAvi(path, spec, &error)) << error;
-    auto reader = MovieReader::Open(path, error);
+    ASSERT_TRUE(Take(WriteAvi(path, spec), error)) << error;
+    auto reader = Take(MovieReader::Open(path), error);
     ASSERT_TRUE(reader) << error;
     ASSERT_EQ(reader->PositionCount(), 400);
 
@@ -82,8 +83,8 @@ TEST(LongMovies, WhoDecodesARunsPicturesFollowsTheCodec)
         SCOPED_TRACE(c.spec.codec);
         const std::string path = dir.File("m.avi");
         std::string error;
-        ASSERT_TRUE(WriteAvi(path, c.spec, &error)) << error;
-        auto reader = MovieReader::Open(path, error);
+        ASSERT_TRUE(Take(WriteAvi(path, c.spec), error)) << error;
+        auto reader = Take(MovieReader::Open(path), error);
         ASSERT_TRUE(reader) << error;
         EXPECT_EQ(reader->DecodesInDevelopers(), c.developersDecode);
     }
@@ -109,7 +110,7 @@ TEST(LongMovies, ADamagedJpegFrameIsTheSameWhicheverPathReadsIt)
     TempDir::Write(path, bytes);
 
     std::string error;
-    auto reader = MovieReader::Open(path, error);
+    auto reader = Take(MovieReader::Open(path), error);
     ASSERT_TRUE(reader) << error;
     ASSERT_TRUE(reader->DecodesInDevelopers());
     std::vector<media::Image> single(12);
@@ -158,7 +159,7 @@ TEST(LongMovies, AnOpenDmlMovieOverOneGibibyteSeeksThroughItsLaterIndexes)
     const auto truth = DecodeWithFfmpeg(path, 1920, 1080, 184, 189);
     ASSERT_EQ(truth.size(), 6u);
 
-    auto reader = MovieReader::Open(path, error);
+    auto reader = Take(MovieReader::Open(path), error);
     ASSERT_TRUE(reader) << error;
     EXPECT_EQ(reader->PositionCount(), 190);
     const MovieReader::Stats before = reader->Statistics();

@@ -5,6 +5,7 @@
 #include "media/movie/MovieReader.h"
 #include "media/movie/AviWriter.h"
 #include "media/movie/MovieFile.h"
+#include "support/Outcome.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -62,14 +63,14 @@ TEST_P(MovieKinds, ShowTheDrawnFrame)
     TempDir dir;
     const std::string path = dir.File("movie.avi");
     std::string error;
-    ASSERT_TRUE(WriteAvi(path, kind.movie, &error)) << error;
+    ASSERT_TRUE(Take(WriteAvi(path, kind.movie), error)) << error;
     if (kind.stripIndex) {
         ASSERT_TRUE(StripIndex(path));
     }
     if (kind.keepFraction < 1)
         std::filesystem::resize_file(path, std::uintmax_t(std::filesystem::file_size(path) * kind.keepFraction));
 
-    auto reader = MovieReader::Open(path, error);
+    auto reader = Take(MovieReader::Open(path), error);
     ASSERT_TRUE(reader) << error;
     const int n = reader->PositionCount();
     if (kind.keepFraction < 1) {
@@ -123,7 +124,7 @@ TEST(MovieReader, ReadingEveryTenthFrameOfAnIntraMovieSkipsTheFramesBetween)
     const std::string path = dir.File("m.avi");
     ASSERT_TRUE(WriteAvi(path, AviSpec{"mjpeg", 64, 48, 100}));
     std::string error;
-    auto reader = MovieReader::Open(path, error);
+    auto reader = Take(MovieReader::Open(path), error);
     ASSERT_TRUE(reader);
     const auto before = reader->Statistics();
     int delivered = 0;
@@ -145,7 +146,7 @@ TEST(MovieReader, AForwardRunOfAnInterMovieSeeksOnlyToItsStart)
     const std::string path = dir.File("m.avi");
     ASSERT_TRUE(WriteAvi(path, AviSpec{"mpeg4", 64, 48, 60, 30, 2}));
     std::string error;
-    auto reader = MovieReader::Open(path, error);
+    auto reader = Take(MovieReader::Open(path), error);
     ASSERT_TRUE(reader);
     int calls = 0;
     long seeksAtStart = -1;
@@ -174,7 +175,7 @@ TEST(MovieReader, FilesThatAreNoMoviesFailWithTheirNameAndAReason)
     TempDir::Write(noise, riff);
     for (const std::string& path : {dir.File("missing.avi"), empty, text, noise}) {
         std::string error;
-        EXPECT_EQ(MovieReader::Open(path, error), nullptr) << path;
+        EXPECT_EQ(Take(MovieReader::Open(path), error), nullptr) << path;
         EXPECT_EQ(error.rfind(path + ": ", 0), 0u) << error;
         EXPECT_GT(error.size(), path.size() + 3);
     }
@@ -192,7 +193,7 @@ TEST(MovieReader, EveryTruncationOfASmallMovieOpensCleanlyOrFailsCleanly)
         std::filesystem::copy_file(whole, cut, std::filesystem::copy_options::overwrite_existing);
         std::filesystem::resize_file(cut, keep);
         std::string error;
-        auto reader = MovieReader::Open(cut, error);
+        auto reader = Take(MovieReader::Open(cut), error);
         if (!reader) {
             EXPECT_FALSE(error.empty());
             ++failed;
@@ -222,7 +223,7 @@ TEST(MovieReader, DamagedBytesInsideAMovieGiveFramesOrFailuresNeverACrash)
         const std::string path = dir.File("damaged.avi");
         TempDir::Write(path, damaged);
         std::string error;
-        auto reader = MovieReader::Open(path, error);
+        auto reader = Take(MovieReader::Open(path), error);
         if (!reader)
             continue;
         media::Image img;
@@ -264,7 +265,7 @@ TEST(MovieReader, AMovieMovedOrRewrittenWhileOpenIsReadAsOpenedOrFailsCleanly)
             otherMovie.frames = 5;
             ASSERT_TRUE(WriteAvi(other, otherMovie));
             std::string error;
-            auto reader = MovieReader::Open(path, error);
+            auto reader = Take(MovieReader::Open(path), error);
             ASSERT_TRUE(reader) << error;
             media::Image img;
             ASSERT_TRUE(reader->ReadFrame(movie.frames - 1, img));
@@ -287,7 +288,7 @@ TEST(MovieReader, AMovieMovedOrRewrittenWhileOpenIsReadAsOpenedOrFailsCleanly)
                 EXPECT_EQ(right, 5 + (movie.frames - 1) / 7 + 1);
             }
             // Another reader of the same opened file (the preview, a developer) too.
-            auto second = MovieReader::Open(reader->File(), error, MovieReader::Options{});
+            auto second = Take(MovieReader::Open(reader->File(), MovieReader::Options{}), error);
             EXPECT_EQ(second != nullptr, accident.framesStay) << error;
         }
     }

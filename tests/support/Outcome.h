@@ -18,6 +18,18 @@ bool Take(media::Result<T> result, T& out, std::string& error)
     return true;
 }
 
+// The value, or an empty one with the failure's facts in `error` (an opened movie as
+// a pointer that may be null).
+template <class T>
+T Take(media::Result<T> result, std::string& error)
+{
+    if (!result) {
+        error = result.Error().message;
+        return T{};
+    }
+    return std::move(*result);
+}
+
 inline bool Take(const media::Result<void>& result, std::string& error)
 {
     error = result.Message();
