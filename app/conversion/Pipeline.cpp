@@ -166,17 +166,16 @@ struct Converter {
     }
 };
 
-// A thread's converter, or why it could not be made (every picture it takes then
+// A thread's tool, or why it could not be made (every picture the thread takes then
 // fails with that reason, so the run still ends).
 template <class T, class... Args>
-std::optional<T> MadeOrWhy(std::string& why, Args&&... args)
+media::Result<std::unique_ptr<T>> Made(Args&&... args)
 {
     try {
-        return std::optional<T>(std::in_place, std::forward<Args>(args)...);
+        return std::make_unique<T>(std::forward<Args>(args)...);
     } catch (const std::exception& e) {
-        why = Described(e);
+        return media::Fail(media::FailureKind::StepFailed, Described(e));
     }
-    return std::nullopt;
 }
 
 // The run from `start` to `end` in stretches that begin at key pictures, each holding
@@ -320,11 +319,9 @@ void ReadStretches(MovieRun& run)
 // A worker: develops and finishes the frames it takes, in whatever order they come.
 void DevelopFrames(MovieRun& run, InOrder& order)
 {
-    std::string broken;
+    using Developer = media::Result<std::unique_ptr<media::FrameDeveloper>>;
     media::Result<Converter> converter = Converter::For(run.o);
-    broken = converter.Message();
-    std::optional<media::FrameDeveloper> developer =
-        converter ? MadeOrWhy<media::FrameDeveloper>(broken, *run.reader) : std::optional<media::FrameDeveloper>();
+    const Developer developer = converter ? Made<media::FrameDeveloper>(*run.reader) : Developer(converter.Error());
     while (auto frame = run.frames.Pop()) {
         const int position = frame->picture.Position();
         Outcome outcome;
@@ -336,7 +333,7 @@ void DevelopFrames(MovieRun& run, InOrder& order)
             continue;
         }
         if (!developer) {
-            outcome.error = broken;
+            outcome.error = developer.Message();
             order.Finished(std::move(outcome));
             continue;
         }
@@ -345,7 +342,7 @@ void DevelopFrames(MovieRun& run, InOrder& order)
             // A frame that cannot be developed leaves the editor empty: nothing of the
             // frame before may be saved under this one's name.
             media::Image img;
-            const bool developed = developer->Develop(frame->picture, img);
+            const bool developed = (*developer)->Develop(frame->picture, img);
             converter->editor.SetImage(std::move(img));
             std::optional<std::string> notTaken;
             if (!converter->editor.HasImage() || !developed)
