@@ -286,10 +286,7 @@ bool SniffBmp(const std::uint8_t* data, std::size_t size) { return size >= 2 && 
 
 Result<Image> DecodeBmp(const std::uint8_t* data, std::size_t size, const Reduction&)
 {
-    const ByteReader in(data, size);
-    return DecodeInPhases(
-        ImageFormat::Bmp, size, [&] { return ReadHeader(in); },
-        [&](const BmpHeader& header) { return ReadPixels(in, header); });
+    return DecodeBytesInPhases(ImageFormat::Bmp, data, size, ReadHeader, ReadPixels);
 }
 
 Result<Bytes> EncodeBmp(const Image& source, const SaveOptions&)

@@ -4,6 +4,7 @@
 // driver checks that claim, and only then does the pixel step allocate and decode.
 // A small damaged or hostile file then cannot make a decoder ask for gigabytes.
 #include "media/Result.h"
+#include "media/codecs/ByteReader.h"
 #include "media/codecs/Codecs.h"
 
 #include <cstdint>
@@ -39,6 +40,17 @@ Result<Image> DecodeInPhases(ImageFormat format, std::size_t fileBytes, ReadHead
         return header.Error();
     MEDIA_TRY(CheckClaim(format, header->claim, fileBytes));
     return readPixels(*header);
+}
+
+// The same for the formats read here byte by byte: both steps read the file's bytes
+// through one ByteReader.
+template <class ReadHeader, class ReadPixels>
+Result<Image> DecodeBytesInPhases(ImageFormat format, const std::uint8_t* data, std::size_t size,
+                                  ReadHeader readHeader, ReadPixels readPixels)
+{
+    const ByteReader in(data, size);
+    return DecodeInPhases(
+        format, size, [&] { return readHeader(in); }, [&](const auto& header) { return readPixels(in, header); });
 }
 
 // The densest each kind of data gets, in data bytes per file byte.

@@ -186,10 +186,7 @@ bool SniffPcx(const std::uint8_t* d, std::size_t n)
 
 Result<Image> DecodePcx(const std::uint8_t* data, std::size_t size, const Reduction&)
 {
-    const ByteReader in(data, size);
-    return DecodeInPhases(
-        ImageFormat::Pcx, size, [&] { return ReadHeader(in); },
-        [&](const PcxHeader& header) { return ReadPixels(in, header); });
+    return DecodeBytesInPhases(ImageFormat::Pcx, data, size, ReadHeader, ReadPixels);
 }
 
 Result<Bytes> EncodePcx(const Image& source, const SaveOptions&)
