@@ -172,6 +172,18 @@ TEST_F(ConversionRunTest, NoBrightnessEntryStopsTheRunWithTheFailureMessage)
     EXPECT_TRUE(FilesIn(out).empty());
 }
 
+// However a run ends, its counter goes away: a refused run left "0/10" under its message.
+TEST_F(ConversionRunTest, ARefusedRunPutsItsCounterAwayAndLeavesNoAnswer)
+{
+    Movie(10);
+    ChangeForm1->ComboBox7->setItemIndex(-1);
+    Press();
+    ASSERT_EQ(errorsShown.size(), 1);
+    EXPECT_FALSE(ChangeForm1->Label1->isVisible());
+    EXPECT_EQ(ChangeForm1->Label1->Caption(), QString());
+    EXPECT_EQ(MessageForm1->Answer, 0);
+}
+
 TEST_F(ConversionRunTest, EndBelowStartWritesNothingAndTheViewPlaysAgain)
 {
     Movie(20);

@@ -1,0 +1,89 @@
+// The format rows are where every format is written down once: each row must be what
+// the program really does with that format's files, the names it takes, and the menu
+// entry built from them; and the byte reader under the own decoders reads nothing
+// that is not there.
+#include "app/conversion/Conversion.h"
+#include "media/codecs/ByteReader.h"
+#include "media/codecs/Formats.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <sstream>
+
+using namespace media;
+
+TEST(FormatRows, EachRowReadsWritesAndNamesItsOwnFiles)
+{
+    Image picture;
+    picture.Allocate(19, 7, PixelFormat::Rgb24);
+    for (std::size_t i = 0; i < picture.pixels.size(); ++i)
+        picture.pixels[i] = std::uint8_t(i * 37);
+    std::ifstream entryFile(POMI_DESKTOP_ENTRY);
+    std::stringstream entry;
+    entry << entryFile.rdbuf();
+    ASSERT_FALSE(entry.str().empty()) << POMI_DESKTOP_ENTRY;
+    const std::string listed = FormatNames(", ", " or ");
+    for (const FormatRow& row : kFormatRows) {
+        SCOPED_TRACE(row.name);
+        const Result<Bytes> bytes = row.encode(picture, {});
+        ASSERT_TRUE(bytes) << bytes.Message();
+        EXPECT_EQ(DetectFormat(bytes->data(), bytes->size()), row.format);
+        const Result<Image> back = DecodeImage(bytes->data(), bytes->size());
+        ASSERT_TRUE(back) << back.Message();
+        EXPECT_EQ(back->width, 19);
+        EXPECT_EQ(back->height, 7);
+        // The extension written is one the file lists take, in either case.
+        std::string upper = row.extension;
+        std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+        EXPECT_TRUE(conv::IsPictureFileName(std::string("photo") + row.extension));
+        EXPECT_TRUE(conv::IsPictureFileName("PHOTO" + upper));
+        for (const char* ext : row.readExtensions) {
+            if (ext)
+                EXPECT_TRUE(conv::IsPictureFileName(std::string("a") + ext)) << ext;
+        }
+        EXPECT_NE(listed.find(row.name), std::string::npos);
+        for (const char* type : row.mimeTypes) {
+            if (type)
+                EXPECT_NE(entry.str().find(std::string(type) + ";"), std::string::npos) << type;
+        }
+        EXPECT_NE(entry.str().find(std::string(";") + row.name + ";"), std::string::npos) << "keyword";
+    }
+    EXPECT_EQ(listed, "BMP, TIFF, JPEG, PCX or PNG");
+    EXPECT_FALSE(conv::IsPictureFileName("clip.avi"));
+    EXPECT_FALSE(conv::IsPictureFileName("notes.txt"));
+}
+
+TEST(FormatRows, AQualityOutsideItsScaleIsRefusedNotMovedIntoIt)
+{
+    Image picture;
+    picture.Allocate(8, 8, PixelFormat::Rgb24);
+    for (const auto& [quality, taken] : {std::pair{0, false}, {1, true}, {10, true}, {11, false}}) {
+        const Result<Bytes> bytes = EncodeImage(picture, ImageFormat::Jpeg, {quality, false});
+        EXPECT_EQ(bool(bytes), taken) << quality;
+        if (!taken) {
+            EXPECT_EQ(bytes.Message(), "SaveQuality does not take the value " + std::to_string(quality));
+        }
+    }
+}
+
+TEST(ByteReader, ReadsWhatIsThereAndNothingPastTheEnd)
+{
+    const std::uint8_t data[] = {0x01, 0x02, 0x03, 0x04, 0x05};
+    const ByteReader in(data, sizeof data);
+    EXPECT_EQ(in.U8(4), 0x05);
+    EXPECT_EQ(in.U16(3), 0x0504);
+    EXPECT_EQ(in.U16(3, ByteOrder::Big), 0x0405);
+    EXPECT_EQ(in.U32(1), 0x05040302u);
+    EXPECT_EQ(in.U32(1, ByteOrder::Big), 0x02030405u);
+    EXPECT_EQ(in.I32(0), 0x04030201);
+    // One byte short, far past the end, and an offset that would wrap around.
+    EXPECT_EQ(in.U8(5), std::nullopt);
+    EXPECT_EQ(in.U16(4), std::nullopt);
+    EXPECT_EQ(in.U32(2), std::nullopt);
+    EXPECT_EQ(in.I32(2), std::nullopt);
+    EXPECT_EQ(in.U32(std::size_t(-2)), std::nullopt);
+    EXPECT_EQ(ByteReader(nullptr, 0).U8(0), std::nullopt);
+}
