@@ -40,15 +40,11 @@ TEST(FormatRows, EachRowReadsWritesAndNamesItsOwnFiles)
         std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return char(std::toupper(c)); });
         EXPECT_TRUE(conv::IsPictureFileName(std::string("photo") + row.extension));
         EXPECT_TRUE(conv::IsPictureFileName("PHOTO" + upper));
-        for (const char* ext : row.readExtensions) {
-            if (ext)
-                EXPECT_TRUE(conv::IsPictureFileName(std::string("a") + ext)) << ext;
-        }
+        for (const char* ext : row.readExtensions)
+            EXPECT_TRUE(!ext || conv::IsPictureFileName(std::string("a") + ext)) << ext;
         EXPECT_NE(listed.find(row.name), std::string::npos);
-        for (const char* type : row.mimeTypes) {
-            if (type)
-                EXPECT_NE(entry.str().find(std::string(type) + ";"), std::string::npos) << type;
-        }
+        for (const char* type : row.mimeTypes)
+            EXPECT_TRUE(!type || entry.str().find(std::string(type) + ";") != std::string::npos) << type;
         EXPECT_NE(entry.str().find(std::string(";") + row.name + ";"), std::string::npos) << "keyword";
     }
     EXPECT_EQ(listed, "BMP, TIFF, JPEG, PCX or PNG");
