@@ -1,8 +1,8 @@
 #pragma once
 // Reading and writing pictures. A decoder checks sizes before allocating anything and
-// every offset against the data it has; a failure names the defect ("Invalid PCX
-// image: palette marker missing" — the format's name comes from its row in Formats.h,
-// where every format is listed once).
+// every offset against the data it has; a failure names the format and the defect
+// ("Invalid <name> image: palette marker missing", the name from the format's row in
+// Formats.h, where every format is listed once).
 #include "media/Result.h"
 #include "media/image/Image.h"
 

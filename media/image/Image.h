@@ -48,7 +48,7 @@ Image ToRgb24(const Image& img, Rgb background = {255, 255, 255});
 const Image& AsRgb24(const Image& img, Image& scratch);
 // The picture as colour with alpha (opaque where it had none).
 Image ToRgba32(const Image& img);
-// The picture as formats without grey or alpha hold it (BMP, PCX): grey as 8-bit
+// The picture as formats without grey or alpha hold it: grey as 8-bit
 // with a grey palette, alpha composited over white; palettes and colour unchanged.
 Image ToIndexedOrRgb24(const Image& img);
 // The same, without copying a picture that already is palette or 24-bit colour.
