@@ -34,7 +34,7 @@ std::string PrepareSave(media::ImageEditControl& control, const PictureSettings&
     const OutputFormatEntry& format = EntryOf(kOutputFormats, s.format);
     control.SetInterpolation(2);
     control.SetSaveInterlacedImage(s.progressive ? 2 : 1);
-    control.SetSaveMediaFormat(media::ImageEditControl::SaveCodeFor(format.image));
+    control.SetSaveMediaFormat(media::ImageEditControl::SaveCodeFor(s.format));
     control.SetSaveQuality(s.jpegQuality + 1);
     return format.ext;
 }
@@ -87,6 +87,8 @@ std::optional<media::Size> ResizedSize(const Resize& r, media::Size turned)
     return std::nullopt;
 }
 
+// A step of the chain: done, or failed with the words the window and the command
+// line have always reported for it.
 media::Result<void> Step(bool done, const char* failure)
 {
     if (done)

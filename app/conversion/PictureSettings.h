@@ -23,7 +23,6 @@ struct OutputFormatEntry {
     OutputFormat value;
     const char* name;    // on the command line
     const char* ext;     // of the files written
-    media::ImageFormat image;
     const char* caption; // in the window's list
 };
 struct OutputFormatTable {
@@ -34,7 +33,7 @@ constexpr OutputFormatTable MakeOutputFormats()
     OutputFormatTable table{};
     for (std::size_t i = 0; i < media::kFormatCount; ++i) {
         const media::FormatRow& row = media::kFormatRows[i];
-        table.rows[i] = {row.format, row.option, row.extension, row.format, row.caption};
+        table.rows[i] = {row.format, row.option, row.extension, row.caption};
     }
     return table;
 }
