@@ -1,9 +1,10 @@
 #pragma once
-// The image edit control's behaviour without its window: the properties and methods
-// the conversion run uses, in the run's terms (format codes 101..106, qualities
-// 1..10, counter-clockwise degrees). Both the main window's control and the
-// command-line converter use it. A property value outside its table is refused
-// with fw::Exception; a method that cannot do its work returns false.
+// The image edit control's behaviour without its window: its properties and methods
+// in the control's own codes (format codes 101..106, qualities 1..10, depth codes,
+// counter-clockwise degrees), over the typed engine (ImageEditor and the picture
+// chain's steps). The window's control is this; the conversion run itself speaks in
+// typed values. A property value outside its table is refused with fw::Exception; a
+// method that cannot do its work returns false and keeps the reason in LastError.
 #include "media/image/ImageEditor.h"
 
 #include <string>
