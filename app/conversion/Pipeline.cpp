@@ -77,8 +77,8 @@ public:
                 if (!done.written.empty())
                     m_totals.written.emplace_back(done.source, done.written);
                 // One write failure says it all; the others that were under way say nothing.
-                const bool silent = done.stopsRun && m_stopReported;
-                m_stopReported = m_stopReported || done.stopsRun;
+                const bool silent = done.stop && m_stopReported;
+                m_stopReported = m_stopReported || done.stop;
                 if (m_report && !silent)
                     m_report(done, m_total);
             }
@@ -159,7 +159,6 @@ struct Converter {
         else
             outcome.error = done.stop ? done.stop->message : done.reason;
         if (done.stop) {
-            outcome.stopsRun = true;
             outcome.stop = done.stop;
             stop = true;
         }

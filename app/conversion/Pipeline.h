@@ -38,8 +38,9 @@ struct Outcome {
     std::string target;  // the file it is written to
     std::string written; // the file written, empty when it failed
     std::string error;
-    bool stopsRun = false; // the output folder cannot be written: the run stops here
-    std::optional<media::Failure> stop; // then: the folder (its place) and the reason
+    // The output folder cannot be written, the run stops here: the folder (the
+    // failure's place) and the reason.
+    std::optional<media::Failure> stop;
     bool skipped = false;  // not tried, since the run had stopped
 };
 

@@ -310,14 +310,14 @@ Result<TiffHeader> ReadHeader(const std::uint8_t* data, std::size_t size)
 
 // Everything the sample-exact readers do not take, through libtiff's own conversion
 // to 8-bit RGBA; where even that refuses, the sample reader has the last word.
-Result<void> ReadThroughRgba(TIFF* tif, const TiffHeader& h, const std::string& lastError, Image& img)
+Result<void> ReadThroughRgba(TIFF* tif, const TiffHeader& h, Image& img)
 {
     const TiffLayout& l = h.layout;
     std::vector<std::uint32_t> rgba(std::size_t(l.width) * l.height);
     // Asked for the file's own orientation, libtiff leaves the rows as stored; the
     // turn for viewing is made by the caller, the same for every path.
     if (!TIFFReadRGBAImageOriented(tif, l.width, l.height, rgba.data(), h.orientation, 0)) {
-        const std::string why = lastError;
+        const std::string why = h.reading->lastError;
         if (!SamplesReadable(l) || !ReadSamples(tif, l, img))
             return Invalid(why);
         return {};
@@ -367,7 +367,7 @@ Result<Image> ReadPixels(const TiffHeader& h)
     if (!ok && plainColour)
         ok = ReadColour(tif, l.samples, l.samples == 4 && l.extra > 0 && l.alphaType == EXTRASAMPLE_ASSOCALPHA, img);
     if (!ok)
-        MEDIA_TRY(ReadThroughRgba(tif, h, h.reading->lastError, img));
+        MEDIA_TRY(ReadThroughRgba(tif, h, img));
     Orient(img, h.orientation);
     return img;
 }
