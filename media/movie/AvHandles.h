@@ -64,4 +64,10 @@ inline std::string ErrorText(int code)
 // carries the library's reason.
 Result<Format> OpenFormat(const std::shared_ptr<const MovieFile>& file);
 
+// The same, for reading and seeking the video stream numbered `stream` (as a probed
+// opening numbered it). Some containers (FLV) announce their streams only as their
+// packets come, so a fresh opening is looked into until the stream is there: a seek
+// in a stream the context does not have yet would reach past its table.
+Result<Format> OpenFormatFor(const std::shared_ptr<const MovieFile>& file, int stream);
+
 } // namespace media::av

@@ -155,4 +155,19 @@ Result<av::Format> av::OpenFormat(const std::shared_ptr<const MovieFile>& file)
     return Format(raw);
 }
 
+Result<av::Format> av::OpenFormatFor(const std::shared_ptr<const MovieFile>& file, int stream)
+{
+    Result<Format> opened = OpenFormat(file);
+    if (!opened)
+        return opened;
+    AVFormatContext* fmt = opened->get();
+    if (stream >= 0 && unsigned(stream) >= fmt->nb_streams)
+        if (const int r = avformat_find_stream_info(fmt, nullptr); r < 0)
+            return Fail(FailureKind::BadData, ErrorText(r));
+    if (stream < 0 || unsigned(stream) >= fmt->nb_streams ||
+        fmt->streams[stream]->codecpar->codec_type != AVMEDIA_TYPE_VIDEO)
+        return Fail(FailureKind::BadData, "the video stream is not found again");
+    return opened;
+}
+
 } // namespace media

@@ -334,10 +334,10 @@ struct MovieReader::Impl {
     {
         ++stats.seeks;
         Reset();
-        Result<av::Format> opened = av::OpenFormat(file);
-        if (!opened)
+        Result<av::Format> opened = av::OpenFormatFor(file, stream);
+        fmt = opened ? std::move(*opened) : nullptr;
+        if (!fmt)
             return false;
-        fmt = std::move(*opened);
         phase = Phase::Decoding;
         fromStart = true;
         return true;
@@ -696,7 +696,7 @@ struct MovieReader::Impl {
         av_packet_unref(shown.get());
         shownPos = kNone;
         if (!packetFile) {
-            Result<av::Format> opened = av::OpenFormat(file);
+            Result<av::Format> opened = av::OpenFormatFor(file, stream);
             if (!opened)
                 return false;
             packetFile = std::move(*opened);
