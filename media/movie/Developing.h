@@ -17,11 +17,11 @@ struct DevelopSetup {
     bool decodes = false;     // the developers decode packets (every picture stands alone)
     bool jpegPackets = false; // the packets are JPEGs for libjpeg-turbo (Motion JPEG)
     int width = 0, height = 0; // as coded
-    int clockwise = 0;         // the turn the stream's display matrix asks for: 0, 90, 180 or 270
+    int orientation = 1;       // how the stream's display matrix shows it, as an EXIF orientation (turns and mirrors)
 };
 
-// Turns a picture as the stream's display matrix says players show it (phones record
-// upright videos as turned frames and say so).
+// Turns (and mirrors) a picture as the stream's display matrix says players show it
+// (phones record upright videos as turned frames and say so).
 void TurnUpright(const DevelopSetup& setup, Image& picture);
 
 struct UndevelopedFrame::Data {

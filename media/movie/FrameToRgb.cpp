@@ -65,8 +65,7 @@ int ColourMatrixOf(const AVFrame* frame)
 
 void TurnUpright(const DevelopSetup& setup, Image& picture)
 {
-    if (setup.clockwise != 0)
-        RotateCounterClockwise(picture, 360 - setup.clockwise);
+    Orient(picture, setup.orientation);
 }
 
 bool ToRgb(av::Scaler& scaler, const AVFrame* frame, Image& out)

@@ -107,19 +107,29 @@ bool PicturesStandAlone(AVCodecID id)
     }
 }
 
-// The quarter turn clockwise a stream's display matrix asks for (phones write one),
-// 0 without one. Mirroring matrices are taken for their turn alone.
-int DisplayTurn(const AVStream* st)
+// How a stream's display matrix asks for its pictures to be shown (phones write one),
+// as an EXIF orientation (1 as stored .. 8); the matrix's scale and offset do not
+// matter here. A matrix that turns by other than quarter turns is taken for its
+// nearest quarter turn.
+int DisplayOrientation(const AVStream* st)
 {
-    const auto* matrix =
+    const auto* m =
         reinterpret_cast<const std::int32_t*>(av_stream_get_side_data(st, AV_PKT_DATA_DISPLAYMATRIX, nullptr));
-    if (!matrix)
-        return 0;
-    const double counterClockwise = av_display_rotation_get(matrix);
+    if (!m)
+        return 1;
+    // A stored pixel (p, q) shows at (a p + c q, b p + d q), y pointing down.
+    const auto sign = [](std::int32_t v) { return (v > 0) - (v < 0); };
+    const int a = sign(m[0]), b = sign(m[1]), c = sign(m[3]), d = sign(m[4]);
+    if (b == 0 && c == 0 && a != 0 && d != 0)
+        return a > 0 ? (d > 0 ? 1 : 4) : (d > 0 ? 2 : 3);
+    if (a == 0 && d == 0 && b != 0 && c != 0)
+        return b > 0 ? (c > 0 ? 5 : 6) : (c > 0 ? 8 : 7);
+    const double counterClockwise = av_display_rotation_get(m);
     if (std::isnan(counterClockwise))
-        return 0;
+        return 1;
     const long quarter = std::lround(-counterClockwise / 90);
-    return int(((quarter % 4) + 4) % 4) * 90;
+    static const int kTurned[] = {1, 6, 3, 8};
+    return kTurned[((quarter % 4) + 4) % 4];
 }
 
 } // namespace
@@ -143,7 +153,7 @@ struct MovieReader::Impl {
     MovieIndex index;
     int width = 0;  // as coded
     int height = 0;
-    int clockwise = 0; // the display matrix's turn
+    int orientation = 1; // the display matrix's, as an EXIF orientation
     double frameRate = 0;
     bool keysReliable = false;
     // A picture carries the stamp of the packet that brought it out: that packet's
@@ -212,7 +222,7 @@ struct MovieReader::Impl {
         const AVStream* st = fmt->streams[stream];
         width = st->codecpar->width;
         height = st->codecpar->height;
-        clockwise = DisplayTurn(st);
+        orientation = DisplayOrientation(st);
         if (width <= 0 || height <= 0 || std::int64_t(width) * height > kMaxPixels)
             return Failed(FailureKind::Unsupported,
                           "unusable picture size " + std::to_string(width) + " x " + std::to_string(height));
@@ -266,7 +276,7 @@ struct MovieReader::Impl {
         setup->jpegPackets = setup->decodes && dec->codec_id == AV_CODEC_ID_MJPEG;
         setup->width = width;
         setup->height = height;
-        setup->clockwise = clockwise;
+        setup->orientation = orientation;
     }
 
     // A cut reordering movie ends at its last picture whose place is certain.
@@ -794,8 +804,8 @@ Result<std::unique_ptr<MovieReader>> MovieReader::Open(const std::shared_ptr<con
 
 const std::shared_ptr<const MovieFile>& MovieReader::File() const { return m->file; }
 int MovieReader::PositionCount() const { return int(m->positionCount); }
-int MovieReader::Width() const { return m->clockwise % 180 ? m->height : m->width; }
-int MovieReader::Height() const { return m->clockwise % 180 ? m->width : m->height; }
+int MovieReader::Width() const { return m->orientation >= 5 ? m->height : m->width; }
+int MovieReader::Height() const { return m->orientation >= 5 ? m->width : m->height; }
 double MovieReader::FrameRate() const { return m->frameRate; }
 MovieReader::Stats MovieReader::Statistics() const { return m->stats; }
 

@@ -17,7 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <set>
 #include <sstream>
@@ -44,7 +46,10 @@ struct Case {
     // A second pass of the ffmpeg program copying the stream (`-c copy`): options
     // before its input (a start time: an edit list) and after it (metadata).
     std::vector<std::string> remuxIn, remuxOut;
-    int clockwise = 0; // the turn the display matrix asks for
+    // The display matrix's a, b, c, d (a stored pixel (p, q) shows at (a p + c q,
+    // b p + d q)) as players apply it; all zero: none.
+    std::array<int, 4> matrix{};
+    bool writeMatrix = false; // written into the MP4's track header by the test
 };
 
 std::vector<std::string> Join(std::vector<std::string> a, const std::vector<std::string>& b)
@@ -168,8 +173,14 @@ std::vector<Case> Cases()
     // ffmpeg 5.1 writes `rotate=90` as a matrix turning the frames a quarter
     // counter-clockwise, and players, ffmpeg among them, show them so.
     turned.remuxOut = {"-metadata:s:v:0", "rotate=90"};
-    turned.clockwise = 270;
+    turned.matrix = {0, -1, 1, 0};
     cases.push_back(turned);
+    // A phone's front camera mirrors as well as turns; ffmpeg 5.1 cannot write that.
+    Case mirrored{"mp4_h264_mirrored_and_turned_by_its_display_matrix", h264, 30};
+    mirrored.container = "mp4";
+    mirrored.matrix = {0, -1, -1, 0};
+    mirrored.writeMatrix = true;
+    cases.push_back(mirrored);
     Case mkvCut{"mkv_h264_bframes_cut_at_70", h264, 30};
     mkvCut.container = "mkv";
     mkvCut.keep = 0.7;
@@ -206,6 +217,48 @@ std::set<int> FramesStillThere(const TruthFile& movie)
     return there;
 }
 
+// Every frame as a player shows it through a display matrix of quarter turns and mirrors.
+SourceMovie AsDisplayed(const SourceMovie& stored, const std::array<int, 4>& m)
+{
+    const auto [a, b, c, d] = m;
+    const int w = stored.width, h = stored.height;
+    // Where the stored corners land; the picture is moved to start at 0, 0.
+    const int minX = std::min({0, a * (w - 1), c * (h - 1), a * (w - 1) + c * (h - 1)});
+    const int minY = std::min({0, b * (w - 1), d * (h - 1), b * (w - 1) + d * (h - 1)});
+    SourceMovie shown{a != 0 ? w : h, a != 0 ? h : w, {}};
+    for (const auto& frame : stored.frames) {
+        std::vector<std::uint8_t> out(frame.size());
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const int tx = a * x + c * y - minX, ty = b * x + d * y - minY;
+                std::copy_n(&frame[(std::size_t(y) * w + x) * 3], 3, &out[(std::size_t(ty) * shown.width + tx) * 3]);
+            }
+        shown.frames.push_back(std::move(out));
+    }
+    return shown;
+}
+
+// Writes a display matrix (the signs a, b, c, d as whole units) into the first track
+// header of an MP4, as a phone does.
+bool WriteDisplayMatrix(const std::string& path, const std::array<int, 4>& m)
+{
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::size_t at = bytes.find("tkhd");
+    if (at == std::string::npos || at + 4 + 4 + 32 + 16 + 36 > bytes.size())
+        return false;
+    // After the version and flags: times, track, duration (20 or 32 bytes), then 16
+    // bytes of layer and volume; the matrix is a b u / c d v / x y w.
+    const std::size_t matrix = at + 8 + (bytes[at + 4] == 1 ? 32 : 20) + 16;
+    const std::int32_t values[9] = {m[0] * 65536, m[1] * 65536, 0, m[2] * 65536, m[3] * 65536, 0, 0, 0, 1 << 30};
+    for (int i = 0; i < 9; ++i)
+        for (int k = 0; k < 4; ++k)
+            bytes[matrix + 4 * i + k] = char(std::uint32_t(values[i]) >> (24 - 8 * k));
+    file.seekp(0);
+    file.write(bytes.data(), std::streamsize(bytes.size()));
+    return bool(file);
+}
+
 void Prepare(const Case& c, TruthFile& movie)
 {
     movie.path = movie.dir.File("clip." + c.container);
@@ -225,22 +278,11 @@ void Prepare(const Case& c, TruthFile& movie)
         ASSERT_TRUE(RunFfmpeg(args, error)) << error;
         movie.path = copied;
     }
-    if (c.clockwise) {
-        // Players show the frames turned: so must the pictures be.
-        SourceMovie turned{movie.source.height, movie.source.width, {}};
-        for (const auto& frame : movie.source.frames) {
-            std::vector<std::uint8_t> t(frame.size());
-            for (int y = 0; y < movie.source.height; ++y)
-                for (int x = 0; x < movie.source.width; ++x) {
-                    const int tx = c.clockwise == 90 ? movie.source.height - 1 - y : y;
-                    const int ty = c.clockwise == 90 ? x : movie.source.width - 1 - x;
-                    std::copy_n(&frame[(std::size_t(y) * movie.source.width + x) * 3], 3,
-                                &t[(std::size_t(ty) * turned.width + tx) * 3]);
-                }
-            turned.frames.push_back(std::move(t));
-        }
-        movie.source = std::move(turned);
+    if (c.writeMatrix) {
+        ASSERT_TRUE(WriteDisplayMatrix(movie.path, c.matrix));
     }
+    if (c.matrix != std::array<int, 4>{})
+        movie.source = AsDisplayed(movie.source, c.matrix);
     if (!c.remuxIn.empty()) {
         // Where an edit list starts the movie, position n is the n-th picture a player
         // shows: the reference decoder's pictures say which source frames those are.
