@@ -2,6 +2,7 @@
 
 #include "media/movie/AvHandles.h"
 #include "media/movie/MovieFile.h"
+#include "media/movie/ShownPictures.h"
 
 #include <algorithm>
 #include <climits>
@@ -132,8 +133,12 @@ MovieIndex MovieIndex::Measure(const std::shared_ptr<const MovieFile>& file, int
     }
     std::vector<PacketInfo> packets;
     std::vector<std::int64_t> presentation;
+    ShownPictures shown(walk.fmt->streams[stream]->codecpar);
     while (walk.Next()) {
-        packets.push_back(walk.Info());
+        PacketInfo& info = packets.emplace_back(walk.Info());
+        const ShownPictures::Kind kind = shown.Next(walk.packet.get());
+        info.hidden = kind != ShownPictures::Kind::Shown;
+        info.secondField = kind == ShownPictures::Kind::SecondField;
         presentation.push_back(walk.packet->pts);
     }
     TakeSeekStamps(packets, presentation);
@@ -159,10 +164,9 @@ MovieIndex MovieIndex::FromPackets(std::vector<PacketInfo> packets, bool chunkSt
                                (fileSize <= 0 || (packets.back().dts + 1) * kChunkHeaderBytes <= fileSize);
         index.m_chunkStamps = plausible;
     } else {
-        // Packets an edit list leaves out show no picture: no positions.
-        packets.erase(std::remove_if(packets.begin(), packets.end(),
-                                     [](const PacketInfo& p) { return p.size <= 0 || p.cutShort || p.discarded; }),
-                      packets.end());
+        index.m_measured = packets;
+        index.m_fileSize = fileSize;
+        packets = index.TakeHidden(std::move(packets));
     }
     if (packets.empty())
         return index;
@@ -203,11 +207,59 @@ MovieIndex MovieIndex::FromPackets(std::vector<PacketInfo> packets, bool chunkSt
     if (!index.m_chunkStamps &&
         std::adjacent_find(index.m_byBytes.begin(), index.m_byBytes.end(), sameAt) != index.m_byBytes.end())
         index.m_byBytes.clear();
+    index.SortHidden();
     // Keys are sought by their stamps; a key without one cannot be sought.
     index.m_keys.erase(std::remove_if(index.m_keys.begin(), index.m_keys.end(),
                                       [](const Key& k) { return k.dts == AV_NOPTS_VALUE; }),
                        index.m_keys.end());
     return index;
+}
+
+std::vector<PacketInfo> MovieIndex::TakeHidden(std::vector<PacketInfo> packets)
+{
+    // Packets an edit list leaves out, and hidden ones, show no picture: no positions.
+    std::vector<PacketInfo> shown;
+    for (const PacketInfo& p : packets) {
+        if (p.size <= 0 || p.cutShort || p.discarded)
+            continue;
+        if (!p.hidden) {
+            shown.push_back(p);
+            continue;
+        }
+        m_hiddenBytes.push_back(p.bytePos);
+        m_hiddenDts.push_back(p.dts);
+        // The frame a second field completes comes out stamped with the field's packet.
+        if (p.secondField && !shown.empty() && p.dts != AV_NOPTS_VALUE)
+            m_byDts.push_back({p.dts, std::int64_t(shown.size()) - 1});
+    }
+    return shown;
+}
+
+void MovieIndex::SortHidden()
+{
+    std::sort(m_hiddenBytes.begin(), m_hiddenBytes.end());
+    std::sort(m_hiddenDts.begin(), m_hiddenDts.end());
+    // Bytes tell hidden packets apart only where every packet has bytes of its own.
+    m_hiddenByBytes = !m_byBytes.empty() && (m_hiddenBytes.empty() || m_hiddenBytes.front() >= 0) &&
+                      std::adjacent_find(m_hiddenBytes.begin(), m_hiddenBytes.end()) == m_hiddenBytes.end() &&
+                      std::none_of(m_hiddenBytes.begin(), m_hiddenBytes.end(),
+                                   [&](std::int64_t at) { return Find(m_byBytes, at, 0).has_value(); });
+}
+
+bool MovieIndex::Hidden(std::int64_t bytePos, std::int64_t dts) const
+{
+    if (m_hiddenByBytes && bytePos >= 0)
+        return std::binary_search(m_hiddenBytes.begin(), m_hiddenBytes.end(), bytePos);
+    return dts != AV_NOPTS_VALUE && std::binary_search(m_hiddenDts.begin(), m_hiddenDts.end(), dts);
+}
+
+MovieIndex MovieIndex::HidingBefore(std::int64_t pts) const
+{
+    std::vector<PacketInfo> packets = m_measured;
+    for (PacketInfo& p : packets)
+        if (p.presentation && *p.presentation < pts)
+            p.hidden = true;
+    return FromPackets(std::move(packets), false, m_fileSize);
 }
 
 std::optional<MovieIndex::Key> MovieIndex::PacketShownAt(std::int64_t n) const

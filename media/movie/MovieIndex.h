@@ -25,6 +25,11 @@ struct PacketInfo {
     bool key = false;
     bool cutShort = false; // the file ends inside it
     bool discarded = false; // an edit list leaves its picture out
+    // Decoded for the pictures after it, but no picture of its own is shown: a hidden
+    // frame, the second field of a frame coded as two (`secondField`: its picture is
+    // the frame of the packet before), a picture before the first one that decodes.
+    bool hidden = false;
+    bool secondField = false;
     // What a seek to the packet asks the container for, where that is not its
     // decoding stamp (see MovieIndex::Measure).
     std::optional<std::int64_t> seekStamp;
@@ -62,8 +67,17 @@ public:
     // The packet (by decoding order) whose picture shows at position `n`, where
     // positions are placed by presentation.
     std::optional<std::int64_t> PacketOfPicture(std::int64_t n) const;
-    // The position of the packet stamped `dts`.
+    // The position of the packet stamped `dts` (a second field: its frame's).
     std::optional<std::int64_t> PositionOfDts(std::int64_t dts) const;
+    // True for a packet read from the file that is decoded but shows no picture of
+    // its own (see PacketInfo::hidden): it takes no position.
+    bool Hidden(std::int64_t bytePos, std::int64_t dts) const;
+    // The same movie where the pictures shown before presentation stamp `pts` are never
+    // shown (the first picture the decoder gives from the start is there: what lies
+    // before it needs what came before the file's start).
+    MovieIndex HidingBefore(std::int64_t pts) const;
+    // Whether a picture shows before presentation stamp `pts`.
+    bool ShowsBefore(std::int64_t pts) const { return !m_byPts.empty() && m_byPts.front().at < pts; }
 
     struct Key {
         std::int64_t position;
@@ -84,6 +98,9 @@ private:
         bool operator<(const Place& o) const { return at < o.at; }
     };
     static std::optional<std::int64_t> Find(const std::vector<Place>& places, std::int64_t at, std::int64_t slack);
+    // Sets the hidden packets apart from `packets`, which it returns without them.
+    std::vector<PacketInfo> TakeHidden(std::vector<PacketInfo> packets);
+    void SortHidden();
 
     std::int64_t m_count = 0;
     bool m_chunkStamps = false;
@@ -94,6 +111,11 @@ private:
     std::vector<std::int64_t> m_packetOfPicture; // by presentation position
     std::vector<Key> m_keys;
     std::vector<Key> m_packets; // every packet with data, ascending by position
+    // Hidden packets by their bytes (where those name one packet each) and stamps.
+    std::vector<std::int64_t> m_hiddenBytes, m_hiddenDts;
+    bool m_hiddenByBytes = false;
+    std::vector<PacketInfo> m_measured; // what it was made from (not for AVI)
+    std::int64_t m_fileSize = 0;
 };
 
 } // namespace media

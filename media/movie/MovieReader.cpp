@@ -243,7 +243,17 @@ struct MovieReader::Impl {
         if (index.PositionCount() <= 0)
             return Failed(FailureKind::BadData, "the movie holds no frames");
         positionCount = index.PositionCount();
-        MeasureStampLead();
+        const std::optional<std::int64_t> first = MeasureStampLead();
+        if (!first)
+            return Failed(FailureKind::BadData, "no frame of the movie can be decoded");
+        if (index.ShowsBefore(*first)) {
+            // The movie begins inside a group of pictures (a capture, a cut): the pictures
+            // before the first one that decodes need what came before, and are never shown.
+            index = index.HidingBefore(*first);
+            positionCount = index.PositionCount();
+            if (positionCount <= 0 || !MeasureStampLead())
+                return Failed(FailureKind::BadData, "no frame of the movie can be decoded");
+        }
         if (index.CutShort() && reorders)
             MeasureCutEnd();
         return {};
@@ -305,15 +315,18 @@ struct MovieReader::Impl {
     }
 
     // The first picture from the start is placed by counting; the stamp it carries
-    // tells how far the stamps run ahead of the pictures.
-    void MeasureStampLead()
+    // tells how far the stamps run ahead of the pictures. Its presentation stamp
+    // (the lowest possible where there is none), or nothing when no picture decodes.
+    std::optional<std::int64_t> MeasureStampLead()
     {
         reorders = fmt->streams[stream]->codecpar->video_delay > 0;
-        if (SeekToStart())
-            NextPicture();
+        stampLead = -1;
+        lastStamped = kNone;
+        if (!SeekToStart() || !NextPicture())
+            return std::nullopt;
         if (stampLead > 0)
             reorders = true;
-
+        return incoming.frame->pts != AV_NOPTS_VALUE ? incoming.frame->pts : INT64_MIN;
     }
 
     void Reset()
@@ -388,9 +401,10 @@ struct MovieReader::Impl {
                 av_packet_unref(peeked.get());
                 continue;
             }
-            // A packet an edit list leaves out: decoded for the pictures after it, but
-            // its own picture is never shown (the decoder drops it) and takes no position.
-            if (peeked->flags & AV_PKT_FLAG_DISCARD) {
+            // A packet an edit list leaves out, or one whose picture is hidden: decoded
+            // for the pictures after it, but its own picture is never shown (the decoder
+            // drops it) and takes no position.
+            if ((peeked->flags & AV_PKT_FLAG_DISCARD) || index.Hidden(peeked->pos, peeked->dts)) {
                 peekedPos = kNone;
                 hasPeeked = true;
                 return true;
