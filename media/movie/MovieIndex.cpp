@@ -262,6 +262,21 @@ MovieIndex MovieIndex::HidingBefore(std::int64_t pts) const
     return FromPackets(std::move(packets), false, m_fileSize);
 }
 
+bool MovieIndex::PresentationIsDecoding() const
+{
+    return !m_chunkStamps && !m_measured.empty() &&
+           std::all_of(m_measured.begin(), m_measured.end(),
+                       [](const PacketInfo& p) { return !p.presentation || *p.presentation == p.dts; });
+}
+
+MovieIndex MovieIndex::WithoutPresentation() const
+{
+    std::vector<PacketInfo> packets = m_measured;
+    for (PacketInfo& p : packets)
+        p.presentation.reset();
+    return FromPackets(std::move(packets), false, m_fileSize);
+}
+
 std::optional<MovieIndex::Key> MovieIndex::PacketShownAt(std::int64_t n) const
 {
     if (m_packets.empty())

@@ -76,6 +76,10 @@ public:
     // shown (the first picture the decoder gives from the start is there: what lies
     // before it needs what came before the file's start).
     MovieIndex HidingBefore(std::int64_t pts) const;
+    // True where every packet's presentation stamp is its decoding stamp.
+    bool PresentationIsDecoding() const;
+    // The same movie, its presentation stamps not believed.
+    MovieIndex WithoutPresentation() const;
     // Whether a picture shows before presentation stamp `pts`.
     bool ShowsBefore(std::int64_t pts) const { return !m_byPts.empty() && m_byPts.front().at < pts; }
 

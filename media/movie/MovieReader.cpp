@@ -254,7 +254,11 @@ struct MovieReader::Impl {
             if (positionCount <= 0 || !MeasureStampLead())
                 return Failed(FailureKind::BadData, "no frame of the movie can be decoded");
         }
-        if (index.CutShort() && reorders)
+        // Stamps that only repeat the decoding order (an FLV without composition times)
+        // say nothing of where a reordering decoder's pictures show.
+        if (reorders && index.PresentationIsDecoding())
+            index = index.WithoutPresentation();
+        if (index.CutShort() && (reorders || !index.ChunkStamps()))
             MeasureCutEnd();
         return {};
     }
@@ -289,15 +293,20 @@ struct MovieReader::Impl {
         setup->orientation = orientation;
     }
 
-    // A cut reordering movie ends at its last picture whose place is certain.
+    // A movie cut short ends at its last picture that decodes (the packets the cut
+    // leaves whole may need a reference that was cut off); an AVI at its last picture
+    // whose chunk is certain (see PlaceableInOrder).
     void MeasureCutEnd()
     {
         if (!SeekBefore(positionCount - 1))
             return;
-        while (NextPicture()) {
-        }
-        if (lastStamped != kNone)
-            positionCount = std::min(positionCount, lastStamped + 1);
+        std::int64_t last = held.valid ? held.pos : kNone;
+        while (NextPicture())
+            last = incoming.pos;
+        if (index.ChunkStamps())
+            last = lastStamped;
+        if (last != kNone)
+            positionCount = std::min(positionCount, last + 1);
     }
 
     Result<void> OpenDecoder(const AVCodec* codec)
@@ -505,13 +514,14 @@ struct MovieReader::Impl {
         return Placing::Placed;
     }
 
-    // Where a file is cut short, its last packets are missing. The pictures a
+    // Where an AVI is cut short, its last chunks are missing. The pictures a
     // reordering decoder still holds at the end are shown after B-pictures that may
-    // have been cut off, so their places are unknown: they are left out, and the movie
-    // ends at the last picture the stamps place (see MeasureCutEnd).
+    // have been cut off, so their chunks are unknown: they are left out, and the movie
+    // ends at the last picture the stamps place (see MeasureCutEnd). Elsewhere a
+    // position is a picture shown, and a picture cut off is simply not one.
     bool PlaceableInOrder(const AVFrame* f) const
     {
-        return !(endSent && reorders && index.CutShort() && !StampedPosition(f));
+        return !(endSent && reorders && index.CutShort() && index.ChunkStamps() && !StampedPosition(f));
     }
 
     std::int64_t PlaceInOrder(const AVFrame* f)
