@@ -3,6 +3,7 @@
 #include "media/movie/AvHandles.h"
 #include "media/movie/Developing.h"
 #include "media/movie/MovieIndex.h"
+#include "media/movie/ShownPictures.h"
 
 extern "C" {
 #include <libavutil/display.h>
@@ -187,6 +188,9 @@ struct MovieReader::Impl {
     std::int64_t lastOut = kNone;
     int leadingDropped = 0; // pictures before the key picture after a seek
 
+    // Tells the packets read which show a picture of their own (their stamps and
+    // places may be missing in a damaged stream, so the index cannot say).
+    std::unique_ptr<ShownPictures> shownPictures;
     av::Packet peeked = av::NewPacket();
     bool hasPeeked = false;
     std::int64_t peekedPos = kNone;
@@ -231,6 +235,7 @@ struct MovieReader::Impl {
         else if (st->r_frame_rate.num > 0 && st->r_frame_rate.den > 0)
             frameRate = av_q2d(st->r_frame_rate);
         MEDIA_TRY(OpenDecoder(codec));
+        shownPictures = std::make_unique<ShownPictures>(st->codecpar);
         keysReliable = TrustsKeyFrames(dec->codec_id);
         return {};
     }
@@ -341,6 +346,8 @@ struct MovieReader::Impl {
     void Reset()
     {
         avcodec_flush_buffers(dec.get());
+        dec->skip_frame = AVDISCARD_DEFAULT;
+        shownPictures->Restart();
         held.Clear();
         pending.Clear();
         incoming.Clear();
@@ -413,7 +420,8 @@ struct MovieReader::Impl {
             // A packet an edit list leaves out, or one whose picture is hidden: decoded
             // for the pictures after it, but its own picture is never shown (the decoder
             // drops it) and takes no position.
-            if ((peeked->flags & AV_PKT_FLAG_DISCARD) || index.Hidden(peeked->pos, peeked->dts)) {
+            const bool shows = shownPictures->Next(peeked.get()) == ShownPictures::Kind::Shown;
+            if (!shows || (peeked->flags & AV_PKT_FLAG_DISCARD) || index.Hidden(peeked->pos, peeked->dts)) {
                 peekedPos = kNone;
                 hasPeeked = true;
                 return true;
@@ -444,7 +452,10 @@ struct MovieReader::Impl {
                 endSent = true;
                 return;
             }
-            dec->skip_frame = SkippedPacket(peeked.get()) ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+            // A packet without a position of its own (a second field, a hidden frame)
+            // is skipped or decoded with the packet before it.
+            if (peekedPos != kNone)
+                dec->skip_frame = SkippedPacket(peeked.get()) ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
             skipped = skipped || dec->skip_frame == AVDISCARD_NONREF;
             const int r = avcodec_send_packet(dec.get(), peeked.get());
             if (r == AVERROR(EAGAIN))
@@ -514,6 +525,16 @@ struct MovieReader::Impl {
         return Placing::Placed;
     }
 
+    // Where the index places every picture by its presentation stamp, the position of
+    // the picture `f`, or kNone when its stamp is no position's; nothing where its
+    // stamp cannot tell (the picture is placed in decoding order instead).
+    std::optional<std::int64_t> PresentationPlace(const AVFrame* f) const
+    {
+        if (!index.PlacesByPresentation() || f->pts == AV_NOPTS_VALUE)
+            return std::nullopt;
+        return index.PositionOfPresentation(f->pts).value_or(kNone);
+    }
+
     // Where an AVI is cut short, its last chunks are missing. The pictures a
     // reordering decoder still holds at the end are shown after B-pictures that may
     // have been cut off, so their chunks are unknown: they are left out, and the movie
@@ -574,9 +595,15 @@ struct MovieReader::Impl {
                     av_frame_unref(incoming.frame.get());
                     continue;
                 }
-            } else if (const std::optional<std::int64_t> shown = skipped || drainedEarly
-                                                                     ? index.PositionOfPresentation(incoming.frame->pts)
-                                                                     : std::nullopt) {
+            } else if (const std::optional<std::int64_t> shown = PresentationPlace(incoming.frame.get())) {
+                // A picture placed by its presentation stamp; one the stamps show nowhere
+                // (one of the pictures left out before the first that decodes) is dropped.
+                if (*shown == kNone) {
+                    av_frame_unref(incoming.frame.get());
+                    continue;
+                }
+                if (fromStart && lastOut == kNone)
+                    PlaceInOrder(incoming.frame.get()); // measures how far the stamps lead
                 pos = *shown;
                 Forget(pos);
             } else if (PlaceableInOrder(incoming.frame.get())) {

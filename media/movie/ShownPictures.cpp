@@ -94,6 +94,12 @@ ShownPictures::ShownPictures(const AVCodecParameters* codec) : m_codec(codec->co
 
 ShownPictures::~ShownPictures() = default;
 
+void ShownPictures::Restart()
+{
+    if (m_fields)
+        m_fields->open = 0;
+}
+
 ShownPictures::Kind ShownPictures::Next(const AVPacket* packet)
 {
     if (m_codec == AV_CODEC_ID_VP8)

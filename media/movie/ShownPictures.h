@@ -26,6 +26,8 @@ public:
     };
     // What the next packet in decoding order brings.
     Kind Next(const AVPacket* packet);
+    // The next packet comes after a seek: no first field waits for its second.
+    void Restart();
 
 private:
     struct Fields;
