@@ -37,7 +37,9 @@ struct UndevelopedFrame::Data {
 // own decoder).
 bool DecodeJpegPacket(const DevelopSetup& setup, const AVPacket* packet, Image& out);
 
-// Converts a decoded picture to 24-bit RGB, making or reusing `scaler` as needed.
-bool ToRgb(av::Scaler& scaler, const AVFrame* frame, Image& out);
+// Converts a decoded picture to 24-bit RGB of `width` × `height`, making or reusing
+// `scaler` as needed. A stream whose pictures change size midway gives every picture
+// the movie's size, as the window and the names of its files promise one.
+bool ToRgb(av::Scaler& scaler, const AVFrame* frame, int width, int height, Image& out);
 
 } // namespace media

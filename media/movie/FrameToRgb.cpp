@@ -68,14 +68,14 @@ void TurnUpright(const DevelopSetup& setup, Image& picture)
     Orient(picture, setup.orientation);
 }
 
-bool ToRgb(av::Scaler& scaler, const AVFrame* frame, Image& out)
+bool ToRgb(av::Scaler& scaler, const AVFrame* frame, int width, int height, Image& out)
 {
     if (frame->width <= 0 || frame->height <= 0)
         return false;
     const auto format = AVPixelFormat(frame->format);
-    scaler.reset(sws_getCachedContext(scaler.release(), frame->width, frame->height, format, frame->width,
-                                      frame->height, AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr, nullptr));
-    if (!scaler || !out.Allocate(frame->width, frame->height, PixelFormat::Rgb24))
+    scaler.reset(sws_getCachedContext(scaler.release(), frame->width, frame->height, format, width, height,
+                                      AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr, nullptr));
+    if (!scaler || !out.Allocate(width, height, PixelFormat::Rgb24))
         return false;
     if (IsYuv(format)) {
         // The matrix and the range the stream is tagged with (swscale assumes BT.601).
@@ -100,7 +100,7 @@ bool ToRgb(av::Scaler& scaler, const AVFrame* frame, Image& out)
         int dstStride[4] = {rowBytes, 0, 0, 0};
         const int rows = sws_scale(scaler.get(), frame->data, frame->linesize, 0, frame->height, dst, dstStride);
         out.pixels.resize(bytes);
-        return rows == frame->height;
+        return rows == out.height;
     }
     // Rows converted into room of their own, then packed; one buffer a thread.
     const int stride = RoomyStride(out.width);
@@ -108,7 +108,7 @@ bool ToRgb(av::Scaler& scaler, const AVFrame* frame, Image& out)
     roomy.resize(std::size_t(stride) * out.height + 64);
     uint8_t* dst[4] = {roomy.data(), nullptr, nullptr, nullptr};
     int dstStride[4] = {stride, 0, 0, 0};
-    if (sws_scale(scaler.get(), frame->data, frame->linesize, 0, frame->height, dst, dstStride) != frame->height)
+    if (sws_scale(scaler.get(), frame->data, frame->linesize, 0, frame->height, dst, dstStride) != out.height)
         return false;
     for (int y = 0; y < out.height; ++y)
         std::memcpy(out.Row(y), roomy.data() + std::size_t(y) * stride, std::size_t(rowBytes));

@@ -108,6 +108,8 @@ bool PicturesStandAlone(AVCodecID id)
     }
 }
 
+bool KeepsParameterSets(AVCodecID id) { return id == AV_CODEC_ID_H264 || id == AV_CODEC_ID_HEVC; }
+
 // How a stream's display matrix asks for its pictures to be shown (phones write one),
 // as an EXIF orientation (1 as stored .. 8); the matrix's scale and offset do not
 // matter here. A matrix that turns by other than quarter turns is taken for its
@@ -149,6 +151,8 @@ struct MovieReader::Impl {
     Options options;
     av::Format fmt;
     av::Codec dec;
+    const AVCodec* codec = nullptr;
+    std::shared_ptr<const AVCodecParameters> parameters; // the stream's, as first opened
     av::Scaler sws;
     int stream = -1;
     MovieIndex index;
@@ -234,7 +238,14 @@ struct MovieReader::Impl {
             frameRate = av_q2d(st->avg_frame_rate);
         else if (st->r_frame_rate.num > 0 && st->r_frame_rate.den > 0)
             frameRate = av_q2d(st->r_frame_rate);
-        MEDIA_TRY(OpenDecoder(codec));
+        AVCodecParameters* copy = avcodec_parameters_alloc();
+        if (!copy || avcodec_parameters_copy(copy, st->codecpar) < 0) {
+            avcodec_parameters_free(&copy);
+            return Failed(FailureKind::StepFailed, "cannot set up the decoder");
+        }
+        parameters.reset(copy, [](AVCodecParameters* p) { avcodec_parameters_free(&p); });
+        this->codec = codec;
+        MEDIA_TRY(OpenDecoder());
         shownPictures = std::make_unique<ShownPictures>(st->codecpar);
         keysReliable = TrustsKeyFrames(dec->codec_id);
         return {};
@@ -284,11 +295,7 @@ struct MovieReader::Impl {
     void PrepareDevelopers()
     {
         setup->file = file;
-        AVCodecParameters* copy = avcodec_parameters_alloc();
-        if (copy && avcodec_parameters_copy(copy, fmt->streams[stream]->codecpar) >= 0)
-            setup->codec.reset(copy, [](AVCodecParameters* p) { avcodec_parameters_free(&p); });
-        else
-            avcodec_parameters_free(&copy);
+        setup->codec = parameters;
         setup->decodes = setup->codec && keysReliable && PicturesStandAlone(dec->codec_id) && index.EveryPacketKey() &&
                          !reorders && stampLead == 0 && dec->pix_fmt != AV_PIX_FMT_PAL8;
         // Motion JPEG pictures are plain JPEGs, which libjpeg-turbo decodes faster.
@@ -314,17 +321,19 @@ struct MovieReader::Impl {
             positionCount = std::min(positionCount, last + 1);
     }
 
-    Result<void> OpenDecoder(const AVCodec* codec)
+    // A decoder of the stream as it was first opened.
+    Result<void> OpenDecoder()
     {
-        dec.reset(avcodec_alloc_context3(codec));
-        if (!dec || avcodec_parameters_to_context(dec.get(), fmt->streams[stream]->codecpar) < 0)
+        av::Codec fresh(avcodec_alloc_context3(codec));
+        if (!fresh || avcodec_parameters_to_context(fresh.get(), parameters.get()) < 0)
             return Failed(FailureKind::StepFailed, "cannot set up the decoder");
-        dec->max_pixels = kMaxPixels;
-        dec->thread_count = std::max(0, options.decoderThreads);
-        dec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
-        if (const int r = avcodec_open2(dec.get(), codec, nullptr); r < 0)
+        fresh->max_pixels = kMaxPixels;
+        fresh->thread_count = std::max(0, options.decoderThreads);
+        fresh->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+        if (const int r = avcodec_open2(fresh.get(), codec, nullptr); r < 0)
             return Failed(FailureKind::StepFailed,
                           std::string("cannot open the ") + codec->name + " decoder: " + av::ErrorText(r));
+        dec = std::move(fresh);
         return {};
     }
 
@@ -345,7 +354,12 @@ struct MovieReader::Impl {
 
     void Reset()
     {
-        avcodec_flush_buffers(dec.get());
+        // An H.264 or HEVC decoder keeps the parameter sets it found in the packets
+        // across a flush, which a stream may change midway: a fresh one makes a seek's
+        // pictures independent of what was decoded before. Others keep what only the
+        // first packet brings (a palette), so they are flushed.
+        if (!KeepsParameterSets(codec->id) || !OpenDecoder())
+            avcodec_flush_buffers(dec.get());
         dec->skip_frame = AVDISCARD_DEFAULT;
         shownPictures->Restart();
         held.Clear();
@@ -871,7 +885,7 @@ bool MovieReader::ReadFrame(int position, Image& out)
         return true;
     }
     const AVFrame* picture = m->PictureAt(position);
-    if (!picture || !ToRgb(m->sws, picture, out)) {
+    if (!picture || !ToRgb(m->sws, picture, m->width, m->height, out)) {
         out = Image();
         return false;
     }
