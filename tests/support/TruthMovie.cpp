@@ -143,6 +143,16 @@ std::vector<std::vector<std::uint8_t>> DecodeWithFfmpeg(const std::string& path,
                            height);
 }
 
+std::vector<std::vector<std::uint8_t>> DecodeWithFfmpegAt(const std::string& path, int width, int height,
+                                                          const std::vector<int>& positions)
+{
+    std::string select = "select=";
+    for (std::size_t i = 0; i < positions.size(); ++i)
+        select += (i ? "+eq(n\\," : "eq(n\\,") + std::to_string(positions[i]) + ")";
+    return ReadRgbPictures(Command(DecodeWords(path, width, height, {"-vf", select, "-fps_mode", "passthrough"})), width,
+                           height);
+}
+
 double Psnr(const std::uint8_t* a, const std::uint8_t* b, std::size_t bytes)
 {
     double sum = 0;

@@ -35,6 +35,11 @@ std::vector<std::vector<std::uint8_t>> DecodeWithFfmpeg(const std::string& path,
 std::vector<std::vector<std::uint8_t>> DecodeWithFfmpeg(const std::string& path, int width, int height, int first,
                                                         int last);
 
+// Decodes the pictures at `positions` (ascending, in presentation order) of `path`
+// with the ffmpeg program.
+std::vector<std::vector<std::uint8_t>> DecodeWithFfmpegAt(const std::string& path, int width, int height,
+                                                          const std::vector<int>& positions);
+
 // Runs `ffmpeg -nostdin -v error -y <arguments>`; false with its complaint in `error`.
 bool RunFfmpeg(const std::vector<std::string>& arguments, std::string& error);
 
