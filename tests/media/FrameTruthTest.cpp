@@ -50,6 +50,7 @@ struct Case {
     // b p + d q)) as players apply it; all zero: none.
     std::array<int, 4> matrix{};
     bool writeMatrix = false; // written into the MP4's track header by the test
+    std::vector<std::string> firstPass; // ffmpeg's options for a first pass, if the encoding takes two
 };
 
 std::vector<std::string> Join(std::vector<std::string> a, const std::vector<std::string>& b)
@@ -190,6 +191,16 @@ std::vector<Case> Cases()
     tsCut.keep = 0.7;
     cases.push_back(tsCut);
     in("mp4_hevc_bframes", "mp4", {"-c:v", "libx265", "-x265-params", "bframes=2:keyint=12:log-level=error", "-crf", "16"}, 30);
+    // Interlaced coding, frames never shown and FLV's seeks, as the world's encoders make them.
+    in("ts_h264_interlaced", "ts", Join({"-flags", "+ildct+ilme", "-top", "1"}, h264), 30);
+    in("ts_mpeg2_interlaced_bframes", "ts",
+       {"-c:v", "mpeg2video", "-flags", "+ilme+ildct", "-top", "1", "-bf", "2", "-g", "12", "-q:v", "3"}, 28);
+    const std::vector<std::string> altRef = {"-auto-alt-ref", "1", "-lag-in-frames", "16", "-b:v", "2M", "-g", "24"};
+    in("webm_vp9_alt_ref_frames_in_superframes", "webm", Join({"-c:v", "libvpx-vp9"}, altRef), 28);
+    // Two passes make libvpx put VP8's alt-ref frames, never shown, in packets of their own.
+    Case* vp8 = in("webm_vp8_hidden_alt_ref_frames", "webm", Join({"-c:v", "libvpx", "-pass", "2"}, altRef), 28);
+    vp8->firstPass = Join({"-c:v", "libvpx", "-pass", "1", "-f", "null"}, altRef);
+    in("flv_h264_bframes", "flv", h264, 30);
     return cases;
 }
 
@@ -266,7 +277,13 @@ void Prepare(const Case& c, TruthFile& movie)
     movie.floorDb = c.floorDb;
     std::string error;
     const std::vector<std::string> audio = {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100:duration=10"};
-    ASSERT_TRUE(EncodeWithFfmpeg(movie.source, movie.path, c.options, error, c.audio ? audio : std::vector<std::string>{},
+    const std::string passLog = movie.dir.File("pass");
+    if (!c.firstPass.empty()) {
+        ASSERT_TRUE(EncodeWithFfmpeg(movie.source, movie.dir.File("first-pass"), Join(c.firstPass, {"-passlogfile", passLog}), error))
+            << error;
+    }
+    const std::vector<std::string> options = c.firstPass.empty() ? c.options : Join(c.options, {"-passlogfile", passLog});
+    ASSERT_TRUE(EncodeWithFfmpeg(movie.source, movie.path, options, error, c.audio ? audio : std::vector<std::string>{},
                                  c.rate))
         << error;
     if (!c.remuxIn.empty() || !c.remuxOut.empty()) {
