@@ -80,6 +80,9 @@ public:
     bool PresentationIsDecoding() const;
     // The same movie, its presentation stamps not believed.
     MovieIndex WithoutPresentation() const;
+    // Lets go of the packets the index was made from, once it is not to be remade
+    // (they take several times the index's own memory).
+    void Settle() { m_measured = {}; }
     // Whether a picture shows before presentation stamp `pts`.
     bool ShowsBefore(std::int64_t pts) const { return !m_byPts.empty() && m_byPts.front().at < pts; }
 

@@ -274,6 +274,7 @@ struct MovieReader::Impl {
         // say nothing of where a reordering decoder's pictures show.
         if (reorders && index.PresentationIsDecoding())
             index = index.WithoutPresentation();
+        index.Settle();
         if (index.CutShort() && (reorders || !index.ChunkStamps()))
             MeasureCutEnd();
         return {};

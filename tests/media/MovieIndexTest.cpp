@@ -84,3 +84,27 @@ TEST(MovieIndex, AnIndexAndAWalkNamingTheSameChunkCountItOnce)
     EXPECT_EQ(index.PositionCount(), 5);
     EXPECT_EQ(index.PositionOfByte(packets[3].bytePos + 8), 3);
 }
+
+// Packets decoded but never shown on their own take no position: a hidden frame is
+// known by its bytes, a second field's stamp names its frame, and the pictures before
+// the first that decodes are left out on request.
+TEST(MovieIndex, HiddenPacketsAndSecondFieldsAreNoPositions)
+{
+    std::vector<PacketInfo> packets = Packets({0, 1, 2, 3, 4, 5, 6});
+    for (std::size_t i = 0; i < packets.size(); ++i)
+        packets[i].presentation = packets[i].dts * 10;
+    packets[2].hidden = true; // an alt-ref frame
+    packets[4].hidden = packets[4].secondField = true;
+    const MovieIndex index = MovieIndex::FromPackets(packets, false, 1 << 20);
+    EXPECT_EQ(index.PositionCount(), 5);
+    EXPECT_TRUE(index.Hidden(packets[2].bytePos, 2));
+    EXPECT_FALSE(index.Hidden(packets[3].bytePos, 3));
+    EXPECT_EQ(index.PositionOfByte(packets[5].bytePos), 3);
+    EXPECT_EQ(index.PositionOfDts(4), 2); // the field's stamp: its frame, at position 2
+    EXPECT_EQ(index.PositionOfPresentation(50), 3);
+    EXPECT_TRUE(index.ShowsBefore(30));
+    const MovieIndex later = index.HidingBefore(30);
+    EXPECT_EQ(later.PositionCount(), 3);
+    EXPECT_EQ(later.PositionOfPresentation(30), 0);
+    EXPECT_TRUE(later.Hidden(packets[1].bytePos, 1));
+}
