@@ -11,6 +11,8 @@ cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/u
     -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
     -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
     -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON -DPOMI_WERROR="${POMI_WERROR:-OFF}" >/dev/null
-cmake --build build-package -j2 --target pomi-pomira-avi pomi-pomira-convert compressed_docs
+# Everything the package installs that the build makes: the programs, the manual
+# pages and the compressed documents, and the desktop entry (made from the format rows).
+cmake --build build-package -j2 --target pomi-pomira-avi pomi-pomira-convert compressed_docs desktop_entry
 (cd build-package && cpack -G DEB)
 ls build-package/*.deb
