@@ -2,6 +2,7 @@
 
 #include "app/SettingsLocation.h"
 #include "app/conversion/Conversion.h"
+#include "media/movie/Containers.h"
 #include "app/conversion/StoredSettings.h"
 #include "framework/Application.h"
 #include "framework/CaptionFit.h"
@@ -60,8 +61,8 @@ void ApplyFieldColours(QWidget* field)
 QString MovieDialogFilter()
 {
     QStringList patterns;
-    for (const char* ext : conv::kMovieExtensions)
-        patterns << QStringLiteral("*") + QString::fromLatin1(ext);
+    for (const std::string& ext : media::MovieExtensions())
+        patterns << QStringLiteral("*") + QString::fromStdString(ext);
     const QString all = patterns.join(QLatin1Char(';'));
     return QStringLiteral("動画ファイル (%1)|%1|AVIファイル (*.avi)|*.avi").arg(all);
 }

@@ -2,21 +2,31 @@
 
 #include "app/conversion/StoredSettings.h"
 #include "media/codecs/Formats.h"
+#include "media/movie/Containers.h"
 
 #include "framework/IniFile.h"
 #include "framework/Numbers.h"
 #include "framework/Paths.h"
 
 #include <algorithm>
-#include <array>
+#include <sstream>
 
 namespace cli {
 
 namespace {
 
-const std::array<const char*, 16> kOptions = {"--format", "--quality", "--progressive", "--colors", "--brightness",
-                                              "--rotate", "--resize", "--start", "--end", "--step", "--output",
-                                              "--jobs", "--quiet", "--help", "--version", "--baseline"};
+// One command-line option.
+struct OptionRow {
+    const char* name;  // "--output"
+    char shortName;    // 'o' for "-o", 0 for none
+    const char* value; // what it takes, as --help names it; null for a switch
+    const char* section; // its part of --help
+    // Its lines in --help: another form of the value ("" for `value`) and the text.
+    std::vector<std::pair<std::string, std::string>> help;
+    void (*apply)(Options& options, const std::string& name, const std::string& value);
+};
+
+const std::vector<OptionRow>& OptionRows();
 
 std::size_t EditDistance(const std::string& a, const std::string& b)
 {
@@ -39,9 +49,9 @@ std::size_t EditDistance(const std::string& a, const std::string& b)
 {
     std::string best;
     std::size_t bestDistance = 3;
-    for (const char* known : kOptions)
-        if (const std::size_t d = EditDistance(option, known); d < bestDistance)
-            bestDistance = d, best = known;
+    for (const OptionRow& row : OptionRows())
+        if (const std::size_t d = EditDistance(option, row.name); d < bestDistance)
+            bestDistance = d, best = row.name;
     throw UsageError("unknown option '" + option + "'" + (best.empty() ? "" : "; did you mean '" + best + "'?"));
 }
 
@@ -116,6 +126,111 @@ conv::Resize Resize(const std::string& text)
     return r;
 }
 
+// Every option: its names, its value, its lines in --help, and what it sets. The
+// parser and the help text both come from this table.
+const std::vector<OptionRow>& OptionRows()
+{
+    static const std::vector<OptionRow> rows = {
+        {"--output", 'o', "DIR", "Output", {{"", "folder for the files, made when missing"}},
+         [](Options& o, const std::string&, const std::string& v) {
+             if (v.empty())
+                 throw UsageError("--output needs a folder");
+             o.outputFolder = v;
+         }},
+        {"--format", 0, "FORMAT", "Output", {{"", media::FormatNames(", ", " or ", &media::FormatRow::option)}},
+         [](Options& o, const std::string& n, const std::string& v) {
+             o.picture.format = Choice(n, v, conv::kOutputFormats);
+         }},
+        {"--quality", 0, "N", "Output", {{"", "JPEG quality, 0 (smallest) to 9 (best)"}},
+         [](Options& o, const std::string& n, const std::string& v) {
+             o.picture.jpegQuality = Number(n, v, conv::kJpegQualityRange);
+         }},
+        {"--progressive", 0, nullptr, "Output", {{"", "progressive JPEG, interlaced PNG (--baseline: plain)"}},
+         [](Options& o, const std::string&, const std::string&) { o.picture.progressive = true; }},
+        {"--baseline", 0, nullptr, "Output", {}, // told in --progressive's line
+         [](Options& o, const std::string&, const std::string&) { o.picture.progressive = false; }},
+        {"--colors", 0, "C", "Picture", {{"", "2, 16, 256, gray or full"}},
+         [](Options& o, const std::string& n, const std::string& v) {
+             o.picture.colourDepth = Choice(n, v, conv::kColourDepths);
+         }},
+        {"--brightness", 0, "N", "Picture", {{"", "-10 to +10 (0 leaves it)"}},
+         [](Options& o, const std::string& n, const std::string& v) {
+             o.picture.brightness = Number(n, v, conv::kBrightnessRange);
+         }},
+        {"--rotate", 0, "DEG", "Picture", {{"", "0, 90, 180 or 270, clockwise"}},
+         [](Options& o, const std::string& n, const std::string& v) { o.picture.rotation = Rotation(n, v); }},
+        {"--resize", 0, "WxH", "Picture",
+         {{"", "fit inside W x H, margins filled with white"},
+          {"WxH!", "stretch to exactly W x H"},
+          {"N%", "scale by N percent"},
+          {"none", "keep the size"}},
+         [](Options& o, const std::string&, const std::string& v) { o.picture.resize = Resize(v); }},
+        {"--start", 0, "N", "Movie", {{"", "first frame (default 0)"}},
+         [](Options& o, const std::string& n, const std::string& v) { o.start = Number(n, v, {0, 1 << 30}); }},
+        {"--end", 0, "N", "Movie", {{"", "last frame (default the movie's last)"}},
+         [](Options& o, const std::string& n, const std::string& v) { o.end = Number(n, v, {0, 1 << 30}); }},
+        {"--step", 0, "N", "Movie", {{"", "every N-th frame (default 1)"}},
+         [](Options& o, const std::string& n, const std::string& v) { o.step = Number(n, v, {1, 1 << 30}); }},
+        {"--jobs", 'j', "N", "Running", {{"", "pictures converted at once (default: one a core)"}},
+         [](Options& o, const std::string& n, const std::string& v) { o.jobs = Number(n, v, {1, 64}); }},
+        {"--quiet", 'q', nullptr, "Running", {{"", "no progress and no summary; failures are still named"}},
+         [](Options& o, const std::string&, const std::string&) { o.quiet = true; }},
+        {"--help", 'h', nullptr, "Running", {{"", "this text"}},
+         [](Options& o, const std::string&, const std::string&) { o.help = true; }},
+        {"--version", 0, nullptr, "Running", {{"", "the version"}},
+         [](Options& o, const std::string&, const std::string&) { o.version = true; }},
+    };
+    return rows;
+}
+
+const OptionRow* RowNamed(const std::string& name)
+{
+    for (const OptionRow& row : OptionRows())
+        if (name == row.name || (row.shortName && name == std::string{'-', row.shortName}))
+            return &row;
+    return nullptr;
+}
+
+// The help lines of every option: "  -o, --output DIR" padded to the texts' column.
+std::string OptionHelp()
+{
+    constexpr std::size_t kTextColumn = 26;
+    std::string text, section;
+    for (const OptionRow& row : OptionRows()) {
+        if (row.help.empty())
+            continue;
+        if (row.section != section)
+            text.append(row.section).append(":\n");
+        section = row.section;
+        for (std::size_t i = 0; i < row.help.size(); ++i) {
+            const auto& [form, help] = row.help[i];
+            std::string usage = i == 0 && row.shortName ? std::string("  -") + row.shortName + ", " : "      ";
+            usage.append(row.name);
+            if (const char* value = i == 0 ? row.value : form.c_str(); value && *value)
+                usage.append(" ").append(value);
+            usage.resize(std::max(kTextColumn, usage.size() + 1), ' ');
+            text.append(usage).append(help).append("\n");
+        }
+    }
+    return text;
+}
+
+// A paragraph broken into lines of at most 79 characters, between words.
+std::string Wrapped(const std::string& paragraph)
+{
+    constexpr std::size_t kWidth = 79;
+    std::string text, line, word;
+    std::istringstream words(paragraph);
+    while (words >> word) {
+        if (!line.empty() && line.size() + 1 + word.size() > kWidth) {
+            text.append(line).append("\n");
+            line.clear();
+        }
+        line.append(line.empty() ? "" : " ").append(word);
+    }
+    return text.append(line).append("\n");
+}
+
 } // namespace
 
 Options DefaultOptions(const std::string& settingsFile)
@@ -150,63 +265,18 @@ Options ParseOptions(const std::vector<std::string>& args, Options o)
             arg = arg.substr(0, eq);
             hasValue = true;
         }
-        if (arg == "-o")
-            arg = "--output";
-        else if (arg == "-j")
-            arg = "--jobs";
-        else if (arg == "-q")
-            arg = "--quiet";
-        else if (arg == "-h")
-            arg = "--help";
-        const auto needValue = [&]() -> const std::string& {
-            if (!hasValue) {
-                if (i + 1 >= args.size())
-                    throw UsageError(arg + " needs a value");
-                value = args[++i];
-            }
-            return value;
-        };
-        const auto noValue = [&] {
-            if (hasValue)
-                throw UsageError(arg + " takes no value");
-        };
-        conv::PictureSettings& p = o.picture;
-        if (arg == "--format")
-            p.format = Choice(arg, needValue(), conv::kOutputFormats);
-        else if (arg == "--quality")
-            p.jpegQuality = Number(arg, needValue(), conv::kJpegQualityRange);
-        else if (arg == "--progressive")
-            noValue(), p.progressive = true;
-        else if (arg == "--baseline")
-            noValue(), p.progressive = false;
-        else if (arg == "--colors")
-            p.colourDepth = Choice(arg, needValue(), conv::kColourDepths);
-        else if (arg == "--brightness")
-            p.brightness = Number(arg, needValue(), conv::kBrightnessRange);
-        else if (arg == "--rotate")
-            p.rotation = Rotation(arg, needValue());
-        else if (arg == "--resize")
-            p.resize = Resize(needValue());
-        else if (arg == "--start")
-            o.start = Number(arg, needValue(), {0, 1 << 30});
-        else if (arg == "--end")
-            o.end = Number(arg, needValue(), {0, 1 << 30});
-        else if (arg == "--step")
-            o.step = Number(arg, needValue(), {1, 1 << 30});
-        else if (arg == "--output") {
-            o.outputFolder = needValue();
-            if (o.outputFolder.empty())
-                throw UsageError("--output needs a folder");
-        } else if (arg == "--jobs")
-            o.jobs = Number(arg, needValue(), {1, 64});
-        else if (arg == "--quiet")
-            noValue(), o.quiet = true;
-        else if (arg == "--help")
-            noValue(), o.help = true;
-        else if (arg == "--version")
-            noValue(), o.version = true;
-        else
+        const OptionRow* row = RowNamed(arg);
+        if (!row)
             Unknown(arg);
+        arg = row->name;
+        if (!row->value && hasValue)
+            throw UsageError(arg + " takes no value");
+        if (row->value && !hasValue) {
+            if (i + 1 >= args.size())
+                throw UsageError(arg + " needs a value");
+            value = args[++i];
+        }
+        row->apply(o, arg, value);
     }
     if (o.help || o.version)
         return o;
@@ -233,37 +303,15 @@ std::string HelpText()
     std::string text = R"(Usage: pomi-pomira-convert [OPTION]... MOVIE
        pomi-pomira-convert [OPTION]... PICTURE...
 
-Cuts every N-th frame of a movie (AVI, MP4, MOV, MKV, WebM, MPEG-TS, MPEG-PS,
-FLV, WMV, Ogg; turned upright as players show it) into pictures named
-MOVIE_00012.ext, or converts pictures ()";
-    text.append(media::FormatNames(", ", ", ")).append(R"() to another
-format under their own names. Colours, brightness, rotation and resize are
-applied in that order.
-
-Output:
-  -o, --output DIR        folder for the files, made when missing
-      --format FORMAT     )");
-    text.append(media::FormatNames(", ", " or ", &media::FormatRow::option)).append(R"(
-      --quality N         JPEG quality, 0 (smallest) to 9 (best)
-      --progressive       progressive JPEG, interlaced PNG (--baseline: plain)
-Picture:
-      --colors C          2, 16, 256, gray or full
-      --brightness N      -10 to +10 (0 leaves it)
-      --rotate DEG        0, 90, 180 or 270, clockwise
-      --resize WxH        fit inside W x H, margins filled with white
-      --resize WxH!       stretch to exactly W x H
-      --resize N%         scale by N percent
-      --resize none       keep the size
-Movie:
-      --start N           first frame (default 0)
-      --end N             last frame (default the movie's last)
-      --step N            every N-th frame (default 1)
-Running:
-  -j, --jobs N            pictures converted at once (default: one a core)
-  -q, --quiet             no progress and no summary; failures are still named
-  -h, --help              this text
-      --version           the version
-
+)";
+    text.append(Wrapped("Cuts every N-th frame of a movie (" + media::ContainerNames(", ") +
+                        "; turned upright as players show it) into pictures named MOVIE_00012.ext, or converts "
+                        "pictures (" +
+                        media::FormatNames(", ", ", ") +
+                        ") to another format under their own names. Colours, brightness, rotation and resize are "
+                        "applied in that order."))
+        .append("\n");
+    text.append(OptionHelp()).append(R"(
 Unset options take the main window's saved settings (Pomi_Pomira.ini), else its
 reset values; files go to the saved folder, else the current one.
 Exit status: 0 when every file was written, 1 when some failed, 2 on a usage error.

@@ -1,4 +1,5 @@
 #include "app/conversion/Conversion.h"
+#include "media/movie/Containers.h"
 
 #include "framework/AtomicFile.h"
 #include "framework/Exception.h"
@@ -23,7 +24,7 @@ bool IsPictureFileName(const std::string& path)
 bool IsMovieFileName(const std::string& path)
 {
     const std::string ext = fw::ExtractFileExt(path);
-    for (const char* known : kMovieExtensions)
+    for (const std::string& known : media::MovieExtensions())
         if (fw::SameTextAscii(ext, known))
             return true;
     return false;

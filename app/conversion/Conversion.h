@@ -22,11 +22,8 @@ inline int FrameTotal(int start, int end, int step)
 }
 
 // The sources a run takes: pictures and movies by their extensions (letter case
-// ignored); other files are passed over. A movie is read by its content, whatever
-// its container: these are the names movies commonly have.
-inline constexpr const char* kMovieExtensions[] = {".avi", ".mp4", ".m4v", ".mov", ".3gp", ".3g2",
-                                                   ".mkv", ".webm", ".ts", ".m2ts", ".mts", ".mpg",
-                                                   ".mpeg", ".vob", ".flv", ".asf", ".wmv", ".ogv"};
+// ignored; the movies' are the container rows', media/movie/Containers.h); other
+// files are passed over.
 bool IsPictureFileName(const std::string& path);
 bool IsMovieFileName(const std::string& path);
 

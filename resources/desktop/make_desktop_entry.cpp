@@ -1,7 +1,9 @@
-// Fills the desktop entry's template with what the picture formats' rows say: their
-// names in a sentence, as keywords, and their MIME types. Run at build time, so the
-// menu entry lists the formats the program really reads.
+// Fills the desktop entry's template with what the picture formats' rows say (their
+// names in a sentence, as keywords, and their MIME types) and the movie containers'
+// MIME types. Run at build time, so the menu entry lists the formats the program
+// really reads.
 #include "media/codecs/Formats.h"
+#include "media/movie/Containers.h"
 
 #include <fstream>
 #include <iostream>
@@ -26,6 +28,7 @@ int main(int argc, char** argv)
         {"@PICTURE_FORMATS_JA@", media::FormatNames("・", "・")},
         {"@PICTURE_KEYWORDS@", media::FormatNames(";", ";") + ";"},
         {"@PICTURE_MIME_TYPES@", media::PictureMimeTypes()},
+        {"@MOVIE_MIME_TYPES@", media::MovieMimeTypes()},
     };
     for (const auto& [mark, value] : fills)
         for (std::size_t at = out.find(mark); at != std::string::npos; at = out.find(mark, at + value.size()))

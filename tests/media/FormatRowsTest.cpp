@@ -1,10 +1,12 @@
-// The format rows are where every format is written down once: each row must be what
-// the program really does with that format's files, the names it takes, and the menu
-// entry built from them; and the byte reader under the own decoders reads nothing
+// The format and container rows are where every format is written down once: each row
+// must be what the program really does with that format's files, the names it takes,
+// and the menu entry built from them; and the byte reader under the own decoders reads nothing
 // that is not there.
 #include "app/conversion/Conversion.h"
+#include "cli/Options.h"
 #include "media/codecs/ByteReader.h"
 #include "media/codecs/Formats.h"
+#include "media/movie/Containers.h"
 
 #include <gtest/gtest.h>
 
@@ -82,4 +84,33 @@ TEST(ByteReader, ReadsWhatIsThereAndNothingPastTheEnd)
     EXPECT_EQ(in.I32(2), std::nullopt);
     EXPECT_EQ(in.U32(std::size_t(-2)), std::nullopt);
     EXPECT_EQ(ByteReader(nullptr, 0).U8(0), std::nullopt);
+}
+
+// Each container row is what the program takes for a movie: its extensions in either
+// case (never as pictures), its MIME types in the menu entry, its name in --help.
+TEST(FormatRows, EachContainerRowNamesMoviesTheProgramTakes)
+{
+    std::ifstream entryFile(POMI_DESKTOP_ENTRY);
+    std::stringstream entry;
+    entry << entryFile.rdbuf();
+    const std::string help = cli::HelpText();
+    for (const ContainerRow& row : kContainerRows) {
+        for (const char* ext : row.extensions) {
+            if (!ext)
+                continue;
+            std::string upper = ext;
+            std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+            EXPECT_TRUE(conv::IsMovieFileName(std::string("clip") + ext)) << ext;
+            EXPECT_TRUE(conv::IsMovieFileName("CLIP" + upper)) << upper;
+            EXPECT_FALSE(conv::IsPictureFileName(std::string("clip") + ext)) << ext;
+        }
+        for (const char* type : row.mimeTypes)
+            EXPECT_TRUE(!type || entry.str().find(std::string("=") + type + ";") != std::string::npos ||
+                        entry.str().find(std::string(";") + type + ";") != std::string::npos)
+                << type;
+        EXPECT_TRUE(!row.name || help.find(std::string(row.name) + ",") != std::string::npos ||
+                    help.find(std::string(row.name) + ";") != std::string::npos)
+            << row.name;
+    }
+    EXPECT_FALSE(conv::IsMovieFileName("photo.png"));
 }
