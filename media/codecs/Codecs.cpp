@@ -1,4 +1,5 @@
 #include "media/codecs/Codecs.h"
+#include "media/MimeTypeList.h"
 
 #include "media/codecs/Formats.h"
 
@@ -50,15 +51,7 @@ std::string FormatNames(std::string_view separator, std::string_view lastSeparat
     return names;
 }
 
-std::string PictureMimeTypes()
-{
-    std::string list;
-    for (const FormatRow& row : kFormatRows)
-        for (const char* type : row.mimeTypes)
-            if (type)
-                list.append(type).append(";");
-    return list;
-}
+std::string PictureMimeTypes() { return MimeTypeList(kFormatRows); }
 
 int JpegQualityFor(int saveQuality)
 {

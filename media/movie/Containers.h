@@ -4,6 +4,8 @@
 // content whatever its name; these rows say which names are taken for movies (the
 // window's dialog and drops, the command line, the desktop's "Open with"). A
 // container is one row here, and nothing else.
+#include "media/MimeTypeList.h"
+
 #include <string>
 #include <vector>
 
@@ -51,14 +53,6 @@ inline std::string ContainerNames(const std::string& separator)
 }
 
 // Every movie MIME type, each followed by ';' (a desktop entry's list).
-inline std::string MovieMimeTypes()
-{
-    std::string types;
-    for (const ContainerRow& row : kContainerRows)
-        for (const char* type : row.mimeTypes)
-            if (type)
-                types.append(type).append(";");
-    return types;
-}
+inline std::string MovieMimeTypes() { return MimeTypeList(kContainerRows); }
 
 } // namespace media
