@@ -6,6 +6,7 @@
 #include "framework/Application.h"
 #include "framework/Exception.h"
 #include "framework/Label.h"
+#include "media/image/ImageEditControl.h"
 #include "message/AskMessage.h"
 #include "message/MessageWindow1.h"
 #include "windows/PreviewWindow1.h"
@@ -21,6 +22,16 @@
 #include <thread>
 
 namespace {
+
+// The run's save settings, put into the window's image edit control in its own codes
+// (the run itself saves through the engine, from the settings).
+void PrepareImageEdit(media::ImageEditControl& control, const conv::PictureSettings& s)
+{
+    control.SetInterpolation(2);
+    control.SetSaveInterlacedImage(s.progressive ? 2 : 1);
+    control.SetSaveMediaFormat(media::ImageEditControl::SaveCodeFor(s.format));
+    control.SetSaveQuality(s.jpegQuality + 1);
+}
 
 // How often the counter is painted: as often as the eye needs.
 constexpr int kPaintEveryMs = 30;
@@ -195,7 +206,8 @@ void TChangeForm1::SSButton1Click()
         PlaceMessageWindow();
         const TConvertSettings s = Settings();
         const conv::PictureSettings picture = PictureSettingsShown();
-        const std::string ext = conv::PrepareSave(ImageEdit1->Control(), picture);
+        PrepareImageEdit(ImageEdit1->Control(), picture);
+        const std::string ext = conv::OutputExtension(picture);
         if (s.OutputFormat()) {
             RunFormat = picture.format;
             OutputExt = QString::fromStdString(ext);

@@ -30,15 +30,7 @@ bool IsMovieFileName(const std::string& path)
     return false;
 }
 
-std::string PrepareSave(media::ImageEditControl& control, const PictureSettings& s)
-{
-    const OutputFormatEntry& format = EntryOf(kOutputFormats, s.format);
-    control.SetInterpolation(2);
-    control.SetSaveInterlacedImage(s.progressive ? 2 : 1);
-    control.SetSaveMediaFormat(media::ImageEditControl::SaveCodeFor(s.format));
-    control.SetSaveQuality(s.jpegQuality + 1);
-    return format.ext;
-}
+std::string OutputExtension(const PictureSettings& s) { return EntryOf(kOutputFormats, s.format).ext; }
 
 namespace {
 
@@ -148,14 +140,6 @@ media::Result<void> ApplyPictureChain(media::Image& img, media::Size loaded, con
         MEDIA_TRY(Step(media::RotateClockwise(img, clockwise), "cannot rotate"));
     // Sizes from the picture as its file holds it, turned as the chain turned it.
     return ResizeStep(img, Turned(loaded, s.rotation), s.resize);
-}
-
-std::optional<std::string> ApplyPictureChain(media::ImageEditControl& control, const PictureSettings& s)
-{
-    const media::Result<void> done = ApplyPictureChain(control.Editor().Current(), control.LoadedSize(), s);
-    if (done)
-        return std::nullopt;
-    return done.Message();
 }
 
 media::Reduction LoadReduction(const PictureSettings& s)

@@ -3,7 +3,7 @@
 // drive: the save settings, the picture chain in its fixed order (colour depth,
 // brightness, rotation, resize), the output names and the output folder. No Qt.
 #include "app/conversion/PictureSettings.h"
-#include "media/image/ImageEditControl.h"
+#include "media/image/ImageEditor.h"
 
 #include <optional>
 #include <string>
@@ -27,9 +27,8 @@ inline int FrameTotal(int start, int end, int step)
 bool IsPictureFileName(const std::string& path);
 bool IsMovieFileName(const std::string& path);
 
-// Sets the window's image edit control's save settings for a run (in the control's
-// codes); the extension of the files the run writes.
-std::string PrepareSave(media::ImageEditControl& control, const PictureSettings& s);
+// The extension of the files a run writes.
+std::string OutputExtension(const PictureSettings& s);
 
 // How the settings ask pictures to be encoded.
 media::SaveOptions SaveOptionsOf(const PictureSettings& s);
@@ -39,8 +38,6 @@ media::SaveOptions SaveOptionsOf(const PictureSettings& s);
 // smaller). Stops at the first step that cannot be done, the failure naming it ("1%
 // of 40 × 30 is less than one pixel", "cannot rotate").
 media::Result<void> ApplyPictureChain(media::Image& img, media::Size loaded, const PictureSettings& s);
-// The same on the control's picture: the failure's facts, or nothing.
-std::optional<std::string> ApplyPictureChain(media::ImageEditControl& control, const PictureSettings& s);
 
 // How much smaller a picture may be decoded for the chain `s`: where the chain makes
 // it at least three times as small as the reduced picture still is, and every step

@@ -1,7 +1,8 @@
 #pragma once
 // Every picture format, once: one row each, from which detection, decoding, encoding,
 // the file-name tests, the messages that list the formats, the command line's words,
-// the window's list and the desktop entry's MIME types all come. A new format is a
+// the window's list, the image edit control's save codes and the desktop entry's MIME
+// types all come. A new format is a
 // codec file, an ImageFormat value and a row here.
 #include "media/codecs/Codecs.h"
 
@@ -19,21 +20,22 @@ struct FormatRow {
     std::array<const char*, 3> readExtensions; // names its files may have (nullptr: none more)
     std::array<const char*, 2> mimeTypes;      // (nullptr: none more)
     const char* caption;   // in the window's list of output formats
+    int controlCode;       // the image edit control's SaveMediaFormat code
     bool (*sniff)(const std::uint8_t* data, std::size_t size);
     Result<Image> (*decode)(const std::uint8_t* data, std::size_t size, const Reduction& reduction);
     Result<Bytes> (*encode)(const Image& img, const SaveOptions& options);
 };
 
 inline constexpr FormatRow kFormatRows[] = {
-    {ImageFormat::Bmp, "BMP", "bmp", ".bmp", {".bmp"}, {"image/bmp", "image/x-bmp"}, "BMP形式", SniffBmp, DecodeBmp,
-     EncodeBmp},
-    {ImageFormat::Tiff, "TIFF", "tiff", ".tif", {".tif", ".tiff"}, {"image/tiff"}, "TIFF形式", SniffTiff, DecodeTiff,
-     EncodeTiff},
-    {ImageFormat::Jpeg, "JPEG", "jpeg", ".jpg", {".jpg", ".jpeg", ".jpe"}, {"image/jpeg"}, "JPEG形式", SniffJpeg,
+    {ImageFormat::Bmp, "BMP", "bmp", ".bmp", {".bmp"}, {"image/bmp", "image/x-bmp"}, "BMP形式", 101, SniffBmp,
+     DecodeBmp, EncodeBmp},
+    {ImageFormat::Tiff, "TIFF", "tiff", ".tif", {".tif", ".tiff"}, {"image/tiff"}, "TIFF形式", 102, SniffTiff,
+     DecodeTiff, EncodeTiff},
+    {ImageFormat::Jpeg, "JPEG", "jpeg", ".jpg", {".jpg", ".jpeg", ".jpe"}, {"image/jpeg"}, "JPEG形式", 103, SniffJpeg,
      DecodeJpeg, EncodeJpeg},
-    {ImageFormat::Pcx, "PCX", "pcx", ".pcx", {".pcx"}, {"image/vnd.zbrush.pcx", "image/x-pcx"}, "PCX形式", SniffPcx,
-     DecodePcx, EncodePcx},
-    {ImageFormat::Png, "PNG", "png", ".png", {".png"}, {"image/png"}, "PNG形式", SniffPng, DecodePng, EncodePng},
+    {ImageFormat::Pcx, "PCX", "pcx", ".pcx", {".pcx"}, {"image/vnd.zbrush.pcx", "image/x-pcx"}, "PCX形式", 104,
+     SniffPcx, DecodePcx, EncodePcx},
+    {ImageFormat::Png, "PNG", "png", ".png", {".png"}, {"image/png"}, "PNG形式", 106, SniffPng, DecodePng, EncodePng},
 };
 inline constexpr std::size_t kFormatCount = std::size(kFormatRows);
 

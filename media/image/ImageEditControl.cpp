@@ -1,6 +1,7 @@
 #include "media/image/ImageEditControl.h"
 
 #include "framework/Exception.h"
+#include "media/codecs/Formats.h"
 
 namespace media {
 
@@ -9,32 +10,19 @@ namespace {
 {
     throw fw::Exception(std::string("ImageEdit: ") + property + " does not take the value " + std::to_string(value));
 }
-
-struct SaveCode {
-    int code;
-    ImageFormat format;
-};
-constexpr SaveCode kSaveCodes[] = {{101, ImageFormat::Bmp},
-                                   {102, ImageFormat::Tiff},
-                                   {103, ImageFormat::Jpeg},
-                                   {104, ImageFormat::Pcx},
-                                   {106, ImageFormat::Png}};
 } // namespace
 
 ImageFormat ImageEditControl::FormatForCode(int code)
 {
-    for (const SaveCode& c : kSaveCodes)
-        if (c.code == code)
-            return c.format;
+    for (const FormatRow& row : kFormatRows)
+        if (row.controlCode == code)
+            return row.format;
     return ImageFormat::Unknown;
 }
 
 int ImageEditControl::SaveCodeFor(ImageFormat format)
 {
-    for (const SaveCode& c : kSaveCodes)
-        if (c.format == format)
-            return c.code;
-    return 0;
+    return format == ImageFormat::Unknown ? 0 : FormatRowOf(format).controlCode;
 }
 
 void ImageEditControl::SetInterpolation(int value)

@@ -2,6 +2,7 @@
 #include "app/conversion/Conversion.h"
 #include "cli/Options.h"
 #include "cli/Pipeline.h"
+#include "media/codecs/Formats.h"
 #include "media/image/ImageEditor.h"
 #include "media/movie/AviWriter.h"
 #include "support/Outcome.h"
@@ -373,6 +374,31 @@ TEST_F(ConversionRunTest, TheCommandLineWritesTheSameFilesAsTheMainWindow)
     EXPECT_EQ(names.size(), 3u);
     for (const std::string& name : names)
         EXPECT_EQ(TempDir::Read(out + "/" + name), TempDir::Read(o.outputFolder + "/" + name)) << name;
+}
+
+// Every output format the rows hold is saved by the window (through its list and its
+// image edit control) and by the command line, byte for byte alike.
+TEST_F(ConversionRunTest, EveryFormatRowIsSavedByBothFrontEndsAlike)
+{
+    const QString movie = Movie(2);
+    for (const media::FormatRow& row : media::kFormatRows) {
+        SCOPED_TRACE(row.name);
+        const std::string windowOut = dir.File(std::string("window-") + row.option);
+        ChangeForm1->Settings().setOutputFolder(QString::fromStdString(windowOut));
+        ChangeForm1->Settings().setOutputFormat(row.format);
+        Press();
+        cli::Options o = cli::ParseOptions({"--format", row.option, movie.toStdString()}, cli::DefaultOptions(""));
+        o.outputFolder = dir.File(std::string("cli-") + row.option);
+        cli::RunTotals totals;
+        std::string error;
+        ASSERT_TRUE(cli::ConvertMovie(o, nullptr, totals, error)) << error;
+        const auto names = FilesIn(windowOut);
+        ASSERT_EQ(names, (std::vector<std::string>{std::string("clip_00000") + row.extension,
+                                                   std::string("clip_00001") + row.extension}));
+        EXPECT_EQ(names, FilesIn(o.outputFolder));
+        for (const std::string& name : names)
+            EXPECT_EQ(TempDir::Read(windowOut + "/" + name), TempDir::Read(o.outputFolder + "/" + name)) << name;
+    }
 }
 
 TEST(OutputNames, FramePositionsAtLeastFiveDigitsAndExtensionsReplaced)

@@ -24,14 +24,14 @@ media::Image Converted(const std::string& photo, const conv::PictureSettings& s,
                        int& decodedWidth)
 {
     media::ImageEditControl control;
-    conv::PrepareSave(control, s);
     if (reduce)
         control.SetLoadReduction(conv::LoadReduction(s));
     control.SetInputFileName(photo);
     EXPECT_TRUE(control.Load()) << control.LastError();
     loaded = control.LoadedSize();
     decodedWidth = control.ImageWidth();
-    EXPECT_EQ(conv::ApplyPictureChain(control, s), std::nullopt);
+    const media::Result<void> applied = conv::ApplyPictureChain(control.Editor().Current(), control.LoadedSize(), s);
+    EXPECT_TRUE(applied) << applied.Message();
     return control.Editor().Current();
 }
 

@@ -4,6 +4,7 @@
 #include "cli/Options.h"
 #include "cli/Pipeline.h"
 #include "cli/Progress.h"
+#include "media/image/ImageEditControl.h"
 #include "media/image/ImageEditor.h"
 #include "media/movie/AviWriter.h"
 #include "support/Outcome.h"
