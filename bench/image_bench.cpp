@@ -88,7 +88,8 @@ int main(int argc, char** argv)
                 if (const auto loaded = editor.Load(in + "/" + name + ".jpg"); !loaded)
                     std::fprintf(stderr, "%s\n", loaded.Message().c_str());
                 if (depthCode)
-                    media::ChangeColorDepth(editor.Current(), depthCode);
+                    if (const auto changed = media::ChangeColorDepth(editor.Current(), depthCode); !changed)
+                        std::fprintf(stderr, "%s\n", changed.Message().c_str());
                 const char* ext = format == media::ImageFormat::Png ? ".png" : ".bmp";
                 if (const auto saved = editor.Save(outFolder + "/" + name + ext, format, {}); !saved)
                     std::fprintf(stderr, "%s\n", saved.Message().c_str());

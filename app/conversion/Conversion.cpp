@@ -34,22 +34,13 @@ std::string OutputExtension(const PictureSettings& s) { return EntryOf(kOutputFo
 
 namespace {
 
-std::string SizeText(std::int64_t w, std::int64_t h) { return std::to_string(w) + " × " + std::to_string(h); }
-
-// Why the picture cannot be made w × h, or nothing when it can. `what` says where
-// the size comes from ("1% of 40 × 30").
-std::optional<std::string> ImpossibleSize(const std::string& what, std::int64_t w, std::int64_t h)
+// A picture's sides scaled by a percentage, truncated toward zero (a scale is at most
+// 1000 % and a side at most kMaxImageSide, so the sides fit an int).
+media::Size ScaledSize(media::Size turned, int percent)
 {
-    if (w < 1 || h < 1)
-        return what + " is less than one pixel";
-    if (!media::PlausibleSize(w, h))
-        return what + " is " + SizeText(w, h) + ", larger than " + std::to_string(media::kMaxImagePixels) +
-               " pixels or " + std::to_string(media::kMaxImageSide) + " a side";
-    return std::nullopt;
+    const auto scaled = [percent](int side) { return int(side * double(percent) * 0.01); };
+    return {scaled(turned.width), scaled(turned.height)};
 }
-
-// A side scaled by a percentage, truncated toward zero.
-std::int64_t Scaled(int side, int percent) { return std::int64_t(side * double(percent) * 0.01); }
 
 // The size a picture of `loaded` size has after the chain's turn.
 media::Size Turned(media::Size loaded, Rotation rotation)
@@ -65,14 +56,16 @@ std::optional<media::Size> ResizedSize(const Resize& r, media::Size turned)
 {
     switch (r.mode) {
     case ResizeMode::Fit:
+        if (r.width < 1 || r.height < 1)
+            return std::nullopt;
         return media::FitInside(turned.width, turned.height, r.width, r.height);
     case ResizeMode::Stretch:
         return media::Size{r.width, r.height};
     case ResizeMode::Scale: {
-        const std::int64_t sw = Scaled(turned.width, r.scalePercent), sh = Scaled(turned.height, r.scalePercent);
-        if (sw < 1 || sh < 1 || !media::PlausibleSize(sw, sh))
+        const media::Size scaled = ScaledSize(turned, r.scalePercent);
+        if (!media::PlausibleSize(scaled.width, scaled.height))
             return std::nullopt;
-        return media::Size{int(sw), int(sh)};
+        return scaled;
     }
     case ResizeMode::None:
         break;
@@ -80,44 +73,29 @@ std::optional<media::Size> ResizedSize(const Resize& r, media::Size turned)
     return std::nullopt;
 }
 
-// A step of the chain: done, or failed with the words the window and the command
-// line have always reported for it.
-media::Result<void> Step(bool done, const char* failure)
-{
-    if (done)
-        return {};
-    return media::Fail(media::FailureKind::StepFailed, failure);
-}
-
 // The resize the settings ask of a picture `turned` as the chain turned it.
 media::Result<void> ResizeStep(media::Image& img, media::Size turned, const Resize& r)
 {
-    int w = 0, h = 0;
-    std::optional<media::Size> fitted;
+    const media::Interpolation filter = media::Interpolation::Lanczos3;
     switch (r.mode) {
     case ResizeMode::Fit:
     case ResizeMode::Stretch:
-        if (auto impossible = ImpossibleSize(SizeText(r.width, r.height), r.width, r.height))
-            return media::Fail(media::FailureKind::StepFailed, *impossible);
-        w = r.width;
-        h = r.height;
-        if (r.mode == ResizeMode::Fit)
-            fitted = ResizedSize(r, turned);
-        break;
+        return media::Resize(img, r.width, r.height, r.mode == ResizeMode::Fit, filter, ResizedSize(r, turned));
     case ResizeMode::Scale: {
-        const std::int64_t sw = Scaled(turned.width, r.scalePercent), sh = Scaled(turned.height, r.scalePercent);
-        const std::string what = std::to_string(r.scalePercent) + "% of " + SizeText(turned.width, turned.height);
-        if (auto impossible = ImpossibleSize(what, sw, sh))
-            return media::Fail(media::FailureKind::StepFailed, *impossible);
-        w = int(sw);
-        h = int(sh);
-        break;
+        const media::Size scaled = ScaledSize(turned, r.scalePercent);
+        const media::Result<void> resized = media::Resize(img, scaled.width, scaled.height, false, filter);
+        if (!resized && resized.Error().kind == media::FailureKind::StepFailed)
+            // A size no picture may have, told by what was asked: "1% of 40 × 30 is
+            // less than one pixel".
+            return media::Fail(media::FailureKind::StepFailed,
+                               std::to_string(r.scalePercent) + "% of " + std::to_string(turned.width) + " × " +
+                                   std::to_string(turned.height) + " " + resized.Error().cause);
+        return resized;
     }
     case ResizeMode::None:
-        return {};
+        break;
     }
-    return Step(media::Resize(img, w, h, r.mode == ResizeMode::Fit, media::Interpolation::Lanczos3, fitted),
-                "cannot resize");
+    return {};
 }
 
 } // namespace
@@ -133,11 +111,11 @@ media::SaveOptions SaveOptionsOf(const PictureSettings& s)
 media::Result<void> ApplyPictureChain(media::Image& img, media::Size loaded, const PictureSettings& s)
 {
     if (s.colourDepth)
-        MEDIA_TRY(Step(media::ChangeColorDepth(img, *s.colourDepth), "cannot change the colour depth"));
+        MEDIA_TRY(media::ChangeColorDepth(img, *s.colourDepth));
     if (s.brightness != 0)
-        MEDIA_TRY(Step(media::AdjustBrightness(img, s.brightness * 10), "cannot change the brightness"));
+        MEDIA_TRY(media::AdjustBrightness(img, s.brightness * 10));
     if (const int clockwise = EntryOf(kRotations, s.rotation).clockwise; clockwise != 0)
-        MEDIA_TRY(Step(media::RotateClockwise(img, clockwise), "cannot rotate"));
+        MEDIA_TRY(media::RotateClockwise(img, clockwise));
     // Sizes from the picture as its file holds it, turned as the chain turned it.
     return ResizeStep(img, Turned(loaded, s.rotation), s.resize);
 }

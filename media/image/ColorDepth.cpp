@@ -268,32 +268,33 @@ Image ToPalette(const Image& img, int colours, int indexBits)
 
 } // namespace
 
-bool ChangeColorDepth(Image& img, ColourDepth depth)
+Result<void> ChangeColorDepth(Image& img, ColourDepth depth)
 {
+    const Failure cannot = Fail(FailureKind::StepFailed, "cannot change the colour depth");
     if (img.Empty())
-        return false;
+        return Fail(FailureKind::NoPicture, cannot.message);
     switch (depth) {
     case ColourDepth::Two:
         img = ToBlackAndWhite(img);
-        return true;
+        return {};
     case ColourDepth::Sixteen:
         img = ToPalette(img, 16, 4);
-        return true;
+        return {};
     case ColourDepth::Colours256:
         img = ToPalette(img, 256, 8);
-        return true;
+        return {};
     case ColourDepth::Grey:
         img = ToGray(img);
-        return true;
+        return {};
     case ColourDepth::Full:
         if (img.format != PixelFormat::Rgb24)
             img = ToRgb24(img);
-        return true;
+        return {};
     }
-    return false;
+    return cannot;
 }
 
-bool ChangeColorDepth(Image& img, int code)
+Result<void> ChangeColorDepth(Image& img, int code)
 {
     static constexpr std::pair<int, ColourDepth> kCodes[] = {{1, ColourDepth::Two},
                                                              {4, ColourDepth::Sixteen},
@@ -303,13 +304,15 @@ bool ChangeColorDepth(Image& img, int code)
     for (const auto& [known, depth] : kCodes)
         if (known == code)
             return ChangeColorDepth(img, depth);
-    return false;
+    return Fail(FailureKind::StepFailed, "cannot change the colour depth");
 }
 
-bool AdjustBrightness(Image& img, int value)
+Result<void> AdjustBrightness(Image& img, int value)
 {
-    if (img.Empty() || value < -100 || value > 100)
-        return false;
+    if (img.Empty())
+        return Fail(FailureKind::NoPicture, "cannot change the brightness");
+    if (value < -100 || value > 100)
+        return Fail(FailureKind::StepFailed, "cannot change the brightness");
     const int shift = (value * 255 + (value >= 0 ? 50 : -50)) / 100;
     std::array<std::uint8_t, 256> lut;
     for (int i = 0; i < 256; ++i)
@@ -317,13 +320,13 @@ bool AdjustBrightness(Image& img, int value)
     if (img.format == PixelFormat::Indexed) {
         for (Rgb& c : img.palette)
             c = Rgb{lut[c.r], lut[c.g], lut[c.b]};
-        return true;
+        return {};
     }
     const int channels = img.Channels();
     for (std::size_t i = 0; i < img.pixels.size(); ++i)
         if (channels != 4 || i % 4 != 3)
             img.pixels[i] = lut[img.pixels[i]];
-    return true;
+    return {};
 }
 
 } // namespace media

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 namespace media {
 
@@ -255,25 +256,25 @@ Image ToNearestEntries(const Image& rgb, const Image& like)
 
 } // namespace
 
-bool RotateCounterClockwise(Image& img, int degrees)
+Result<void> RotateCounterClockwise(Image& img, int degrees)
 {
     if (img.Empty())
-        return false;
+        return Fail(FailureKind::NoPicture, "cannot rotate");
     const int d = ((degrees % 360) + 360) % 360;
     if (d == 0)
-        return true;
+        return {};
     img = d % 90 == 0 ? RotateQuarterTurns(img, d / 90) : RotateFree(img, d);
-    return true;
+    return {};
 }
 
-bool RotateClockwise(Image& img, int degrees)
+Result<void> RotateClockwise(Image& img, int degrees)
 {
     const int d = ((degrees % 360) + 360) % 360;
     if (img.Empty() || d % 90 != 0)
-        return false;
+        return Fail(FailureKind::StepFailed, "cannot rotate");
     if (d != 0)
         img = RotateQuarterTurns(img, (4 - d / 90) % 4);
-    return true;
+    return {};
 }
 
 void Orient(Image& img, int orientation)
@@ -313,10 +314,24 @@ Size FitInside(int w, int h, int width, int height)
     return {std::clamp(int(std::lround(w * scale)), 1, width), std::clamp(int(std::lround(h * scale)), 1, height)};
 }
 
-bool Resize(Image& img, int width, int height, bool keepAspect, Interpolation filter, std::optional<Size> fitted)
+namespace {
+
+std::string SizeText(std::int64_t w, std::int64_t h) { return std::to_string(w) + " × " + std::to_string(h); }
+
+} // namespace
+
+Result<void> Resize(Image& img, int width, int height, bool keepAspect, Interpolation filter, std::optional<Size> fitted)
 {
-    if (img.Empty() || !PlausibleSize(width, height))
-        return false;
+    std::string impossible;
+    if (width < 1 || height < 1)
+        impossible = "is less than one pixel";
+    else if (!PlausibleSize(width, height))
+        impossible = "is " + SizeText(width, height) + ", larger than " + std::to_string(kMaxImagePixels) +
+                     " pixels or " + std::to_string(kMaxImageSide) + " a side";
+    if (!impossible.empty())
+        return Failure{FailureKind::StepFailed, SizeText(width, height) + " " + impossible, impossible, {}};
+    if (img.Empty())
+        return Fail(FailureKind::NoPicture, "cannot resize");
     int w = width, h = height;
     if (keepAspect) {
         const Size inside = fitted ? *fitted : FitInside(img.width, img.height, width, height);
@@ -324,7 +339,7 @@ bool Resize(Image& img, int width, int height, bool keepAspect, Interpolation fi
         h = std::clamp(inside.height, 1, height);
     }
     if (w == img.width && h == img.height && w == width && h == height)
-        return true; // already that size
+        return {}; // already that size
     const bool indexed = img.format == PixelFormat::Indexed;
     Image scaled;
     if (indexed && filter != Interpolation::Nearest)
@@ -333,7 +348,7 @@ bool Resize(Image& img, int width, int height, bool keepAspect, Interpolation fi
         scaled = Resample(img, w, h, filter);
     if (w == width && h == height) {
         img = std::move(scaled);
-        return true;
+        return {};
     }
     // Centred on the margin colour (for a palette: its entry nearest to white).
     Image canvas;
@@ -356,7 +371,7 @@ bool Resize(Image& img, int width, int height, bool keepAspect, Interpolation fi
     for (int y = 0; y < h; ++y)
         std::copy_n(scaled.Row(y), scaled.RowBytes(), canvas.Row(top + y) + left * ch);
     img = std::move(canvas);
-    return true;
+    return {};
 }
 
 } // namespace media

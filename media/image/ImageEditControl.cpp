@@ -79,26 +79,26 @@ bool ImageEditControl::SetPicture(Image picture)
 bool ImageEditControl::ChangeColorDepth(int code)
 {
     m_lastError.clear();
-    return Done(media::ChangeColorDepth(m_editor.Current(), code), "cannot change the colour depth");
+    return Done(bool(media::ChangeColorDepth(m_editor.Current(), code)), "cannot change the colour depth");
 }
 
 bool ImageEditControl::AdjustBrightness(int value, int)
 {
     m_lastError.clear();
-    return Done(media::AdjustBrightness(m_editor.Current(), value), "cannot change the brightness");
+    return Done(bool(media::AdjustBrightness(m_editor.Current(), value)), "cannot change the brightness");
 }
 
 bool ImageEditControl::RotateArbitrary(int degrees)
 {
     m_lastError.clear();
-    return Done(media::RotateCounterClockwise(m_editor.Current(), degrees), "cannot rotate");
+    return Done(bool(media::RotateCounterClockwise(m_editor.Current(), degrees)), "cannot rotate");
 }
 
 bool ImageEditControl::ResizeImage(int width, int height, std::optional<Size> fitted)
 {
     m_lastError.clear();
-    return Done(media::Resize(m_editor.Current(), width, height, m_aspectRatio,
-                              static_cast<media::Interpolation>(m_interpolation), fitted),
+    return Done(bool(media::Resize(m_editor.Current(), width, height, m_aspectRatio,
+                                   static_cast<media::Interpolation>(m_interpolation), fitted)),
                 "cannot resize");
 }
 

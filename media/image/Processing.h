@@ -1,6 +1,8 @@
 #pragma once
-// The picture chain's steps. Each works on the image in place and returns false
-// (leaving it unchanged) when asked for something it cannot do.
+// The picture chain's steps. Each works on the image in place, or fails (leaving it
+// unchanged) in the words both front ends report; on an empty picture the failure's
+// kind is NoPicture.
+#include "media/Result.h"
 #include "media/image/Image.h"
 
 #include <optional>
@@ -18,23 +20,23 @@ enum class ColourDepth { Two, Sixteen, Colours256, Grey, Full };
 // serpentine Floyd–Steinberg; a picture with few enough colours keeps them exactly.
 // Grey: 8-bit grey (BT.601 luma). Full: 24-bit colour. Alpha is composited over white
 // first.
-bool ChangeColorDepth(Image& img, ColourDepth depth);
-// The same by the image edit control's depth codes (1, 4, 8, 9, 12); false for any
-// other code.
-bool ChangeColorDepth(Image& img, int code);
+Result<void> ChangeColorDepth(Image& img, ColourDepth depth);
+// The same by the image edit control's depth codes (1, 4, 8, 9, 12); any other code
+// fails.
+Result<void> ChangeColorDepth(Image& img, int code);
 
 // Moves every colour channel by value × 2.55 (value −100 .. +100), clamped to
 // 0..255: a straight shift, so +10 lifts every channel by 26 levels. Palette
 // pictures shift their palette; alpha is left alone.
-bool AdjustBrightness(Image& img, int value);
+Result<void> AdjustBrightness(Image& img, int value);
 
 // Turns clockwise by a multiple of 90° (exactly, keeping the format).
-bool RotateClockwise(Image& img, int degrees);
+Result<void> RotateClockwise(Image& img, int degrees);
 
 // Rotates counter-clockwise. Multiples of 90° move pixels exactly, keeping the
 // format; other angles sample bilinearly onto a canvas that holds the whole
 // rotated picture, with the margin colour around it (palettes become colour).
-bool RotateCounterClockwise(Image& img, int degrees);
+Result<void> RotateCounterClockwise(Image& img, int degrees);
 
 // Turns a picture stored with an EXIF / TIFF orientation (1 as stored, 2 mirrored,
 // 3 turned half round, 4 flipped, 5 transposed, 6 a quarter turn clockwise to view,
@@ -55,7 +57,9 @@ Size FitInside(int w, int h, int width, int height);
 // picture it was decoded smaller from), else worked out from its own. Filters widen
 // when shrinking, so nothing aliases. Palette pictures keep their palette (each new
 // pixel takes its nearest entry).
-bool Resize(Image& img, int width, int height, bool keepAspect, Interpolation filter,
-            std::optional<Size> fitted = std::nullopt);
+// A size no picture may have is a StepFailed failure telling the size and why ("0 ×
+// 12 is less than one pixel"), its cause the why alone ("is less than one pixel").
+Result<void> Resize(Image& img, int width, int height, bool keepAspect, Interpolation filter,
+                    std::optional<Size> fitted = std::nullopt);
 
 } // namespace media

@@ -54,15 +54,15 @@ TEST(Rotation, QuarterTurnsCounterClockwiseMovePixelsExactly)
     EXPECT_EQ((std::vector<int>{At(r, 0, 0), At(r, 1, 0), At(r, 0, 1), At(r, 1, 1), At(r, 0, 2), At(r, 1, 2)}),
               (std::vector<int>{30, 60, 20, 50, 10, 40}));
     r = Asymmetric();
-    RotateCounterClockwise(r, 180);
+    ASSERT_TRUE(RotateCounterClockwise(r, 180));
     EXPECT_EQ((std::vector<int>{At(r, 0, 0), At(r, 1, 0), At(r, 2, 0), At(r, 0, 1), At(r, 1, 1), At(r, 2, 1)}),
               (std::vector<int>{60, 50, 40, 30, 20, 10}));
     r = Asymmetric();
-    RotateCounterClockwise(r, 270);
+    ASSERT_TRUE(RotateCounterClockwise(r, 270));
     EXPECT_EQ((std::vector<int>{At(r, 0, 0), At(r, 1, 0), At(r, 0, 1), At(r, 1, 1), At(r, 0, 2), At(r, 1, 2)}),
               (std::vector<int>{40, 10, 50, 20, 60, 30}));
     r = Asymmetric();
-    RotateCounterClockwise(r, -90); // the same as 270
+    ASSERT_TRUE(RotateCounterClockwise(r, -90)); // the same as 270
     EXPECT_EQ(At(r, 0, 0), 40);
 }
 
@@ -111,7 +111,7 @@ TEST(Resize, FiltersKeepFlatAreasFlatAndPalettesStay)
             ASSERT_EQ(v, 77);
     }
     Image indexed = Noise(30, 30);
-    ChangeColorDepth(indexed, 4);
+    ASSERT_TRUE(ChangeColorDepth(indexed, 4));
     const auto palette = indexed.palette;
     ASSERT_TRUE(Resize(indexed, 50, 20, true, Interpolation::Lanczos3));
     EXPECT_EQ(indexed.format, PixelFormat::Indexed);
@@ -130,7 +130,7 @@ TEST(ColorDepth, ReducedPicturesHoldAtMostTheirNumberOfColours)
         EXPECT_GT(DistinctColours(img), std::size_t(limit / 2));
     }
     Image bw = noise;
-    ChangeColorDepth(bw, 1);
+    ASSERT_TRUE(ChangeColorDepth(bw, 1));
     EXPECT_EQ(bw.palette[0], (Rgb{0, 0, 0}));
     EXPECT_EQ(bw.palette[1], (Rgb{255, 255, 255}));
 }
@@ -144,14 +144,14 @@ TEST(ColorDepth, AFewColoursAreKeptExactlyAndDitheringKeepsTheAverage)
         img.pixels[i * 3] = c.r, img.pixels[i * 3 + 1] = c.g, img.pixels[i * 3 + 2] = c.b;
     }
     Image reduced = img;
-    ChangeColorDepth(reduced, 4);
+    ASSERT_TRUE(ChangeColorDepth(reduced, 4));
     EXPECT_EQ(ToRgb24(reduced).pixels, img.pixels);
 
     // A flat mid grey in black and white: about half the pixels white.
     Image grey;
     grey.Allocate(50, 50, PixelFormat::Gray8);
     std::fill(grey.pixels.begin(), grey.pixels.end(), 128);
-    ChangeColorDepth(grey, 1);
+    ASSERT_TRUE(ChangeColorDepth(grey, 1));
     int white = 0;
     for (auto v : grey.pixels)
         white += v;

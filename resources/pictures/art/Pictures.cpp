@@ -178,7 +178,8 @@ QImage Logo()
     image.Allocate(rgb.width(), rgb.height(), media::PixelFormat::Rgb24);
     for (int y = 0; y < rgb.height(); ++y)
         std::copy_n(rgb.constScanLine(y), image.RowBytes(), image.Row(y));
-    media::ChangeColorDepth(image, 8);
+    if (!media::ChangeColorDepth(image, 8))
+        return QImage();
     QImage logo(image.width, image.height, QImage::Format_Indexed8);
     QList<QRgb> palette;
     for (const media::Rgb& c : image.palette)
