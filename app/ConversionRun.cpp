@@ -30,7 +30,7 @@ void PrepareImageEdit(media::ImageEditControl& control, const conv::PictureSetti
     control.SetInterpolation(2);
     control.SetSaveInterlacedImage(s.progressive ? 2 : 1);
     control.SetSaveMediaFormat(media::ImageEditControl::SaveCodeFor(s.format));
-    control.SetSaveQuality(s.jpegQuality + 1);
+    control.SetSaveQuality(s.jpegQuality.step + 1);
 }
 
 // How often the counter is painted: as often as the eye needs.

@@ -51,7 +51,7 @@ void TChangeForm1::ShowPictureSettings(const conv::PictureSettings& p, bool with
     TConvertSettings s = Settings();
     s.setOutputFormat(p.format);
     ComboBox1Change();
-    s.setJpegQuality(p.jpegQuality);
+    s.setJpegQuality(p.jpegQuality.step);
     s.setProgressive(p.progressive);
     s.setColorDepth(p.colourDepth);
     s.setBrightness(p.brightness);
@@ -69,7 +69,7 @@ conv::PictureSettings TChangeForm1::PictureSettingsShown()
     TConvertSettings s = Settings();
     conv::PictureSettings p;
     p.format = s.OutputFormat().value_or(RunFormat);
-    p.jpegQuality = s.JpegQuality().value_or(conv::kJpegQualityRange.low);
+    p.jpegQuality.step = s.JpegQuality().value_or(conv::kJpegQualityRange.low);
     p.progressive = s.Progressive().value_or(false);
     p.colourDepth = s.ColorDepth();
     p.brightness = s.Brightness().value_or(0);

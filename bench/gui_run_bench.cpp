@@ -68,7 +68,7 @@ double WindowRun(const std::string& movie, const std::string& out)
     TConvertSettings s = ChangeForm1->Settings();
     conv::PictureSettings picture;
     picture.format = conv::OutputFormat::Jpeg;
-    picture.jpegQuality = 7;
+    picture.jpegQuality.step = 7;
     ChangeForm1->ShowPictureSettings(picture, true);
     s.setOutputFolder(QString::fromStdString(out));
     ChangeForm1->Edit2->setFilename(QString::fromStdString(movie));

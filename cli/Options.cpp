@@ -143,7 +143,7 @@ const std::vector<OptionRow>& OptionRows()
          }},
         {"--quality", 0, "N", "Output", {{"", "JPEG quality, 0 (smallest) to 9 (best)"}},
          [](Options& o, const std::string& n, const std::string& v) {
-             o.picture.jpegQuality = Number(n, v, conv::kJpegQualityRange);
+             o.picture.jpegQuality.step = Number(n, v, conv::kJpegQualityRange);
          }},
         {"--progressive", 0, nullptr, "Output", {{"", "progressive JPEG, interlaced PNG (--baseline: plain)"}},
          [](Options& o, const std::string&, const std::string&) { o.picture.progressive = true; }},

@@ -103,7 +103,7 @@ media::Result<void> ResizeStep(media::Image& img, media::Size turned, const Resi
 media::SaveOptions SaveOptionsOf(const PictureSettings& s)
 {
     media::SaveOptions options;
-    options.quality = s.jpegQuality + 1;
+    options.quality = s.jpegQuality;
     options.interlaced = s.progressive;
     return options;
 }

@@ -88,7 +88,7 @@ struct Range {
     constexpr bool Holds(int v) const { return v >= low && v <= high; }
     constexpr int Clamp(int v) const { return v < low ? low : v > high ? high : v; }
 };
-inline constexpr Range kJpegQualityRange{0, 9}; // 0 smallest file … 9 best picture
+inline constexpr Range kJpegQualityRange{media::JpegQuality::kLowest, media::JpegQuality::kHighest};
 inline constexpr Range kBrightnessRange{-10, 10};
 inline constexpr Range kSideRange{1, 9999};   // a resize's width and height, in pixels
 inline constexpr Range kScaleRange{1, 1000};  // a resize's scale, in percent
@@ -103,7 +103,7 @@ struct Resize {
 
 struct PictureSettings {
     OutputFormat format = OutputFormat::Bmp;
-    int jpegQuality = 3;      // kJpegQualityRange
+    media::JpegQuality jpegQuality{3}; // a step of kJpegQualityRange
     bool progressive = false; // progressive JPEG, interlaced PNG
     // Nothing: every picture keeps the depth it has.
     std::optional<ColourDepth> colourDepth = ColourDepth::Full;

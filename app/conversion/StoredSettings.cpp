@@ -38,7 +38,7 @@ PictureSettings ReadPictureSettings(const fw::TIniFile& ini, const PictureSettin
     const PictureSettings reset;
     PictureSettings p;
     p.format = Choice(ini, kFormat, kOutputFormats, reset.format);
-    p.jpegQuality = Position(ini, kQuality, std::size(kJpegQualityCaptions)).value_or(reset.jpegQuality);
+    p.jpegQuality.step = Position(ini, kQuality, std::size(kJpegQualityCaptions)).value_or(reset.jpegQuality.step);
     p.progressive = Position(ini, kSaveForm, std::size(kSaveFormCaptions)).value_or(reset.progressive) == 1;
     p.colourDepth = Choice(ini, kColourDepth, kColourDepths, *reset.colourDepth);
     if (const auto position = Position(ini, kBrightness, kBrightnessPositions))
@@ -63,7 +63,7 @@ std::vector<fw::IniEntry> PictureSettingsEntries(const PictureSettings& s, const
     return {
         {kSection, "PATH", outputFolder},
         entry(kFormat, PositionOf(s.format)),
-        entry(kQuality, s.jpegQuality),
+        entry(kQuality, s.jpegQuality.step),
         entry(kSaveForm, s.progressive ? 1 : 0),
         entry(kColourDepth, PositionOf(depth)),
         entry(kBrightness, BrightnessPosition(s.brightness)),

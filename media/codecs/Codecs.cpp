@@ -1,7 +1,9 @@
 #include "media/codecs/Codecs.h"
-#include "media/MimeTypeList.h"
 
+#include "media/MimeTypeList.h"
 #include "media/codecs/Formats.h"
+
+#include <algorithm>
 
 namespace media {
 
@@ -25,8 +27,10 @@ Result<Image> DecodeImage(const std::uint8_t* data, std::size_t size, const Redu
 
 Result<void> CheckSaveOptions(const SaveOptions& options)
 {
-    if (options.quality < 1 || options.quality > 10)
-        return Fail(FailureKind::StepFailed, "SaveQuality does not take the value " + std::to_string(options.quality));
+    // Told in the image edit control's terms, which name the scale's steps from 1.
+    if (!options.quality.Valid())
+        return Fail(FailureKind::StepFailed,
+                    "SaveQuality does not take the value " + std::to_string(options.quality.step + 1));
     return {};
 }
 
@@ -53,14 +57,11 @@ std::string FormatNames(std::string_view separator, std::string_view lastSeparat
 
 std::string PictureMimeTypes() { return MimeTypeList(kFormatRows); }
 
-int JpegQualityFor(int saveQuality)
+int LibjpegQuality(JpegQuality quality)
 {
-    if (saveQuality < 1)
-        saveQuality = 1;
-    if (saveQuality > 10)
-        saveQuality = 10;
-    // 1 → 10, 10 → 95: evenly spaced; 100 only makes files larger, not better.
-    return 10 + ((saveQuality - 1) * 85 + 4) / 9;
+    const int step = std::clamp(quality.step, JpegQuality::kLowest, JpegQuality::kHighest);
+    // 0 → 10, 9 → 95: evenly spaced; 100 only makes files larger, not better.
+    return 10 + (step * 85 + 4) / 9;
 }
 
 } // namespace media

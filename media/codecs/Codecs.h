@@ -18,9 +18,19 @@ enum class ImageFormat { Bmp, Tiff, Jpeg, Pcx, Png, Unknown };
 
 using Bytes = std::vector<std::uint8_t>;
 
+// The JPEG quality on its one scale, the window's list's and --quality's: step 0
+// (the smallest file) to 9 (the best picture). The encoder's value comes from it in
+// one place (LibjpegQuality); the image edit control's SaveQuality is the step + 1.
+struct JpegQuality {
+    static constexpr int kLowest = 0, kHighest = 9;
+    int step = 7;
+    constexpr bool Valid() const { return step >= kLowest && step <= kHighest; }
+    bool operator==(const JpegQuality&) const = default;
+};
+
 struct SaveOptions {
-    int quality = 8;          // JPEG: 1 (smallest) .. 10 (best), the SaveQuality scale
-    bool interlaced = false;  // progressive JPEG, Adam7 PNG
+    JpegQuality quality;     // JPEG
+    bool interlaced = false; // progressive JPEG, Adam7 PNG
 };
 // A quality outside its scale is refused, not quietly moved into it.
 Result<void> CheckSaveOptions(const SaveOptions& options);
@@ -59,7 +69,7 @@ Result<Bytes> EncodeTiff(const Image& img, const SaveOptions& options = {});
 // than zlib's level 3 gave (what this program wrote before), in less time.
 inline constexpr int kPngDeflateLevel = 2;
 
-// The libjpeg quality (0..100) a SaveQuality of 1..10 stands for.
-int JpegQualityFor(int saveQuality);
+// The libjpeg quality (0..100) a step stands for.
+int LibjpegQuality(JpegQuality quality);
 
 } // namespace media

@@ -209,7 +209,7 @@ Result<Bytes> EncodeJpeg(const Image& source, const SaveOptions& options)
     cinfo.input_components = grey ? 1 : 3;
     cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, JpegQualityFor(options.quality), TRUE);
+    jpeg_set_quality(&cinfo, LibjpegQuality(options.quality), TRUE);
     cinfo.optimize_coding = FALSE;
     if (options.interlaced)
         jpeg_simple_progression(&cinfo);

@@ -105,7 +105,7 @@ bool ImageEditControl::ResizeImage(int width, int height, std::optional<Size> fi
 bool ImageEditControl::Save(const std::string& path)
 {
     SaveOptions options;
-    options.quality = std::max(1, m_saveQuality);
+    options.quality.step = std::max(1, m_saveQuality) - 1;
     options.interlaced = m_saveInterlaced == 2;
     const Result<void> saved = m_editor.Save(path, FormatForCode(m_saveFormat), options);
     m_lastError = saved.Message();

@@ -201,7 +201,7 @@ TEST_F(MainWindowTest, EachListShowsItsEntriesAndEachEntryMeansWhatItSays)
     TConvertSettings s = ChangeForm1->Settings();
     for (int i = 0; i < 10; ++i) {
         ChangeForm1->ComboBox3->setItemIndex(i);
-        EXPECT_EQ(ChangeForm1->PictureSettingsShown().jpegQuality, qualities[i].left(1).toInt());
+        EXPECT_EQ(ChangeForm1->PictureSettingsShown().jpegQuality.step, qualities[i].left(1).toInt());
     }
     ASSERT_EQ(ChangeForm1->ComboBox7->count(), 21);
     for (int i = 0; i < 21; ++i) {

@@ -42,7 +42,7 @@ TEST(StoredSettings, EveryValueOfEverySettingComesBackAsItWasWritten)
     for (int step = -10; step <= 10; ++step) {
         conv::PictureSettings p;
         p.brightness = step;
-        p.jpegQuality = (step + 10) % 10;
+        p.jpegQuality.step = (step + 10) % 10;
         p.progressive = step % 2 != 0;
         EXPECT_EQ(ThroughTheFile(p, path), p);
     }
@@ -54,7 +54,7 @@ TEST(StoredSettings, TheFileKeepsListPositionsInTheWindowsOrder)
     const std::string path = dir.File("settings.ini");
     conv::PictureSettings p;
     p.format = conv::OutputFormat::Pcx;
-    p.jpegQuality = 8;
+    p.jpegQuality.step = 8;
     p.progressive = true;
     p.colourDepth = conv::ColourDepth::Sixteen;
     p.brightness = -4; // the 15th entry: +10 … +1, そのまま, -1 … -4

@@ -81,7 +81,7 @@ TEST(ConverterOptions, ValuesBecomeTheEnginesSettings)
                              "--rotate", "90", "--resize", "640x480!", "-o", "/tmp/x", "-j", "3", "-q", "--start", "5",
                              "--end", "50", "--step", "5", "clip.AVI"});
     EXPECT_EQ(o.picture.format, conv::OutputFormat::Jpeg);
-    EXPECT_EQ(o.picture.jpegQuality, 7);
+    EXPECT_EQ(o.picture.jpegQuality.step, 7);
     EXPECT_TRUE(o.picture.progressive);
     EXPECT_EQ(o.picture.colourDepth, conv::ColourDepth::Grey);
     EXPECT_EQ(o.picture.brightness, -3);
@@ -112,7 +112,7 @@ TEST(ConverterOptions, DefaultsComeFromTheSettingsFileElseTheResetValues)
     const conv::PictureSettings resetValues; // the struct's defaults, checked here against the window's reset
     EXPECT_EQ(reset.picture, resetValues);
     EXPECT_EQ(resetValues.format, conv::OutputFormat::Bmp);
-    EXPECT_EQ(resetValues.jpegQuality, 3);
+    EXPECT_EQ(resetValues.jpegQuality.step, 3);
     EXPECT_FALSE(resetValues.progressive);
     EXPECT_EQ(resetValues.colourDepth, conv::ColourDepth::Full);
     EXPECT_EQ(resetValues.brightness, 0);
@@ -129,7 +129,7 @@ TEST(ConverterOptions, DefaultsComeFromTheSettingsFileElseTheResetValues)
     EXPECT_EQ(saved.outputFolder, "/srv/out");
     conv::PictureSettings stored;
     stored.format = conv::OutputFormat::Png;
-    stored.jpegQuality = 9;
+    stored.jpegQuality.step = 9;
     stored.progressive = true;
     stored.colourDepth = conv::ColourDepth::Colours256;
     stored.brightness = 3;
@@ -227,7 +227,7 @@ TEST(Converter, AWorkerThatCannotWorkFailsItsPicturesWithTheReasonAndTheRunEnds)
             Options o = Parse({"--format", "jpeg", movie});
             if (!movieMode)
                 o.inputs = {dir.File("note.png"), dir.File("note.png")};
-            o.picture.jpegQuality = 42;
+            o.picture.jpegQuality.step = 42;
             o.jobs = jobs;
             o.outputFolder = dir.File("out");
             cli::RunTotals totals;

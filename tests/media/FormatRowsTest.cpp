@@ -59,7 +59,7 @@ TEST(FormatRows, AQualityOutsideItsScaleIsRefusedNotMovedIntoIt)
     Image picture;
     picture.Allocate(8, 8, PixelFormat::Rgb24);
     for (const auto& [quality, taken] : {std::pair{0, false}, {1, true}, {10, true}, {11, false}}) {
-        const Result<Bytes> bytes = EncodeImage(picture, ImageFormat::Jpeg, {quality, false});
+        const Result<Bytes> bytes = EncodeImage(picture, ImageFormat::Jpeg, {JpegQuality{quality - 1}, false});
         EXPECT_EQ(bool(bytes), taken) << quality;
         if (!taken) {
             EXPECT_EQ(bytes.Message(), "SaveQuality does not take the value " + std::to_string(quality));

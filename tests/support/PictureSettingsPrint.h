@@ -8,7 +8,7 @@ namespace conv {
 
 inline void PrintTo(const PictureSettings& p, std::ostream* os)
 {
-    *os << "{format " << EntryOf(kOutputFormats, p.format).name << ", quality " << p.jpegQuality
+    *os << "{format " << EntryOf(kOutputFormats, p.format).name << ", quality " << p.jpegQuality.step
         << (p.progressive ? ", progressive" : ", plain") << ", colours "
         << (p.colourDepth ? EntryOf(kColourDepths, *p.colourDepth).name : "as they are") << ", brightness "
         << p.brightness << ", rotation " << EntryOf(kRotations, p.rotation).clockwise << ", resize mode "
