@@ -1,9 +1,9 @@
 #include "app/ChangeWindow1.h"
 
-#include "app/SettingsLocation.h"
-#include "app/conversion/Conversion.h"
+#include "engine/SettingsLocation.h"
+#include "engine/Conversion.h"
 #include "media/movie/Containers.h"
-#include "app/conversion/StoredSettings.h"
+#include "engine/StoredSettings.h"
 #include "framework/Application.h"
 #include "framework/CaptionFit.h"
 #include "framework/Exception.h"
@@ -108,7 +108,7 @@ TChangeForm1::TChangeForm1(QWidget* parent)
     connect(SpinEdit5, &TSpinEdit::OnExit, this, &TChangeForm1::SpinEdit5Change);
     setAcceptDrops(true);
     ProgramFolder = QCoreApplication::applicationDirPath();
-    SettingsFileName = QString::fromStdString(app::SettingsFilePath(ProgramFolder.toStdString()));
+    SettingsFileName = QString::fromStdString(conv::SettingsFilePath(ProgramFolder.toStdString()));
     CommandLine = QCoreApplication::arguments().mid(1);
 
     ImageList1 << LoadCharacterPicture(0) << LoadCharacterPicture(1);
@@ -295,7 +295,7 @@ void TChangeForm1::SSButton6Click()
 // ended with the window.
 void TChangeForm1::OpenGuide()
 {
-    const QString guide = QString::fromStdString(app::GuidePath(ProgramFolder.toStdString()));
+    const QString guide = QString::fromStdString(conv::GuidePath(ProgramFolder.toStdString()));
     const auto fail = [this, guide](const QString& reason) {
         fw::MessageBeep();
         fw::ShowMessage(guide + QStringLiteral(" を開けません: ") + reason);

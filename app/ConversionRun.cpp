@@ -1,8 +1,8 @@
 // The start button: converts the movie's chosen frames or every listed image.
 #include "app/ChangeWindow1.h"
 #include "app/LiveRun.h"
-#include "app/conversion/Conversion.h"
-#include "app/conversion/Pipeline.h"
+#include "engine/Conversion.h"
+#include "engine/Pipeline.h"
 #include "framework/Application.h"
 #include "framework/Exception.h"
 #include "framework/Label.h"

@@ -3,7 +3,7 @@
 // the current value of one control of the main window, read and written through it,
 // in the engine's terms; nothing where a list has no entry selected.
 #include "app/ConvertTypes.h"
-#include "app/conversion/PictureSettings.h"
+#include "engine/PictureSettings.h"
 
 #include <optional>
 

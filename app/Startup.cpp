@@ -1,7 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/ChangeWindow1.h"
-#include "app/SettingsLocation.h"
+#include "engine/SettingsLocation.h"
 #include "framework/Application.h"
 #include "message/MessageWindow1.h"
 #include "windows/InfoWindow1.h"
@@ -54,7 +54,7 @@ int RunProgram(int argc, char** argv)
         if (std::getenv("POMI_PRINT_PATHS_AND_QUIT"))
             QTimer::singleShot(0, [] {
                 std::printf("guide: %s\nsettings: %s\n",
-                            app::GuidePath(ChangeForm1->ProgramFolder.toStdString()).c_str(),
+                            conv::GuidePath(ChangeForm1->ProgramFolder.toStdString()).c_str(),
                             ChangeForm1->SettingsFileName.toStdString().c_str());
                 std::fflush(stdout);
                 ChangeForm1->close();

@@ -1,6 +1,6 @@
 #include "cli/Options.h"
 
-#include "app/conversion/StoredSettings.h"
+#include "engine/StoredSettings.h"
 #include "media/codecs/Formats.h"
 #include "media/movie/Containers.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // The command line: options that mirror the main window, and the files to convert.
-#include "app/conversion/Conversion.h"
+#include "engine/Conversion.h"
 
 #include <optional>
 #include <stdexcept>

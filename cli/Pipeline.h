@@ -1,7 +1,7 @@
 #pragma once
 // The command line's run: its options as the engine's run request (the pipeline
 // itself is the engine's, shared with the main window).
-#include "app/conversion/Pipeline.h"
+#include "engine/Pipeline.h"
 #include "cli/Options.h"
 
 namespace cli {

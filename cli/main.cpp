@@ -1,5 +1,5 @@
 // pomi-pomira-convert: the main window's conversion from the command line.
-#include "app/SettingsLocation.h"
+#include "engine/SettingsLocation.h"
 #include "cli/Options.h"
 #include "cli/Pipeline.h"
 #include "cli/Progress.h"
@@ -23,7 +23,7 @@ int Run(int argc, char** argv)
     const std::vector<std::string> args(argv + 1, argv + argc);
     cli::Options options;
     try {
-        options = cli::ParseOptions(args, cli::DefaultOptions(app::SettingsFilePath(ProgramFolder())));
+        options = cli::ParseOptions(args, cli::DefaultOptions(conv::SettingsFilePath(ProgramFolder())));
     } catch (const cli::UsageError& e) {
         std::fprintf(stderr, "pomi-pomira-convert: %s\nTry 'pomi-pomira-convert --help' for more.\n", e.what());
         return 2;

@@ -1,5 +1,5 @@
 // The start button's run, on movies and pictures made here.
-#include "app/conversion/Conversion.h"
+#include "engine/Conversion.h"
 #include "cli/Options.h"
 #include "cli/Pipeline.h"
 #include "media/codecs/Formats.h"

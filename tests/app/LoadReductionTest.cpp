@@ -1,7 +1,7 @@
 // A JPEG the chain makes much smaller is decoded smaller (libjpeg-turbo's scaled
 // inverse DCT): the picture written must be the size a whole decode gives, and within
 // 40 dB of it, on real photos (EXIF-turned ones among them) and chains of every kind.
-#include "app/conversion/Conversion.h"
+#include "engine/Conversion.h"
 #include "media/image/ImageEditControl.h"
 #include "support/TruthMovie.h"
 

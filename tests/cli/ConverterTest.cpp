@@ -1,6 +1,6 @@
 // The command-line converter: options, defaults, exit codes, and the same files
 // whatever the number of jobs, and as the main window writes.
-#include "app/conversion/Conversion.h"
+#include "engine/Conversion.h"
 #include "cli/Options.h"
 #include "cli/Pipeline.h"
 #include "cli/Progress.h"

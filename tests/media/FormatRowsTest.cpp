@@ -2,7 +2,7 @@
 // must be what the program really does with that format's files, the names it takes,
 // and the menu entry built from them; and the byte reader under the own decoders reads nothing
 // that is not there.
-#include "app/conversion/Conversion.h"
+#include "engine/Conversion.h"
 #include "cli/Options.h"
 #include "media/codecs/ByteReader.h"
 #include "media/codecs/Formats.h"

@@ -1,6 +1,6 @@
 #pragma once
 // Conversion settings as test failures show them: field by field, not as raw bytes.
-#include "app/conversion/PictureSettings.h"
+#include "engine/PictureSettings.h"
 
 #include <ostream>
 

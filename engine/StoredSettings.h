@@ -2,7 +2,7 @@
 // The conversion settings as the settings file keeps them, for the window and the
 // command line alike: their keys, and how a stored value is brought back into range.
 // The file holds each choice as its list position.
-#include "app/conversion/PictureSettings.h"
+#include "engine/PictureSettings.h"
 #include "framework/IniFile.h"
 
 #include <string>

@@ -1,5 +1,5 @@
 // The conversion settings through the settings file: what is written is read back.
-#include "app/conversion/StoredSettings.h"
+#include "engine/StoredSettings.h"
 #include "support/PictureSettingsPrint.h"
 #include "support/TempDir.h"
 

@@ -1,4 +1,4 @@
-#include "app/conversion/Conversion.h"
+#include "engine/Conversion.h"
 #include "media/movie/Containers.h"
 
 #include "framework/AtomicFile.h"

@@ -2,7 +2,7 @@
 // The conversion engine both the main window's run and the command-line converter
 // drive: the save settings, the picture chain in its fixed order (colour depth,
 // brightness, rotation, resize), the output names and the output folder. No Qt.
-#include "app/conversion/PictureSettings.h"
+#include "engine/PictureSettings.h"
 #include "media/image/ImageEditor.h"
 
 #include <optional>

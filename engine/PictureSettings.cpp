@@ -1,4 +1,4 @@
-#include "app/conversion/PictureSettings.h"
+#include "engine/PictureSettings.h"
 
 namespace conv {
 

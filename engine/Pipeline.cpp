@@ -1,4 +1,4 @@
-#include "app/conversion/Pipeline.h"
+#include "engine/Pipeline.h"
 
 #include "media/movie/MovieReader.h"
 

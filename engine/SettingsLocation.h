@@ -5,7 +5,7 @@
 // settings file "Pomi_Pomira.ini" in the user's configuration folder.
 #include <string>
 
-namespace app {
+namespace conv {
 
 inline constexpr const char* kSettingsFileName = "Pomi_Pomira.ini";
 
@@ -29,4 +29,4 @@ std::string SettingsFilePath(const std::string& programFolder);
 // the path beside the program when neither exists.
 std::string GuidePath(const std::string& programFolder);
 
-} // namespace app
+} // namespace conv

@@ -1,4 +1,4 @@
-#include "app/conversion/StoredSettings.h"
+#include "engine/StoredSettings.h"
 
 namespace conv {
 

@@ -3,7 +3,7 @@
 // order while the others put each through the picture chain and save it; pictures
 // are converted side by side. Results are reported in the order a one-at-a-time
 // run would produce them, and the files are exactly the ones it would write.
-#include "app/conversion/Conversion.h"
+#include "engine/Conversion.h"
 
 #include <atomic>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "app/SettingsLocation.h"
+#include "engine/SettingsLocation.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -8,7 +8,7 @@
 #define POMI_DATA_FROM_BIN "../share/pomi-pomira-avi"
 #endif
 
-namespace app {
+namespace conv {
 
 namespace {
 
@@ -66,4 +66,4 @@ std::string GuidePath(const std::string& programFolder)
     return !Exists(beside) && Exists(installed) ? installed : beside;
 }
 
-} // namespace app
+} // namespace conv
