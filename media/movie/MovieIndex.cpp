@@ -253,13 +253,17 @@ bool MovieIndex::Hidden(std::int64_t bytePos, std::int64_t dts) const
     return dts != AV_NOPTS_VALUE && std::binary_search(m_hiddenDts.begin(), m_hiddenDts.end(), dts);
 }
 
-MovieIndex MovieIndex::HidingBefore(std::int64_t pts) const
+MovieIndex MovieIndex::Remade(const std::function<void(PacketInfo&)>& change) const
 {
     std::vector<PacketInfo> packets = m_measured;
     for (PacketInfo& p : packets)
-        if (p.presentation && *p.presentation < pts)
-            p.hidden = true;
+        change(p);
     return FromPackets(std::move(packets), false, m_fileSize);
+}
+
+MovieIndex MovieIndex::HidingBefore(std::int64_t pts) const
+{
+    return Remade([pts](PacketInfo& p) { p.hidden = p.hidden || (p.presentation && *p.presentation < pts); });
 }
 
 bool MovieIndex::PresentationIsDecoding() const
@@ -271,10 +275,7 @@ bool MovieIndex::PresentationIsDecoding() const
 
 MovieIndex MovieIndex::WithoutPresentation() const
 {
-    std::vector<PacketInfo> packets = m_measured;
-    for (PacketInfo& p : packets)
-        p.presentation.reset();
-    return FromPackets(std::move(packets), false, m_fileSize);
+    return Remade([](PacketInfo& p) { p.presentation.reset(); });
 }
 
 std::optional<MovieIndex::Key> MovieIndex::PacketShownAt(std::int64_t n) const

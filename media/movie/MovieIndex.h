@@ -9,6 +9,7 @@
 // file (the engine opens by content, whatever the name) has one position per packet
 // in decoding order, whose pictures come out in presentation order.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -108,6 +109,8 @@ private:
     // Sets the hidden packets apart from `packets`, which it returns without them.
     std::vector<PacketInfo> TakeHidden(std::vector<PacketInfo> packets);
     void SortHidden();
+    // The index made again from its packets, each changed by `change` first.
+    MovieIndex Remade(const std::function<void(PacketInfo&)>& change) const;
 
     std::int64_t m_count = 0;
     bool m_chunkStamps = false;

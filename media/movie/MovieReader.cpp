@@ -316,8 +316,7 @@ struct MovieReader::Impl {
         std::int64_t last = held.valid ? held.pos : kNone;
         while (NextPicture())
             last = incoming.pos;
-        if (index.ChunkStamps())
-            last = lastStamped;
+        last = index.ChunkStamps() ? lastStamped : last;
         if (last != kNone)
             positionCount = std::min(positionCount, last + 1);
     }

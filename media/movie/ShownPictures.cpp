@@ -2,13 +2,11 @@
 
 namespace media {
 
-bool Vp8Shown(const std::uint8_t* data, int size)
-{
-    // The frame tag's fifth bit is show_frame.
-    return size < 1 || (data[0] & 0x10) != 0;
-}
-
 namespace {
+
+// Whether a VP8 frame (`data` its whole packet) is to be shown: the frame tag's fifth
+// bit is show_frame.
+bool Vp8Shown(const std::uint8_t* data, int size) { return size < 1 || (data[0] & 0x10) != 0; }
 
 // A VP9 frame's uncompressed header up to show_frame: frame marker (2 bits), profile
 // (2, and a reserved bit for profile 3), then show_existing_frame, or frame type and
@@ -35,8 +33,7 @@ bool Vp9FrameShown(const std::uint8_t* data, int size)
     return next() != 0;
 }
 
-} // namespace
-
+// Whether a VP9 packet (one frame, or a superframe of several) shows a picture.
 bool Vp9Shown(const std::uint8_t* data, int size)
 {
     if (size < 1)
@@ -64,6 +61,8 @@ bool Vp9Shown(const std::uint8_t* data, int size)
     }
     return Vp9FrameShown(data, size);
 }
+
+} // namespace
 
 // H.264 fields, told apart by the library's parser (it reads the parameter sets
 // and slice headers, nothing more).

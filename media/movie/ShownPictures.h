@@ -35,9 +35,4 @@ private:
     std::unique_ptr<Fields> m_fields; // H.264 only
 };
 
-// Whether a VP8 frame (`data` its whole packet) is to be shown.
-bool Vp8Shown(const std::uint8_t* data, int size);
-// Whether a VP9 packet (one frame, or a superframe of several) shows a picture.
-bool Vp9Shown(const std::uint8_t* data, int size);
-
 } // namespace media

@@ -135,22 +135,33 @@ std::vector<std::vector<std::uint8_t>> DecodeWithFfmpeg(const std::string& path,
         Command(DecodeWords(path, width, height, {"-fps_mode", onePerPosition ? "cfr" : "passthrough"})), width, height);
 }
 
+namespace {
+
+// The pictures ffmpeg's `select` filter lets through (`expression` of the picture number n).
+std::vector<std::vector<std::uint8_t>> DecodeSelected(const std::string& path, int width, int height,
+                                                      const std::string& expression)
+{
+    return ReadRgbPictures(
+        Command(DecodeWords(path, width, height, {"-vf", "select=" + expression, "-fps_mode", "passthrough"})), width,
+        height);
+}
+
+} // namespace
+
 std::vector<std::vector<std::uint8_t>> DecodeWithFfmpeg(const std::string& path, int width, int height, int first,
                                                         int last)
 {
-    const std::string select = "select=between(n\\," + std::to_string(first) + "\\," + std::to_string(last) + ")";
-    return ReadRgbPictures(Command(DecodeWords(path, width, height, {"-vf", select, "-fps_mode", "passthrough"})), width,
-                           height);
+    return DecodeSelected(path, width, height,
+                          "between(n\\," + std::to_string(first) + "\\," + std::to_string(last) + ")");
 }
 
 std::vector<std::vector<std::uint8_t>> DecodeWithFfmpegAt(const std::string& path, int width, int height,
                                                           const std::vector<int>& positions)
 {
-    std::string select = "select=";
+    std::string expression;
     for (std::size_t i = 0; i < positions.size(); ++i)
-        select += (i ? "+eq(n\\," : "eq(n\\,") + std::to_string(positions[i]) + ")";
-    return ReadRgbPictures(Command(DecodeWords(path, width, height, {"-vf", select, "-fps_mode", "passthrough"})), width,
-                           height);
+        expression += (i ? "+eq(n\\," : "eq(n\\,") + std::to_string(positions[i]) + ")";
+    return DecodeSelected(path, width, height, expression);
 }
 
 double Psnr(const std::uint8_t* a, const std::uint8_t* b, std::size_t bytes)
