@@ -1,19 +1,16 @@
 #include "media/movie/MovieReader.h"
 
 #include "media/movie/AvHandles.h"
+#include "media/movie/CodecTraits.h"
 #include "media/movie/Developing.h"
 #include "media/movie/MovieIndex.h"
+#include "media/movie/PacketSource.h"
 #include "media/movie/ShownPictures.h"
 
-extern "C" {
-#include <libavutil/display.h>
-}
-
 #include <algorithm>
-#include <cmath>
-#include <climits>
 #include <deque>
 #include <optional>
+#include <variant>
 
 namespace media {
 
@@ -21,131 +18,95 @@ namespace {
 
 // Pictures larger than this are refused before anything is allocated for them.
 constexpr std::int64_t kMaxPixels = 16384LL * 16384LL;
-constexpr std::int64_t kNone = INT64_MIN;
 // How many positions a decoder may hold a picture back, or present a key picture
 // after its own packet (B-frames before it); more than any real stream uses.
 constexpr std::int64_t kMaxLead = 16;
-// A run that reads packets reads on to a packet at most this many positions ahead,
-// and seeks to one further on.
-constexpr std::int64_t kReadAhead = 3;
 
-// A decoded picture and the position it belongs to.
+// A decoded picture and, while it holds one, the position it belongs to.
 struct Picture {
     av::Frame frame = av::NewFrame();
-    std::int64_t pos = kNone;
-    bool valid = false;
+    std::optional<std::int64_t> pos;
 
     void Clear()
     {
         av_frame_unref(frame.get());
-        valid = false;
-        pos = kNone;
+        pos.reset();
     }
     void TakeFrom(Picture& other)
     {
         av_frame_unref(frame.get());
         av_frame_move_ref(frame.get(), other.frame.get());
         pos = other.pos;
-        valid = other.valid;
-        other.valid = false;
-        other.pos = kNone;
+        other.pos.reset();
     }
 };
 
-// Decoders of these codecs say truly whether a picture is a key frame; for the
-// others (Cinepak, MS Video 1, TSCC ...) every picture claims to be one, so a seek
-// cannot be verified and the movie is decoded from its start instead.
-bool TrustsKeyFrames(AVCodecID id)
-{
-    const AVCodecDescriptor* d = avcodec_descriptor_get(id);
-    if (d && (d->props & AV_CODEC_PROP_INTRA_ONLY))
-        return true;
-    switch (id) {
-    case AV_CODEC_ID_MPEG4:
-    case AV_CODEC_ID_H264:
-    case AV_CODEC_ID_HEVC:
-    case AV_CODEC_ID_MPEG1VIDEO:
-    case AV_CODEC_ID_MPEG2VIDEO:
-    case AV_CODEC_ID_MSMPEG4V1:
-    case AV_CODEC_ID_MSMPEG4V2:
-    case AV_CODEC_ID_MSMPEG4V3:
-    case AV_CODEC_ID_WMV1:
-    case AV_CODEC_ID_WMV2:
-    case AV_CODEC_ID_H263:
-    case AV_CODEC_ID_H263P:
-    case AV_CODEC_ID_FLV1:
-    case AV_CODEC_ID_VP8:
-    case AV_CODEC_ID_VP9:
-    case AV_CODEC_ID_AV1:
-        return true;
-    default:
-        return false;
+void Raise(std::optional<std::int64_t>& value, std::int64_t to) { value = value ? std::max(*value, to) : to; }
+
+// Where decoding stands; each phase holds what only it needs.
+namespace phase {
+// Nothing to go on from: the next read positions the decoder.
+struct Idle {};
+// After a seek: waiting for the key picture that places the rest.
+struct Landing {
+    std::optional<std::int64_t> key; // the position of the first packet fed, once fed
+    int dropped = 0;                 // pictures out before the key picture
+};
+// Each picture out takes the next position fed (in presentation order).
+struct Decoding {
+    bool fromStart = false;              // decoding began at the movie's first packet
+    std::optional<std::int64_t> lastOut; // the position of the last picture out
+};
+// Every picture has come out, or a landing failed.
+struct Exhausted {
+    bool fromStart = false;
+};
+} // namespace phase
+using Phase = std::variant<phase::Idle, phase::Landing, phase::Decoding, phase::Exhausted>;
+
+// What has gone into the decoder since it was last positioned.
+struct Feed {
+    // Positions of the packets in the decoder whose pictures have not come out,
+    // ascending: pictures come out in presentation order and take them in turn.
+    std::deque<std::int64_t> inDecoder;
+    std::optional<std::int64_t> lastFed;
+    bool endSent = false; // every packet is in the decoder, or it was emptied early
+    // Set when the decoder was emptied early for this position: the pictures still to
+    // come are not the ones after it, and what it holds answers only for it.
+    std::optional<std::int64_t> emptiedFor;
+    // The next packet, read ahead, and the position it takes (none when it shows no
+    // picture of its own).
+    av::Packet peeked = av::NewPacket();
+    bool hasPeeked = false;
+    std::optional<std::int64_t> peekedPos;
+
+    void Clear()
+    {
+        inDecoder.clear();
+        lastFed.reset();
+        endSent = false;
+        emptiedFor.reset();
+        av_packet_unref(peeked.get());
+        hasPeeked = false;
+        peekedPos.reset();
     }
-}
+};
 
-// Codecs whose every key picture decodes the same with a fresh decoder, whatever it
-// decoded before (no carried tables, no palette sent once).
-bool PicturesStandAlone(AVCodecID id)
-{
-    switch (id) {
-    case AV_CODEC_ID_MJPEG:
-    case AV_CODEC_ID_MJPEGB:
-    case AV_CODEC_ID_DVVIDEO:
-    case AV_CODEC_ID_RAWVIDEO:
-    case AV_CODEC_ID_UTVIDEO:
-    case AV_CODEC_ID_HUFFYUV: // its adaptive tables travel in every picture
-    case AV_CODEC_ID_FFVHUFF:
-    case AV_CODEC_ID_FFV1:
-    case AV_CODEC_ID_PRORES:
-    case AV_CODEC_ID_DNXHD:
-    case AV_CODEC_ID_MAGICYUV:
-    case AV_CODEC_ID_PNG:
-    case AV_CODEC_ID_JPEGLS:
-    case AV_CODEC_ID_LJPEG:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool KeepsParameterSets(AVCodecID id) { return id == AV_CODEC_ID_H264 || id == AV_CODEC_ID_HEVC; }
-
-// How a stream's display matrix asks for its pictures to be shown (phones write one),
-// as an EXIF orientation (1 as stored .. 8); the matrix's scale and offset do not
-// matter here. A matrix that turns by other than quarter turns is taken for its
-// nearest quarter turn.
-int DisplayOrientation(const AVStream* st)
-{
-    const auto* m =
-        reinterpret_cast<const std::int32_t*>(av_stream_get_side_data(st, AV_PKT_DATA_DISPLAYMATRIX, nullptr));
-    if (!m)
-        return 1;
-    // A stored pixel (p, q) shows at (a p + c q, b p + d q), y pointing down.
-    const auto sign = [](std::int32_t v) { return (v > 0) - (v < 0); };
-    const int a = sign(m[0]), b = sign(m[1]), c = sign(m[3]), d = sign(m[4]);
-    if (b == 0 && c == 0 && a != 0 && d != 0)
-        return a > 0 ? (d > 0 ? 1 : 4) : (d > 0 ? 2 : 3);
-    if (a == 0 && d == 0 && b != 0 && c != 0)
-        return b > 0 ? (c > 0 ? 5 : 6) : (c > 0 ? 8 : 7);
-    const double counterClockwise = av_display_rotation_get(m);
-    if (std::isnan(counterClockwise))
-        return 1;
-    const long quarter = std::lround(-counterClockwise / 90);
-    static const int kTurned[] = {1, 6, 3, 8};
-    return kTurned[((quarter % 4) + 4) % 4];
-}
+// The position a read is working toward, while it works.
+struct Target {
+    // Pictures that nothing refers to and that lie before it are not decoded at all
+    // (the decoder's skip_frame). Those pictures never come out, so the pictures that
+    // do are placed by their presentation stamps.
+    std::int64_t position;
+    // For the last position of a run: once this packet is in, the decoder is emptied
+    // instead of fed on, since the packets after it would only be decoded to push the
+    // picture out.
+    std::optional<std::int64_t> lastPacket;
+};
 
 } // namespace
 
 struct MovieReader::Impl {
-    // Where decoding stands.
-    enum class Phase {
-        Idle,      // nothing to go on from: the next read positions the decoder
-        Landing,   // after a seek: waiting for the key picture that places the rest
-        Decoding,  // each picture out takes the next position fed (in presentation order)
-        Exhausted, // every picture has come out, or a landing failed
-    };
-
     std::shared_ptr<const MovieFile> file;
     std::string path; // the file's path, for messages
     Options options;
@@ -155,57 +116,39 @@ struct MovieReader::Impl {
     std::shared_ptr<const AVCodecParameters> parameters; // the stream's, as first opened
     av::Scaler sws;
     int stream = -1;
-    MovieIndex index;
     int width = 0;  // as coded
     int height = 0;
     int orientation = 1; // the display matrix's, as an EXIF orientation
     double frameRate = 0;
     bool keysReliable = false;
+
+    // What opening the movie measured (a twin takes it over).
+    MovieIndex index;
+    std::int64_t positionCount = 0;
     // A picture carries the stamp of the packet that brought it out: that packet's
     // position lies `stampLead` positions after the picture's own (the decoder's
-    // reordering delay, the same however many threads decode). -1: not known.
-    std::int64_t stampLead = -1;
+    // reordering delay, the same however many threads decode), once known.
+    std::optional<std::int64_t> stampLead;
     bool reorders = false; // pictures may come out in an order other than their packets'
-    std::int64_t positionCount = 0;
-    std::int64_t lastStamped = kNone; // the furthest picture placed by its stamp
+    std::optional<std::int64_t> lastStamped; // the furthest picture placed by its stamp
 
-    Phase phase = Phase::Idle;
-    // While decoding toward a wanted position, pictures that nothing refers to and that
-    // lie before it are not decoded at all (the decoder's skip_frame). Those pictures
-    // never come out, so the pictures that do are placed by their presentation stamps.
-    std::int64_t skipBefore = kNone;
-    bool skipped = false; // some packet was given to the decoder to skip since the reset
-    // The last position a run asks for before it seeks elsewhere or ends. Once the
-    // packet of its picture is in, the decoder is emptied instead of fed on: the
-    // packets after it would only be decoded to push that picture out.
-    std::int64_t runEnd = kNone;
-    std::int64_t drainAfter = kNone; // packet after which the decoder is emptied
-    std::int64_t drainUpTo = kNone;  // the position it was emptied for
-    bool drainedEarly = false; // packets were left out: pictures are placed by their stamps
-    bool fromStart = false; // decoding began at the first packet of the movie
-    bool endSent = false;   // every packet is in the decoder
-    // Positions of the packets in the decoder whose pictures have not come out,
-    // ascending: pictures come out in presentation order and take them in turn.
-    std::deque<std::int64_t> inDecoder;
-    std::int64_t landingKey = kNone; // position of the first packet after a seek
-    std::int64_t lastFed = kNone;
-    std::int64_t lastOut = kNone;
-    int leadingDropped = 0; // pictures before the key picture after a seek
+    Phase phase;
+    Feed feed;
+    std::optional<Target> target;
+    std::optional<std::int64_t> runEnd; // the last position the run being read asks for
 
     // Tells the packets read which show a picture of their own (their stamps and
     // places may be missing in a damaged stream, so the index cannot say).
     std::unique_ptr<ShownPictures> shownPictures;
-    av::Packet peeked = av::NewPacket();
-    bool hasPeeked = false;
-    std::int64_t peekedPos = kNone;
 
     // `held` is the latest picture at or before the last position asked for;
     // `pending` a picture already out of the decoder that lies beyond it.
     Picture held, pending, incoming;
     Stats stats;
     std::shared_ptr<DevelopSetup> setup = std::make_shared<DevelopSetup>();
+    // The packets themselves, for movies whose developers decode them.
+    std::optional<PacketSource> packets;
 
-    // The container and the decoder of its video stream.
     // A failure of this movie: its facts begin with the path.
     Failure Failed(FailureKind kind, const std::string& why) const { return Fail(kind, why).Prefixed(path + ": "); }
 
@@ -259,13 +202,12 @@ struct MovieReader::Impl {
         if (index.PositionCount() <= 0)
             return Failed(FailureKind::BadData, "the movie holds no frames");
         positionCount = index.PositionCount();
-        const std::optional<std::int64_t> first = MeasureStampLead();
-        if (!first)
+        if (!MeasureStampLead())
             return Failed(FailureKind::BadData, "no frame of the movie can be decoded");
-        if (index.ShowsBefore(*first)) {
+        if (const std::int64_t first = incoming.frame->pts; first != AV_NOPTS_VALUE && index.ShowsBefore(first)) {
             // The movie begins inside a group of pictures (a capture, a cut): the pictures
             // before the first one that decodes need what came before, and are never shown.
-            index = index.HidingBefore(*first);
+            index = index.HidingBefore(first);
             positionCount = index.PositionCount();
             if (positionCount <= 0 || !MeasureStampLead())
                 return Failed(FailureKind::BadData, "no frame of the movie can be decoded");
@@ -304,6 +246,8 @@ struct MovieReader::Impl {
         setup->width = width;
         setup->height = height;
         setup->orientation = orientation;
+        if (setup->decodes)
+            packets.emplace(file, stream, index);
     }
 
     // A movie cut short ends at its last picture that decodes (the packets the cut
@@ -313,12 +257,13 @@ struct MovieReader::Impl {
     {
         if (!SeekBefore(positionCount - 1))
             return;
-        std::int64_t last = held.valid ? held.pos : kNone;
+        std::optional<std::int64_t> last = held.pos;
         while (NextPicture())
             last = incoming.pos;
-        last = index.ChunkStamps() ? lastStamped : last;
-        if (last != kNone)
-            positionCount = std::min(positionCount, last + 1);
+        if (index.ChunkStamps())
+            last = lastStamped;
+        if (last)
+            positionCount = std::min(positionCount, *last + 1);
     }
 
     // A decoder of the stream as it was first opened.
@@ -338,18 +283,18 @@ struct MovieReader::Impl {
     }
 
     // The first picture from the start is placed by counting; the stamp it carries
-    // tells how far the stamps run ahead of the pictures. Its presentation stamp
-    // (the lowest possible where there is none), or nothing when no picture decodes.
-    std::optional<std::int64_t> MeasureStampLead()
+    // tells how far the stamps run ahead of the pictures. False when no picture
+    // decodes; otherwise the picture is left in `incoming`.
+    bool MeasureStampLead()
     {
         reorders = fmt->streams[stream]->codecpar->video_delay > 0;
-        stampLead = -1;
-        lastStamped = kNone;
+        stampLead.reset();
+        lastStamped.reset();
         if (!SeekToStart() || !NextPicture())
-            return std::nullopt;
+            return false;
         if (stampLead > 0)
             reorders = true;
-        return incoming.frame->pts != AV_NOPTS_VALUE ? incoming.frame->pts : INT64_MIN;
+        return true;
     }
 
     void Reset()
@@ -365,21 +310,20 @@ struct MovieReader::Impl {
         held.Clear();
         pending.Clear();
         incoming.Clear();
-        inDecoder.clear();
-        av_packet_unref(peeked.get());
-        hasPeeked = false;
-        peekedPos = kNone;
-        phase = Phase::Idle;
-        skipped = false;
-        drainAfter = kNone;
-        drainedEarly = false;
-        fromStart = false;
-        endSent = false;
-        landingKey = kNone;
-        lastFed = kNone;
-        lastOut = kNone;
-        leadingDropped = 0;
+        feed.Clear();
+        phase = phase::Idle{};
     }
+
+    bool FromStart() const
+    {
+        if (const auto* decoding = std::get_if<phase::Decoding>(&phase))
+            return decoding->fromStart;
+        if (const auto* exhausted = std::get_if<phase::Exhausted>(&phase))
+            return exhausted->fromStart;
+        return false;
+    }
+
+    void Exhaust() { phase = phase::Exhausted{FromStart()}; }
 
     // Back to the first packet: the file is opened anew (through the descriptor it was
     // opened with, never by its path again), the plainest way to the start.
@@ -391,62 +335,56 @@ struct MovieReader::Impl {
         fmt = opened ? std::move(*opened) : nullptr;
         if (!fmt)
             return false;
-        phase = Phase::Decoding;
-        fromStart = true;
+        phase = phase::Decoding{.fromStart = true, .lastOut = std::nullopt};
         return true;
-    }
-
-    // Where the index puts a packet read from the file.
-    std::optional<std::int64_t> IndexedPosition(const AVPacket* p) const
-    {
-        return index.PositionOf(p->pos, p->dts);
     }
 
     // The position of a packet read from the file.
     std::optional<std::int64_t> PacketPosition(const AVPacket* p) const
     {
-        std::optional<std::int64_t> pos = IndexedPosition(p);
-        if (!pos && lastFed != kNone)
-            pos = lastFed + 1;
-        if (!pos && fromStart)
+        std::optional<std::int64_t> pos = index.PositionOf(p->pos, p->dts);
+        if (!pos && feed.lastFed)
+            pos = *feed.lastFed + 1;
+        if (!pos && FromStart())
             pos = 0;
-        if (pos && lastFed != kNone && *pos <= lastFed)
-            pos = lastFed + 1; // packets come in decoding order, one position each
+        if (pos && feed.lastFed && *pos <= *feed.lastFed)
+            pos = *feed.lastFed + 1; // packets come in decoding order, one position each
         return pos;
     }
 
-    // Reads the movie's next video packet with a picture into `peeked`. False at the
-    // end, or when the packet cannot be placed.
+    // Reads the movie's next video packet with a picture into the feed's `peeked`.
+    // False at the end, or when the packet cannot be placed.
     bool PeekPacket()
     {
-        if (hasPeeked)
+        if (feed.hasPeeked)
             return true;
         if (!fmt)
             return false;
-        while (av_read_frame(fmt.get(), peeked.get()) >= 0) {
+        AVPacket* peeked = feed.peeked.get();
+        while (av_read_frame(fmt.get(), peeked) >= 0) {
             // Empty chunks are dropped frames; a chunk cut short is dropped too: what it
             // decodes to depends on what the decoder held before, so it could not be the
             // same picture on every read.
             if (peeked->stream_index != stream || peeked->size <= 0 || (peeked->flags & AV_PKT_FLAG_CORRUPT)) {
-                av_packet_unref(peeked.get());
+                av_packet_unref(peeked);
                 continue;
             }
             // A packet an edit list leaves out, or one whose picture is hidden: decoded
             // for the pictures after it, but its own picture is never shown (the decoder
             // drops it) and takes no position.
-            const bool shows = shownPictures->Next(peeked.get()) == ShownPictures::Kind::Shown;
+            const bool shows = shownPictures->Next(peeked) == ShownPictures::Kind::Shown;
             if (!shows || (peeked->flags & AV_PKT_FLAG_DISCARD) || index.Hidden(peeked->pos, peeked->dts)) {
-                peekedPos = kNone;
-                hasPeeked = true;
+                feed.peekedPos.reset();
+                feed.hasPeeked = true;
                 return true;
             }
-            const std::optional<std::int64_t> pos = PacketPosition(peeked.get());
+            const std::optional<std::int64_t> pos = PacketPosition(peeked);
             if (!pos) {
-                av_packet_unref(peeked.get());
+                av_packet_unref(peeked);
                 return false;
             }
-            peekedPos = *pos;
-            hasPeeked = true;
+            feed.peekedPos = pos;
+            feed.hasPeeked = true;
             return true;
         }
         return false;
@@ -454,34 +392,33 @@ struct MovieReader::Impl {
 
     void FeedPacket()
     {
-        if (drainAfter != kNone && lastFed != kNone && lastFed >= drainAfter) {
+        if (target && target->lastPacket && feed.lastFed && *feed.lastFed >= *target->lastPacket) {
             avcodec_send_packet(dec.get(), nullptr);
-            endSent = true;
-            drainedEarly = true;
+            feed.endSent = true;
+            feed.emptiedFor = target->position;
             return;
         }
         for (;;) {
             if (!PeekPacket()) {
                 avcodec_send_packet(dec.get(), nullptr);
-                endSent = true;
+                feed.endSent = true;
                 return;
             }
             // A packet without a position of its own (a second field, a hidden frame)
             // is skipped or decoded with the packet before it.
-            if (peekedPos != kNone)
-                dec->skip_frame = SkippedPacket(peeked.get()) ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
-            skipped = skipped || dec->skip_frame == AVDISCARD_NONREF;
-            const int r = avcodec_send_packet(dec.get(), peeked.get());
+            if (feed.peekedPos)
+                dec->skip_frame = SkippedPacket(feed.peeked.get()) ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+            const int r = avcodec_send_packet(dec.get(), feed.peeked.get());
             if (r == AVERROR(EAGAIN))
                 return; // the decoder wants its pictures taken first; the packet waits
-            if (r >= 0 && peekedPos != kNone) {
-                inDecoder.push_back(peekedPos);
-                lastFed = peekedPos;
-                if (landingKey == kNone)
-                    landingKey = peekedPos;
+            if (r >= 0 && feed.peekedPos) {
+                feed.inDecoder.push_back(*feed.peekedPos);
+                feed.lastFed = feed.peekedPos;
+                if (auto* landing = std::get_if<phase::Landing>(&phase); landing && !landing->key)
+                    landing->key = feed.peekedPos;
             }
-            av_packet_unref(peeked.get());
-            hasPeeked = false;
+            av_packet_unref(feed.peeked.get());
+            feed.hasPeeked = false;
             if (r >= 0)
                 return;
             // A damaged packet: skip it and go on with the next one.
@@ -492,61 +429,61 @@ struct MovieReader::Impl {
     // its picture lies before the position being sought.
     bool SkippedPacket(const AVPacket* p) const
     {
-        if (skipBefore == kNone || phase != Phase::Decoding || !index.PlacesByPresentation())
+        if (!target || !std::holds_alternative<phase::Decoding>(phase) || !index.PlacesByPresentation())
             return false;
         const std::optional<std::int64_t> shown = index.PositionOfPresentation(p->pts);
-        return shown && *shown < skipBefore;
+        return shown && *shown < target->position;
     }
 
     // The position the stamp on a picture points to, when stamps are understood.
     std::optional<std::int64_t> StampedPosition(const AVFrame* f) const
     {
-        if (stampLead < 0)
+        if (!stampLead)
             return std::nullopt;
         const std::optional<std::int64_t> at = index.PositionOfDts(f->pkt_dts);
         if (!at)
             return std::nullopt;
-        return *at - stampLead;
+        return *at - *stampLead;
     }
 
     void Forget(std::int64_t upTo)
     {
-        while (!inDecoder.empty() && inDecoder.front() <= upTo)
-            inDecoder.pop_front();
+        while (!feed.inDecoder.empty() && feed.inDecoder.front() <= upTo)
+            feed.inDecoder.pop_front();
     }
 
     // After a seek, the key picture decides where the pictures are; the ones before
     // it (an open group's leading pictures, which need the previous group) are never
-    // the answer and are dropped.
-    enum class Placing { Placed, Dropped, Failed };
-    Placing PlaceAfterSeek(const AVFrame* f, std::int64_t& pos)
+    // the answer and are dropped. The key picture's position, where decoding then
+    // goes on from; nothing for a picture dropped, or when the landing fails (the
+    // decoder is then exhausted).
+    std::optional<std::int64_t> Land(phase::Landing& landing, const AVFrame* f)
     {
-        if (!f->key_frame)
-            return ++leadingDropped > kMaxLead ? Placing::Failed : Placing::Dropped;
-        const std::optional<std::int64_t> stamped = StampedPosition(f);
+        if (!f->key_frame) {
+            if (++landing.dropped > kMaxLead)
+                Exhaust();
+            return std::nullopt;
+        }
+        std::optional<std::int64_t> pos = StampedPosition(f);
+        const bool stamped = pos.has_value();
+        if (!pos && !reorders)
+            pos = landing.key;
+        if (!pos || !landing.key || *pos < *landing.key || *pos > *landing.key + kMaxLead) {
+            Exhaust();
+            return std::nullopt;
+        }
+        Forget(*pos);
+        phase = phase::Decoding{.fromStart = false, .lastOut = pos};
         if (stamped)
-            pos = *stamped;
-        else if (!reorders && landingKey != kNone)
-            pos = landingKey;
-        else
-            return Placing::Failed;
-        if (landingKey == kNone || pos < landingKey || pos > landingKey + kMaxLead)
-            return Placing::Failed;
-        Forget(pos);
-        phase = Phase::Decoding;
-        if (stamped)
-            lastStamped = std::max(lastStamped, pos);
-        return Placing::Placed;
+            Raise(lastStamped, *pos);
+        return pos;
     }
 
-    // Where the index places every picture by its presentation stamp, the position of
-    // the picture `f`, or kNone when its stamp is no position's; nothing where its
-    // stamp cannot tell (the picture is placed in decoding order instead).
-    std::optional<std::int64_t> PresentationPlace(const AVFrame* f) const
+    // Where the index places every picture by its presentation stamp, and this picture
+    // has one; otherwise pictures are placed in decoding order.
+    bool PlacedByPresentation(const AVFrame* f) const
     {
-        if (!index.PlacesByPresentation() || f->pts == AV_NOPTS_VALUE)
-            return std::nullopt;
-        return index.PositionOfPresentation(f->pts).value_or(kNone);
+        return index.PlacesByPresentation() && f->pts != AV_NOPTS_VALUE;
     }
 
     // Where an AVI is cut short, its last chunks are missing. The pictures a
@@ -556,13 +493,14 @@ struct MovieReader::Impl {
     // position is a picture shown, and a picture cut off is simply not one.
     bool PlaceableInOrder(const AVFrame* f) const
     {
-        return !(endSent && reorders && index.CutShort() && index.ChunkStamps() && !StampedPosition(f));
+        return !(feed.endSent && reorders && index.CutShort() && index.ChunkStamps() && !StampedPosition(f));
     }
 
-    std::int64_t PlaceInOrder(const AVFrame* f)
+    std::int64_t PlaceInOrder(const phase::Decoding& decoding, const AVFrame* f)
     {
-        std::int64_t pos = inDecoder.empty() ? lastOut + 1 : inDecoder.front();
-        if (fromStart && lastOut == kNone && stampLead < 0) {
+        const std::int64_t turn = decoding.lastOut ? *decoding.lastOut + 1 : 0;
+        std::int64_t pos = feed.inDecoder.empty() ? turn : feed.inDecoder.front();
+        if (decoding.fromStart && !decoding.lastOut && !stampLead) {
             if (const std::optional<std::int64_t> at = index.PositionOfDts(f->pkt_dts))
                 if (*at - pos >= 0 && *at - pos <= kMaxLead)
                     stampLead = *at - pos;
@@ -570,15 +508,49 @@ struct MovieReader::Impl {
         // A picture stamped further on than its turn: the decoder gave nothing for the
         // packets between (damaged, or nothing changed), which then show the picture before.
         const std::optional<std::int64_t> stamped = StampedPosition(f);
-        if (stamped && *stamped > pos && !inDecoder.empty() && *stamped <= inDecoder.back()) {
+        if (stamped && *stamped > pos && !feed.inDecoder.empty() && *stamped <= feed.inDecoder.back()) {
             Forget(*stamped - 1);
             pos = *stamped;
         }
         if (stamped && *stamped == pos)
-            lastStamped = std::max(lastStamped, pos);
-        if (!inDecoder.empty() && inDecoder.front() == pos)
-            inDecoder.pop_front();
+            Raise(lastStamped, pos);
+        if (!feed.inDecoder.empty() && feed.inDecoder.front() == pos)
+            feed.inDecoder.pop_front();
         return pos;
+    }
+
+    // The position of a picture out of the decoder, or nothing when it is not shown
+    // (or a landing fails: the decoder is then exhausted).
+    std::optional<std::int64_t> Place(const AVFrame* f)
+    {
+        if (auto* landing = std::get_if<phase::Landing>(&phase))
+            return Land(*landing, f);
+        auto& decoding = std::get<phase::Decoding>(phase);
+        std::int64_t pos = 0;
+        if (PlacedByPresentation(f)) {
+            // A picture the stamps show nowhere (one of the pictures left out before the
+            // first that decodes) is not shown.
+            const std::optional<std::int64_t> shown = index.PositionOfPresentation(f->pts);
+            if (!shown)
+                return std::nullopt;
+            if (decoding.fromStart && !decoding.lastOut)
+                PlaceInOrder(decoding, f); // measures how far the stamps lead
+            pos = *shown;
+            Forget(pos);
+        } else if (PlaceableInOrder(f)) {
+            pos = PlaceInOrder(decoding, f);
+        } else {
+            return std::nullopt;
+        }
+        if (decoding.lastOut && pos <= *decoding.lastOut)
+            pos = *decoding.lastOut + 1; // pictures never share or go back in position
+        decoding.lastOut = pos;
+        return pos;
+    }
+
+    bool Decodes() const
+    {
+        return std::holds_alternative<phase::Decoding>(phase) || std::holds_alternative<phase::Landing>(phase);
     }
 
     // Takes the next placed picture out of the decoder into `incoming`, feeding it
@@ -586,51 +558,23 @@ struct MovieReader::Impl {
     // seek's landing cannot be placed.
     bool NextPicture()
     {
-        while (phase == Phase::Decoding || phase == Phase::Landing) {
+        while (Decodes()) {
             const int r = avcodec_receive_frame(dec.get(), incoming.frame.get());
-            if (r == AVERROR(EAGAIN) && !endSent) {
+            if (r == AVERROR(EAGAIN) && !feed.endSent) {
                 FeedPacket();
                 continue;
             }
             if (r != 0) {
-                phase = Phase::Exhausted;
+                Exhaust();
                 return false;
             }
             ++stats.decoded;
-            std::int64_t pos = kNone;
-            if (phase == Phase::Landing) {
-                const Placing placing = PlaceAfterSeek(incoming.frame.get(), pos);
-                if (placing == Placing::Failed) {
-                    phase = Phase::Exhausted;
-                    av_frame_unref(incoming.frame.get());
-                    return false;
-                }
-                if (placing == Placing::Dropped) {
-                    av_frame_unref(incoming.frame.get());
-                    continue;
-                }
-            } else if (const std::optional<std::int64_t> shown = PresentationPlace(incoming.frame.get())) {
-                // A picture placed by its presentation stamp; one the stamps show nowhere
-                // (one of the pictures left out before the first that decodes) is dropped.
-                if (*shown == kNone) {
-                    av_frame_unref(incoming.frame.get());
-                    continue;
-                }
-                if (fromStart && lastOut == kNone)
-                    PlaceInOrder(incoming.frame.get()); // measures how far the stamps lead
-                pos = *shown;
-                Forget(pos);
-            } else if (PlaceableInOrder(incoming.frame.get())) {
-                pos = PlaceInOrder(incoming.frame.get());
-            } else {
+            const std::optional<std::int64_t> pos = Place(incoming.frame.get());
+            if (!pos) {
                 av_frame_unref(incoming.frame.get());
-                continue;
+                continue; // a picture not shown; a failed landing ends the loop
             }
-            if (lastOut != kNone && pos <= lastOut)
-                pos = lastOut + 1; // pictures never share or go back in position
-            lastOut = pos;
             incoming.pos = pos;
-            incoming.valid = true;
             return true;
         }
         return false;
@@ -640,11 +584,11 @@ struct MovieReader::Impl {
     // further only where each picture comes out for its own packet, in order.
     bool NothingMoreUpTo(std::int64_t n)
     {
-        if (phase != Phase::Decoding || reorders || stampLead != 0)
-            return phase == Phase::Exhausted;
-        if (!inDecoder.empty() && inDecoder.front() <= n)
+        if (!std::holds_alternative<phase::Decoding>(phase) || reorders || stampLead != 0)
+            return std::holds_alternative<phase::Exhausted>(phase);
+        if (!feed.inDecoder.empty() && feed.inDecoder.front() <= n)
             return false;
-        return endSent || !PeekPacket() || peekedPos > n;
+        return feed.endSent || !PeekPacket() || (feed.peekedPos && *feed.peekedPos > n);
     }
 
     bool KeyBetween(std::int64_t after, std::int64_t upTo) const
@@ -662,19 +606,20 @@ struct MovieReader::Impl {
     bool CanGoForward(std::int64_t n) const
     {
         // Once emptied early, the pictures still to come are not the ones after it.
-        if (phase == Phase::Idle || phase == Phase::Landing || drainedEarly)
+        if (std::holds_alternative<phase::Idle>(phase) || std::holds_alternative<phase::Landing>(phase) ||
+            feed.emptiedFor)
             return false;
-        if (!held.valid && !fromStart)
+        if (!held.pos && !FromStart())
             return false;
-        if (held.valid && held.pos > n)
+        if (held.pos && *held.pos > n)
             return false;
         // The decoder goes on from the next packet it has not been given; a key frame
         // beyond that makes a seek the shorter way (from the movie's start too).
-        std::int64_t frontier = held.valid ? held.pos : -1;
-        if (pending.valid)
-            frontier = std::max(frontier, pending.pos);
-        if (lastFed != kNone)
-            frontier = std::max(frontier, lastFed);
+        std::int64_t frontier = held.pos.value_or(-1);
+        if (pending.pos)
+            frontier = std::max(frontier, *pending.pos);
+        if (feed.lastFed)
+            frontier = std::max(frontier, *feed.lastFed);
         return !KeyBetween(frontier + 1, n);
     }
 
@@ -685,7 +630,7 @@ struct MovieReader::Impl {
         const auto& keys = index.Keys();
         auto it = std::upper_bound(keys.begin(), keys.end(), n,
                                    [](std::int64_t v, const MovieIndex::Key& k) { return v < k.position; });
-        const bool seekable = keysReliable && (!reorders || stampLead >= 0);
+        const bool seekable = keysReliable && (!reorders || stampLead.has_value());
         while (seekable && fmt && it != keys.begin()) {
             --it;
             if (it == keys.begin())
@@ -694,8 +639,8 @@ struct MovieReader::Impl {
             Reset();
             if (av_seek_frame(fmt.get(), stream, it->dts, AVSEEK_FLAG_BACKWARD) < 0)
                 break;
-            phase = Phase::Landing;
-            if (NextPicture() && incoming.pos <= n) {
+            phase = phase::Landing{};
+            if (NextPicture() && *incoming.pos <= n) {
                 held.TakeFrom(incoming);
                 return true;
             }
@@ -707,18 +652,20 @@ struct MovieReader::Impl {
     // emptying it is only for the position emptied for.
     bool HeldAnswers(std::int64_t n)
     {
-        if (!held.valid || held.pos > n)
+        if (!held.pos || *held.pos > n)
             return false;
-        if (drainedEarly)
-            return n == drainUpTo;
-        return pending.valid ? pending.pos > n : NothingMoreUpTo(n);
+        if (feed.emptiedFor)
+            return n == *feed.emptiedFor;
+        return pending.pos ? *pending.pos > n : NothingMoreUpTo(n);
     }
 
-    std::int64_t LastOfRun(std::int64_t start, std::int64_t end, std::int64_t step) const
+    std::optional<std::int64_t> LastOfRun(std::int64_t start, std::int64_t end, std::int64_t step) const
     {
         start = std::max<std::int64_t>(start, 0);
         end = std::min(end, positionCount - 1);
-        return end < start ? kNone : start + (end - start) / step * step;
+        if (end < start)
+            return std::nullopt;
+        return start + (end - start) / step * step;
     }
 
     // Puts the picture for position `n` into `held` (or, before the first picture,
@@ -729,95 +676,36 @@ struct MovieReader::Impl {
             return held.frame.get();
         if (!CanGoForward(n) && !SeekBefore(n))
             return nullptr;
-        skipBefore = n;
-        if (n == runEnd && index.PlacesByPresentation()) {
-            drainAfter = index.PacketOfPicture(n).value_or(kNone);
-            drainUpTo = n;
-        }
+        target = Target{n, std::nullopt};
+        if (n == runEnd && index.PlacesByPresentation())
+            target->lastPacket = index.PacketOfPicture(n);
         for (;;) {
-            if (pending.valid) {
-                if (pending.pos > n)
+            if (pending.pos) {
+                if (*pending.pos > n)
                     break;
                 held.TakeFrom(pending);
                 continue;
             }
-            if (held.valid && NothingMoreUpTo(n))
+            if (held.pos && NothingMoreUpTo(n))
                 break;
             if (!NextPicture())
                 break;
-            if (incoming.pos <= n)
+            if (*incoming.pos <= n)
                 held.TakeFrom(incoming);
             else
                 pending.TakeFrom(incoming);
         }
-        skipBefore = kNone;
-        drainAfter = kNone;
-        if (held.valid)
+        target.reset();
+        if (held.pos)
             return held.frame.get();
-        return pending.valid ? pending.frame.get() : nullptr;
-    }
-
-    // Packets are read from a second opening of the file, so that reading them never
-    // disturbs where the decoder stands.
-    av::Format packetFile;
-    av::Packet shown = av::NewPacket();
-    std::int64_t shownPos = kNone;
-    std::int64_t packetCursor = kNone; // position of the last packet read there
-
-    // Reads the packet at `at` into `shown`, reading on when it lies just ahead and
-    // seeking otherwise. False when it cannot be read whole.
-    bool ReadPacketAt(const MovieIndex::Key& at)
-    {
-        av_packet_unref(shown.get());
-        shownPos = kNone;
-        if (!packetFile) {
-            Result<av::Format> opened = av::OpenFormatFor(file, stream);
-            if (!opened)
-                return false;
-            packetFile = std::move(*opened);
-            packetCursor = kNone;
-        }
-        if (packetCursor == kNone || at.position <= packetCursor || at.position - packetCursor > kReadAhead) {
-            ++stats.seeks;
-            packetCursor = kNone;
-            if (av_seek_frame(packetFile.get(), stream, at.dts, AVSEEK_FLAG_BACKWARD) < 0)
-                return false;
-        }
-        while (av_read_frame(packetFile.get(), shown.get()) >= 0) {
-            std::optional<std::int64_t> pos;
-            if (shown->stream_index == stream && shown->size > 0)
-                pos = IndexedPosition(shown.get());
-            if (pos) {
-                packetCursor = *pos;
-                if (*pos == at.position && !(shown->flags & AV_PKT_FLAG_CORRUPT)) {
-                    shownPos = *pos;
-                    return true;
-                }
-            }
-            av_packet_unref(shown.get());
-            if (pos && *pos >= at.position)
-                return false;
-        }
-        return false;
-    }
-
-    // The packet whose picture shows at `n` (only for movies whose pictures stand
-    // alone), or null when it cannot be read.
-    const AVPacket* PacketShownAt(std::int64_t n)
-    {
-        const std::optional<MovieIndex::Key> at = index.PacketShownAt(n);
-        if (!at)
-            return nullptr;
-        if (at->position != shownPos && !ReadPacketAt(*at))
-            return nullptr;
-        return shown.get();
+        return pending.pos ? pending.frame.get() : nullptr;
     }
 
     // The picture at `n` decoded from its own packet by libjpeg-turbo, where the
     // movie's pictures are whole JPEGs of the movie's size.
     bool JpegPictureAt(std::int64_t n, Image& out)
     {
-        const AVPacket* packet = setup->jpegPackets ? PacketShownAt(n) : nullptr;
+        const AVPacket* packet = setup->jpegPackets ? packets->ShownAt(n) : nullptr;
         return packet && DecodeJpegPacket(*setup, packet, out);
     }
 };
@@ -872,7 +760,13 @@ int MovieReader::PositionCount() const { return int(m->positionCount); }
 int MovieReader::Width() const { return m->orientation >= 5 ? m->height : m->width; }
 int MovieReader::Height() const { return m->orientation >= 5 ? m->width : m->height; }
 double MovieReader::FrameRate() const { return m->frameRate; }
-MovieReader::Stats MovieReader::Statistics() const { return m->stats; }
+MovieReader::Stats MovieReader::Statistics() const
+{
+    Stats stats = m->stats;
+    if (m->packets)
+        stats.seeks += m->packets->Seeks();
+    return stats;
+}
 
 bool MovieReader::ReadFrame(int position, Image& out)
 {
@@ -905,7 +799,7 @@ void MovieReader::ReadRun(int start, int end, int step, const std::function<bool
         if (!deliver(int(n), ok ? &image : nullptr))
             break;
     }
-    m->runEnd = kNone;
+    m->runEnd.reset();
 }
 
 bool MovieReader::DecodesInDevelopers() const { return m->setup->decodes; }
@@ -936,7 +830,7 @@ void MovieReader::ReadRunUndeveloped(int start, int end, int step,
         frame.m->position = int(n);
         if (m->setup->decodes) {
             // Packets only; without one the developer reads the position the exact way.
-            if (const AVPacket* packet = m->PacketShownAt(n))
+            if (const AVPacket* packet = m->packets->ShownAt(n))
                 frame.m->packet.reset(av_packet_clone(packet));
         } else {
             if (const AVFrame* picture = m->PictureAt(n))
@@ -946,7 +840,7 @@ void MovieReader::ReadRunUndeveloped(int start, int end, int step,
         if (!deliver(int(n), std::move(frame)))
             break;
     }
-    m->runEnd = kNone;
+    m->runEnd.reset();
 }
 
 } // namespace media
