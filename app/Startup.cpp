@@ -1,9 +1,9 @@
 #include "app/Startup.h"
 
-#include "app/ChangeWindow1.h"
+#include "windows/ChangeWindow1.h"
 #include "engine/SettingsLocation.h"
 #include "framework/Application.h"
-#include "message/MessageWindow1.h"
+#include "windows/MessageWindow1.h"
 #include "windows/InfoWindow1.h"
 #include "windows/PreviewWindow1.h"
 

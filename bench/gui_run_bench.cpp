@@ -8,10 +8,10 @@
 //     default: /tmp/pomi-bench/mjpeg422-640-1000.avi (1,000 noisy 640 × 480 Motion
 //     JPEG 4:2:2 frames) and /tmp/pomi-bench/h264-720.mp4 (720p H.264), made with
 //     ffmpeg when missing.
-#include "app/ChangeWindow1.h"
+#include "windows/ChangeWindow1.h"
 #include "app/Startup.h"
 #include "framework/Application.h"
-#include "message/MessageWindow1.h"
+#include "windows/MessageWindow1.h"
 
 #include <QEvent>
 #include <QTest>

@@ -1,7 +1,7 @@
 #include "windows/InfoWindow1.h"
 
-#include "message/AskMessage.h"
-#include "message/MessageWindow1.h"
+#include "windows/AskMessage.h"
+#include "windows/MessageWindow1.h"
 
 #include <QDesktopServices>
 #include <QGuiApplication>

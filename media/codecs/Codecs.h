@@ -1,8 +1,9 @@
 #pragma once
-// Reading and writing pictures. A decoder checks sizes before allocating anything and
-// every offset against the data it has; a failure names the format and the defect
-// ("Invalid <name> image: palette marker missing", the name from the format's row in
-// Formats.h, where every format is listed once).
+// Reading and writing pictures: the types every codec shares and each format's own
+// steps (reading and writing any picture goes by the rows of Formats.h). A decoder
+// checks sizes before allocating anything and every offset against the data it has; a
+// failure names the format and the defect ("Invalid <name> image: palette marker
+// missing", the name from the format's row, where every format is listed once).
 #include "media/Result.h"
 #include "media/image/Image.h"
 
@@ -39,14 +40,6 @@ Result<void> CheckSaveOptions(const SaveOptions& options);
 // the picture's upright size: 1 (whole), 2, 4 or 8. Only JPEG can (libjpeg-turbo's
 // scaled inverse DCT decodes a fraction of the work); the others always give it whole.
 using Reduction = std::function<int(int width, int height)>;
-
-// The format of a file from its first bytes, whatever its name says.
-ImageFormat DetectFormat(const std::uint8_t* data, std::size_t size);
-
-// Detects the format and decodes the whole file's bytes.
-Result<Image> DecodeImage(const std::uint8_t* data, std::size_t size, const Reduction& reduction = {});
-// Keeps the picture's depth where the format can hold it; refuses options CheckSaveOptions refuses.
-Result<Bytes> EncodeImage(const Image& img, ImageFormat format, const SaveOptions& options);
 
 // Each format's own steps (the rows of Formats.h point at them).
 bool SniffBmp(const std::uint8_t* data, std::size_t size);

@@ -50,6 +50,14 @@ static_assert(RowsInOrder(), "one row per ImageFormat, in its order");
 
 constexpr const FormatRow& FormatRowOf(ImageFormat format) { return kFormatRows[std::size_t(format)]; }
 
+// The format of a file from its first bytes, whatever its name says.
+ImageFormat DetectFormat(const std::uint8_t* data, std::size_t size);
+
+// Detects the format and decodes the whole file's bytes.
+Result<Image> DecodeImage(const std::uint8_t* data, std::size_t size, const Reduction& reduction = {});
+// Keeps the picture's depth where the format can hold it; refuses options CheckSaveOptions refuses.
+Result<Bytes> EncodeImage(const Image& img, ImageFormat format, const SaveOptions& options);
+
 // The formats in a sentence: FormatNames(", ", " or ") → "BMP, TIFF, …", or any
 // other column of the rows (&FormatRow::option → "bmp, tiff, …").
 std::string FormatNames(std::string_view separator, std::string_view lastSeparator,

@@ -1,6 +1,7 @@
 #include "media/image/ImageEditor.h"
 
 #include "framework/AtomicFile.h"
+#include "media/codecs/Formats.h"
 
 #include <fstream>
 #include <iterator>

@@ -3,7 +3,7 @@
 // engine only).
 #include "media/movie/AvHandles.h"
 #include "media/movie/MovieFile.h"
-#include "media/movie/MovieReader.h"
+#include "media/image/Image.h"
 
 #include <memory>
 #include <string>
@@ -24,7 +24,8 @@ struct DevelopSetup {
 // (phones record upright videos as turned frames and say so).
 void TurnUpright(const DevelopSetup& setup, Image& picture);
 
-struct UndevelopedFrame::Data {
+// What an UndevelopedFrame holds.
+struct UndevelopedFrameData {
     int position = 0;
     av::Packet packet;  // to decode, when the developers decode
     av::Frame frame;    // decoded, to convert

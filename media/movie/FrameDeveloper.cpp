@@ -1,12 +1,13 @@
 // The other threads' half of a run: decoding packets (when every picture stands
 // alone) and converting pictures to RGB.
-#include "media/movie/Developing.h"
+#include "media/movie/MovieReader.h"
 
 #include "media/codecs/Codecs.h"
+#include "media/movie/Developing.h"
 
 namespace media {
 
-UndevelopedFrame::UndevelopedFrame() : m(std::make_unique<Data>()) {}
+UndevelopedFrame::UndevelopedFrame() : m(std::make_unique<UndevelopedFrameData>()) {}
 UndevelopedFrame::~UndevelopedFrame() = default;
 UndevelopedFrame::UndevelopedFrame(UndevelopedFrame&&) noexcept = default;
 UndevelopedFrame& UndevelopedFrame::operator=(UndevelopedFrame&&) noexcept = default;
@@ -83,7 +84,7 @@ FrameDeveloper::~FrameDeveloper() = default;
 
 bool FrameDeveloper::Develop(const UndevelopedFrame& frame, Image& out)
 {
-    const UndevelopedFrame::Data& d = *frame.m;
+    const UndevelopedFrameData& d = *frame.m;
     bool ok = false;
     if (d.failed)
         ok = false;

@@ -21,6 +21,7 @@ namespace media {
 class MovieFile;
 class UndevelopedFrame;
 struct DevelopSetup;
+struct UndevelopedFrameData;
 
 class MovieReader {
 public:
@@ -104,8 +105,7 @@ public:
 private:
     friend class MovieReader;
     friend class FrameDeveloper;
-    struct Data;
-    std::unique_ptr<Data> m;
+    std::unique_ptr<UndevelopedFrameData> m;
 };
 
 // Turns undeveloped frames of one reader's runs into RGB pictures; one per thread.

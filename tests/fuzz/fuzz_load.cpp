@@ -1,6 +1,6 @@
 // libFuzzer: what Load does with a file's bytes (format detection, then the decoder
 // it picks), followed by a save to every format so the writers see odd pictures too.
-#include "media/codecs/Codecs.h"
+#include "media/codecs/Formats.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -3,7 +3,7 @@
 // exercised: it must come back (with an error or a picture), within bounded memory.
 #include "framework/IniFile.h"
 #include "support/Outcome.h"
-#include "media/codecs/Codecs.h"
+#include "media/codecs/Formats.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Every depth through every format and back; flags and readers of other programs.
-#include "media/codecs/Codecs.h"
+#include "media/codecs/Formats.h"
 #include "support/Outcome.h"
 #include "support/TempDir.h"
 

@@ -1,6 +1,6 @@
 // Small files whose headers claim huge pictures, one or more per format: each is
 // refused before anything is allocated, with a reason that names the claim.
-#include "media/codecs/Codecs.h"
+#include "media/codecs/Formats.h"
 #include "support/Outcome.h"
 #include "media/image/Image.h"
 

@@ -1,10 +1,10 @@
 #pragma once
 // The program's four windows, created as start-up creates them, with the settings
 // file in a scratch folder; questions are answered by the test.
-#include "app/ChangeWindow1.h"
+#include "windows/ChangeWindow1.h"
 #include "app/Startup.h"
 #include "framework/Application.h"
-#include "message/MessageWindow1.h"
+#include "windows/MessageWindow1.h"
 #include "support/TempDir.h"
 
 #include <QTest>

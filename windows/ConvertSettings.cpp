@@ -1,7 +1,7 @@
-#include "app/ConvertSettings.h"
+#include "windows/ConvertSettings.h"
 
-#include "app/ChangeWindow1.h"
 #include "framework/Paths.h"
+#include "ui_ChangeWindow1.h"
 
 TSourceMode TConvertSettings::SourceMode() const { return m_form.SSButton2->Down() ? smImages : smMovie; }
 

@@ -1,14 +1,14 @@
 // The start button: converts the movie's chosen frames or every listed image.
-#include "app/ChangeWindow1.h"
-#include "app/LiveRun.h"
+#include "windows/ChangeWindow1.h"
+#include "windows/LiveRun.h"
 #include "engine/Conversion.h"
 #include "engine/Pipeline.h"
 #include "framework/Application.h"
 #include "framework/Exception.h"
 #include "framework/Label.h"
 #include "media/image/ImageEditControl.h"
-#include "message/AskMessage.h"
-#include "message/MessageWindow1.h"
+#include "windows/AskMessage.h"
+#include "windows/MessageWindow1.h"
 #include "windows/PreviewWindow1.h"
 
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #pragma once
 // The main window: the source (one movie or a list of images), the frame range,
 // the output format and processing options, and the output folder.
-#include "app/ConvertSettings.h"
+#include "windows/ConvertSettings.h"
 #include "engine/Conversion.h"
 #include "framework/Form.h"
 #include "ui_ChangeWindow1.h"

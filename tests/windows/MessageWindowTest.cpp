@@ -1,7 +1,7 @@
 // The message window: its balloon shape, the typing of each question through the
 // markup renderer, and the answers.
 #include "framework/RegionData.h"
-#include "message/AskMessage.h"
+#include "windows/AskMessage.h"
 #include "support/MainWindowFixture.h"
 
 #include <QElapsedTimer>

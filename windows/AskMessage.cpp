@@ -1,6 +1,6 @@
-#include "message/AskMessage.h"
+#include "windows/AskMessage.h"
 
-#include "message/MessageWindow1.h"
+#include "windows/MessageWindow1.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -1,6 +1,9 @@
-// The main window's conversion lists: their captions, and the settings they show
-// translated to and from the engine's terms.
-#include "app/ChangeWindow1.h"
+// The main window's output settings: the conversion lists (their captions, the
+// settings they show translated to and from the engine's terms, and what each choice
+// enables) and the output folder's field.
+#include "windows/ChangeWindow1.h"
+
+#include "framework/Paths.h"
 
 #include <QSignalBlocker>
 
@@ -82,3 +85,58 @@ conv::PictureSettings TChangeForm1::PictureSettingsShown()
 }
 
 bool TChangeForm1::BrightnessChosen() { return Settings().Brightness().has_value(); }
+
+void TChangeForm1::ComboBox1Change()
+{
+    Label5->setEnabled(false);
+    ComboBox3->setEnabled(false);
+    ShadowLabel15->setEnabled(false);
+    ComboBox2->setEnabled(false);
+    const auto format = Settings().OutputFormat();
+    if (format == conv::OutputFormat::Jpeg) {
+        Label5->setEnabled(true);
+        ComboBox3->setEnabled(true);
+        ShadowLabel15->setEnabled(true);
+        ComboBox2->setEnabled(true);
+    }
+    if (format == conv::OutputFormat::Png) {
+        ShadowLabel15->setEnabled(true);
+        ComboBox2->setEnabled(true);
+    }
+}
+
+void TChangeForm1::ComboBox6Change()
+{
+    const auto mode = Settings().ResizeMode();
+    if (!mode)
+        return;
+    const bool pixels = mode == conv::ResizeMode::Fit || mode == conv::ResizeMode::Stretch;
+    const bool scale = mode == conv::ResizeMode::Scale;
+    ShadowLabel7->setEnabled(pixels);
+    SpinEdit1->setEnabled(pixels);
+    SpinEdit2->setEnabled(pixels);
+    ShadowLabel16->setEnabled(scale);
+    SpinEdit3->setEnabled(scale);
+    const auto connector = [](bool active) { return active ? clFuchsia : clSilver; };
+    Shape2->setPenColor(connector(pixels || scale));
+    Shape3->setPenColor(connector(pixels));
+    Shape6->setPenColor(connector(scale));
+    Shape5->setPenColor(connector(scale));
+}
+
+// The folder's trailing separator goes whenever the text is set from code, when the
+// field is left and whenever the value is used; never while the user types, or
+// "/home/me/out" typed key by key would lose every "/".
+void TChangeForm1::BrowseEdit1Change()
+{
+    if (!BrowseEdit1->Typing())
+        DropFolderSeparator();
+    BrowseEdit1->setToolTip(Settings().OutputFolder());
+}
+
+void TChangeForm1::DropFolderSeparator()
+{
+    const QString path = QString::fromStdString(fw::WithoutTrailingSeparator(BrowseEdit1->Path().toStdString()));
+    if (path != BrowseEdit1->Path())
+        BrowseEdit1->setPath(path);
+}

@@ -1,5 +1,5 @@
 // The main window's handlers: questions, closing, drops, modes, reset, fields.
-#include "message/AskMessage.h"
+#include "windows/AskMessage.h"
 #include "media/movie/AviWriter.h"
 #include "support/MainWindowFixture.h"
 #include "support/TruthMovie.h"

@@ -1,4 +1,4 @@
-#include "message/MessageWindow1.h"
+#include "windows/MessageWindow1.h"
 
 TMessageForm1* MessageForm1 = nullptr;
 

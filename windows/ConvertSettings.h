@@ -1,8 +1,8 @@
 #pragma once
 // The conversion settings as the run and the settings file see them: each field is
-// the current value of one control of the main window, read and written through it,
-// in the engine's terms; nothing where a list has no entry selected.
-#include "app/ConvertTypes.h"
+// the current value of one control of the main window's layout, read and written
+// through it, in the engine's terms; nothing where a list has no entry selected.
+// It knows the layout's controls, not the window that holds them.
 #include "engine/PictureSettings.h"
 
 #include <optional>
@@ -10,11 +10,16 @@
 #include <QString>
 #include <QStringList>
 
-class TChangeForm1;
+namespace Ui {
+class ChangeForm1;
+}
+
+// Where a run takes its pictures from: one movie, or the list of images.
+enum TSourceMode { smMovie, smImages };
 
 class TConvertSettings {
 public:
-    explicit TConvertSettings(TChangeForm1& form) : m_form(form) {}
+    explicit TConvertSettings(Ui::ChangeForm1& form) : m_form(form) {}
 
     TSourceMode SourceMode() const;
     QString MovieFile() const;
@@ -50,5 +55,5 @@ public:
     void setFrameStep(int value);
 
 private:
-    TChangeForm1& m_form;
+    Ui::ChangeForm1& m_form;
 };

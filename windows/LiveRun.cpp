@@ -1,4 +1,4 @@
-#include "app/LiveRun.h"
+#include "windows/LiveRun.h"
 
 #include <QCoreApplication>
 #include <QEvent>

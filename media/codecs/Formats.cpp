@@ -1,0 +1,48 @@
+#include "media/codecs/Formats.h"
+
+#include "media/MimeTypeList.h"
+
+namespace media {
+
+ImageFormat DetectFormat(const std::uint8_t* data, std::size_t size)
+{
+    for (const FormatRow& row : kFormatRows)
+        if (row.sniff(data, size))
+            return row.format;
+    return ImageFormat::Unknown;
+}
+
+Result<Image> DecodeImage(const std::uint8_t* data, std::size_t size, const Reduction& reduction)
+{
+    const ImageFormat format = DetectFormat(data, size);
+    if (format != ImageFormat::Unknown)
+        return FormatRowOf(format).decode(data, size, reduction);
+    if (size == 0)
+        return Fail(FailureKind::BadData, "the file is empty");
+    return Fail(FailureKind::Unsupported, "not a " + FormatNames(", ", " or ") + " picture");
+}
+
+Result<Bytes> EncodeImage(const Image& img, ImageFormat format, const SaveOptions& options)
+{
+    MEDIA_TRY(CheckSaveOptions(options));
+    if (img.Empty())
+        return Fail(FailureKind::NoPicture, "there is no picture to save");
+    if (format == ImageFormat::Unknown)
+        return Fail(FailureKind::Unsupported, "unknown save format");
+    return FormatRowOf(format).encode(img, options);
+}
+
+std::string FormatNames(std::string_view separator, std::string_view lastSeparator, const char* FormatRow::*column)
+{
+    std::string names;
+    for (std::size_t i = 0; i < kFormatCount; ++i) {
+        if (i > 0)
+            names += i + 1 == kFormatCount ? lastSeparator : separator;
+        names += kFormatRows[i].*column;
+    }
+    return names;
+}
+
+std::string PictureMimeTypes() { return MimeTypeList(kFormatRows); }
+
+} // namespace media

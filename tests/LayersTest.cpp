@@ -1,0 +1,92 @@
+// The folders are layers: each may include only the folders below it, and no two
+// units (a header with its source) include each other, however far round. Read from
+// the sources themselves, so a new include that breaks the layering fails here.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Each folder and the folders it may include (its own always).
+const std::map<std::string, std::set<std::string>> kMayInclude = {
+    {"framework", {}},
+    {"widgets", {"framework"}},
+    {"media", {"framework"}},
+    {"message", {"framework"}},
+    {"engine", {"media", "framework"}},
+    {"cli", {"engine", "media", "framework"}},
+    {"windows", {"engine", "media", "message", "widgets", "framework"}},
+    {"app", {"windows", "engine", "media", "message", "widgets", "framework"}},
+};
+
+// Unit (path without extension) -> the units it includes.
+std::map<std::string, std::set<std::string>> ReadIncludes()
+{
+    static const std::regex include(R"re(^\s*#\s*include\s+"([a-z]+/[^"]+)\.(h|hpp)")re");
+    std::map<std::string, std::set<std::string>> graph;
+    for (const auto& [folder, allowed] : kMayInclude) {
+        for (const auto& entry : fs::recursive_directory_iterator(fs::path(POMI_SOURCE_DIR) / folder)) {
+            const std::string ext = entry.path().extension().string();
+            if (ext != ".h" && ext != ".cpp")
+                continue;
+            const std::string unit =
+                fs::relative(entry.path(), POMI_SOURCE_DIR).replace_extension().generic_string();
+            std::set<std::string>& edges = graph[unit];
+            std::ifstream in(entry.path());
+            for (std::string line; std::getline(in, line);) {
+                std::smatch m;
+                if (std::regex_search(line, m, include) && m[1].str() != unit)
+                    edges.insert(m[1].str());
+            }
+        }
+    }
+    return graph;
+}
+
+TEST(Layers, FoldersIncludeOnlyTheLayersBelowAndNoUnitsIncludeEachOther)
+{
+    const auto graph = ReadIncludes();
+    ASSERT_GT(graph.size(), 50u);
+    for (const auto& [unit, edges] : graph) {
+        const std::string folder = unit.substr(0, unit.find('/'));
+        for (const std::string& to : edges) {
+            const std::string target = to.substr(0, to.find('/'));
+            EXPECT_TRUE(target == folder || kMayInclude.at(folder).count(target)) << unit << " includes " << to;
+        }
+    }
+    // Depth-first, with the path taken so far: an edge back onto it is a circle.
+    std::map<std::string, int> state; // 1 on the path, 2 done
+    std::vector<std::string> path;
+    std::function<void(const std::string&)> visit = [&](const std::string& unit) {
+        state[unit] = 1;
+        path.push_back(unit);
+        if (const auto it = graph.find(unit); it != graph.end())
+            for (const std::string& to : it->second) {
+                if (state[to] == 1) {
+                    std::string circle;
+                    for (auto p = std::find(path.begin(), path.end(), to); p != path.end(); ++p)
+                        circle += *p + " -> ";
+                    ADD_FAILURE() << "include circle: " << circle << to;
+                } else if (state[to] == 0) {
+                    visit(to);
+                }
+            }
+        path.pop_back();
+        state[unit] = 2;
+    };
+    for (const auto& [unit, edges] : graph)
+        if (state[unit] == 0)
+            visit(unit);
+}
+
+} // namespace
