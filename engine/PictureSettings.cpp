@@ -13,7 +13,7 @@ constexpr bool InOrder(const Entry (&table)[N])
             return false;
     return true;
 }
-static_assert(InOrder(kOutputFormats) && std::size(kOutputFormats) == media::kFormatCount);
+static_assert(InOrder(kOutputFormats) && std::size(kOutputFormats) == media::kWritableFormatCount);
 static_assert(InOrder(kColourDepths) && std::size(kColourDepths) == 5);
 static_assert(InOrder(kRotations) && std::size(kRotations) == 4);
 static_assert(InOrder(kResizeModes) && std::size(kResizeModes) == 4);

@@ -13,7 +13,7 @@
 
 namespace conv {
 
-// The output formats are the picture formats, in the registry's order.
+// The output formats are the picture formats written, in the registry's order.
 using OutputFormat = media::ImageFormat;
 using ColourDepth = media::ColourDepth;
 enum class Rotation { None, Clockwise90, Clockwise180, Clockwise270 };
@@ -26,12 +26,12 @@ struct OutputFormatEntry {
     const char* caption; // in the window's list
 };
 struct OutputFormatTable {
-    OutputFormatEntry rows[media::kFormatCount];
+    OutputFormatEntry rows[media::kWritableFormatCount];
 };
 constexpr OutputFormatTable MakeOutputFormats()
 {
     OutputFormatTable table{};
-    for (std::size_t i = 0; i < media::kFormatCount; ++i) {
+    for (std::size_t i = 0; i < media::kWritableFormatCount; ++i) {
         const media::FormatRow& row = media::kFormatRows[i];
         table.rows[i] = {row.format, row.option, row.extension, row.caption};
     }

@@ -88,21 +88,14 @@ bool TChangeForm1::BrightnessChosen() { return Settings().Brightness().has_value
 
 void TChangeForm1::ComboBox1Change()
 {
-    Label5->setEnabled(false);
-    ComboBox3->setEnabled(false);
-    ShadowLabel15->setEnabled(false);
-    ComboBox2->setEnabled(false);
+    // Each list as the chosen format's row says it applies.
     const auto format = Settings().OutputFormat();
-    if (format == conv::OutputFormat::Jpeg) {
-        Label5->setEnabled(true);
-        ComboBox3->setEnabled(true);
-        ShadowLabel15->setEnabled(true);
-        ComboBox2->setEnabled(true);
-    }
-    if (format == conv::OutputFormat::Png) {
-        ShadowLabel15->setEnabled(true);
-        ComboBox2->setEnabled(true);
-    }
+    const bool quality = format && media::FormatRowOf(*format).takesQuality;
+    const bool interlace = format && media::FormatRowOf(*format).takesInterlace;
+    Label5->setEnabled(quality);
+    ComboBox3->setEnabled(quality);
+    ShadowLabel15->setEnabled(interlace);
+    ComboBox2->setEnabled(interlace);
 }
 
 void TChangeForm1::ComboBox6Change()

@@ -65,6 +65,10 @@ inline constexpr double kDeflate = 1032;
 // of grey; arithmetic coding gets further.
 inline constexpr double kJpegPixelsPerByte = 512;
 inline constexpr double kJpegArithmeticPixelsPerByte = 8192;
+// Pictures coded by prediction and entropy coding (WebP, HEIF, AVIF): one colour or
+// blocks that repeat the one before cost almost nothing, so the bound is loose; it
+// still keeps a file of a few hundred bytes from claiming the largest picture.
+inline constexpr double kEntropyCodedPixelsPerByte = 65536;
 } // namespace density
 
 } // namespace media

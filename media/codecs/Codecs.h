@@ -15,7 +15,9 @@
 namespace media {
 
 // In the order the window lists them (also the position the settings file stores).
-enum class ImageFormat { Bmp, Tiff, Jpeg, Pcx, Png, Unknown };
+// The formats written come first; new ones go after the last written one, so
+// positions stored in settings files stay.
+enum class ImageFormat { Bmp, Tiff, Jpeg, Pcx, Png, Webp, Heif, Avif, Unknown };
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -47,16 +49,23 @@ bool SniffPcx(const std::uint8_t* data, std::size_t size);
 bool SniffJpeg(const std::uint8_t* data, std::size_t size);
 bool SniffPng(const std::uint8_t* data, std::size_t size);
 bool SniffTiff(const std::uint8_t* data, std::size_t size);
+bool SniffWebp(const std::uint8_t* data, std::size_t size);
+bool SniffHeif(const std::uint8_t* data, std::size_t size);
+bool SniffAvif(const std::uint8_t* data, std::size_t size);
 Result<Image> DecodeBmp(const std::uint8_t* data, std::size_t size, const Reduction& reduction = {});
 Result<Image> DecodePcx(const std::uint8_t* data, std::size_t size, const Reduction& reduction = {});
 Result<Image> DecodeJpeg(const std::uint8_t* data, std::size_t size, const Reduction& reduction = {});
 Result<Image> DecodePng(const std::uint8_t* data, std::size_t size, const Reduction& reduction = {});
 Result<Image> DecodeTiff(const std::uint8_t* data, std::size_t size, const Reduction& reduction = {});
+Result<Image> DecodeWebp(const std::uint8_t* data, std::size_t size, const Reduction& reduction = {});
+// HEIF and AVIF alike (libheif tells them apart by their boxes).
+Result<Image> DecodeHeif(const std::uint8_t* data, std::size_t size, const Reduction& reduction = {});
 Result<Bytes> EncodeBmp(const Image& img, const SaveOptions& options = {});
 Result<Bytes> EncodePcx(const Image& img, const SaveOptions& options = {});
 Result<Bytes> EncodeJpeg(const Image& img, const SaveOptions& options = {});
 Result<Bytes> EncodePng(const Image& img, const SaveOptions& options = {});
 Result<Bytes> EncodeTiff(const Image& img, const SaveOptions& options = {});
+Result<Bytes> EncodeWebp(const Image& img, const SaveOptions& options = {});
 
 // libdeflate's level for PNG output, chosen by measurement on photos: files no larger
 // than zlib's level 3 gave (what this program wrote before), in less time.

@@ -2,6 +2,8 @@
 
 #include "media/MimeTypeList.h"
 
+#include <vector>
+
 namespace media {
 
 ImageFormat DetectFormat(const std::uint8_t* data, std::size_t size)
@@ -27,7 +29,7 @@ Result<Bytes> EncodeImage(const Image& img, ImageFormat format, const SaveOption
     MEDIA_TRY(CheckSaveOptions(options));
     if (img.Empty())
         return Fail(FailureKind::NoPicture, "there is no picture to save");
-    if (format == ImageFormat::Unknown)
+    if (format == ImageFormat::Unknown || !FormatRowOf(format).encode)
         return Fail(FailureKind::Unsupported, "unknown save format");
     return FormatRowOf(format).encode(img, options);
 }
@@ -35,10 +37,14 @@ Result<Bytes> EncodeImage(const Image& img, ImageFormat format, const SaveOption
 std::string FormatNames(std::string_view separator, std::string_view lastSeparator, const char* FormatRow::*column)
 {
     std::string names;
-    for (std::size_t i = 0; i < kFormatCount; ++i) {
+    std::vector<const char*> listed;
+    for (const FormatRow& row : kFormatRows)
+        if (row.*column)
+            listed.push_back(row.*column);
+    for (std::size_t i = 0; i < listed.size(); ++i) {
         if (i > 0)
-            names += i + 1 == kFormatCount ? lastSeparator : separator;
-        names += kFormatRows[i].*column;
+            names += i + 1 == listed.size() ? lastSeparator : separator;
+        names += listed[i];
     }
     return names;
 }

@@ -15,29 +15,58 @@ namespace media {
 struct FormatRow {
     ImageFormat format;
     const char* name;      // in messages and lists of formats
-    const char* option;    // the command line's word for it
+    const char* option;    // the command line's word for it (nullptr: not written)
     const char* extension; // of the files written
     std::array<const char*, 3> readExtensions; // names its files may have (nullptr: none more)
     std::array<const char*, 2> mimeTypes;      // (nullptr: none more)
-    const char* caption;   // in the window's list of output formats
-    int controlCode;       // the image edit control's SaveMediaFormat code
+    const char* caption;   // in the window's list of output formats (nullptr: not written)
+    int controlCode;       // the image edit control's SaveMediaFormat code (0: not written)
+    bool takesQuality;     // the quality list applies
+    bool takesInterlace;   // the save form's list applies (progressive, interlaced)
     bool (*sniff)(const std::uint8_t* data, std::size_t size);
     Result<Image> (*decode)(const std::uint8_t* data, std::size_t size, const Reduction& reduction);
     Result<Bytes> (*encode)(const Image& img, const SaveOptions& options);
 };
 
 inline constexpr FormatRow kFormatRows[] = {
-    {ImageFormat::Bmp, "BMP", "bmp", ".bmp", {".bmp"}, {"image/bmp", "image/x-bmp"}, "BMP形式", 101, SniffBmp,
+    {ImageFormat::Bmp, "BMP", "bmp", ".bmp", {".bmp"}, {"image/bmp", "image/x-bmp"}, "BMP形式", 101, false, false, SniffBmp,
      DecodeBmp, EncodeBmp},
-    {ImageFormat::Tiff, "TIFF", "tiff", ".tif", {".tif", ".tiff"}, {"image/tiff"}, "TIFF形式", 102, SniffTiff,
+    {ImageFormat::Tiff, "TIFF", "tiff", ".tif", {".tif", ".tiff"}, {"image/tiff"}, "TIFF形式", 102, false, false, SniffTiff,
      DecodeTiff, EncodeTiff},
-    {ImageFormat::Jpeg, "JPEG", "jpeg", ".jpg", {".jpg", ".jpeg", ".jpe"}, {"image/jpeg"}, "JPEG形式", 103, SniffJpeg,
+    {ImageFormat::Jpeg, "JPEG", "jpeg", ".jpg", {".jpg", ".jpeg", ".jpe"}, {"image/jpeg"}, "JPEG形式", 103, true, true, SniffJpeg,
      DecodeJpeg, EncodeJpeg},
-    {ImageFormat::Pcx, "PCX", "pcx", ".pcx", {".pcx"}, {"image/vnd.zbrush.pcx", "image/x-pcx"}, "PCX形式", 104,
+    {ImageFormat::Pcx, "PCX", "pcx", ".pcx", {".pcx"}, {"image/vnd.zbrush.pcx", "image/x-pcx"}, "PCX形式", 104, false, false,
      SniffPcx, DecodePcx, EncodePcx},
-    {ImageFormat::Png, "PNG", "png", ".png", {".png"}, {"image/png"}, "PNG形式", 106, SniffPng, DecodePng, EncodePng},
+    {ImageFormat::Png, "PNG", "png", ".png", {".png"}, {"image/png"}, "PNG形式", 106, false, true, SniffPng, DecodePng, EncodePng},
+    {ImageFormat::Webp, "WebP", "webp", ".webp", {".webp"}, {"image/webp"}, "WebP形式", 107, true, false, SniffWebp, DecodeWebp,
+     EncodeWebp},
+    // Read only: no word, caption, code or encoder.
+    {ImageFormat::Heif, "HEIF", nullptr, ".heic", {".heic", ".heif", ".hif"}, {"image/heic", "image/heif"}, nullptr, 0, false, false,
+     SniffHeif, DecodeHeif, nullptr},
+    {ImageFormat::Avif, "AVIF", nullptr, ".avif", {".avif"}, {"image/avif"}, nullptr, 0, false, false, SniffAvif, DecodeHeif,
+     nullptr},
 };
 inline constexpr std::size_t kFormatCount = std::size(kFormatRows);
+
+// The formats a picture can be written in: the rows with an encoder, which come first
+// (their positions are the output list's, which settings files store).
+constexpr std::size_t CountWritable()
+{
+    std::size_t n = 0;
+    while (n < kFormatCount && kFormatRows[n].encode)
+        ++n;
+    return n;
+}
+inline constexpr std::size_t kWritableFormatCount = CountWritable();
+constexpr bool WritableFirst()
+{
+    for (std::size_t i = kWritableFormatCount; i < kFormatCount; ++i)
+        if (kFormatRows[i].encode || kFormatRows[i].option || kFormatRows[i].caption || kFormatRows[i].controlCode ||
+            kFormatRows[i].takesQuality || kFormatRows[i].takesInterlace)
+            return false;
+    return true;
+}
+static_assert(WritableFirst(), "the writable formats first; the others have no word, caption or code");
 
 constexpr bool RowsInOrder()
 {
@@ -59,7 +88,8 @@ Result<Image> DecodeImage(const std::uint8_t* data, std::size_t size, const Redu
 Result<Bytes> EncodeImage(const Image& img, ImageFormat format, const SaveOptions& options);
 
 // The formats in a sentence: FormatNames(", ", " or ") → "BMP, TIFF, …", or any
-// other column of the rows (&FormatRow::option → "bmp, tiff, …").
+// other column of the rows (&FormatRow::option → "bmp, tiff, …"; rows without
+// that column, such as the formats only read, are left out).
 std::string FormatNames(std::string_view separator, std::string_view lastSeparator,
                         const char* FormatRow::*column = &FormatRow::name);
 

@@ -15,7 +15,7 @@ namespace {
 ImageFormat ImageEditControl::FormatForCode(int code)
 {
     for (const FormatRow& row : kFormatRows)
-        if (row.controlCode == code)
+        if (row.controlCode != 0 && row.controlCode == code)
             return row.format;
     return ImageFormat::Unknown;
 }

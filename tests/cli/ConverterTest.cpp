@@ -51,7 +51,7 @@ std::map<std::string, std::string> FolderContents(const std::string& folder)
 TEST(ConverterOptions, EveryBadValueIsAUsageErrorNamingTheOptionAndValue)
 {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{"--format", "gif", "a.avi"}, "--format takes bmp|tiff|jpeg|pcx|png, not 'gif'"},
+        {{"--format", "gif", "a.avi"}, "--format takes bmp|tiff|jpeg|pcx|png|webp, not 'gif'"},
         {{"--quality", "10", "a.avi"}, "--quality takes a whole number from 0 to 9, not '10'"},
         {{"--quality=x", "a.avi"}, "not 'x'"},
         {{"--colors", "8", "a.avi"}, "--colors takes 2|16|256|gray|full, not '8'"},

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -265,4 +266,114 @@ TEST(ImageCodecs, PngOfEveryLayoutReadsBackTheSameInLibpngAndImageMagick)
                 const Image rgba = ToRgba32(img);
                 EXPECT_EQ(TempDir::Read(raw), std::string(rgba.pixels.begin(), rgba.pixels.end()));
             }
+}
+
+// WebP is written lossy at the chosen step: libwebp's own dwebp reads it, the picture
+// gets closer to the source and the file larger as the step rises, and the alpha
+// (kept losslessly by libwebp) comes back exactly.
+TEST(ImageCodecs, WebpIsWrittenLossyAtTheChosenStepWithItsAlphaAndDwebpReadsIt)
+{
+    if (std::system("dwebp -version >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "libwebp's dwebp is missing";
+    TempDir dir;
+    Image source = ToRgba32(MakePhoto());
+    for (int y = 0; y < source.height; ++y)
+        for (int x = 0; x < source.width; ++x)
+            source.Row(y)[x * 4 + 3] = std::uint8_t(255 - x * 3);
+    double lastPsnr = 0;
+    std::size_t lastSize = 0;
+    for (const auto& [step, leastPsnr] : {std::pair{0, 24.0}, {4, 30.0}, {9, 38.0}}) {
+        SCOPED_TRACE(step);
+        std::vector<std::uint8_t> bytes;
+        std::string error;
+        ASSERT_TRUE(Take(EncodeImage(source, ImageFormat::Webp, {JpegQuality{step}, false}), bytes, error)) << error;
+        const std::string webp = dir.File("p.webp"), png = dir.File("p.png");
+        TempDir::Write(webp, std::string(bytes.begin(), bytes.end()));
+        ASSERT_EQ(std::system(("dwebp -quiet '" + webp + "' -o '" + png + "'").c_str()), 0);
+        const std::string read = TempDir::Read(png);
+        Image back;
+        ASSERT_TRUE(Take(DecodePng(reinterpret_cast<const std::uint8_t*>(read.data()), read.size()), back, error))
+            << error;
+        ASSERT_EQ(back.format, PixelFormat::Rgba32);
+        const auto colour = [](const Image& img) { // the colours alone, not composited
+            Image rgb;
+            rgb.Allocate(img.width, img.height, PixelFormat::Rgb24);
+            for (std::size_t i = 0, n = std::size_t(img.width) * img.height; i < n; ++i)
+                std::copy_n(&img.pixels[i * 4], 3, &rgb.pixels[i * 3]);
+            return rgb;
+        };
+        const double psnr = Psnr(colour(source), colour(back));
+        EXPECT_GT(psnr, leastPsnr);
+        EXPECT_GT(psnr, lastPsnr);
+        EXPECT_GT(bytes.size(), lastSize);
+        for (std::size_t i = 3; i < source.pixels.size(); i += 4)
+            ASSERT_EQ(back.pixels[i], source.pixels[i]) << "alpha at " << i / 4;
+        lastPsnr = psnr;
+        lastSize = bytes.size();
+    }
+}
+
+// An animation (made by libwebp's img2webp from two pictures) gives its first picture.
+TEST(ImageCodecs, AnAnimatedWebpGivesItsFirstPicture)
+{
+    if (std::system("img2webp -version >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "libwebp's img2webp is missing";
+    TempDir dir;
+    const Image first = MakePicture(PixelFormat::Rgb24, 8, 40, 30);
+    Image second = first;
+    for (std::uint8_t& v : second.pixels)
+        v = std::uint8_t(255 - v);
+    for (const auto& [name, img] : {std::pair{"a.png", &first}, {"b.png", &second}}) {
+        std::vector<std::uint8_t> png;
+        std::string error;
+        ASSERT_TRUE(Take(EncodeImage(*img, ImageFormat::Png, {}), png, error)) << error;
+        TempDir::Write(dir.File(name), std::string(png.begin(), png.end()));
+    }
+    const std::string anim = dir.File("anim.webp");
+    ASSERT_EQ(std::system(("img2webp -lossless '" + dir.File("a.png") + "' '" + dir.File("b.png") + "' -o '" +
+                           anim + "' >/dev/null 2>&1")
+                              .c_str()),
+              0);
+    const std::string bytes = TempDir::Read(anim);
+    Image back;
+    std::string error;
+    ASSERT_TRUE(Take(DecodeImage(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), back, error))
+        << error;
+    EXPECT_EQ(Psnr(ToRgb24(back), first), 99) << "not the first picture";
+}
+
+// Every public HEIF, AVIF and WebP file cut short at three places and with bytes
+// scrambled at sixteen: each either reads or fails with a reason, never a crash.
+TEST(ImageCodecs, CutAndScrambledHeifAvifAndWebpFilesReadOrFailWithAReason)
+{
+    namespace fs = std::filesystem;
+    const fs::path suites = fs::path(POMI_SOURCE_DIR) / "tests/data/public";
+    int files = 0, failed = 0;
+    std::uint32_t seed = 12345;
+    for (const char* suite : {"heif", "avif", "webp"})
+        for (const auto& entry : fs::directory_iterator(suites / suite)) {
+            if (++files % 3)
+                continue; // a third of each suite is enough to reach every decoder's paths
+            const std::string whole = TempDir::Read(entry.path().string());
+            std::vector<std::string> damaged;
+            for (std::size_t cut : {whole.size() / 3, whole.size() * 2 / 3, whole.size() - 1})
+                damaged.push_back(whole.substr(0, cut));
+            std::string scrambled = whole;
+            for (int i = 0; i < 16; ++i) {
+                seed = seed * 1664525 + 1013904223;
+                scrambled[seed % scrambled.size()] ^= char(1 + (seed >> 24) % 255);
+            }
+            damaged.push_back(scrambled);
+            for (const std::string& bytes : damaged) {
+                Image img;
+                std::string error;
+                if (!Take(DecodeImage(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), img, error)) {
+                    ++failed;
+                    EXPECT_FALSE(error.empty()) << entry.path();
+                } else {
+                    EXPECT_FALSE(img.Empty()) << entry.path();
+                }
+            }
+        }
+    EXPECT_GT(failed, 20);
 }

@@ -119,6 +119,18 @@ Bytes Tiff(std::uint32_t w, std::uint32_t h, std::uint16_t compression, std::uin
     return b;
 }
 
+// A lossless WebP whose header claims `w` × `h` (at most 16384 a side), with a few
+// bytes of data.
+Bytes WebpLossless(std::uint32_t w, std::uint32_t h)
+{
+    Bytes b = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'E', 'B', 'P', 'V', 'P', '8', 'L', 0, 0, 0, 0, 0x2f};
+    b.resize(b.size() + 4 + 10, 0);
+    Put32(b, 21, (w - 1) | ((h - 1) << 14)); // then no alpha, version 0
+    Put32(b, 16, std::uint32_t(b.size() - 20));
+    Put32(b, 4, std::uint32_t(b.size() - 8));
+    return b;
+}
+
 long PeakKilobytes()
 {
     rusage usage{};
@@ -144,6 +156,7 @@ TEST(MemoryBombs, EveryFormatRefusesAClaimItsFileCannotHoldBeforeAllocating)
         {"TIFF 16384 x 16384 uncompressed", Tiff(16384, 16384, 1, 10)},
         {"TIFF 16384 x 16384 deflate", Tiff(16384, 16384, 8, 10)},
         {"TIFF 16384 x 16384 LZW", Tiff(16384, 16384, 5, 10)},
+        {"WebP lossless 16384 x 16384", WebpLossless(16384, 16384)},
     };
     for (const auto& [name, bytes] : bombs) {
         SCOPED_TRACE(name);

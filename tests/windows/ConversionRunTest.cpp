@@ -382,6 +382,8 @@ TEST_F(ConversionRunTest, EveryFormatRowIsSavedByBothFrontEndsAlike)
 {
     const QString movie = Movie(2);
     for (const media::FormatRow& row : media::kFormatRows) {
+        if (!row.encode)
+            continue; // only read
         SCOPED_TRACE(row.name);
         const std::string windowOut = dir.File(std::string("window-") + row.option);
         ChangeForm1->Settings().setOutputFolder(QString::fromStdString(windowOut));

@@ -165,6 +165,9 @@ TEST_F(MainWindowTest, FormatChoiceEnablesItsFieldsButSelectingFromCodeDoesNot)
     Choose(ChangeForm1->ComboBox1, conv::PositionOf(conv::OutputFormat::Png));
     EXPECT_FALSE(ChangeForm1->ComboBox3->isEnabled());
     EXPECT_TRUE(ChangeForm1->ComboBox2->isEnabled());
+    Choose(ChangeForm1->ComboBox1, conv::PositionOf(conv::OutputFormat::Webp)); // lossy, never interlaced
+    EXPECT_TRUE(ChangeForm1->ComboBox3->isEnabled());
+    EXPECT_FALSE(ChangeForm1->ComboBox2->isEnabled());
     Choose(ChangeForm1->ComboBox1, conv::PositionOf(conv::OutputFormat::Bmp));
     EXPECT_FALSE(ChangeForm1->ComboBox3->isEnabled());
     EXPECT_FALSE(ChangeForm1->ComboBox2->isEnabled());
@@ -183,7 +186,8 @@ TEST_F(MainWindowTest, EachListShowsItsEntriesAndEachEntryMeansWhatItSays)
             texts << list->itemText(i);
         return texts;
     };
-    EXPECT_EQ(entries(ChangeForm1->ComboBox1), (QStringList{"BMP形式", "TIFF形式", "JPEG形式", "PCX形式", "PNG形式"}));
+    EXPECT_EQ(entries(ChangeForm1->ComboBox1),
+              (QStringList{"BMP形式", "TIFF形式", "JPEG形式", "PCX形式", "PNG形式", "WebP形式"}));
     EXPECT_EQ(entries(ChangeForm1->ComboBox2), (QStringList{"ﾍﾞｰｽﾗｲﾝ/ﾉﾝｲﾝﾀｰﾚｰｽ", "ﾌﾟﾛｸﾞﾚｯｼﾌﾞ/ｲﾝﾀｰﾚｰｽ"}));
     EXPECT_EQ(entries(ChangeForm1->ComboBox4), (QStringList{"2色", "16色", "256色", "ｸﾞﾚｰｽｹｰﾙ", "ﾌﾙｶﾗｰ"}));
     EXPECT_EQ(entries(ChangeForm1->ComboBox5), (QStringList{"そのまま", "90度", "180度", "270度"}));
@@ -417,7 +421,7 @@ TEST_F(MainWindowTest, SwitchingModesKeepsBothSources)
     EXPECT_TRUE(ChangeForm1->ListBox1->isVisible());
     EXPECT_TRUE(ChangeForm1->Panel20->isVisible());
     EXPECT_FALSE(ChangeForm1->GKitMSPlay1->isVisible());
-    EXPECT_EQ(ChangeForm1->FadingLabel1->Caption(), QStringLiteral("変換元のBMP,TIFF,JPEG,PCX,PNGﾌｧｲﾙ"));
+    EXPECT_EQ(ChangeForm1->FadingLabel1->Caption(), QStringLiteral("変換元のBMP,TIFF,JPEG,PCX,PNG,WebP,HEIF,AVIFﾌｧｲﾙ"));
     EXPECT_EQ(ChangeForm1->Timer1->interval(), 1000);
     Drop({QStringLiteral("/p/a.bmp")});
 

@@ -1,0 +1,128 @@
+// WebP through libwebp: still pictures (lossy or lossless, with or without alpha),
+// the first picture of an animation as its canvas shows it, and lossy writing.
+#include "media/codecs/Claims.h"
+#include "media/codecs/Codecs.h"
+
+#include <webp/decode.h>
+#include <webp/demux.h>
+#include <webp/encode.h>
+
+#include <cstring>
+#include <memory>
+
+namespace media {
+
+namespace {
+
+Failure Invalid(const std::string& why) { return InvalidImage(ImageFormat::Webp, why); }
+
+struct WebpHeader {
+    Claim claim;
+    bool alpha = false;
+    bool animated = false;
+};
+
+Result<WebpHeader> ReadHeader(const std::uint8_t* data, std::size_t size)
+{
+    WebPBitstreamFeatures features;
+    if (WebPGetFeatures(data, size, &features) != VP8_STATUS_OK)
+        return Invalid("no readable header");
+    WebpHeader h;
+    h.alpha = features.has_alpha;
+    h.animated = features.has_animation;
+    const int channels = h.alpha ? 4 : 3;
+    h.claim = {features.width, features.height, double(features.width) * features.height * channels, size,
+               density::kEntropyCodedPixelsPerByte * channels};
+    return h;
+}
+
+struct AnimDecoderFree {
+    void operator()(WebPAnimDecoder* d) const { WebPAnimDecoderDelete(d); }
+};
+
+// An animation's first picture, as its canvas shows it (a first frame may cover only
+// part of the canvas).
+Result<void> ReadFirstFrame(const std::uint8_t* data, std::size_t size, Image& img)
+{
+    WebPAnimDecoderOptions options;
+    if (!WebPAnimDecoderOptionsInit(&options))
+        return Invalid("cannot set up the animation decoder");
+    options.color_mode = MODE_RGBA;
+    options.use_threads = 0;
+    const WebPData whole{data, size};
+    const std::unique_ptr<WebPAnimDecoder, AnimDecoderFree> decoder(WebPAnimDecoderNew(&whole, &options));
+    WebPAnimInfo info;
+    if (!decoder || !WebPAnimDecoderGetInfo(decoder.get(), &info))
+        return Invalid("damaged animation");
+    if (int(info.canvas_width) != img.width || int(info.canvas_height) != img.height)
+        return Invalid("the animation's canvas is not the picture's size");
+    std::uint8_t* canvas = nullptr;
+    int timestamp = 0;
+    if (!WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp))
+        return Invalid("damaged first frame");
+    const int channels = img.Channels();
+    for (int y = 0; y < img.height; ++y) {
+        const std::uint8_t* from = canvas + std::size_t(y) * img.width * 4;
+        std::uint8_t* to = img.Row(y);
+        if (channels == 4)
+            std::memcpy(to, from, std::size_t(img.width) * 4);
+        else
+            for (int x = 0; x < img.width; ++x)
+                std::memcpy(to + x * 3, from + x * 4, 3);
+    }
+    return {};
+}
+
+Result<Image> ReadPixels(const std::uint8_t* data, std::size_t size, const WebpHeader& h)
+{
+    Image img;
+    if (!img.Allocate(int(h.claim.width), int(h.claim.height), h.alpha ? PixelFormat::Rgba32 : PixelFormat::Rgb24))
+        return Invalid("cannot hold " + std::to_string(h.claim.width) + " x " + std::to_string(h.claim.height) +
+                       " pixels");
+    if (h.animated) {
+        MEDIA_TRY(ReadFirstFrame(data, size, img));
+        return img;
+    }
+    const auto decode = h.alpha ? WebPDecodeRGBAInto : WebPDecodeRGBInto;
+    if (!decode(data, size, img.pixels.data(), img.pixels.size(), int(img.RowBytes())))
+        return Invalid("damaged or cut short picture data");
+    return img;
+}
+
+} // namespace
+
+bool SniffWebp(const std::uint8_t* d, std::size_t n)
+{
+    return n >= 12 && std::memcmp(d, "RIFF", 4) == 0 && std::memcmp(d + 8, "WEBP", 4) == 0;
+}
+
+Result<Image> DecodeWebp(const std::uint8_t* data, std::size_t size, const Reduction&)
+{
+    return DecodeInPhases(
+        ImageFormat::Webp, size, [&] { return ReadHeader(data, size); },
+        [&](const WebpHeader& header) { return ReadPixels(data, size, header); });
+}
+
+Result<Bytes> EncodeWebp(const Image& img, const SaveOptions& options)
+{
+    // Lossy, on the one quality scale JPEG uses.
+    const float quality = float(LibjpegQuality(options.quality));
+    Image scratch;
+    const Image& source = img.HasAlpha() ? img : AsRgb24(img, scratch);
+    std::uint8_t* out = nullptr;
+    const std::size_t bytes =
+        source.HasAlpha()
+            ? WebPEncodeRGBA(source.pixels.data(), source.width, source.height, int(source.RowBytes()), quality, &out)
+            : WebPEncodeRGB(source.pixels.data(), source.width, source.height, int(source.RowBytes()), quality, &out);
+    if (bytes == 0) {
+        WebPFree(out);
+        // libwebp's own limit is 16383 pixels a side.
+        return Fail(FailureKind::Unsupported, "WebP cannot hold a picture of " + std::to_string(img.width) + " x " +
+                                                  std::to_string(img.height) + " pixels");
+    }
+    Bytes encoded(out, out + bytes);
+    WebPFree(out);
+    return encoded;
+}
+
+} // namespace media
