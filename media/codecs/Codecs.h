@@ -22,8 +22,8 @@ enum class ImageFormat { Bmp, Tiff, Jpeg, Pcx, Png, Webp, Heif, Avif, Unknown };
 using Bytes = std::vector<std::uint8_t>;
 
 // The JPEG quality on its one scale, the window's list's and --quality's: step 0
-// (the smallest file) to 9 (the best picture). The encoder's value comes from it in
-// one place (LibjpegQuality); the image edit control's SaveQuality is the step + 1.
+// (the smallest file) to 9 (the best picture). The encoders' values come from it in
+// one place (EncodingOf); the image edit control's SaveQuality is the step + 1.
 struct JpegQuality {
     static constexpr int kLowest = 0, kHighest = 9;
     int step = 7;
@@ -71,7 +71,12 @@ Result<Bytes> EncodeWebp(const Image& img, const SaveOptions& options = {});
 // than zlib's level 3 gave (what this program wrote before), in less time.
 inline constexpr int kPngDeflateLevel = 2;
 
-// The libjpeg quality (0..100) a step stands for.
-int LibjpegQuality(JpegQuality quality);
+// How a step is encoded: libjpeg's quality (0..100, also WebP's quality factor) and
+// whether colour keeps its full resolution (4:4:4) or is halved both ways (4:2:0).
+struct QualityEncoding {
+    int quality;
+    bool fullChroma;
+};
+QualityEncoding EncodingOf(JpegQuality quality);
 
 } // namespace media

@@ -48,12 +48,14 @@ inline constexpr FormatRow kFormatRows[] = {
 };
 inline constexpr std::size_t kFormatCount = std::size(kFormatRows);
 
-// The formats a picture can be written in: the rows with an encoder, which come first
-// (their positions are the output list's, which settings files store).
+// The formats a picture can be written in: the rows with a command-line word (and an
+// encoder), which come first (their positions are the output list's, which settings
+// files store). A function's address is not a constant in every build, so the word
+// tells.
 constexpr std::size_t CountWritable()
 {
     std::size_t n = 0;
-    while (n < kFormatCount && kFormatRows[n].encode)
+    while (n < kFormatCount && kFormatRows[n].option)
         ++n;
     return n;
 }
@@ -61,7 +63,7 @@ inline constexpr std::size_t kWritableFormatCount = CountWritable();
 constexpr bool WritableFirst()
 {
     for (std::size_t i = kWritableFormatCount; i < kFormatCount; ++i)
-        if (kFormatRows[i].encode || kFormatRows[i].option || kFormatRows[i].caption || kFormatRows[i].controlCode ||
+        if (kFormatRows[i].option || kFormatRows[i].caption || kFormatRows[i].controlCode ||
             kFormatRows[i].takesQuality || kFormatRows[i].takesInterlace)
             return false;
     return true;

@@ -209,7 +209,10 @@ Result<Bytes> EncodeJpeg(const Image& source, const SaveOptions& options)
     cinfo.input_components = grey ? 1 : 3;
     cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, LibjpegQuality(options.quality), TRUE);
+    const QualityEncoding encoding = EncodingOf(options.quality);
+    jpeg_set_quality(&cinfo, encoding.quality, TRUE);
+    if (encoding.fullChroma && !grey)
+        cinfo.comp_info[0].h_samp_factor = cinfo.comp_info[0].v_samp_factor = 1;
     cinfo.optimize_coding = FALSE;
     if (options.interlaced)
         jpeg_simple_progression(&cinfo);

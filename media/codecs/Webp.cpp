@@ -105,24 +105,39 @@ Result<Image> DecodeWebp(const std::uint8_t* data, std::size_t size, const Reduc
 
 Result<Bytes> EncodeWebp(const Image& img, const SaveOptions& options)
 {
-    // Lossy, on the one quality scale JPEG uses.
-    const float quality = float(LibjpegQuality(options.quality));
+    // Lossy, on the one quality scale JPEG uses; where that keeps colour whole, libwebp's
+    // sharper (slower) colour conversion stands in, its colour being always halved.
+    const QualityEncoding encoding = EncodingOf(options.quality);
+    WebPConfig config;
+    WebPPicture picture;
+    if (!WebPConfigInit(&config) || !WebPPictureInit(&picture))
+        return Fail(FailureKind::StepFailed, "cannot set up the WebP encoder");
+    config.quality = float(encoding.quality);
+    config.use_sharp_yuv = encoding.fullChroma;
     Image scratch;
     const Image& source = img.HasAlpha() ? img : AsRgb24(img, scratch);
-    std::uint8_t* out = nullptr;
-    const std::size_t bytes =
-        source.HasAlpha()
-            ? WebPEncodeRGBA(source.pixels.data(), source.width, source.height, int(source.RowBytes()), quality, &out)
-            : WebPEncodeRGB(source.pixels.data(), source.width, source.height, int(source.RowBytes()), quality, &out);
-    if (bytes == 0) {
-        WebPFree(out);
-        // libwebp's own limit is 16383 pixels a side.
-        return Fail(FailureKind::Unsupported, "WebP cannot hold a picture of " + std::to_string(img.width) + " x " +
-                                                  std::to_string(img.height) + " pixels");
+    picture.width = source.width;
+    picture.height = source.height;
+    picture.use_argb = 1;
+    WebPMemoryWriter writer;
+    WebPMemoryWriterInit(&writer);
+    picture.writer = WebPMemoryWrite;
+    picture.custom_ptr = &writer;
+    const int stride = int(source.RowBytes());
+    const bool imported = source.HasAlpha() ? WebPPictureImportRGBA(&picture, source.pixels.data(), stride)
+                                            : WebPPictureImportRGB(&picture, source.pixels.data(), stride);
+    const bool encoded = imported && WebPEncode(&config, &picture);
+    const WebPEncodingError error = picture.error_code;
+    WebPPictureFree(&picture);
+    Bytes bytes(writer.mem, writer.mem + (encoded ? writer.size : 0));
+    WebPMemoryWriterClear(&writer);
+    if (!encoded) {
+        if (error == VP8_ENC_ERROR_BAD_DIMENSION) // libwebp's own limit: 16383 pixels a side
+            return Fail(FailureKind::Unsupported, "WebP cannot hold a picture of " + std::to_string(img.width) +
+                                                      " x " + std::to_string(img.height) + " pixels");
+        return Fail(FailureKind::StepFailed, "WebP encoding failed (libwebp error " + std::to_string(int(error)) + ")");
     }
-    Bytes encoded(out, out + bytes);
-    WebPFree(out);
-    return encoded;
+    return bytes;
 }
 
 } // namespace media

@@ -38,6 +38,7 @@ TEST(FormatRows, EachRowReadsWritesAndNamesItsOwnFiles)
     };
     for (const FormatRow& row : kFormatRows) {
         SCOPED_TRACE(row.name);
+        EXPECT_EQ(bool(row.encode), bool(row.option)) << "a format is written where it has a word";
         Result<Bytes> bytes = Fail(FailureKind::Unsupported, "no sample");
         Size size{19, 7};
         if (row.encode) {
