@@ -8,7 +8,6 @@
 #include <fstream>
 #include <functional>
 #include <map>
-#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -29,10 +28,26 @@ const std::map<std::string, std::set<std::string>> kMayInclude = {
     {"app", {"windows", "engine", "media", "message", "widgets", "framework"}},
 };
 
+// The unit (path without extension) a line includes with quotes, if it is one of ours
+// ("folder/…/Name.h"); empty otherwise.
+std::string IncludedUnit(const std::string& line)
+{
+    const std::size_t hash = line.find_first_not_of(" \t");
+    if (hash == std::string::npos || line.compare(hash, 10, "#include \"") != 0)
+        return {};
+    const std::size_t start = hash + 10, end = line.find('"', start);
+    if (end == std::string::npos)
+        return {};
+    const std::string path = line.substr(start, end - start);
+    const std::size_t dot = path.rfind('.');
+    if (path.find('/') == std::string::npos || dot == std::string::npos || path.substr(dot) != ".h")
+        return {};
+    return path.substr(0, dot);
+}
+
 // Unit (path without extension) -> the units it includes.
 std::map<std::string, std::set<std::string>> ReadIncludes()
 {
-    static const std::regex include(R"re(^\s*#\s*include\s+"([a-z]+/[^"]+)\.(h|hpp)")re");
     std::map<std::string, std::set<std::string>> graph;
     for (const auto& [folder, allowed] : kMayInclude) {
         for (const auto& entry : fs::recursive_directory_iterator(fs::path(POMI_SOURCE_DIR) / folder)) {
@@ -43,11 +58,9 @@ std::map<std::string, std::set<std::string>> ReadIncludes()
                 fs::relative(entry.path(), POMI_SOURCE_DIR).replace_extension().generic_string();
             std::set<std::string>& edges = graph[unit];
             std::ifstream in(entry.path());
-            for (std::string line; std::getline(in, line);) {
-                std::smatch m;
-                if (std::regex_search(line, m, include) && m[1].str() != unit)
-                    edges.insert(m[1].str());
-            }
+            for (std::string line; std::getline(in, line);)
+                if (const std::string to = IncludedUnit(line); !to.empty() && to != unit)
+                    edges.insert(to);
         }
     }
     return graph;
