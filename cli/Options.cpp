@@ -141,7 +141,7 @@ const std::vector<OptionRow>& OptionRows()
          [](Options& o, const std::string& n, const std::string& v) {
              o.picture.format = Choice(n, v, conv::kOutputFormats);
          }},
-        {"--quality", 0, "N", "Output", {{"", "JPEG quality, 0 (smallest) to 9 (best)"}},
+        {"--quality", 0, "N", "Output", {{"", "JPEG and WebP quality, 0 (smallest) to 9 (best)"}},
          [](Options& o, const std::string& n, const std::string& v) {
              o.picture.jpegQuality.step = Number(n, v, conv::kJpegQualityRange);
          }},
@@ -149,6 +149,8 @@ const std::vector<OptionRow>& OptionRows()
          [](Options& o, const std::string&, const std::string&) { o.picture.progressive = true; }},
         {"--baseline", 0, nullptr, "Output", {}, // told in --progressive's line
          [](Options& o, const std::string&, const std::string&) { o.picture.progressive = false; }},
+        {"--strip", 0, nullptr, "Output", {{"", "leave out the photos' EXIF and colour profile"}},
+         [](Options& o, const std::string&, const std::string&) { o.picture.keepMetadata = false; }},
         {"--colors", 0, "C", "Picture", {{"", "2, 16, 256, gray or full"}},
          [](Options& o, const std::string& n, const std::string& v) {
              o.picture.colourDepth = Choice(n, v, conv::kColourDepths);

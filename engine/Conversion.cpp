@@ -1,4 +1,5 @@
 #include "engine/Conversion.h"
+#include "media/image/ColourProfile.h"
 #include "media/movie/Containers.h"
 
 #include "framework/AtomicFile.h"
@@ -187,7 +188,13 @@ PictureOutcome ConvertPicture(media::ImageEditor& editor, const PictureSettings&
     // colours must not be written as if it were the one asked for.
     if (const auto applied = ApplyPictureChain(editor.Current(), editor.LoadedSize(), s); !applied)
         return {Happened::StepFailed, applied.Message(), std::nullopt};
-    const media::Result<void> saved = editor.Save(target, s.format, SaveOptionsOf(s));
+    media::SaveOptions options = SaveOptionsOf(s);
+    const media::Metadata& photo = editor.PhotoMetadata();
+    if (s.keepMetadata && media::FormatRowOf(s.format).holdsMetadata)
+        options.metadata = &photo;
+    else // the profile stays behind: the colours are made sRGB, so they look as they did
+        media::ConvertToSrgb(editor.Current(), photo.icc);
+    const media::Result<void> saved = editor.Save(target, s.format, options);
     if (saved)
         return {};
     if (saved.Error().kind == media::FailureKind::WriteFailed)

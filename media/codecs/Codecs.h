@@ -31,9 +31,14 @@ struct JpegQuality {
     bool operator==(const JpegQuality&) const = default;
 };
 
+struct Metadata;
+
 struct SaveOptions {
-    JpegQuality quality;     // JPEG
+    JpegQuality quality;     // JPEG, WebP
     bool interlaced = false; // progressive JPEG, Adam7 PNG
+    // What the photo carried, written where the format holds it (the EXIF as
+    // ExifForWriting makes it, a profile only where ProfileFits); null: nothing.
+    const Metadata* metadata = nullptr;
 };
 // A quality outside its scale is refused, not quietly moved into it.
 Result<void> CheckSaveOptions(const SaveOptions& options);

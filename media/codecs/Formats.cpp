@@ -1,6 +1,7 @@
 #include "media/codecs/Formats.h"
 
 #include "media/MimeTypeList.h"
+#include "media/codecs/Metadata.h"
 
 #include <vector>
 
@@ -31,7 +32,16 @@ Result<Bytes> EncodeImage(const Image& img, ImageFormat format, const SaveOption
         return Fail(FailureKind::NoPicture, "there is no picture to save");
     if (format == ImageFormat::Unknown || !FormatRowOf(format).encode)
         return Fail(FailureKind::Unsupported, "unknown save format");
-    return FormatRowOf(format).encode(img, options);
+    if (!options.metadata || options.metadata->Empty())
+        return FormatRowOf(format).encode(img, options);
+    // The EXIF made true of the picture written, the profile only where it describes it.
+    Metadata written;
+    written.exif = ExifForWriting(options.metadata->exif, img.width, img.height);
+    if (ProfileFits(options.metadata->icc, img))
+        written.icc = options.metadata->icc;
+    SaveOptions withMetadata = options;
+    withMetadata.metadata = written.Empty() ? nullptr : &written;
+    return FormatRowOf(format).encode(img, withMetadata);
 }
 
 std::string FormatNames(std::string_view separator, std::string_view lastSeparator, const char* FormatRow::*column)

@@ -23,27 +23,28 @@ struct FormatRow {
     int controlCode;       // the image edit control's SaveMediaFormat code (0: not written)
     bool takesQuality;     // the quality list applies
     bool takesInterlace;   // the save form's list applies (progressive, interlaced)
+    bool holdsMetadata;    // a photo's EXIF and ICC profile can be written into it
     bool (*sniff)(const std::uint8_t* data, std::size_t size);
     Result<Image> (*decode)(const std::uint8_t* data, std::size_t size, const Reduction& reduction);
     Result<Bytes> (*encode)(const Image& img, const SaveOptions& options);
 };
 
 inline constexpr FormatRow kFormatRows[] = {
-    {ImageFormat::Bmp, "BMP", "bmp", ".bmp", {".bmp"}, {"image/bmp", "image/x-bmp"}, "BMP形式", 101, false, false, SniffBmp,
+    {ImageFormat::Bmp, "BMP", "bmp", ".bmp", {".bmp"}, {"image/bmp", "image/x-bmp"}, "BMP形式", 101, false, false, false, SniffBmp,
      DecodeBmp, EncodeBmp},
-    {ImageFormat::Tiff, "TIFF", "tiff", ".tif", {".tif", ".tiff"}, {"image/tiff"}, "TIFF形式", 102, false, false, SniffTiff,
+    {ImageFormat::Tiff, "TIFF", "tiff", ".tif", {".tif", ".tiff"}, {"image/tiff"}, "TIFF形式", 102, false, false, true, SniffTiff,
      DecodeTiff, EncodeTiff},
-    {ImageFormat::Jpeg, "JPEG", "jpeg", ".jpg", {".jpg", ".jpeg", ".jpe"}, {"image/jpeg"}, "JPEG形式", 103, true, true, SniffJpeg,
+    {ImageFormat::Jpeg, "JPEG", "jpeg", ".jpg", {".jpg", ".jpeg", ".jpe"}, {"image/jpeg"}, "JPEG形式", 103, true, true, true, SniffJpeg,
      DecodeJpeg, EncodeJpeg},
-    {ImageFormat::Pcx, "PCX", "pcx", ".pcx", {".pcx"}, {"image/vnd.zbrush.pcx", "image/x-pcx"}, "PCX形式", 104, false, false,
+    {ImageFormat::Pcx, "PCX", "pcx", ".pcx", {".pcx"}, {"image/vnd.zbrush.pcx", "image/x-pcx"}, "PCX形式", 104, false, false, false,
      SniffPcx, DecodePcx, EncodePcx},
-    {ImageFormat::Png, "PNG", "png", ".png", {".png"}, {"image/png"}, "PNG形式", 106, false, true, SniffPng, DecodePng, EncodePng},
-    {ImageFormat::Webp, "WebP", "webp", ".webp", {".webp"}, {"image/webp"}, "WebP形式", 107, true, false, SniffWebp, DecodeWebp,
+    {ImageFormat::Png, "PNG", "png", ".png", {".png"}, {"image/png"}, "PNG形式", 106, false, true, true, SniffPng, DecodePng, EncodePng},
+    {ImageFormat::Webp, "WebP", "webp", ".webp", {".webp"}, {"image/webp"}, "WebP形式", 107, true, false, true, SniffWebp, DecodeWebp,
      EncodeWebp},
     // Read only: no word, caption, code or encoder.
-    {ImageFormat::Heif, "HEIF", nullptr, ".heic", {".heic", ".heif", ".hif"}, {"image/heic", "image/heif"}, nullptr, 0, false, false,
+    {ImageFormat::Heif, "HEIF", nullptr, ".heic", {".heic", ".heif", ".hif"}, {"image/heic", "image/heif"}, nullptr, 0, false, false, false,
      SniffHeif, DecodeHeif, nullptr},
-    {ImageFormat::Avif, "AVIF", nullptr, ".avif", {".avif"}, {"image/avif"}, nullptr, 0, false, false, SniffAvif, DecodeHeif,
+    {ImageFormat::Avif, "AVIF", nullptr, ".avif", {".avif"}, {"image/avif"}, nullptr, 0, false, false, false, SniffAvif, DecodeHeif,
      nullptr},
 };
 inline constexpr std::size_t kFormatCount = std::size(kFormatRows);
@@ -64,7 +65,7 @@ constexpr bool WritableFirst()
 {
     for (std::size_t i = kWritableFormatCount; i < kFormatCount; ++i)
         if (kFormatRows[i].option || kFormatRows[i].caption || kFormatRows[i].controlCode ||
-            kFormatRows[i].takesQuality || kFormatRows[i].takesInterlace)
+            kFormatRows[i].takesQuality || kFormatRows[i].takesInterlace || kFormatRows[i].holdsMetadata)
             return false;
     return true;
 }

@@ -3,6 +3,7 @@
 #include "media/codecs/Claims.h"
 #include "media/codecs/Codecs.h"
 #include "media/codecs/Exif.h"
+#include "media/codecs/Metadata.h"
 #include "media/image/Processing.h"
 
 #include <algorithm>
@@ -187,6 +188,9 @@ Result<Image> DecodeJpeg(const std::uint8_t* data, std::size_t size, const Reduc
         [&](JpegHeader& header) { return ReadPixels(header, reduction); });
 }
 
+// One APP1 segment holds at most 65533 bytes, "Exif\0\0" among them.
+constexpr std::size_t kMaxExifBytes = 65533 - 6;
+
 Result<Bytes> EncodeJpeg(const Image& source, const SaveOptions& options)
 {
     // JPEG holds grey or colour: palettes are expanded, alpha composited over white.
@@ -216,7 +220,17 @@ Result<Bytes> EncodeJpeg(const Image& source, const SaveOptions& options)
     cinfo.optimize_coding = FALSE;
     if (options.interlaced)
         jpeg_simple_progression(&cinfo);
+    const Metadata* meta = options.metadata;
+    const bool exif = meta && !meta->exif.empty() && meta->exif.size() <= kMaxExifBytes;
+    cinfo.write_JFIF_header = !exif; // EXIF comes first where it is, as cameras write it
     jpeg_start_compress(&cinfo, TRUE);
+    if (exif) {
+        Bytes app1 = {'E', 'x', 'i', 'f', 0, 0};
+        app1.insert(app1.end(), meta->exif.begin(), meta->exif.end());
+        jpeg_write_marker(&cinfo, JPEG_APP0 + 1, app1.data(), unsigned(app1.size()));
+    }
+    if (meta && !meta->icc.empty())
+        jpeg_write_icc_profile(&cinfo, meta->icc.data(), unsigned(meta->icc.size()));
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW row = const_cast<JSAMPROW>(img.Row(int(cinfo.next_scanline)));
         jpeg_write_scanlines(&cinfo, &row, 1);

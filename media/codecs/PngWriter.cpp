@@ -2,6 +2,7 @@
 // absolute differences (the choice libpng makes), the whole picture deflated in one
 // piece by libdeflate, which compresses smaller than zlib in a fraction of the time.
 #include "media/codecs/Codecs.h"
+#include "media/codecs/Metadata.h"
 
 #include <libdeflate.h>
 
@@ -252,6 +253,21 @@ Result<Bytes> EncodePng(const Image& img, const SaveOptions& options)
     PutBe32(header, std::uint32_t(img.height));
     header.insert(header.end(), {depth, colourType, 0, 0, std::uint8_t(options.interlaced ? 1 : 0)});
     PutChunk(out, "IHDR", header.data(), header.size());
+    if (const Metadata* meta = options.metadata) {
+        if (!meta->icc.empty()) {
+            std::vector<std::uint8_t> iccp = {'I', 'C', 'C', ' ', 'P', 'r', 'o', 'f', 'i', 'l', 'e', 0, 0};
+            const std::size_t start = iccp.size();
+            iccp.resize(start + libdeflate_zlib_compress_bound(compressor.get(), meta->icc.size()));
+            const std::size_t packed = libdeflate_zlib_compress(compressor.get(), meta->icc.data(), meta->icc.size(),
+                                                                iccp.data() + start, iccp.size() - start);
+            if (packed) {
+                iccp.resize(start + packed);
+                PutChunk(out, "iCCP", iccp.data(), iccp.size());
+            }
+        }
+        if (!meta->exif.empty())
+            PutChunk(out, "eXIf", meta->exif.data(), meta->exif.size());
+    }
     if (img.format == PixelFormat::Indexed) {
         std::vector<std::uint8_t> palette;
         for (std::size_t i = 0; i < img.palette.size() && i < (std::size_t(1) << depth); ++i)

@@ -5,6 +5,7 @@
 // that reader. Out: palette, grey, colour or colour with alpha, LZW-compressed.
 #include "media/codecs/Claims.h"
 #include "media/codecs/Codecs.h"
+#include "media/codecs/Metadata.h"
 #include "media/codecs/TiffSamples.h"
 #include "media/image/Processing.h"
 
@@ -388,7 +389,21 @@ Result<Image> DecodeTiff(const std::uint8_t* data, std::size_t size, const Reduc
         [&](const TiffHeader& header) { return ReadPixels(header); });
 }
 
-Result<Bytes> EncodeTiff(const Image& img, const SaveOptions&)
+Bytes ReadTiffProfile(const std::uint8_t* data, std::size_t size)
+{
+    MemoryFile file;
+    file.data = data;
+    file.size = size;
+    std::string lastError;
+    const TiffHandle tif = OpenMemory(file, "r", lastError);
+    std::uint32_t length = 0;
+    void* profile = nullptr;
+    if (!tif || !TIFFGetField(tif.get(), TIFFTAG_ICCPROFILE, &length, &profile) || !profile)
+        return {};
+    return Bytes(static_cast<const std::uint8_t*>(profile), static_cast<const std::uint8_t*>(profile) + length);
+}
+
+Result<Bytes> EncodeTiff(const Image& img, const SaveOptions& options)
 {
     Bytes out;
     MemoryFile file;
@@ -431,6 +446,8 @@ Result<Bytes> EncodeTiff(const Image& img, const SaveOptions&)
         }
     }
     TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0));
+    if (options.metadata && !options.metadata->icc.empty())
+        TIFFSetField(tif, TIFFTAG_ICCPROFILE, std::uint32_t(options.metadata->icc.size()), options.metadata->icc.data());
     std::vector<std::uint8_t> line(std::size_t(TIFFScanlineSize(tif)));
     bool ok = true;
     for (int y = 0; ok && y < img.height; ++y) {

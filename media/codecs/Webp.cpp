@@ -2,10 +2,12 @@
 // the first picture of an animation as its canvas shows it, and lossy writing.
 #include "media/codecs/Claims.h"
 #include "media/codecs/Codecs.h"
+#include "media/codecs/Metadata.h"
 
 #include <webp/decode.h>
 #include <webp/demux.h>
 #include <webp/encode.h>
+#include <webp/mux.h>
 
 #include <cstring>
 #include <memory>
@@ -89,6 +91,25 @@ Result<Image> ReadPixels(const std::uint8_t* data, std::size_t size, const WebpH
     return img;
 }
 
+// The encoded picture with the photo's profile and EXIF in chunks of their own.
+Result<Bytes> WithMetadata(const Bytes& picture, const Metadata& meta)
+{
+    const WebPData bitstream{picture.data(), picture.size()};
+    const std::unique_ptr<WebPMux, void (*)(WebPMux*)> mux(WebPMuxCreate(&bitstream, 1), WebPMuxDelete);
+    bool ok = bool(mux);
+    for (const auto& [fourcc, bytes] : {std::pair{"ICCP", &meta.icc}, {"EXIF", &meta.exif}})
+        if (ok && !bytes->empty()) {
+            const WebPData chunk{bytes->data(), bytes->size()};
+            ok = WebPMuxSetChunk(mux.get(), fourcc, &chunk, 1) == WEBP_MUX_OK;
+        }
+    WebPData assembled{nullptr, 0};
+    if (!ok || WebPMuxAssemble(mux.get(), &assembled) != WEBP_MUX_OK)
+        return Fail(FailureKind::StepFailed, "cannot add the photo's metadata to the WebP file");
+    Bytes out(assembled.bytes, assembled.bytes + assembled.size);
+    WebPDataClear(&assembled);
+    return out;
+}
+
 } // namespace
 
 bool SniffWebp(const std::uint8_t* d, std::size_t n)
@@ -131,6 +152,8 @@ Result<Bytes> EncodeWebp(const Image& img, const SaveOptions& options)
     WebPPictureFree(&picture);
     Bytes bytes(writer.mem, writer.mem + (encoded ? writer.size : 0));
     WebPMemoryWriterClear(&writer);
+    if (encoded && options.metadata && !options.metadata->Empty())
+        return WithMetadata(bytes, *options.metadata);
     if (!encoded) {
         if (error == VP8_ENC_ERROR_BAD_DIMENSION) // libwebp's own limit: 16383 pixels a side
             return Fail(FailureKind::Unsupported, "WebP cannot hold a picture of " + std::to_string(img.width) +

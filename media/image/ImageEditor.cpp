@@ -32,6 +32,7 @@ Result<void> ImageEditor::Load(const std::string& path, const Reduction& reducti
     SetImage(std::move(*img));
     if (whole.width > 0)
         m_loadedSize = whole;
+    m_metadata = ReadMetadata(bytes.data(), bytes.size());
     return {};
 }
 

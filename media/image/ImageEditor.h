@@ -2,6 +2,7 @@
 // The image edit engine: holds one picture, loads it from a file (whatever its
 // name says), runs the picture chain's steps on it, and saves it atomically.
 #include "media/codecs/Codecs.h"
+#include "media/codecs/Metadata.h"
 #include "media/image/Image.h"
 #include "media/image/Processing.h"
 
@@ -16,12 +17,14 @@ class ImageEditor {
 public:
     // Replaces the picture with the file's; after a failure there is no picture.
     // `reduction` lets the decoder deliver it smaller (see Reduction). A failure's
-    // facts begin with the path.
+    // facts begin with the path. The file's EXIF and colour profile come with it.
     Result<void> Load(const std::string& path, const Reduction& reduction = {});
+    // A picture that comes from no file (a movie's frame): it carries no metadata.
     void SetImage(Image img)
     {
         m_image = std::move(img);
         m_loadedSize = {m_image.width, m_image.height};
+        m_metadata = {};
     }
     void Clear() { SetImage(Image()); }
     // The picture's size as its file holds it (upright), however small it was decoded.
@@ -29,6 +32,8 @@ public:
     bool HasImage() const { return !m_image.Empty(); }
     const Image& Current() const { return m_image; }
     Image& Current() { return m_image; }
+    // What the loaded photo carried (nothing for a picture set from elsewhere).
+    const Metadata& PhotoMetadata() const { return m_metadata; }
 
     // Writes the picture to `path` (a temporary file in the same folder, renamed
     // over the target when complete). Without a picture nothing is written. A file
@@ -39,6 +44,7 @@ public:
 private:
     Image m_image;
     Size m_loadedSize;
+    Metadata m_metadata;
 };
 
 } // namespace media

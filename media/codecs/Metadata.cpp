@@ -1,0 +1,287 @@
+#include "media/codecs/Metadata.h"
+
+#include "media/codecs/ByteReader.h"
+
+#include <libdeflate.h>
+#include <libheif/heif.h>
+#include <webp/demux.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace media {
+
+namespace {
+
+// An ICC profile inflated from PNG's iCCP chunk may be at most this large.
+constexpr std::size_t kMaxProfileBytes = std::size_t(16) << 20;
+
+bool StartsWith(const std::uint8_t* data, std::size_t size, const char* prefix, std::size_t n)
+{
+    return size >= n && std::memcmp(data, prefix, n) == 0;
+}
+
+// JPEG: the first APP1 that is EXIF, and the APP2 "ICC_PROFILE" pieces in their order.
+Metadata FromJpeg(const std::uint8_t* d, std::size_t n)
+{
+    Metadata m;
+    std::map<int, Bytes> pieces;
+    int pieceCount = 0;
+    std::size_t at = 2;
+    while (at + 4 <= n && d[at] == 0xFF) {
+        const std::uint8_t marker = d[at + 1];
+        if (marker == 0xFF) { // fill byte
+            ++at;
+            continue;
+        }
+        if (marker == 0xDA || marker == 0xD9)
+            break;
+        const std::size_t length = (std::size_t(d[at + 2]) << 8) | d[at + 3];
+        if (length < 2 || at + 2 + length > n)
+            break;
+        const std::uint8_t* payload = d + at + 4;
+        const std::size_t size = length - 2;
+        if (marker == 0xE1 && m.exif.empty() && StartsWith(payload, size, "Exif\0\0", 6))
+            m.exif.assign(payload + 6, payload + size);
+        if (marker == 0xE2 && StartsWith(payload, size, "ICC_PROFILE\0", 12) && size > 14) {
+            pieceCount = payload[13];
+            pieces[payload[12]].assign(payload + 14, payload + size);
+        }
+        at += 2 + length;
+    }
+    if (pieceCount > 0 && int(pieces.size()) == pieceCount && pieces.begin()->first == 1 &&
+        pieces.rbegin()->first == pieceCount)
+        for (const auto& [seq, piece] : pieces)
+            m.icc.insert(m.icc.end(), piece.begin(), piece.end());
+    return m;
+}
+
+Bytes Inflated(const std::uint8_t* data, std::size_t size)
+{
+    const std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> inflater(
+        libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
+    for (std::size_t room = std::max<std::size_t>(size * 4, 4096); inflater && room <= kMaxProfileBytes; room *= 4) {
+        Bytes out(room);
+        std::size_t got = 0;
+        const libdeflate_result r = libdeflate_zlib_decompress(inflater.get(), data, size, out.data(), room, &got);
+        if (r == LIBDEFLATE_SUCCESS) {
+            out.resize(got);
+            return out;
+        }
+        if (r != LIBDEFLATE_INSUFFICIENT_SPACE)
+            break;
+    }
+    return {};
+}
+
+// PNG: the eXIf chunk and the iCCP chunk (name, method 0, zlib data).
+Metadata FromPng(const std::uint8_t* d, std::size_t n)
+{
+    Metadata m;
+    const ByteReader in(d, n);
+    for (std::size_t at = 8; at + 12 <= n;) {
+        const std::optional<std::uint32_t> length = in.U32(at, ByteOrder::Big);
+        if (!length || *length > n - at - 12)
+            break;
+        const std::uint8_t* type = d + at + 4;
+        const std::uint8_t* data = d + at + 8;
+        if (std::memcmp(type, "IDAT", 4) == 0 || std::memcmp(type, "IEND", 4) == 0)
+            break;
+        if (std::memcmp(type, "eXIf", 4) == 0)
+            m.exif.assign(data, data + *length);
+        if (std::memcmp(type, "iCCP", 4) == 0) {
+            const auto* nameEnd = static_cast<const std::uint8_t*>(std::memchr(data, 0, std::min<std::size_t>(*length, 80)));
+            if (nameEnd && nameEnd + 2 <= data + *length && nameEnd[1] == 0)
+                m.icc = Inflated(nameEnd + 2, std::size_t(data + *length - (nameEnd + 2)));
+        }
+        at += 12 + *length;
+    }
+    return m;
+}
+
+// WebP: its EXIF and ICCP chunks.
+Metadata FromWebp(const std::uint8_t* d, std::size_t n)
+{
+    Metadata m;
+    const WebPData whole{d, n};
+    const std::unique_ptr<WebPDemuxer, void (*)(WebPDemuxer*)> demux(WebPDemux(&whole), WebPDemuxDelete);
+    if (!demux)
+        return m;
+    for (const auto& [fourcc, out] : {std::pair{"EXIF", &m.exif}, {"ICCP", &m.icc}}) {
+        WebPChunkIterator chunk;
+        if (WebPDemuxGetChunk(demux.get(), fourcc, 1, &chunk)) {
+            out->assign(chunk.chunk.bytes, chunk.chunk.bytes + chunk.chunk.size);
+            WebPDemuxReleaseChunkIterator(&chunk);
+        }
+    }
+    // Some writers keep JPEG's "Exif\0\0" in front.
+    if (StartsWith(m.exif.data(), m.exif.size(), "Exif\0\0", 6))
+        m.exif.erase(m.exif.begin(), m.exif.begin() + 6);
+    return m;
+}
+
+// HEIF and AVIF: the primary picture's Exif block (behind the offset HEIF puts first)
+// and its raw ICC profile.
+Metadata FromHeif(const std::uint8_t* d, std::size_t n)
+{
+    Metadata m;
+    const std::unique_ptr<heif_context, void (*)(heif_context*)> context(heif_context_alloc(), heif_context_free);
+    heif_image_handle* handle = nullptr;
+    if (!context || heif_context_read_from_memory_without_copy(context.get(), d, n, nullptr).code ||
+        heif_context_get_primary_image_handle(context.get(), &handle).code)
+        return m;
+    const std::unique_ptr<heif_image_handle, void (*)(const heif_image_handle*)> primary(handle,
+                                                                                         heif_image_handle_release);
+    heif_item_id id = 0;
+    if (heif_image_handle_get_list_of_metadata_block_IDs(handle, "Exif", &id, 1) == 1) {
+        Bytes block(heif_image_handle_get_metadata_size(handle, id));
+        if (block.size() > 4 && !heif_image_handle_get_metadata(handle, id, block.data()).code) {
+            const std::size_t offset = (std::size_t(block[0]) << 24) | (block[1] << 16) | (block[2] << 8) | block[3];
+            if (offset < block.size() - 4)
+                m.exif.assign(block.begin() + 4 + std::ptrdiff_t(offset), block.end());
+        }
+    }
+    const heif_color_profile_type type = heif_image_handle_get_color_profile_type(handle);
+    if (type == heif_color_profile_type_prof || type == heif_color_profile_type_rICC) {
+        m.icc.resize(heif_image_handle_get_raw_color_profile_size(handle));
+        if (m.icc.empty() || heif_image_handle_get_raw_color_profile(handle, m.icc.data()).code)
+            m.icc.clear();
+    }
+    return m;
+}
+
+// A TIFF structure's numbers in its own byte order, every access checked.
+class TiffBytes {
+public:
+    explicit TiffBytes(Bytes& b) : m_b(b), m_little(b.size() >= 2 && b[0] == 'I') {}
+    bool Fits(std::size_t at, std::size_t n) const { return at <= m_b.size() && n <= m_b.size() - at; }
+    std::uint32_t U16(std::size_t at) const
+    {
+        return m_little ? m_b[at] | (m_b[at + 1] << 8) : (m_b[at] << 8) | m_b[at + 1];
+    }
+    std::uint32_t U32(std::size_t at) const
+    {
+        return m_little ? U16(at) | (U16(at + 2) << 16) : (U16(at) << 16) | U16(at + 2);
+    }
+    void Put16(std::size_t at, std::uint32_t v)
+    {
+        m_b[at + (m_little ? 0 : 1)] = std::uint8_t(v);
+        m_b[at + (m_little ? 1 : 0)] = std::uint8_t(v >> 8);
+    }
+    void Put32(std::size_t at, std::uint32_t v)
+    {
+        Put16(at + (m_little ? 0 : 2), v & 0xFFFF);
+        Put16(at + (m_little ? 2 : 0), v >> 16);
+    }
+
+private:
+    Bytes& m_b;
+    bool m_little;
+};
+
+std::size_t TypeSize(std::uint32_t type)
+{
+    static constexpr std::size_t kSizes[] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4};
+    return type < std::size(kSizes) ? kSizes[type] : 0;
+}
+
+struct Ifd {
+    std::size_t at = 0; // where its entry count is
+    std::size_t count = 0;
+    std::size_t Entry(std::size_t i) const { return at + 2 + 12 * i; }
+    std::size_t Next() const { return at + 2 + 12 * count; }
+};
+
+// The IFD at `at`, when its entries and next pointer lie inside the structure.
+std::optional<Ifd> IfdAt(const TiffBytes& t, std::size_t at)
+{
+    if (at < 8 || !t.Fits(at, 2))
+        return std::nullopt;
+    const Ifd ifd{at, t.U16(at)};
+    return t.Fits(ifd.at, 2 + 12 * ifd.count + 4) ? std::optional(ifd) : std::nullopt;
+}
+
+} // namespace
+
+Metadata ReadMetadata(const std::uint8_t* data, std::size_t size)
+{
+    if (SniffJpeg(data, size))
+        return FromJpeg(data, size);
+    if (SniffPng(data, size))
+        return FromPng(data, size);
+    if (SniffWebp(data, size))
+        return FromWebp(data, size);
+    if (SniffHeif(data, size) || SniffAvif(data, size))
+        return FromHeif(data, size);
+    if (SniffTiff(data, size))
+        return {{}, ReadTiffProfile(data, size)};
+    return {};
+}
+
+Bytes ExifForWriting(const Bytes& exif, int width, int height)
+{
+    Bytes out = exif;
+    TiffBytes t(out);
+    if (out.size() < 8 || !(std::memcmp(out.data(), "II*\0", 4) == 0 || std::memcmp(out.data(), "MM\0*", 4) == 0))
+        return {};
+    const std::optional<Ifd> ifd0 = IfdAt(t, t.U32(4));
+    if (!ifd0)
+        return {};
+    std::size_t end = ifd0->Next() + 4; // the end of everything still referenced
+    std::vector<Ifd> kept{*ifd0};
+    // Each IFD's values that lie outside it extend what is referenced.
+    const auto walk = [&](const Ifd& ifd, const auto& onEntry) {
+        for (std::size_t i = 0; i < ifd.count; ++i) {
+            const std::size_t e = ifd.Entry(i);
+            const std::uint32_t tag = t.U16(e), type = t.U16(e + 2), count = t.U32(e + 4);
+            const std::size_t bytes = TypeSize(type) * count;
+            if (bytes > 4 && count < (1u << 28) && t.Fits(t.U32(e + 8), bytes))
+                end = std::max(end, std::size_t(t.U32(e + 8)) + bytes);
+            onEntry(tag, type, count, e);
+        }
+    };
+    std::vector<std::size_t> subIfds;
+    walk(*ifd0, [&](std::uint32_t tag, std::uint32_t type, std::uint32_t count, std::size_t e) {
+        if (tag == 0x0112 && type == 3 && count == 1) // the orientation: the pixels are upright now
+            t.Put16(e + 8, 1);
+        if ((tag == 0x8769 || tag == 0x8825) && count == 1) // the EXIF and GPS IFDs
+            subIfds.push_back(t.U32(e + 8));
+    });
+    for (std::size_t i = 0; i < subIfds.size(); ++i) {
+        const std::optional<Ifd> sub = IfdAt(t, subIfds[i]);
+        if (!sub || std::any_of(kept.begin(), kept.end(), [&](const Ifd& k) { return k.at == sub->at; }))
+            continue; // damaged, or a loop
+        kept.push_back(*sub);
+        end = std::max(end, sub->Next() + 4);
+        walk(*sub, [&](std::uint32_t tag, std::uint32_t type, std::uint32_t count, std::size_t e) {
+            const bool x = tag == 0xA002, y = tag == 0xA003;
+            const std::uint32_t side = x ? std::uint32_t(width) : std::uint32_t(height);
+            if ((x || y) && count == 1 && type == 3 && side <= 0xFFFF)
+                t.Put16(e + 8, side);
+            else if ((x || y) && count == 1 && type == 4)
+                t.Put32(e + 8, side);
+            if (tag == 0xA005 && count == 1) // the interoperability IFD
+                subIfds.push_back(t.U32(e + 8));
+        });
+    }
+    // The thumbnail's IFD is unlinked; where it and its picture were the last things in
+    // the structure (as cameras write it), they are cut off.
+    const std::size_t ifd1 = t.U32(ifd0->Next());
+    t.Put32(ifd0->Next(), 0);
+    if (ifd1 >= end && end <= out.size())
+        out.resize(end);
+    return out;
+}
+
+bool ProfileFits(const Bytes& icc, const Image& picture)
+{
+    if (icc.size() < 128)
+        return false;
+    const bool grey = picture.format == PixelFormat::Gray8;
+    return std::memcmp(icc.data() + 16, grey ? "GRAY" : "RGB ", 4) == 0;
+}
+
+} // namespace media

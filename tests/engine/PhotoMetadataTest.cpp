@@ -1,0 +1,124 @@
+// A phone's photo converted by the command line keeps what it carries, as exiftool
+// reads it back: capture date, camera, the orientation made "as stored" (the pixels
+// are turned already), no thumbnail, its pixel size, and the ICC profile byte for
+// byte; formats that cannot hold a profile get sRGB pixels, matching LittleCMS's own
+// tificc within 2 levels; --strip leaves everything out. The photo is made by
+// ImageMagick and exiftool, its profile taken from a public AVIF sample.
+#include "media/image/ImageEditor.h"
+#include "support/Outcome.h"
+#include "support/ReferenceReading.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+std::string Output(const std::string& command)
+{
+    std::string out;
+    if (FILE* p = popen(command.c_str(), "r")) {
+        std::array<char, 4096> buf;
+        for (std::size_t n; (n = std::fread(buf.data(), 1, buf.size(), p)) > 0;)
+            out.append(buf.data(), n);
+        pclose(p);
+    }
+    return out;
+}
+
+// One tag as exiftool prints it with -s3 (numbers with -n).
+std::string Tag(const std::string& file, const std::string& tag, bool number = false)
+{
+    std::string value = Output("exiftool -s3 " + std::string(number ? "-n " : "") + "-" + tag + " '" + file + "'");
+    while (!value.empty() && value.back() == '\n')
+        value.pop_back();
+    return value;
+}
+
+bool Have(const char* command) { return std::system((std::string(command) + " >/dev/null 2>&1").c_str()) == 0; }
+
+} // namespace
+
+TEST(PhotoMetadata, KeptWhereTheFormatHoldsItConvertedToSrgbWhereNotAndLeftOutWhenStripped)
+{
+    if (!Have("exiftool -ver") || !Have("command -v tificc") || !HaveImageMagick())
+        GTEST_SKIP() << "exiftool, LittleCMS's tificc or ImageMagick is missing";
+    TempDir dir;
+    const std::string photo = dir.File("photo.jpg"), icc = dir.File("photo.icc");
+    // 60 × 40 as stored, shown turned a quarter clockwise (40 × 60), with a thumbnail.
+    ASSERT_EQ(std::system(("convert -size 60x40 gradient:red-blue -quality 95 '" + photo + "'" +
+                           " && convert -size 16x16 xc:gray '" + dir.File("thumb.jpg") + "'" +
+                           " && exiftool -q -icc_profile -b '" + POMI_SOURCE_DIR +
+                           "/tests/data/public/avif/red-at-12-oclock-with-color-profile-lossy.avif' > '" + icc + "'" +
+                           " && exiftool -q -overwrite_original -Orientation#=6 -DateTimeOriginal='2024:06:01 10:20:30'"
+                           " -Make=Acme -Model='Phone 9' -ExifImageWidth=60 -ExifImageHeight=40 '-ThumbnailImage<=" +
+                           dir.File("thumb.jpg") + "' '-icc_profile<=" + icc + "' '" + photo + "'")
+                              .c_str()),
+              0);
+    ASSERT_EQ(Tag(photo, "ThumbnailLength").empty(), false);
+    const std::string profile = TempDir::Read(icc);
+    ASSERT_GT(profile.size(), 128u);
+    // The reference for pixels without their profile: the photo turned upright, then
+    // made sRGB by tificc (perceptual, to its built-in sRGB).
+    const std::string upright = dir.File("upright.tif"), srgb = dir.File("srgb.tif");
+    ASSERT_EQ(std::system(("convert '" + photo + "' -auto-orient '" + upright + "' && tificc '" + upright + "' '" +
+                           srgb + "' >/dev/null 2>&1")
+                              .c_str()),
+              0);
+    Rgba reference;
+    ASSERT_TRUE(ReferenceReading(srgb, false, reference));
+
+    const struct {
+        const char* format;
+        const char* ext;
+        bool strip;
+        bool exif, profile; // kept in the file
+    } cases[] = {
+        {"jpeg", "jpg", false, true, true},   {"png", "png", false, true, true},  {"webp", "webp", false, true, true},
+        {"tiff", "tif", false, false, true}, // libtiff's EXIF directory is not written yet
+        {"bmp", "bmp", false, false, false}, {"pcx", "pcx", false, false, false}, {"jpeg", "jpg", true, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.format) + (c.strip ? " --strip" : ""));
+        const std::string out = dir.File(std::string("out-") + c.format + (c.strip ? "-strip" : ""));
+        ASSERT_EQ(std::system((std::string(POMI_CONVERT) + " -q -o '" + out + "' --format " + c.format +
+                               " --quality 9 --colors full --brightness 0 --rotate 0 --resize none" + (c.strip ? " --strip" : "") + " '" + photo + "'")
+                                  .c_str()),
+                  0);
+        const std::string file = out + "/photo." + c.ext;
+        EXPECT_EQ(Tag(file, "DateTimeOriginal"), c.exif ? "2024:06:01 10:20:30" : "");
+        EXPECT_EQ(Tag(file, "Make"), c.exif ? "Acme" : "");
+        EXPECT_EQ(Tag(file, "Model"), c.exif ? "Phone 9" : "");
+        const bool tiff = std::string(c.ext) == "tif"; // states an orientation of its own
+        EXPECT_EQ(Tag(file, "Orientation", true), c.exif || tiff ? "1" : "");
+        EXPECT_EQ(Tag(file, "ExifImageWidth"), c.exif ? "40" : "");
+        EXPECT_EQ(Tag(file, "ExifImageHeight"), c.exif ? "60" : "");
+        EXPECT_EQ(Tag(file, "ThumbnailLength"), "");
+        const std::string written = Output("exiftool -q -b -icc_profile '" + file + "'");
+        if (c.profile) {
+            EXPECT_EQ(written, profile) << "the profile is not the photo's, byte for byte";
+        } else {
+            EXPECT_EQ(written, "");
+            // Without its profile the picture is made sRGB: as tificc makes it.
+            media::ImageEditor ours;
+            std::string error;
+            ASSERT_TRUE(Take(ours.Load(file), error)) << error;
+            const bool lossy = std::string(c.format) == "jpeg"; // adds its own small loss
+            EXPECT_EQ(Difference(ours.Current(), reference, lossy ? 4 : 2), "");
+        }
+        EXPECT_EQ(Output("exiftool -validate -error -a '" + file + "' | grep -ci 'error'"), "0\n")
+            << Output("exiftool -validate -error -warning -a '" + file + "'");
+    }
+
+    // A picture set from elsewhere (a movie's frame) carries nothing of the photo before.
+    media::ImageEditor editor;
+    std::string error;
+    ASSERT_TRUE(Take(editor.Load(photo), error)) << error;
+    EXPECT_FALSE(editor.PhotoMetadata().Empty());
+    editor.SetImage(editor.Current());
+    EXPECT_TRUE(editor.PhotoMetadata().Empty());
+}
