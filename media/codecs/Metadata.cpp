@@ -7,6 +7,7 @@
 #include <webp/demux.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -156,7 +157,10 @@ Metadata FromHeif(const std::uint8_t* d, std::size_t n)
 // A TIFF structure's numbers in its own byte order, every access checked.
 class TiffBytes {
 public:
+    // In the byte order the structure's header says, or the one given (for pieces of one).
     explicit TiffBytes(Bytes& b) : m_b(b), m_little(b.size() >= 2 && b[0] == 'I') {}
+    TiffBytes(Bytes& b, bool little) : m_b(b), m_little(little) {}
+    bool Little() const { return m_little; }
     bool Fits(std::size_t at, std::size_t n) const { return at <= m_b.size() && n <= m_b.size() - at; }
     std::uint32_t U16(std::size_t at) const
     {
@@ -282,6 +286,125 @@ bool ProfileFits(const Bytes& icc, const Image& picture)
         return false;
     const bool grey = picture.format == PixelFormat::Gray8;
     return std::memcmp(icc.data() + 16, grey ? "GRAY" : "RGB ", 4) == 0;
+}
+
+namespace {
+
+// The tags of a photo's first IFD that describe the photo rather than its pixels,
+// carried into a TIFF's own first IFD, with the pointers to the EXIF and GPS IFDs.
+constexpr std::uint32_t kCarriedTags[] = {0x010E, 0x010F, 0x0110, 0x0131, 0x0132, 0x013B, 0x8298, 0x8769, 0x8825};
+
+bool IsPointer(std::uint32_t tag) { return tag == 0x8769 || tag == 0x8825 || tag == 0xA005; }
+
+struct Entry {
+    std::uint32_t tag;
+    std::array<std::uint8_t, 12> raw;
+};
+
+// Appends `bytes` to `out` at an even offset (TIFF's word boundary); where they went.
+std::size_t Append(Bytes& out, const std::uint8_t* bytes, std::size_t n)
+{
+    if (out.size() % 2)
+        out.push_back(0);
+    const std::size_t at = out.size();
+    out.insert(out.end(), bytes, bytes + n);
+    return at;
+}
+
+class IfdCopier {
+public:
+    IfdCopier(Bytes& source, Bytes& out) : m_src(source), m_out(out), m_s(source) {}
+
+    // The entry at `e` of the source, its values (and any IFD it points to) copied to
+    // the end of `out`; nothing when it is damaged.
+    std::optional<Entry> Copy(std::size_t e, int depth)
+    {
+        Entry entry{m_s.U16(e), {}};
+        std::copy_n(m_src.begin() + std::ptrdiff_t(e), 12, entry.raw.begin());
+        const std::uint32_t type = m_s.U16(e + 2), count = m_s.U32(e + 4);
+        const std::size_t bytes = TypeSize(type) * count;
+        if (TypeSize(type) == 0 || count >= (1u << 28))
+            return std::nullopt;
+        std::uint32_t value = m_s.U32(e + 8);
+        if (IsPointer(entry.tag)) {
+            const std::optional<std::size_t> at = depth < 3 ? CopyIfd(value, depth + 1) : std::nullopt;
+            if (!at)
+                return std::nullopt;
+            value = std::uint32_t(*at);
+        } else if (bytes > 4) {
+            if (!m_s.Fits(value, bytes))
+                return std::nullopt;
+            value = std::uint32_t(Append(m_out, m_src.data() + value, bytes));
+        } else {
+            return entry;
+        }
+        Bytes tail(entry.raw.begin(), entry.raw.end());
+        TiffBytes t(tail, m_s.Little());
+        t.Put32(8, value);
+        std::copy(tail.begin(), tail.end(), entry.raw.begin());
+        return entry;
+    }
+
+    // The source's IFD at `at` copied whole (values first) to the end of `out`.
+    std::optional<std::size_t> CopyIfd(std::size_t at, int depth)
+    {
+        const std::optional<Ifd> ifd = IfdAt(m_s, at);
+        if (!ifd)
+            return std::nullopt;
+        std::vector<Entry> entries;
+        for (std::size_t i = 0; i < ifd->count; ++i)
+            if (const std::optional<Entry> entry = Copy(ifd->Entry(i), depth))
+                entries.push_back(*entry);
+        return Write(entries);
+    }
+
+    // An IFD of `entries` (sorted by tag, no next IFD) at the end of `out`.
+    std::size_t Write(std::vector<Entry> entries)
+    {
+        std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.tag < b.tag; });
+        Bytes ifd(2 + 12 * entries.size() + 4, 0);
+        TiffBytes t(ifd, m_s.Little());
+        t.Put16(0, std::uint32_t(entries.size()));
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            std::copy(entries[i].raw.begin(), entries[i].raw.end(), ifd.begin() + std::ptrdiff_t(2 + 12 * i));
+        return Append(m_out, ifd.data(), ifd.size());
+    }
+
+private:
+    Bytes& m_src;
+    Bytes& m_out;
+    TiffBytes m_s;
+};
+
+} // namespace
+
+Bytes TiffWithExif(Bytes tiff, Bytes exif)
+{
+    if (tiff.size() < 8 || exif.size() < 8 || tiff[0] != exif[0] || tiff[1] != exif[1])
+        return tiff;
+    TiffBytes t(tiff), x(exif);
+    const std::optional<Ifd> own = IfdAt(t, t.U32(4));
+    const std::optional<Ifd> photo = IfdAt(x, x.U32(4));
+    if (!own || !photo || t.U32(own->Next()) != 0)
+        return tiff; // one picture a file is all this writes
+    std::vector<Entry> entries;
+    for (std::size_t i = 0; i < own->count; ++i) {
+        Entry entry{t.U16(own->Entry(i)), {}};
+        std::copy_n(tiff.begin() + std::ptrdiff_t(own->Entry(i)), 12, entry.raw.begin());
+        entries.push_back(entry); // their values stay where they are
+    }
+    IfdCopier copier(exif, tiff);
+    for (std::size_t i = 0; i < photo->count; ++i) {
+        const std::uint32_t tag = x.U16(photo->Entry(i));
+        const bool carried = std::find(std::begin(kCarriedTags), std::end(kCarriedTags), tag) != std::end(kCarriedTags);
+        const bool present = std::any_of(entries.begin(), entries.end(), [&](const Entry& e) { return e.tag == tag; });
+        if (carried && !present)
+            if (const std::optional<Entry> entry = copier.Copy(photo->Entry(i), 0))
+                entries.push_back(*entry);
+    }
+    const std::size_t ifd0 = copier.Write(entries);
+    TiffBytes(tiff).Put32(4, std::uint32_t(ifd0));
+    return tiff;
 }
 
 } // namespace media

@@ -25,6 +25,12 @@ Bytes ReadTiffProfile(const std::uint8_t* data, std::size_t size);
 // maker notes included, stays byte for byte where it was.
 Bytes ExifForWriting(const Bytes& exif, int width, int height);
 
+// A TIFF written here (one picture, in the EXIF's byte order) with the photo's EXIF:
+// the EXIF and GPS IFDs copied after it, the tags of the photo's first IFD that
+// describe it (camera, date, description, author) added to the TIFF's own; the TIFF
+// unchanged where the two cannot be joined.
+Bytes TiffWithExif(Bytes tiff, Bytes exif);
+
 // Whether an ICC profile describes the colours of `picture` (an RGB profile for
 // colour and palettes, a grey one for grey).
 bool ProfileFits(const Bytes& icc, const Image& picture);

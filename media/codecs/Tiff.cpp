@@ -409,7 +409,10 @@ Result<Bytes> EncodeTiff(const Image& img, const SaveOptions& options)
     MemoryFile file;
     file.out = &out;
     std::string lastError;
-    TiffHandle handle = OpenMemory(file, "w", lastError);
+    // Written in the byte order of the EXIF that joins it, whose values are copied as they are.
+    const Metadata* meta = options.metadata;
+    const bool bigEndian = meta && meta->exif.size() >= 2 && meta->exif[0] == 'M';
+    TiffHandle handle = OpenMemory(file, bigEndian ? "wb" : "wl", lastError);
     TIFF* tif = handle.get();
     if (!tif)
         return Invalid(lastError);
@@ -465,6 +468,8 @@ Result<Bytes> EncodeTiff(const Image& img, const SaveOptions& options)
     handle.reset(); // closing writes the directory into `out`
     if (!ok)
         return Fail(FailureKind::StepFailed, "TIFF encoding failed: " + lastError);
+    if (meta && !meta->exif.empty())
+        return TiffWithExif(std::move(out), meta->exif);
     return out;
 }
 

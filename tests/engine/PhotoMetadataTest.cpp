@@ -54,7 +54,7 @@ TEST(PhotoMetadata, KeptWhereTheFormatHoldsItConvertedToSrgbWhereNotAndLeftOutWh
                            " && convert -size 16x16 xc:gray '" + dir.File("thumb.jpg") + "'" +
                            " && exiftool -q -icc_profile -b '" + POMI_SOURCE_DIR +
                            "/tests/data/public/avif/red-at-12-oclock-with-color-profile-lossy.avif' > '" + icc + "'" +
-                           " && exiftool -q -overwrite_original -Orientation#=6 -DateTimeOriginal='2024:06:01 10:20:30'"
+                           " && exiftool -q -overwrite_original -ExifByteOrder=II -Orientation#=6 -DateTimeOriginal='2024:06:01 10:20:30'"
                            " -Make=Acme -Model='Phone 9' -ExifImageWidth=60 -ExifImageHeight=40 '-ThumbnailImage<=" +
                            dir.File("thumb.jpg") + "' '-icc_profile<=" + icc + "' '" + photo + "'")
                               .c_str()),
@@ -79,7 +79,7 @@ TEST(PhotoMetadata, KeptWhereTheFormatHoldsItConvertedToSrgbWhereNotAndLeftOutWh
         bool exif, profile; // kept in the file
     } cases[] = {
         {"jpeg", "jpg", false, true, true},   {"png", "png", false, true, true},  {"webp", "webp", false, true, true},
-        {"tiff", "tif", false, false, true}, // libtiff's EXIF directory is not written yet
+        {"tiff", "tif", false, true, true},
         {"bmp", "bmp", false, false, false}, {"pcx", "pcx", false, false, false}, {"jpeg", "jpg", true, false, false},
     };
     for (const auto& c : cases) {
