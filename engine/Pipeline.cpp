@@ -2,6 +2,8 @@
 
 #include "media/movie/MovieReader.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
@@ -15,6 +17,19 @@
 namespace conv {
 
 namespace {
+
+// A run allocates a picture's buffers (tens of megabytes for a phone's photo) again
+// for every picture. glibc maps blocks that large afresh each time, and the kernel
+// zeroes every page of them: a tenth of a HEIC batch's time. Kept in the heap instead
+// (up to 64 MB a block, 128 MB held back when freed), they are reused.
+void KeepPictureBuffers()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        mallopt(M_MMAP_THRESHOLD, 64 << 20);
+        mallopt(M_TRIM_THRESHOLD, 128 << 20);
+    });
+}
 
 int JobsFor(const RunRequest& o)
 {
@@ -356,6 +371,7 @@ void DevelopFrames(MovieRun& run, InOrder& order)
 
 media::Result<void> ConvertMovie(const RunRequest& o, const Report& report, RunTotals& totals)
 {
+    KeepPictureBuffers();
     MovieRun run(o, JobsFor(o));
     MEDIA_TRY(PrepareMovieRun(run));
     InOrder order(report, run.total, totals);
@@ -375,6 +391,7 @@ media::Result<void> ConvertMovie(const RunRequest& o, const Report& report, RunT
 
 media::Result<void> ConvertPictures(const RunRequest& o, const Report& report, RunTotals& totals)
 {
+    KeepPictureBuffers();
     MEDIA_TRY(conv::CreateOutputFolder(o.outputFolder));
     // Pictures that end up under the same name are converted by one thread in the
     // run's order, so the last of them is what stays, as in a one-at-a-time run.
