@@ -1,5 +1,6 @@
 // Every depth through every format and back; flags and readers of other programs.
 #include "media/codecs/Formats.h"
+#include "media/codecs/Metadata.h"
 #include "support/Outcome.h"
 #include "support/TempDir.h"
 
@@ -345,7 +346,7 @@ TEST(ImageCodecs, AnAnimatedWebpGivesItsFirstPicture)
 
 // Every public HEIF, AVIF and WebP file cut short at three places and with bytes
 // scrambled at sixteen: each either reads or fails with a reason, never a crash.
-TEST(ImageCodecs, CutAndScrambledHeifAvifAndWebpFilesReadOrFailWithAReason)
+TEST(ImageCodecs, CutAndScrambledHeifAvifWebpFilesAndExifBlocksReadOrFailCleanly)
 {
     namespace fs = std::filesystem;
     const fs::path suites = fs::path(POMI_SOURCE_DIR) / "tests/data/public";
@@ -377,4 +378,25 @@ TEST(ImageCodecs, CutAndScrambledHeifAvifAndWebpFilesReadOrFailWithAReason)
             }
         }
     EXPECT_GT(failed, 20);
+
+    // A camera's EXIF, scrambled a thousand ways, made ready for writing: whatever
+    // comes back lies within what was given, and a clean one keeps its tags.
+    const std::string jpeg = TempDir::Read(POMI_CORPUS_DIR "/jpeg/pillow_hopper_orientation_6.jpg");
+    if (jpeg.empty())
+        return;
+    const Metadata photo = ReadMetadata(reinterpret_cast<const std::uint8_t*>(jpeg.data()), jpeg.size());
+    ASSERT_GT(photo.exif.size(), 8u);
+    const Bytes clean = ExifForWriting(photo.exif, 128, 128);
+    ASSERT_FALSE(clean.empty());
+    EXPECT_LE(clean.size(), photo.exif.size());
+    for (int round = 0; round < 1000; ++round) {
+        Bytes exif = photo.exif;
+        for (int i = 0; i < 1 + round % 8; ++i) {
+            seed = seed * 1664525 + 1013904223;
+            exif[seed % exif.size()] = std::uint8_t(seed >> 24);
+        }
+        if (round % 3 == 0)
+            exif.resize(seed % exif.size());
+        EXPECT_LE(ExifForWriting(exif, 40, 30).size(), exif.size());
+    }
 }
