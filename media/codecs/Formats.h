@@ -29,23 +29,26 @@ struct FormatRow {
     Result<Bytes> (*encode)(const Image& img, const SaveOptions& options);
 };
 
+// format, name, word, extension written, extensions read, MIME types, caption, control code,
+// takes quality, takes interlace, holds metadata, sniff, decode, encode
 inline constexpr FormatRow kFormatRows[] = {
-    {ImageFormat::Bmp, "BMP", "bmp", ".bmp", {".bmp"}, {"image/bmp", "image/x-bmp"}, "BMP形式", 101, false, false, false, SniffBmp,
-     DecodeBmp, EncodeBmp},
-    {ImageFormat::Tiff, "TIFF", "tiff", ".tif", {".tif", ".tiff"}, {"image/tiff"}, "TIFF形式", 102, false, false, true, SniffTiff,
-     DecodeTiff, EncodeTiff},
-    {ImageFormat::Jpeg, "JPEG", "jpeg", ".jpg", {".jpg", ".jpeg", ".jpe"}, {"image/jpeg"}, "JPEG形式", 103, true, true, true, SniffJpeg,
-     DecodeJpeg, EncodeJpeg},
-    {ImageFormat::Pcx, "PCX", "pcx", ".pcx", {".pcx"}, {"image/vnd.zbrush.pcx", "image/x-pcx"}, "PCX形式", 104, false, false, false,
-     SniffPcx, DecodePcx, EncodePcx},
-    {ImageFormat::Png, "PNG", "png", ".png", {".png"}, {"image/png"}, "PNG形式", 106, false, true, true, SniffPng, DecodePng, EncodePng},
-    {ImageFormat::Webp, "WebP", "webp", ".webp", {".webp"}, {"image/webp"}, "WebP形式", 107, true, false, true, SniffWebp, DecodeWebp,
-     EncodeWebp},
+    {ImageFormat::Bmp, "BMP", "bmp", ".bmp", {".bmp"}, {"image/bmp", "image/x-bmp"}, "BMP形式", 101, //
+     false, false, false, SniffBmp, DecodeBmp, EncodeBmp},
+    {ImageFormat::Tiff, "TIFF", "tiff", ".tif", {".tif", ".tiff"}, {"image/tiff"}, "TIFF形式", 102, //
+     false, false, true, SniffTiff, DecodeTiff, EncodeTiff},
+    {ImageFormat::Jpeg, "JPEG", "jpeg", ".jpg", {".jpg", ".jpeg", ".jpe"}, {"image/jpeg"}, "JPEG形式", 103, //
+     true, true, true, SniffJpeg, DecodeJpeg, EncodeJpeg},
+    {ImageFormat::Pcx, "PCX", "pcx", ".pcx", {".pcx"}, {"image/vnd.zbrush.pcx", "image/x-pcx"}, "PCX形式", 104, //
+     false, false, false, SniffPcx, DecodePcx, EncodePcx},
+    {ImageFormat::Png, "PNG", "png", ".png", {".png"}, {"image/png"}, "PNG形式", 106, //
+     false, true, true, SniffPng, DecodePng, EncodePng},
+    {ImageFormat::Webp, "WebP", "webp", ".webp", {".webp"}, {"image/webp"}, "WebP形式", 107, //
+     true, false, true, SniffWebp, DecodeWebp, EncodeWebp},
     // Read only: no word, caption, code or encoder.
-    {ImageFormat::Heif, "HEIF", nullptr, ".heic", {".heic", ".heif", ".hif"}, {"image/heic", "image/heif"}, nullptr, 0, false, false, false,
-     SniffHeif, DecodeHeif, nullptr},
-    {ImageFormat::Avif, "AVIF", nullptr, ".avif", {".avif"}, {"image/avif"}, nullptr, 0, false, false, false, SniffAvif, DecodeHeif,
-     nullptr},
+    {ImageFormat::Heif, "HEIF", nullptr, ".heic", {".heic", ".heif", ".hif"}, {"image/heic", "image/heif"}, nullptr, 0,
+     false, false, false, SniffHeif, DecodeHeif, nullptr},
+    {ImageFormat::Avif, "AVIF", nullptr, ".avif", {".avif"}, {"image/avif"}, nullptr, 0, //
+     false, false, false, SniffAvif, DecodeHeif, nullptr},
 };
 inline constexpr std::size_t kFormatCount = std::size(kFormatRows);
 

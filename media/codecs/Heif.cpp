@@ -40,10 +40,13 @@ bool AnyOf(const std::vector<std::string_view>& brands, std::initializer_list<st
     });
 }
 
+// AVIF by its major brand, or by a compatible one where the major brand is not HEVC's.
 bool IsAvif(const std::vector<std::string_view>& brands)
 {
-    return !brands.empty() && (brands[0] == "avif" || brands[0] == "avis" ||
-                               (AnyOf(brands, {"avif", "avis"}) && !AnyOf({brands[0]}, {"heic", "heix", "heim", "heis"})));
+    if (brands.empty())
+        return false;
+    const bool hevcMajor = AnyOf({brands[0]}, {"heic", "heix", "heim", "heis"});
+    return AnyOf({brands[0]}, {"avif", "avis"}) || (AnyOf(brands, {"avif", "avis"}) && !hevcMajor);
 }
 
 ImageFormat FormatOf(const std::uint8_t* data, std::size_t size)
@@ -111,8 +114,8 @@ Result<Image> ReadPixels(const HeifHeader& h)
 {
     const std::unique_ptr<heif_decoding_options, OptionsFree> options(heif_decoding_options_alloc());
     const bool deep = h.bits > 8;
-    const heif_chroma chroma = deep ? (h.alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)
-                                    : (h.alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
+    const heif_chroma deepChroma = h.alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE;
+    const heif_chroma chroma = deep ? deepChroma : h.alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB;
     heif_image* decoded = nullptr;
     if (const heif_error e = heif_decode_image(h.primary.get(), &decoded, heif_colorspace_RGB, chroma, options.get());
         e.code)

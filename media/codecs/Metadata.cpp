@@ -94,7 +94,8 @@ Metadata FromPng(const std::uint8_t* d, std::size_t n)
         if (std::memcmp(type, "eXIf", 4) == 0)
             m.exif.assign(data, data + *length);
         if (std::memcmp(type, "iCCP", 4) == 0) {
-            const auto* nameEnd = static_cast<const std::uint8_t*>(std::memchr(data, 0, std::min<std::size_t>(*length, 80)));
+            const std::size_t nameRoom = std::min<std::size_t>(*length, 80);
+            const auto* nameEnd = static_cast<const std::uint8_t*>(std::memchr(data, 0, nameRoom));
             if (nameEnd && nameEnd + 2 <= data + *length && nameEnd[1] == 0)
                 m.icc = Inflated(nameEnd + 2, std::size_t(data + *length - (nameEnd + 2)));
         }

@@ -449,8 +449,8 @@ Result<Bytes> EncodeTiff(const Image& img, const SaveOptions& options)
         }
     }
     TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0));
-    if (options.metadata && !options.metadata->icc.empty())
-        TIFFSetField(tif, TIFFTAG_ICCPROFILE, std::uint32_t(options.metadata->icc.size()), options.metadata->icc.data());
+    if (meta && !meta->icc.empty())
+        TIFFSetField(tif, TIFFTAG_ICCPROFILE, std::uint32_t(meta->icc.size()), meta->icc.data());
     std::vector<std::uint8_t> line(std::size_t(TIFFScanlineSize(tif)));
     bool ok = true;
     for (int y = 0; ok && y < img.height; ++y) {
