@@ -1,5 +1,6 @@
 // BMP: Windows and OS/2 headers (12 to 124 bytes), 1/2/4/8-bit palettes, 16/24/32-bit
-// colour with or without bit fields, RLE4/RLE8, bottom-up and top-down rows.
+// colour with or without bit fields, RLE4/RLE8 and OS/2's RLE24, bottom-up and top-down
+// rows; the first picture of an OS/2 bitmap array.
 #include "media/codecs/ByteReader.h"
 #include "media/codecs/Claims.h"
 #include "media/codecs/Codecs.h"
@@ -11,6 +12,15 @@ namespace media {
 namespace {
 
 constexpr std::uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kJpeg = 4, kPng = 5, kAlphaBitFields = 6;
+// OS/2 2.x spells 3 and 4 as Huffman 1D and RLE24; they are kept apart from Windows' codes.
+constexpr std::uint32_t kOs2Huffman = 0x100 + 3, kOs2Rle24 = 0x100 + 4;
+
+// An OS/2 bitmap array ("BA") holds its first picture's file header 14 bytes in.
+constexpr std::size_t kArrayHeader = 14;
+bool IsBitmapArray(const std::uint8_t* d, std::size_t n)
+{
+    return n >= kArrayHeader + 2 && d[0] == 'B' && d[1] == 'A' && d[kArrayHeader] == 'B' && d[kArrayHeader + 1] == 'M';
+}
 
 Failure Invalid(const char* why, FailureKind kind = FailureKind::BadData)
 {
@@ -42,24 +52,28 @@ struct Channel {
 // What the file and info headers say, with the masks and palette that follow them.
 struct BmpHeader {
     Claim claim;
+    std::size_t at = 0; // where the file header starts; every offset but the pixels' counts from it
     std::uint32_t pixelOffset = 0, headerSize = 0, compression = kRgb, colours = 0;
     bool core = false, topDown = false;
     int planes = 1, bpp = 0;
     std::uint32_t masks[4] = {0, 0, 0, 0};
     std::vector<Rgb> palette; // for depths up to 8, as many entries as the depth indexes
     int indexBits = 0;
-    bool Rle() const { return compression == kRle8 || compression == kRle4; }
+    bool Rle() const { return compression == kRle8 || compression == kRle4 || compression == kOs2Rle24; }
     std::size_t Stride() const { return (std::size_t(claim.width) * bpp + 31) / 32 * 4; }
 };
 
-// The info header's fields (the old OS/2 core header or a Windows one of 16 to 124 bytes).
+// The info header's fields (the old OS/2 core header, an OS/2 2.x one of 16 to 64 bytes,
+// or a Windows one of 40 to 124 bytes).
 Result<void> ReadInfoHeader(const ByteReader& in, BmpHeader& h)
 {
-    if (!in.Has(0, 18) || in.U8(0) != 'B' || in.U8(1) != 'M')
+    h.at = IsBitmapArray(in.Data(), in.Size()) ? kArrayHeader : 0;
+    const std::size_t at = h.at;
+    if (!in.Has(at, 18) || in.U8(at) != 'B' || in.U8(at + 1) != 'M')
         return Invalid("file header missing");
-    h.pixelOffset = *in.U32(10);
-    h.headerSize = *in.U32(14); // both inside the 18 bytes just checked
-    if (h.headerSize < 12 || !in.Has(14, h.headerSize))
+    h.pixelOffset = *in.U32(at + 10); // from the start of the file, in an array too
+    h.headerSize = *in.U32(at + 14);  // both inside the 18 bytes just checked
+    if (h.headerSize < 12 || !in.Has(at + 14, h.headerSize))
         return Invalid("info header cut short");
     h.core = h.headerSize == 12;
     if (!h.core && h.headerSize < 16)
@@ -67,20 +81,25 @@ Result<void> ReadInfoHeader(const ByteReader& in, BmpHeader& h)
     // Every field below lies inside the info header just checked.
     std::int64_t height;
     if (h.core) {
-        h.claim.width = *in.U16(18);
-        height = std::int16_t(*in.U16(20));
-        h.planes = *in.U16(22);
-        h.bpp = *in.U16(24);
+        h.claim.width = *in.U16(at + 18);
+        height = std::int16_t(*in.U16(at + 20));
+        h.planes = *in.U16(at + 22);
+        h.bpp = *in.U16(at + 24);
     } else {
-        h.claim.width = *in.I32(18);
-        height = *in.I32(22);
-        h.planes = *in.U16(26);
-        h.bpp = *in.U16(28);
+        h.claim.width = *in.I32(at + 18);
+        height = *in.I32(at + 22);
+        h.planes = *in.U16(at + 26);
+        h.bpp = *in.U16(at + 28);
         if (h.headerSize >= 20)
-            h.compression = *in.U32(30);
+            h.compression = *in.U32(at + 30);
         if (h.headerSize >= 36)
-            h.colours = *in.U32(46);
+            h.colours = *in.U32(at + 46);
     }
+    // Windows' headers are 40, 52, 56, 108 and 124 bytes; the sizes between are OS/2's.
+    const bool os2 = h.headerSize >= 16 && h.headerSize <= 64 && h.headerSize != 40 && h.headerSize != 52 &&
+                     h.headerSize != 56;
+    if (os2 && (h.compression == kBitFields || h.compression == kJpeg))
+        h.compression += 0x100;
     h.topDown = height < 0;
     h.claim.height = h.topDown ? -height : height;
     return {};
@@ -94,16 +113,17 @@ Result<void> CheckLayout(const BmpHeader& h)
         return Invalid("impossible picture size");
     if (h.bpp == 0 && (h.compression == kJpeg || h.compression == kPng))
         return Invalid("a JPEG or PNG picture inside a BMP is not read", FailureKind::Unsupported);
+    if (h.compression == kOs2Huffman)
+        return Invalid("OS/2 Huffman-coded pictures are not read", FailureKind::Unsupported);
     const int bpp = h.bpp;
     if (bpp != 1 && bpp != 2 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
         return Invalid("unsupported bits per pixel", FailureKind::Unsupported);
-    if ((h.compression == kRle8 && bpp != 8) || (h.compression == kRle4 && bpp != 4))
+    if ((h.compression == kRle8 && bpp != 8) || (h.compression == kRle4 && bpp != 4) ||
+        (h.compression == kOs2Rle24 && bpp != 24))
         return Invalid("run-length coding does not match the depth");
     const std::uint32_t c = h.compression;
-    if (c != kRgb && c != kRle8 && c != kRle4 && c != kBitFields && c != kAlphaBitFields)
+    if (c != kRgb && !h.Rle() && c != kBitFields && c != kAlphaBitFields)
         return Invalid("unsupported compression", FailureKind::Unsupported);
-    if (h.Rle() && h.topDown)
-        return Invalid("run-length coded rows cannot run top-down");
     return {};
 }
 
@@ -112,14 +132,14 @@ Result<void> ReadMasks(const ByteReader& in, BmpHeader& h)
 {
     const bool v3 = h.headerSize >= 56; // names an alpha mask at offset 66, inside the header
     if (h.compression == kBitFields || h.compression == kAlphaBitFields) {
-        const std::size_t at = h.headerSize >= 52 ? 54 : 14 + h.headerSize;
+        const std::size_t at = h.at + (h.headerSize >= 52 ? 54 : 14 + h.headerSize);
         const int count = h.compression == kAlphaBitFields || v3 ? 4 : 3;
         if (!in.Has(at, 4 * count))
             return Invalid("colour masks missing");
         for (int i = 0; i < count; ++i)
             h.masks[i] = *in.U32(at + 4 * i);
         if (v3 && h.compression == kBitFields)
-            h.masks[3] = *in.U32(66);
+            h.masks[3] = *in.U32(h.at + 66);
         if (h.bpp != 16 && h.bpp != 32)
             return Invalid("bit fields on a depth that has none");
     } else if (h.bpp == 16) {
@@ -127,7 +147,7 @@ Result<void> ReadMasks(const ByteReader& in, BmpHeader& h)
     } else if (h.bpp == 32) {
         h.masks[0] = 0xFF0000, h.masks[1] = 0xFF00, h.masks[2] = 0xFF;
         if (v3)
-            h.masks[3] = *in.U32(66);
+            h.masks[3] = *in.U32(h.at + 66);
     }
     return {};
 }
@@ -137,7 +157,8 @@ Result<void> ReadPalette(const ByteReader& in, BmpHeader& h)
     if (h.bpp > 8)
         return {};
     const std::size_t entry = h.core ? 3 : 4;
-    const std::size_t paletteAt = 14 + h.headerSize + (h.compression == kBitFields && h.headerSize == 40 ? 12 : 0);
+    const std::size_t paletteAt =
+        h.at + 14 + h.headerSize + (h.compression == kBitFields && h.headerSize == 40 ? 12 : 0);
     std::size_t count = h.colours ? h.colours : (std::size_t(1) << h.bpp);
     // A palette said to hold more than the depth can index: the rest is never used.
     count = std::min(count, std::size_t(1) << h.bpp);
@@ -171,47 +192,59 @@ Result<BmpHeader> ReadHeader(const ByteReader& in)
     return h;
 }
 
-// RLE8 and RLE4: runs, literal runs, line ends and jumps; what the stream never
-// reaches stays at index 0.
-bool DecodeRle(const ByteReader& in, std::size_t at, int bpp, Image& img)
+// RLE8, RLE4 and RLE24: runs, literal runs, line ends and jumps, rows bottom-up unless
+// the header says top-down; what the stream never reaches stays at index 0 (black).
+bool DecodeRle(const ByteReader& in, std::size_t at, const BmpHeader& h, Image& img)
 {
-    int x = 0, y = img.height - 1; // rows run bottom-up
-    const auto put = [&](int index) {
-        if (x < img.width && y >= 0)
-            img.Row(y)[x] = std::uint8_t(index);
+    const int bpp = h.bpp;
+    const int step = h.topDown ? 1 : -1;
+    int x = 0, y = h.topDown ? 0 : img.height - 1;
+    const auto inside = [&] { return y >= 0 && y < img.height; };
+    // One pixel from `p`: an index (its high or low nibble for RLE4) or a BGR triple.
+    const auto put = [&](const std::uint8_t* p, bool lowNibble) {
+        if (x < img.width && inside()) {
+            std::uint8_t* row = img.Row(y);
+            if (bpp == 24)
+                row[x * 3] = p[2], row[x * 3 + 1] = p[1], row[x * 3 + 2] = p[0];
+            else
+                row[x] = bpp == 8 ? p[0] : lowNibble ? (p[0] & 0x0F) : (p[0] >> 4);
+        }
         ++x;
     };
-    while (in.Has(at, 2) && y >= 0) {
-        const int count = *in.U8(at), value = *in.U8(at + 1);
-        at += 2;
+    const std::size_t pixelBytes = bpp == 24 ? 3 : 1;
+    while (in.Has(at, 2) && inside()) {
+        const int count = *in.U8(at);
         if (count > 0) {
+            if (!in.Has(at + 1, pixelBytes))
+                return false;
             for (int i = 0; i < count; ++i)
-                put(bpp == 8 ? value : (i & 1) ? (value & 0x0F) : (value >> 4));
+                put(in.Data() + at + 1, i & 1);
+            at += 1 + pixelBytes;
             continue;
         }
+        const int value = *in.U8(at + 1);
+        at += 2;
         if (value == 0) { // end of line
             x = 0;
-            --y;
+            y += step;
         } else if (value == 1) { // end of bitmap
             return true;
         } else if (value == 2) { // delta
             if (!in.Has(at, 2))
                 return false;
             x += *in.U8(at);
-            y -= *in.U8(at + 1);
+            y += step * *in.U8(at + 1);
             at += 2;
         } else { // a literal run, padded to a whole 16-bit word
-            const int bytes = bpp == 8 ? value : (value + 1) / 2;
+            const std::size_t bytes = bpp == 4 ? (value + 1) / 2 : value * pixelBytes;
             if (!in.Has(at, bytes))
                 return false;
-            for (int i = 0; i < value; ++i) {
-                const int b = *in.U8(at + (bpp == 8 ? i : i / 2));
-                put(bpp == 8 ? b : (i & 1) ? (b & 0x0F) : (b >> 4));
-            }
-            at += (bytes + 1) & ~1;
+            for (int i = 0; i < value; ++i)
+                put(in.Data() + at + (bpp == 4 ? i / 2 : i * pixelBytes), i & 1);
+            at += (bytes + 1) & ~std::size_t(1);
         }
     }
-    return true; // a stream that just stops leaves the rest at index 0
+    return true; // a stream that just stops leaves the rest unset
 }
 
 // One stored row into the picture's row: indices unpacked, colours through their masks.
@@ -257,7 +290,7 @@ Result<Image> ReadPixels(const ByteReader& in, const BmpHeader& h)
         img.palette = h.palette;
     }
     if (h.Rle()) {
-        if (!DecodeRle(in, h.pixelOffset, h.bpp, img))
+        if (!DecodeRle(in, h.pixelOffset, h, img))
             return Invalid("run-length data cut short");
         return img;
     }
@@ -282,7 +315,10 @@ Result<Image> ReadPixels(const ByteReader& in, const BmpHeader& h)
 
 } // namespace
 
-bool SniffBmp(const std::uint8_t* data, std::size_t size) { return size >= 2 && data[0] == 'B' && data[1] == 'M'; }
+bool SniffBmp(const std::uint8_t* data, std::size_t size)
+{
+    return (size >= 2 && data[0] == 'B' && data[1] == 'M') || IsBitmapArray(data, size);
+}
 
 Result<Image> DecodeBmp(const std::uint8_t* data, std::size_t size, const Reduction&)
 {

@@ -7,7 +7,7 @@
 // no reference reads them, or we do not yet read them as it does (the note says
 // which); they must load, and are counted apart.
 // One line a file; skipped without the corpus or ImageMagick. The same for the public
-// HEIF, AVIF and WebP suites kept in tests/data/public (tests/data/public-reads.tsv).
+// HEIF, AVIF, WebP and BMP suites kept in tests/data/public (tests/data/public-reads.tsv).
 #include "media/image/ImageEditor.h"
 #include "support/Outcome.h"
 #include "support/ReferenceReading.h"
@@ -32,7 +32,7 @@ struct Row {
     std::string file;      // below the corpus folder
     std::string verdict;   // agree | stored | reference | pillow | refused | open
     int tolerance = 0;     // largest difference of a channel allowed
-    std::string reference; // reference: the suite's rendering, below the corpus folder
+    std::string reference; // reference: the suite's rendering, below the suite's folder
     std::string note;      // refused: a piece of the reason; otherwise why the row is as it is
 };
 
@@ -154,8 +154,9 @@ TEST(CorpusReads, EveryPictureReadsAsItsReferenceOrIsRefusedForItsReason)
 }
 
 // HEIF and AVIF against libheif's own heif-convert (ImageMagick 6 turns their YCbCr into
-// RGB its own way), WebP against libwebp's dwebp.
-TEST(CorpusReads, EveryPublicHeifAvifAndWebpReadsAsItsReferenceOrIsRefusedForItsReason)
+// RGB its own way), WebP against libwebp's dwebp, the BMP suite's files missing from the
+// shared corpus against ImageMagick, Pillow or the suite's own renderings.
+TEST(CorpusReads, EveryPublicSuitePictureReadsAsItsReferenceOrIsRefusedForItsReason)
 {
     if (!HaveImageMagick() || std::system("dwebp -version >/dev/null 2>&1") != 0 ||
         std::system("heif-convert --help >/dev/null 2>&1") != 0)
