@@ -179,7 +179,8 @@ Result<Image> ReadPixels(JpegHeader& h, const Reduction& reduction)
 
 } // namespace
 
-bool SniffJpeg(const std::uint8_t* d, std::size_t n) { return n >= 3 && d[0] == 0xFF && d[1] == 0xD8 && d[2] == 0xFF; }
+// The start marker alone: libjpeg passes over stray bytes between it and the next marker.
+bool SniffJpeg(const std::uint8_t* d, std::size_t n) { return n >= 2 && d[0] == 0xFF && d[1] == 0xD8; }
 
 Result<Image> DecodeJpeg(const std::uint8_t* data, std::size_t size, const Reduction& reduction)
 {

@@ -2,6 +2,7 @@
 #include "media/codecs/Formats.h"
 #include "media/codecs/Metadata.h"
 #include "support/Outcome.h"
+#include "support/ReferenceReading.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -187,6 +188,48 @@ TEST(ImageCodecs, DetectionGoesByContentNotName)
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(Take(DecodeImage(nullptr, 0), img, error));
     EXPECT_EQ(error, "the file is empty");
+}
+
+// A JPEG damaged as files in the wild are, each read as libjpeg reads it through
+// ImageMagick (the file named .jpg, so ImageMagick goes by the name), or refused where
+// libjpeg refuses it.
+TEST(ImageCodecs, DamagedJpegsReadAsLibjpegReadsThemThroughImageMagick)
+{
+    const std::string whole = TempDir::Read(POMI_CORPUS_DIR "/jpeg/ljt_testorig.jpg");
+    if (whole.empty() || !HaveImageMagick())
+        GTEST_SKIP() << "no corpus, or ImageMagick's convert is missing";
+    const std::size_t app0End = 4 + (std::uint8_t(whole[4]) << 8 | std::uint8_t(whole[5]));
+    struct Case {
+        const char* what;
+        std::string bytes;
+        bool reads;
+    };
+    std::string shortApp0 = whole, longApp0 = whole;
+    shortApp0[5] = char(whole[5] - 4); // its last bytes are then stray bytes before the next marker
+    longApp0[5] = char(whole[5] + 4);  // swallows the next marker's start: its table is lost
+    const Case cases[] = {
+        {"stray bytes after the start marker", whole.substr(0, 2) + std::string("\0junk\0", 6) + whole.substr(2), true},
+        {"stray bytes between two markers", whole.substr(0, app0End) + "stray" + whole.substr(app0End), true},
+        {"a segment length too short", shortApp0, true},
+        {"a segment length too long", longApp0, false},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = dir.File("damaged.jpg");
+        TempDir::Write(path, c.bytes);
+        Image ours;
+        std::string error;
+        const bool read = Take(DecodeImage(reinterpret_cast<const std::uint8_t*>(c.bytes.data()), c.bytes.size()), ours, error);
+        // ImageMagick fails on libjpeg's errors (it still writes a blank picture), not its warnings.
+        ASSERT_EQ(std::system(("convert '" + path + "' null: 2>/dev/null").c_str()) == 0, c.reads);
+        ASSERT_EQ(read, c.reads) << error;
+        Rgba want;
+        if (read)
+            EXPECT_EQ(ReferenceReading(path, true, want) ? Difference(ours, want, 0) : "unread", "");
+        else
+            EXPECT_NE(error.find("Quantization table"), std::string::npos) << error;
+    }
 }
 
 TEST(ImageCodecs, AHeaderClaimingAHugePictureFailsBeforeAllocating)
