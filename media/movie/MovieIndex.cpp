@@ -333,4 +333,16 @@ std::optional<std::int64_t> MovieIndex::PositionOfDts(std::int64_t dts) const
     return Find(m_byDts, dts, 0);
 }
 
+std::optional<std::int64_t> MovieIndex::ShownStamp(std::int64_t n) const
+{
+    if (n < 0 || n >= m_count)
+        return std::nullopt;
+    if (std::size_t(n) < m_byPts.size())
+        return m_byPts[std::size_t(n)].at; // the n-th stamp is position n
+    if (m_chunkStamps)
+        return n;
+    const std::optional<Key> shown = PacketShownAt(n);
+    return shown && shown->dts != AV_NOPTS_VALUE ? std::optional<std::int64_t>(shown->dts) : std::nullopt;
+}
+
 } // namespace media

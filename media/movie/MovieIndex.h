@@ -98,6 +98,10 @@ public:
     // The packet whose picture shows at position `n`: the latest at or before it (an
     // empty chunk shows the picture before), or the first one for positions before it.
     std::optional<Key> PacketShownAt(std::int64_t n) const;
+    // The stamp position `n`'s picture is shown at, in the stream's time base: its
+    // presentation stamp where pictures are placed by them, its chunk's ordinal in an
+    // AVI, else the stamp of the packet shown there.
+    std::optional<std::int64_t> ShownStamp(std::int64_t n) const;
 
 private:
     struct Place {

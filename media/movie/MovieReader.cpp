@@ -120,6 +120,7 @@ struct MovieReader::Impl {
     int height = 0;
     int orientation = 1; // the display matrix's, as an EXIF orientation
     double frameRate = 0;
+    double timeBase = 0; // seconds a stamp counts
     bool keysReliable = false;
 
     // What opening the movie measured (a twin takes it over).
@@ -177,6 +178,7 @@ struct MovieReader::Impl {
         if (width <= 0 || height <= 0 || std::int64_t(width) * height > kMaxPixels)
             return Failed(FailureKind::Unsupported,
                           "unusable picture size " + std::to_string(width) + " x " + std::to_string(height));
+        timeBase = st->time_base.den > 0 ? av_q2d(st->time_base) : 0;
         if (st->avg_frame_rate.num > 0 && st->avg_frame_rate.den > 0)
             frameRate = av_q2d(st->avg_frame_rate);
         else if (st->r_frame_rate.num > 0 && st->r_frame_rate.den > 0)
@@ -806,16 +808,36 @@ bool MovieReader::DecodesInDevelopers() const { return m->setup->decodes; }
 
 std::vector<int> MovieReader::IndependentStarts() const
 {
-    std::vector<int> starts;
     if (!m->keysReliable || !m->index.PlacesByPresentation())
-        return starts;
-    // A key frame is sought by its presentation stamp, which places its picture.
+        return {};
+    return KeyPositions();
+}
+
+std::vector<int> MovieReader::KeyPositions() const
+{
+    std::vector<int> keys;
+    // Where pictures are placed by their stamps, a key frame is sought by its
+    // presentation stamp, which places its picture; else its packet's position is its.
+    const bool byPresentation = m->index.PlacesByPresentation();
     for (const MovieIndex::Key& key : m->index.Keys())
-        if (const std::optional<std::int64_t> shown = m->index.PositionOfPresentation(key.dts))
-            starts.push_back(int(*shown));
-    std::sort(starts.begin(), starts.end());
-    starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
-    return starts;
+        if (const std::optional<std::int64_t> shown =
+                byPresentation ? m->index.PositionOfPresentation(key.dts) : std::optional<std::int64_t>(key.position))
+            keys.push_back(int(*shown));
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+    return keys;
+}
+
+std::vector<double> MovieReader::PresentationTimes() const
+{
+    std::vector<double> times(std::size_t(m->positionCount), 0.0);
+    const std::optional<std::int64_t> first = m->index.ShownStamp(0);
+    for (std::size_t n = 1; n < times.size(); ++n) {
+        const std::optional<std::int64_t> stamp = m->index.ShownStamp(std::int64_t(n));
+        const double t = stamp && first ? double(*stamp - *first) * m->timeBase : times[n - 1];
+        times[n] = std::max(t, times[n - 1]);
+    }
+    return times;
 }
 std::shared_ptr<const DevelopSetup> MovieReader::DevelopingSetup() const { return m->setup; }
 

@@ -49,6 +49,12 @@ public:
     int Height() const;
     // Frames per second (0 when the file does not say).
     double FrameRate() const;
+    // Each position's presentation time in seconds after the first picture's, by the
+    // movie's own clock (a variable frame rate shows in them); never decreasing.
+    std::vector<double> PresentationTimes() const;
+    // The positions whose pictures are key pictures (shown without decoding any other),
+    // ascending.
+    std::vector<int> KeyPositions() const;
 
     // The picture at `position`, as 24-bit RGB. False (and `out` emptied) when the
     // position is outside the movie or its picture cannot be decoded.

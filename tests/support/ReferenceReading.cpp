@@ -5,10 +5,7 @@
 #include <memory>
 #include <sstream>
 
-namespace {
-
-// What a command prints on its standard output.
-std::string Output(const std::string& command)
+std::string CommandOutput(const std::string& command)
 {
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
     std::string data;
@@ -18,19 +15,17 @@ std::string Output(const std::string& command)
     return data;
 }
 
-} // namespace
-
 // ImageMagick's reading of the first picture of `path` (turned as its orientation
 // says when `upright`), as 8-bit RGBA. CMYK and CIELab pictures are converted to sRGB
 // by ImageMagick; the samples of the others are taken as they are.
 bool ReferenceReading(const std::string& path, bool upright, Rgba& out)
 {
     const std::string source = "'" + path + "[0]'" + (upright ? " -auto-orient" : "");
-    const std::string space = Output("identify -format '%[colorspace]' " + source + " 2>/dev/null");
+    const std::string space = CommandOutput("identify -format '%[colorspace]' " + source + " 2>/dev/null");
     // Gamma is a matter of display: samples are compared as stored, linear or not.
     const bool convert = space == "CMYK" || space == "Lab" || space == "YCbCr";
     const std::string data =
-        Output("convert " + source + (convert ? " -colorspace sRGB" : "") + " -depth 8 pam:- 2>/dev/null");
+        CommandOutput("convert " + source + (convert ? " -colorspace sRGB" : "") + " -depth 8 pam:- 2>/dev/null");
     const std::size_t end = data.find("ENDHDR\n");
     if (data.rfind("P7\n", 0) != 0 || end == std::string::npos)
         return false;
@@ -67,7 +62,7 @@ bool ReferenceReading(const std::string& path, bool upright, Rgba& out)
 // ImageMagick reads a file otherwise than the format's documents say.
 bool PillowReading(const std::string& path, Rgba& out)
 {
-    const std::string data = Output(
+    const std::string data = CommandOutput(
         "/usr/bin/python3 -c 'import sys\nfrom PIL import Image, ImageOps\n"
         "i = ImageOps.exif_transpose(Image.open(sys.argv[1])).convert(\"RGBA\")\n"
         "sys.stdout.buffer.write(b\"%d %d\\n\" % i.size + i.tobytes())' '" +

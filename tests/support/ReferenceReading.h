@@ -23,6 +23,9 @@ bool PillowReading(const std::string& path, Rgba& out);
 
 bool HaveImageMagick();
 
+// What a shell command prints on its standard output.
+std::string CommandOutput(const std::string& command);
+
 // How our picture differs from the reference: "" when no channel of a pixel differs by
 // more than `tolerance`. Colours are compared as seen, weighed by their alpha.
 std::string Difference(const media::Image& ours, const Rgba& reference, int tolerance);
