@@ -47,8 +47,13 @@ int main(int argc, char** argv)
     double decode = 0, encode = 0;
     media::FrameDeveloper developer(*reader);
     auto mark = Clock::now();
-    const int last = reader->PositionCount() - 1;
-    reader->ReadRunUndeveloped(o.start.value_or(0), std::min(o.end.value_or(last), last), o.step.value_or(1),
+    const media::Result<std::vector<int>> positions =
+        conv::PickPositions(o.picks, reader->PresentationTimes(), reader->KeyPositions(), o.inputs.front());
+    if (!positions) {
+        std::fprintf(stderr, "%s\n", positions.Message().c_str());
+        return 1;
+    }
+    reader->ReadPositionsUndeveloped(*positions,
                                [&](int position, media::UndevelopedFrame&& frame) {
                                    media::Image picture;
                                    const bool developed = developer.Develop(frame, picture);

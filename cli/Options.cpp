@@ -64,6 +64,29 @@ int Number(const std::string& option, const std::string& text, conv::Range range
     return *value;
 }
 
+// A place in a movie: a time ("1:02.5", "62.5s") or a frame position.
+void Place(const std::string& option, const std::string& text, std::optional<int>& frame,
+           std::optional<double>& seconds)
+{
+    frame.reset(), seconds.reset();
+    if ((seconds = conv::ParseSeconds(text)))
+        return;
+    if (!fw::ParseDecimalInteger(text))
+        throw UsageError(option + " takes a frame or a time (62.5s, 1:02.5, 00:01:02.500), not '" + text + "'");
+    frame = Number(option, text, {0, 1 << 30});
+}
+
+// A length of time above nothing, in seconds ("2", "2s", "0.5", "1:30").
+double Duration(const std::string& option, const std::string& text)
+{
+    std::optional<double> s = conv::ParseSeconds(text);
+    if (!s)
+        s = conv::ParseSeconds(text + "s");
+    if (!s || *s <= 0)
+        throw UsageError(option + " takes a time above nothing (2s, 0.5, 1:30), not '" + text + "'");
+    return *s;
+}
+
 // The value a word names in a table of choices (letter case ignored, a few other
 // spellings taken).
 template <std::size_t N, class Entry>
@@ -167,12 +190,20 @@ const std::vector<OptionRow>& OptionRows()
           {"N%", "scale by N percent"},
           {"none", "keep the size"}},
          [](Options& o, const std::string&, const std::string& v) { o.picture.resize = Resize(v); }},
-        {"--start", 0, "N", "Movie", {{"", "first frame (default 0)"}},
-         [](Options& o, const std::string& n, const std::string& v) { o.start = Number(n, v, {0, 1 << 30}); }},
-        {"--end", 0, "N", "Movie", {{"", "last frame (default the movie's last)"}},
-         [](Options& o, const std::string& n, const std::string& v) { o.end = Number(n, v, {0, 1 << 30}); }},
+        {"--start", 0, "N", "Movie", {{"", "first frame (default 0)"}, {"TIME", "or the picture shown at 62.5s, 1:02.5 ..."}},
+         [](Options& o, const std::string& n, const std::string& v) {
+             Place(n, v, o.picks.start, o.picks.startSeconds);
+         }},
+        {"--end", 0, "N", "Movie", {{"", "last frame (default the movie's last)"}, {"TIME", "or the picture shown then"}},
+         [](Options& o, const std::string& n, const std::string& v) { Place(n, v, o.picks.end, o.picks.endSeconds); }},
         {"--step", 0, "N", "Movie", {{"", "every N-th frame (default 1)"}},
-         [](Options& o, const std::string& n, const std::string& v) { o.step = Number(n, v, {1, 1 << 30}); }},
+         [](Options& o, const std::string& n, const std::string& v) { o.picks.step = Number(n, v, {1, 1 << 30}); }},
+        {"--every", 0, "TIME", "Movie", {{"", "a picture every TIME (2s, 0.5, 1:00) from the start"}},
+         [](Options& o, const std::string& n, const std::string& v) { o.picks.everySeconds = Duration(n, v); }},
+        {"--count", 0, "N", "Movie", {{"", "N pictures spread evenly, first and last included"}},
+         [](Options& o, const std::string& n, const std::string& v) { o.picks.count = Number(n, v, {1, 1 << 30}); }},
+        {"--keyframes", 0, nullptr, "Movie", {{"", "the key pictures only"}},
+         [](Options& o, const std::string&, const std::string&) { o.picks.keyframes = true; }},
         {"--jobs", 'j', "N", "Running", {{"", "pictures converted at once (default: one a core)"}},
          [](Options& o, const std::string& n, const std::string& v) { o.jobs = Number(n, v, {1, 64}); }},
         {"--quiet", 'q', nullptr, "Running", {{"", "no progress and no summary; failures are still named"}},
@@ -293,10 +324,17 @@ Options ParseOptions(const std::vector<std::string>& args, Options o)
             throw UsageError("'" + *movie + "' is a movie; convert it on its own");
         throw UsageError("a movie is converted on its own: '" + o.inputs[1] + "' is one file too many");
     }
-    if (!o.movieMode && (o.start || o.end || o.step))
-        throw UsageError("--start, --end and --step are for movies");
-    if (o.start && o.end && *o.end < *o.start)
-        throw UsageError("--end " + std::to_string(*o.end) + " lies before --start " + std::to_string(*o.start));
+    const conv::MoviePicks& p = o.picks;
+    const bool ranged = p.start || p.end || p.startSeconds || p.endSeconds;
+    const int ways = bool(p.step) + bool(p.everySeconds) + bool(p.count) + p.keyframes;
+    if (!o.movieMode && (ranged || ways))
+        throw UsageError("--start, --end and --step are for movies (--every, --count and --keyframes too)");
+    if (ways > 1)
+        throw UsageError("--step, --every, --count and --keyframes each pick the pictures their own way: give one");
+    if (p.start && p.end && *p.end < *p.start)
+        throw UsageError("--end " + std::to_string(*p.end) + " lies before --start " + std::to_string(*p.start));
+    if (p.startSeconds && p.endSeconds && *p.endSeconds < *p.startSeconds)
+        throw UsageError("--end lies before --start");
     return o;
 }
 

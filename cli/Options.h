@@ -1,6 +1,7 @@
 #pragma once
 // The command line: options that mirror the main window, and the files to convert.
 #include "engine/Conversion.h"
+#include "engine/MoviePicks.h"
 
 #include <optional>
 #include <stdexcept>
@@ -12,7 +13,7 @@ namespace cli {
 struct Options {
     conv::PictureSettings picture;
     std::string outputFolder = ".";
-    std::optional<int> start, end, step;
+    conv::MoviePicks picks; // which pictures of a movie
     int jobs = 0; // 0: one a core
     bool quiet = false;
     bool help = false;

@@ -16,9 +16,7 @@ inline conv::RunRequest RequestOf(const Options& o)
     request.inputs = o.inputs;
     request.picture = o.picture;
     request.outputFolder = o.outputFolder;
-    request.start = o.start;
-    request.end = o.end;
-    request.step = o.step;
+    request.picks = o.picks;
     request.jobs = o.jobs;
     return request;
 }

@@ -192,24 +192,24 @@ media::Result<std::unique_ptr<T>> Made(Args&&... args)
     }
 }
 
-// The run from `start` to `end` in stretches that begin at key pictures, each holding
-// at least one position of the run; the whole run when there are no such pictures.
-std::vector<std::pair<int, int>> Stretches(const std::vector<int>& keys, int start, int end, int step)
+// The run's positions in stretches that begin at key pictures, each holding at least
+// one of them: [first, last) into `positions`. One stretch when there are no keys.
+std::vector<std::pair<std::size_t, std::size_t>> Stretches(const std::vector<int>& keys, const std::vector<int>& positions)
 {
-    std::vector<std::pair<int, int>> stretches;
-    int from = start;
-    for (int key : keys) {
-        if (key <= from || key > end)
-            continue;
-        // The last position of the run before this key.
-        const int before = start + (key - 1 - start) / step * step;
-        if (before >= from) {
-            stretches.emplace_back(from, before);
-            from = before + step;
+    std::vector<std::pair<std::size_t, std::size_t>> stretches;
+    std::size_t from = 0;
+    auto key = keys.begin();
+    for (std::size_t i = 1; i < positions.size(); ++i) {
+        // A key after the position before this one, at or before this one: a new stretch.
+        while (key != keys.end() && *key <= positions[i - 1])
+            ++key;
+        if (key != keys.end() && *key <= positions[i]) {
+            stretches.emplace_back(from, i);
+            from = i;
         }
     }
-    if (from <= end)
-        stretches.emplace_back(from, end);
+    if (from < positions.size())
+        stretches.emplace_back(from, positions.size());
     return stretches;
 }
 
@@ -236,12 +236,13 @@ struct MovieRun {
     const RunRequest& o;
     std::string movie;
     std::unique_ptr<media::MovieReader> reader;
-    int start = 0, end = 0, step = 1, total = 0;
+    std::vector<int> positions; // what the run takes, ascending
+    int total = 0;
     int jobs = 1;
     BoundedQueue<Frame> frames;
     std::atomic<bool> stop = false;
     // The stretches of the run, taken one after another by the reading threads.
-    std::vector<std::pair<int, int>> stretches;
+    std::vector<std::pair<std::size_t, std::size_t>> stretches;
     int readers = 1;
     std::atomic<std::size_t> nextStretch = 0;
     std::atomic<int> readersLeft = 0;
@@ -264,21 +265,22 @@ media::Result<void> PrepareMovieRun(MovieRun& run)
     if (!opened)
         return opened.Error();
     run.reader = std::move(*opened);
-    const int last = run.reader->PositionCount() - 1;
-    run.start = o.start.value_or(0), run.end = std::min(o.end.value_or(last), last), run.step = o.step.value_or(1);
-    if (run.start > last)
-        return media::Fail(media::FailureKind::StepFailed, run.movie + ": --start " + std::to_string(run.start) +
-                                                               " lies beyond the last frame, " + std::to_string(last));
-    run.total = run.end >= run.start ? conv::FrameTotal(run.start, run.end, run.step) : 0;
+    media::Result<std::vector<int>> positions =
+        PickPositions(o.picks, run.reader->PresentationTimes(), run.reader->KeyPositions(), run.movie);
+    if (!positions)
+        return positions.Error();
+    run.positions = std::move(*positions);
+    run.total = int(run.positions.size());
     MEDIA_TRY(conv::CreateOutputFolder(o.outputFolder));
     // Where the movie has key pictures that runs can begin at (MP4, Matroska ...), the
     // stretches between them are read by a reader a core, each with one decoding
     // thread: no decoder waits for another, and a seek costs no threads' work. Else
     // one reader reads the whole run.
     // (Reading every frame needs no seek, and one decoder using every core does best.)
-    run.stretches = run.reader->DecodesInDevelopers() || run.step == 1
-                        ? std::vector<std::pair<int, int>>{{run.start, run.end}}
-                        : Stretches(run.reader->IndependentStarts(), run.start, run.end, run.step);
+    const bool everyFrame = run.positions.empty() || run.positions.back() - run.positions.front() + 1 == run.total;
+    run.stretches = run.reader->DecodesInDevelopers() || everyFrame
+                        ? std::vector<std::pair<std::size_t, std::size_t>>{{0, run.positions.size()}}
+                        : Stretches(run.reader->IndependentStarts(), run.positions);
     run.readers = std::min<int>(run.stretches.size() > 1 ? run.jobs : 1, int(run.stretches.size()));
     run.readersLeft = run.readers;
     return {};
@@ -315,15 +317,20 @@ void ReadStretches(MovieRun& run)
             own = std::move(*twin);
         }
         media::MovieReader& mine = run.readers > 1 ? *own : *run.reader;
-        const auto hand = [&](int position, media::UndevelopedFrame&& picture) {
-            if (run.stop || Cancelled(run.o))
-                return false;
-            run.frames.Push(MovieRun::Frame{(position - run.start) / run.step, std::move(picture)});
-            return true;
-        };
         for (std::size_t s = run.nextStretch++; s < run.stretches.size() && !run.stop && !Cancelled(run.o);
-             s = run.nextStretch++)
-            mine.ReadRunUndeveloped(run.stretches[s].first, run.stretches[s].second, run.step, hand);
+             s = run.nextStretch++) {
+            const auto [first, last] = run.stretches[s];
+            const auto hand = [&](int position, media::UndevelopedFrame&& picture) {
+                if (run.stop || Cancelled(run.o))
+                    return false;
+                const auto place = std::lower_bound(run.positions.begin(), run.positions.end(), position);
+                run.frames.Push(MovieRun::Frame{int(place - run.positions.begin()), std::move(picture)});
+                return true;
+            };
+            mine.ReadPositionsUndeveloped(std::vector<int>(run.positions.begin() + std::ptrdiff_t(first),
+                                                           run.positions.begin() + std::ptrdiff_t(last)),
+                                          hand);
+        }
     } catch (const std::exception& e) {
         return Broke(run, Described(e));
     }

@@ -4,6 +4,7 @@
 // are converted side by side. Results are reported in the order a one-at-a-time
 // run would produce them, and the files are exactly the ones it would write.
 #include "engine/Conversion.h"
+#include "engine/MoviePicks.h"
 
 #include <atomic>
 #include <functional>
@@ -27,7 +28,7 @@ struct RunRequest {
     std::shared_ptr<const media::MovieFile> movieFile;
     PictureSettings picture;
     std::string outputFolder;
-    std::optional<int> start, end, step;
+    MoviePicks picks; // which of the movie's pictures
     int jobs = 0;                             // 0: one a core
     const std::atomic<bool>* cancel = nullptr; // set by the user to stop after the pictures in flight
 };

@@ -283,9 +283,9 @@ media::Result<void> TChangeForm1::RunMovie(const TConvertSettings& s, const conv
     request.movieFile = GKitMSPlay1->OpenFile();
     request.picture = picture;
     request.outputFolder = folder;
-    request.start = s.StartFrame();
-    request.end = s.EndFrame();
+    request.picks.start = s.StartFrame();
+    request.picks.end = s.EndFrame();
     // A step typed below 1 (the field not yet left) counts as 1: the run always ends.
-    request.step = std::max(1, s.FrameStep());
+    request.picks.step = std::max(1, s.FrameStep());
     return after.Ended(RunOnWorkers(std::move(request), true, *Label1, ShadowLabel14->Caption(), report));
 }

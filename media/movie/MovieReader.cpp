@@ -846,8 +846,21 @@ void MovieReader::ReadRunUndeveloped(int start, int end, int step,
 {
     if (step < 1)
         step = 1;
-    m->runEnd = m->LastOfRun(start, end, step);
-    for (std::int64_t n = std::max(start, 0); n <= end && n < PositionCount(); n += step) {
+    std::vector<int> positions;
+    for (std::int64_t n = std::max(start, 0); n <= end && n < PositionCount(); n += step)
+        positions.push_back(int(n));
+    ReadPositionsUndeveloped(positions, deliver);
+}
+
+void MovieReader::ReadPositionsUndeveloped(const std::vector<int>& positions,
+                                           const std::function<bool(int, UndevelopedFrame&&)>& deliver)
+{
+    if (positions.empty())
+        return;
+    m->runEnd = m->LastOfRun(positions.back(), positions.back(), 1);
+    for (const int n : positions) {
+        if (n < 0 || n >= PositionCount())
+            continue;
         UndevelopedFrame frame;
         frame.m->position = int(n);
         if (m->setup->decodes) {

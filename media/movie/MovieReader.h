@@ -71,6 +71,9 @@ public:
     // its own, this reads packets only and the developers decode them side by side;
     // for the others this decodes, and the developers convert.
     void ReadRunUndeveloped(int start, int end, int step, const std::function<bool(int, UndevelopedFrame&&)>& deliver);
+    // The same for the positions given, which ascend.
+    void ReadPositionsUndeveloped(const std::vector<int>& positions,
+                                  const std::function<bool(int, UndevelopedFrame&&)>& deliver);
     // True when ReadRunUndeveloped leaves the decoding to the developers.
     bool DecodesInDevelopers() const;
     // The positions of the key pictures a run can begin at without anything before

@@ -93,7 +93,7 @@ TEST(ConverterOptions, ValuesBecomeTheEnginesSettings)
     EXPECT_EQ(o.jobs, 3);
     EXPECT_TRUE(o.quiet);
     EXPECT_TRUE(o.movieMode);
-    EXPECT_EQ(*o.step, 5);
+    EXPECT_EQ(*o.picks.step, 5);
     const Options scaled = Parse({"--resize", "50%", "a.png"});
     EXPECT_EQ(scaled.picture.resize.mode, conv::ResizeMode::Scale);
     EXPECT_EQ(scaled.picture.resize.scalePercent, 50);
@@ -312,6 +312,52 @@ TEST(Converter, StretchesReadSideBySideGiveTheSourceFramesAndTheFilesOfOneReader
         }
         EXPECT_TRUE(files == first);
         for (int frame = 1; frame < 60; frame += 3) {
+            char name[32];
+            std::snprintf(name, sizeof name, "/clip_%05d.png", frame);
+            media::ImageEditor picture;
+            ASSERT_TRUE(Take(picture.Load(out + name), error)) << error;
+            EXPECT_EQ(MatchFrame(source, media::ToRgb24(picture.Current()).pixels.data(), frame).best, frame) << name;
+        }
+    }
+}
+
+// A movie whose frame n is shown at 5 n² ms (a variable frame rate), cut by time,
+// by count and by key pictures: the files are the frames those times and counts name
+// (worked out from 5 n² by hand), each its source frame.
+TEST(Converter, TimesCountsAndKeyPicturesPickTheFramesTheySay)
+{
+    if (!HaveFfmpeg() || !HasEncoder("libx264"))
+        GTEST_SKIP() << "the ffmpeg program or its H.264 encoder is missing";
+    TempDir dir;
+    const SourceMovie source = MakeSource(64, 48, 40);
+    const std::string movie = dir.File("clip.mp4");
+    std::string error;
+    ASSERT_TRUE(EncodeWithFfmpeg(source, movie,
+                                 {"-vf", "settb=1/1000,setpts=N*N*0.005/TB", "-fps_mode", "passthrough", "-enc_time_base",
+                                  "1:1000", "-video_track_timescale", "1000", "-c:v", "libx264", "-bf", "2", "-g", "8",
+                                  "-sc_threshold", "0", "-crf", "10"},
+                                 error))
+        << error;
+    const struct {
+        const char* options;
+        std::vector<int> frames;
+    } cases[] = {
+        // The last frame shown by 0, 1, 2 ... 7 s: 5 n² <= 1000 k.
+        {"--every 1s", {0, 14, 20, 24, 28, 31, 34, 37}},
+        {"--count 5", {0, 10, 20, 29, 39}},
+        {"--keyframes", {0, 8, 16, 24, 32}},
+        {"--start 0:01 --end 3s --step 2", {14, 16, 18, 20, 22, 24}},
+    };
+    int run = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options);
+        const std::string out = dir.File("out" + std::to_string(run++));
+        EXPECT_EQ(RunConverter(std::string("-q --format png --colors full -j 3 ") + c.options + " -o '" + out + "' '" +
+                               movie + "'"),
+                  0);
+        const auto files = FolderContents(out);
+        EXPECT_EQ(files.size(), c.frames.size());
+        for (int frame : c.frames) {
             char name[32];
             std::snprintf(name, sizeof name, "/clip_%05d.png", frame);
             media::ImageEditor picture;

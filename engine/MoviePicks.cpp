@@ -1,0 +1,105 @@
+#include "engine/MoviePicks.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+namespace conv {
+
+namespace {
+
+// The last position shown at or before `seconds` (the first for a time before it).
+int ShownAt(const std::vector<double>& times, double seconds)
+{
+    const auto after = std::upper_bound(times.begin(), times.end(), seconds + 1e-9);
+    return after == times.begin() ? 0 : int(after - times.begin()) - 1;
+}
+
+std::string Seconds(double s)
+{
+    std::string text = std::to_string(s);
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.')
+        text.pop_back();
+    return text + " s";
+}
+
+} // namespace
+
+media::Result<std::vector<int>> PickPositions(const MoviePicks& p, const std::vector<double>& times,
+                                              const std::vector<int>& keys, const std::string& movie)
+{
+    const int last = int(times.size()) - 1;
+    if (last < 0)
+        return std::vector<int>{};
+    if (p.startSeconds && *p.startSeconds > times.back())
+        return media::Fail(media::FailureKind::StepFailed, movie + ": --start " + Seconds(*p.startSeconds) +
+                                                               " lies beyond the movie's end, " + Seconds(times.back()));
+    if (p.start && *p.start > last)
+        return media::Fail(media::FailureKind::StepFailed, movie + ": --start " + std::to_string(*p.start) +
+                                                               " lies beyond the last frame, " + std::to_string(last));
+    const int start = p.startSeconds ? ShownAt(times, *p.startSeconds) : p.start.value_or(0);
+    const int end = p.endSeconds ? ShownAt(times, *p.endSeconds) : std::min(p.end.value_or(last), last);
+    std::vector<int> picked;
+    const auto take = [&](int n) {
+        if (picked.empty() || picked.back() < n) // never the same picture twice
+            picked.push_back(n);
+    };
+    if (end < start)
+        return picked;
+    if (p.keyframes) {
+        for (int key : keys)
+            if (key >= start && key <= end)
+                take(key);
+    } else if (p.everySeconds) {
+        const double from = times[std::size_t(start)];
+        for (long k = 0;; ++k) {
+            const double instant = from + double(k) * *p.everySeconds;
+            if (instant > times[std::size_t(end)] + 1e-9)
+                break;
+            take(ShownAt(times, instant));
+        }
+    } else if (p.count) {
+        const int n = std::max(*p.count, 1);
+        for (int i = 0; i < n; ++i)
+            take(n == 1 ? start : start + int(std::lround(double(end - start) * i / (n - 1))));
+    } else {
+        const int step = std::max(p.step.value_or(1), 1);
+        for (int n = start; n <= end; n += step)
+            take(n);
+    }
+    return picked;
+}
+
+std::optional<double> ParseSeconds(const std::string& text)
+{
+    const bool unit = !text.empty() && text.back() == 's';
+    const std::string body = unit ? text.substr(0, text.size() - 1) : text;
+    std::vector<std::string> fields;
+    for (std::size_t at = 0;;) {
+        const std::size_t colon = body.find(':', at);
+        fields.push_back(body.substr(at, colon == std::string::npos ? std::string::npos : colon - at));
+        if (colon == std::string::npos)
+            break;
+        at = colon + 1;
+    }
+    // A whole number alone is a frame, not a time.
+    if (fields.size() > 3 || (fields.size() == 1 && !unit && body.find('.') == std::string::npos))
+        return std::nullopt;
+    double total = 0;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const std::string& f = fields[i];
+        const bool seconds = i + 1 == fields.size(); // only they may have a fraction
+        if (f.empty() || f == "." || f.find_first_not_of(seconds ? "0123456789." : "0123456789") != std::string::npos ||
+            std::count(f.begin(), f.end(), '.') > 1)
+            return std::nullopt;
+        const double value = std::strtod(f.c_str(), nullptr);
+        if (i > 0 && value >= 60) // 1:75 is no time
+            return std::nullopt;
+        total = total * 60 + value;
+    }
+    return total;
+}
+
+} // namespace conv

@@ -1,0 +1,35 @@
+#pragma once
+// Which pictures of a movie a run takes, as people ask for them: frames or times for
+// the range, and every N-th frame, a picture every so many seconds, N pictures spread
+// over the range, or the key pictures.
+#include "media/Result.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace conv {
+
+struct MoviePicks {
+    // The range: frame positions, or times in seconds after the first picture (a
+    // time names the last picture shown at or before it). Unset: the whole movie.
+    std::optional<int> start, end;
+    std::optional<double> startSeconds, endSeconds;
+    // How to pick in the range; unset, every frame.
+    std::optional<int> step;            // every step-th position
+    std::optional<double> everySeconds; // the pictures shown at start, start + s, start + 2 s ...
+    std::optional<int> count;           // this many, spread evenly, first and last included
+    bool keyframes = false;             // the key pictures only
+};
+
+// The positions to take, ascending, from each position's presentation time (never
+// decreasing) and the key pictures' positions. Fails when the range starts beyond
+// the movie's end (`movie` names it in the reason).
+media::Result<std::vector<int>> PickPositions(const MoviePicks& picks, const std::vector<double>& times,
+                                              const std::vector<int>& keys, const std::string& movie);
+
+// A time as people write it: "62.5", "62.5s", "1:02.5" or "00:01:02.500"; none when
+// it is not one.
+std::optional<double> ParseSeconds(const std::string& text);
+
+} // namespace conv
