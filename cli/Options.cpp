@@ -1,4 +1,6 @@
 #include "cli/Options.h"
+#include "cli/Manifest.h"
+#include "engine/StillNames.h"
 
 #include "engine/StoredSettings.h"
 #include "media/codecs/Formats.h"
@@ -21,7 +23,8 @@ struct OptionRow {
     char shortName;    // 'o' for "-o", 0 for none
     const char* value; // what it takes, as --help names it; null for a switch
     const char* section; // its part of --help
-    // Its lines in --help: another form of the value ("" for `value`) and the text.
+    // Its lines in --help: another form of the value ("" for `value`, "..." for the
+    // text of the line before, carried on) and the text.
     std::vector<std::pair<std::string, std::string>> help;
     void (*apply)(Options& options, const std::string& name, const std::string& value);
 };
@@ -172,6 +175,26 @@ const std::vector<OptionRow>& OptionRows()
          [](Options& o, const std::string&, const std::string&) { o.picture.progressive = true; }},
         {"--baseline", 0, nullptr, "Output", {}, // told in --progressive's line
          [](Options& o, const std::string&, const std::string&) { o.picture.progressive = false; }},
+        {"--exists", 0, "WHAT", "Output",
+         {{"", "where a file is there already: overwrite (default),"},
+          {"...", "skip (resume a run cut off) or number (name-1.ext)"}},
+         [](Options& o, const std::string& n, const std::string& v) {
+             static const std::pair<const char*, conv::Existing> kWays[] = {
+                 {"overwrite", conv::Existing::Overwrite}, {"skip", conv::Existing::Skip},
+                 {"number", conv::Existing::Number}};
+             for (const auto& [word, way] : kWays)
+                 if (v == word)
+                     return void(o.existing = way);
+             throw UsageError(n + " takes overwrite, skip or number, not '" + v + "'");
+         }},
+        {"--manifest", 0, "FILE", "Output",
+         {{"", "a record of the run (.csv or .json): each file, its"},
+          {"...", "source, frame, time, size, SHA-256; failures and why"}},
+         [](Options& o, const std::string& n, const std::string& v) {
+             if (!IsManifestName(v))
+                 throw UsageError(n + " takes a file name ending in .csv or .json, not '" + v + "'");
+             o.manifest = v;
+         }},
         {"--strip", 0, nullptr, "Output", {{"", "leave out the photos' EXIF and colour profile"}},
          [](Options& o, const std::string&, const std::string&) { o.picture.keepMetadata = false; }},
         {"--colors", 0, "C", "Picture", {{"", "2, 16, 256, gray or full"}},
@@ -198,6 +221,15 @@ const std::vector<OptionRow>& OptionRows()
          [](Options& o, const std::string& n, const std::string& v) { Place(n, v, o.picks.end, o.picks.endSeconds); }},
         {"--step", 0, "N", "Movie", {{"", "every N-th frame (default 1)"}},
          [](Options& o, const std::string& n, const std::string& v) { o.picks.step = Number(n, v, {1, 1 << 30}); }},
+        {"--name", 0, "TEMPLATE", "Movie",
+         {{"", "the stills' names from {movie} {frame} {frame:N}"},
+          {"...", "{time} {ms} {n} (default {movie}_{frame}; the"},
+          {"...", "extension is added)"}},
+         [](Options& o, const std::string& n, const std::string& v) {
+             if (const auto names = conv::StillNames::Parse(v); !names)
+                 throw UsageError(n + ": " + names.Message());
+             o.stillNames = v;
+         }},
         {"--every", 0, "TIME", "Movie", {{"", "a picture every TIME (2s, 0.5, 1:00) from the start"}},
          [](Options& o, const std::string& n, const std::string& v) { o.picks.everySeconds = Duration(n, v); }},
         {"--count", 0, "N", "Movie", {{"", "N pictures spread evenly, first and last included"}},
@@ -238,8 +270,11 @@ std::string OptionHelp()
         for (std::size_t i = 0; i < row.help.size(); ++i) {
             const auto& [form, help] = row.help[i];
             std::string usage = i == 0 && row.shortName ? std::string("  -") + row.shortName + ", " : "      ";
-            usage.append(row.name);
-            if (const char* value = i == 0 ? row.value : form.c_str(); value && *value)
+            if (i > 0 && form == "...")
+                usage.clear();
+            else
+                usage.append(row.name);
+            if (const char* value = i == 0 ? row.value : form.c_str(); !usage.empty() && value && *value)
                 usage.append(" ").append(value);
             usage.resize(std::max(kTextColumn, usage.size() + 1), ' ');
             text.append(usage).append(help).append("\n");
@@ -327,8 +362,8 @@ Options ParseOptions(const std::vector<std::string>& args, Options o)
     const conv::MoviePicks& p = o.picks;
     const bool ranged = p.start || p.end || p.startSeconds || p.endSeconds;
     const int ways = bool(p.step) + bool(p.everySeconds) + bool(p.count) + p.keyframes;
-    if (!o.movieMode && (ranged || ways))
-        throw UsageError("--start, --end and --step are for movies (--every, --count and --keyframes too)");
+    if (!o.movieMode && (ranged || ways || !o.stillNames.empty()))
+        throw UsageError("--start, --end and --step are for movies (--every, --count, --keyframes and --name too)");
     if (ways > 1)
         throw UsageError("--step, --every, --count and --keyframes each pick the pictures their own way: give one");
     if (p.start && p.end && *p.end < *p.start)

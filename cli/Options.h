@@ -2,6 +2,7 @@
 // The command line: options that mirror the main window, and the files to convert.
 #include "engine/Conversion.h"
 #include "engine/MoviePicks.h"
+#include "engine/Pipeline.h"
 
 #include <optional>
 #include <stdexcept>
@@ -14,6 +15,9 @@ struct Options {
     conv::PictureSettings picture;
     std::string outputFolder = ".";
     conv::MoviePicks picks; // which pictures of a movie
+    std::string stillNames; // how a movie's stills are named: a template, empty for the default
+    conv::Existing existing = conv::Existing::Overwrite; // where a file is there already
+    std::string manifest; // the run's record (.csv or .json), or none
     int jobs = 0; // 0: one a core
     bool quiet = false;
     bool help = false;

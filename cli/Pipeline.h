@@ -17,6 +17,8 @@ inline conv::RunRequest RequestOf(const Options& o)
     request.picture = o.picture;
     request.outputFolder = o.outputFolder;
     request.picks = o.picks;
+    request.stillNames = o.stillNames;
+    request.existing = o.existing;
     request.jobs = o.jobs;
     return request;
 }

@@ -38,7 +38,7 @@ void Progress::DrawBar(int total)
 void Progress::Update(const Outcome& outcome, int total)
 {
     ++m_done;
-    if (outcome.written.empty()) {
+    if (outcome.written.empty() && !outcome.existed) {
         ClearBar();
         const std::string& why = outcome.error.empty() ? std::string("could not be converted") : outcome.error;
         // Most reasons already begin with the file's name.
@@ -77,8 +77,9 @@ void Progress::Summary(const RunTotals& totals, const std::string& folder)
     const double elapsed = Elapsed();
     const int all = totals.converted + totals.failed;
     // Without -o the folder is the window's saved one: say where the pictures went.
-    std::fprintf(m_out, "%d written to %s, %d failed, %.2f s, %.1f pictures/s\n", totals.converted, folder.c_str(),
-                 totals.failed, elapsed, elapsed > 0 ? all / elapsed : 0.0);
+    const std::string existed = totals.existed ? ", " + std::to_string(totals.existed) + " there already" : "";
+    std::fprintf(m_out, "%d written to %s, %d failed%s, %.2f s, %.1f pictures/s\n", totals.converted, folder.c_str(),
+                 totals.failed, existed.c_str(), elapsed, elapsed > 0 ? all / elapsed : 0.0);
 }
 
 } // namespace cli

@@ -1,5 +1,6 @@
 // pomi-pomira-convert: the main window's conversion from the command line.
 #include "engine/SettingsLocation.h"
+#include "cli/Manifest.h"
 #include "cli/Options.h"
 #include "cli/Pipeline.h"
 #include "cli/Progress.h"
@@ -37,7 +38,12 @@ int Run(int argc, char** argv)
         return 0;
     }
     cli::Progress progress(stderr, ::isatty(2), options.quiet);
-    const cli::Report report = [&](const cli::Outcome& outcome, int total) { progress.Update(outcome, total); };
+    std::vector<cli::Outcome> outcomes; // for the manifest
+    const cli::Report report = [&](const cli::Outcome& outcome, int total) {
+        progress.Update(outcome, total);
+        if (!options.manifest.empty())
+            outcomes.push_back(outcome);
+    };
     cli::RunTotals totals;
     std::string error;
     const bool ran = options.movieMode ? cli::ConvertMovie(options, report, totals, error)
@@ -47,6 +53,10 @@ int Run(int argc, char** argv)
         return 1;
     }
     progress.Summary(totals, options.outputFolder);
+    if (!options.manifest.empty() && !cli::WriteManifest(options.manifest, outcomes, error)) {
+        std::fprintf(stderr, "pomi-pomira-convert: %s: %s\n", options.manifest.c_str(), error.c_str());
+        return 1;
+    }
     return totals.failed == 0 ? 0 : 1;
 }
 

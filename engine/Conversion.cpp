@@ -1,4 +1,5 @@
 #include "engine/Conversion.h"
+#include "engine/StillNames.h"
 #include "media/image/ColourProfile.h"
 #include "media/movie/Containers.h"
 
@@ -143,9 +144,8 @@ media::Reduction LoadReduction(const PictureSettings& s)
 
 std::string MovieOutputPath(const std::string& folder, const std::string& movie, int frame, const std::string& ext)
 {
-    char number[16];
-    std::snprintf(number, sizeof number, "_%05d", frame);
-    return folder + "/" + fw::ChangeFileExt(fw::ExtractFileName(movie), number + ext);
+    static const StillNames names = *StillNames::Parse(kDefaultStillName);
+    return folder + "/" + names.Name(movie, frame, 0, 1) + ext;
 }
 
 std::string ImageOutputPath(const std::string& folder, const std::string& source, const std::string& ext)

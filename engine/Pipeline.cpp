@@ -1,4 +1,5 @@
 #include "engine/Pipeline.h"
+#include "engine/StillNames.h"
 
 #include "media/movie/MovieReader.h"
 
@@ -87,7 +88,9 @@ public:
         m_waiting.emplace(outcome.index, std::move(outcome));
         for (auto it = m_waiting.find(m_next); it != m_waiting.end(); it = m_waiting.find(m_next)) {
             Outcome& done = it->second;
-            if (!done.skipped) {
+            if (done.existed) {
+                ++m_totals.existed;
+            } else if (!done.skipped) {
                 (done.written.empty() ? m_totals.failed : m_totals.converted)++;
                 if (!done.written.empty())
                     m_totals.written.emplace_back(done.source, done.written);
@@ -113,6 +116,31 @@ private:
 };
 
 bool Cancelled(const RunRequest& o) { return o.cancel && o.cancel->load(); }
+
+// True when the picture is passed over, its file being there already.
+bool PassedOver(const RunRequest& o, const std::string& path, Outcome& outcome)
+{
+    std::error_code ec;
+    if (o.existing != Existing::Skip || !std::filesystem::exists(path, ec))
+        return false;
+    outcome.target = path;
+    outcome.existed = true;
+    return true;
+}
+
+// Where the picture is written: `path`, or where numbered names are asked for and it
+// exists, the first of name-1.ext, name-2.ext ... that does not.
+std::string TargetFor(const RunRequest& o, const std::string& path)
+{
+    std::error_code ec;
+    if (o.existing != Existing::Number || !std::filesystem::exists(path, ec))
+        return path;
+    const std::string ext = std::filesystem::path(path).extension().string();
+    const std::string stem = path.substr(0, path.size() - ext.size());
+    for (int n = 1;; ++n)
+        if (const std::string numbered = stem + "-" + std::to_string(n) + ext; !std::filesystem::exists(numbered, ec))
+            return numbered;
+}
 
 // What an exception that ended a picture's work says.
 std::string Described(const std::exception& e)
@@ -165,12 +193,15 @@ struct Converter {
     // The picture's step, as the main window's run takes it. A file that cannot be
     // written stops the run.
     void Finish(const RunRequest& o, Outcome& outcome, const std::optional<std::string>& notTaken,
-                const std::string& path, std::atomic<bool>& stop)
+                const std::string& named, std::atomic<bool>& stop)
     {
+        const std::string path = TargetFor(o, named);
         outcome.target = path;
         const conv::PictureOutcome done = conv::ConvertPicture(editor, o.picture, notTaken, path, o.outputFolder);
-        if (done.Written())
+        if (done.Written()) {
             outcome.written = path;
+            outcome.width = editor.Current().width, outcome.height = editor.Current().height;
+        }
         else
             outcome.error = done.stop ? done.stop->message : done.reason;
         if (done.stop) {
@@ -237,6 +268,9 @@ struct MovieRun {
     std::string movie;
     std::unique_ptr<media::MovieReader> reader;
     std::vector<int> positions; // what the run takes, ascending
+    std::vector<std::string> paths; // the file of each
+    std::vector<double> times;      // every position's presentation time
+    std::vector<int> keys;          // the key pictures' positions, ascending
     int total = 0;
     int jobs = 1;
     BoundedQueue<Frame> frames;
@@ -265,12 +299,19 @@ media::Result<void> PrepareMovieRun(MovieRun& run)
     if (!opened)
         return opened.Error();
     run.reader = std::move(*opened);
-    media::Result<std::vector<int>> positions =
-        PickPositions(o.picks, run.reader->PresentationTimes(), run.reader->KeyPositions(), run.movie);
+    run.times = run.reader->PresentationTimes();
+    run.keys = run.reader->KeyPositions();
+    media::Result<std::vector<int>> positions = PickPositions(o.picks, run.times, run.keys, run.movie);
     if (!positions)
         return positions.Error();
     run.positions = std::move(*positions);
     run.total = int(run.positions.size());
+    media::Result<std::vector<std::string>> paths =
+        conv::StillPaths(o.outputFolder, run.movie, o.stillNames, run.positions, run.times,
+                         conv::EntryOf(conv::kOutputFormats, o.picture.format).ext);
+    if (!paths)
+        return paths.Error();
+    run.paths = std::move(*paths);
     MEDIA_TRY(conv::CreateOutputFolder(o.outputFolder));
     // Where the movie has key pictures that runs can begin at (MP4, Matroska ...), the
     // stretches between them are read by a reader a core, each with one decoding
@@ -348,6 +389,9 @@ void DevelopFrames(MovieRun& run, InOrder& order)
         Outcome outcome;
         outcome.index = frame->index;
         outcome.source = run.movie + "#" + std::to_string(position);
+        outcome.frame = position;
+        outcome.seconds = run.times[std::size_t(position)];
+        outcome.key = std::binary_search(run.keys.begin(), run.keys.end(), position);
         if (run.stop || Cancelled(run.o)) {
             outcome.skipped = true;
             order.Finished(std::move(outcome));
@@ -358,8 +402,12 @@ void DevelopFrames(MovieRun& run, InOrder& order)
             order.Finished(std::move(outcome));
             continue;
         }
+        const std::string& path = run.paths[std::size_t(frame->index)];
+        if (PassedOver(run.o, path, outcome)) {
+            order.Finished(std::move(outcome));
+            continue;
+        }
         Guarded(outcome, [&] {
-            const std::string path = conv::MovieOutputPath(run.o.outputFolder, run.movie, position, converter->ext);
             // A frame that cannot be developed leaves the editor empty: nothing of the
             // frame before may be saved under this one's name.
             media::Image img;
@@ -438,11 +486,11 @@ media::Result<void> ConvertPictures(const RunRequest& o, const Report& report, R
                         outcome.error = *why;
                     } else if (!converter) {
                         outcome.error = converter.Message();
-                    } else {
+                    } else if (const std::string path = conv::ImageOutputPath(o.outputFolder, o.inputs[i], ext);
+                               !PassedOver(o, path, outcome)) {
                         Guarded(outcome, [&] {
                             const std::optional<std::string> notLoaded = converter->Load(o.inputs[i]);
-                            converter->Finish(o, outcome, notLoaded,
-                                              conv::ImageOutputPath(o.outputFolder, o.inputs[i], converter->ext), stop);
+                            converter->Finish(o, outcome, notLoaded, path, stop);
                         });
                     }
                     order.Finished(std::move(outcome));

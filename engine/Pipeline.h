@@ -20,6 +20,11 @@ class MovieFile;
 
 namespace conv {
 
+// What a run does where a file it is to write exists already: writes over it, passes
+// the picture over (a run that was cut off goes on where it stopped), or writes
+// name-1.ext, name-2.ext ... instead.
+enum class Existing { Overwrite, Skip, Number };
+
 // What a run converts, and how.
 struct RunRequest {
     std::vector<std::string> inputs; // one movie, or pictures
@@ -29,6 +34,8 @@ struct RunRequest {
     PictureSettings picture;
     std::string outputFolder;
     MoviePicks picks; // which of the movie's pictures
+    std::string stillNames; // a template for the stills' names (see StillNames); empty: the default
+    Existing existing = Existing::Overwrite;  // the window always writes over
     int jobs = 0;                             // 0: one a core
     const std::atomic<bool>* cancel = nullptr; // set by the user to stop after the pictures in flight
 };
@@ -43,11 +50,19 @@ struct Outcome {
     // failure's place) and the reason.
     std::optional<media::Failure> stop;
     bool skipped = false;  // not tried, since the run had stopped
+    bool existed = false;  // passed over: its file was there already (Existing::Skip)
+    // A movie's still: its position, presentation time (seconds after the first
+    // picture's) and whether it is a key picture.
+    std::optional<int> frame;
+    double seconds = 0;
+    bool key = false;
+    int width = 0, height = 0; // the picture written
 };
 
 struct RunTotals {
     int converted = 0;
     int failed = 0;
+    int existed = 0; // passed over, their files there already
     std::vector<std::pair<std::string, std::string>> written; // (source, file), in the run's order
 };
 

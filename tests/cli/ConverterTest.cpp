@@ -10,6 +10,7 @@
 #include "support/Outcome.h"
 #include "support/PictureSettingsPrint.h"
 #include "support/RunConverter.h"
+#include "support/ReferenceReading.h"
 #include "support/TempDir.h"
 #include "support/TruthMovie.h"
 
@@ -18,6 +19,7 @@
 #include <filesystem>
 #include <map>
 #include <numeric>
+#include <sstream>
 
 using cli::Options;
 using cli::ParseOptions;
@@ -81,6 +83,16 @@ TEST(ConverterOptions, EveryBadValueIsAUsageErrorNamingTheOptionAndValue)
         {{"a.avi", "b.avi"}, "'b.avi' is one file too many"},
         {{"a.png", "b.avi"}, "'b.avi' is a movie"},
         {{"--step", "2", "a.png"}, "--start, --end and --step are for movies"},
+        {{"--start", "1:75", "a.avi"}, "--start takes a frame or a time (62.5s, 1:02.5, 00:01:02.500), not '1:75'"},
+        {{"--start", "9s", "--end", "3s", "a.avi"}, "--end lies before --start"},
+        {{"--every", "0", "a.avi"}, "--every takes a time above nothing"},
+        {{"--count", "3", "--every", "2s", "a.avi"}, "each pick the pictures their own way: give one"},
+        {{"--count", "0", "a.avi"}, "--count takes a whole number from 1"},
+        {{"--name", "a/{frame}", "a.avi"}, "--name: the name template 'a/{frame}' holds a '/'"},
+        {{"--name", "{x}", "a.avi"}, "has an unknown field {x}"},
+        {{"--exists", "keep", "a.avi"}, "--exists takes overwrite, skip or number, not 'keep'"},
+        {{"--manifest", "run.txt", "a.avi"}, "--manifest takes a file name ending in .csv or .json, not 'run.txt'"},
+        {{"--keyframes", "a.png"}, "are for movies"},
     };
     for (const auto& [args, expected] : cases)
         EXPECT_NE(UsageMessage(args).find(expected), std::string::npos) << UsageMessage(args);
@@ -366,6 +378,69 @@ TEST(Converter, TimesCountsAndKeyPicturesPickTheFramesTheySay)
         for (int frame : c.frames)
             EXPECT_EQ(SourceFrameOf(source, out, frame), frame);
     }
+
+    // The manifest: each file with its frame, its time (5 n² ms), whether it is a key
+    // picture (every 8th), its size and the SHA-256 sha256sum gives its bytes.
+    const std::string out = dir.File("recorded"), manifest = dir.File("run.csv");
+    ASSERT_EQ(RunConverter("-q --format png --every 1s --manifest '" + manifest + "' -o '" + out + "' '" + movie + "'"),
+              0);
+    std::istringstream rows(TempDir::Read(manifest));
+    std::string row;
+    std::getline(rows, row);
+    EXPECT_EQ(row, "file,source,frame,time,key,width,height,sha256,error");
+    for (int frame : cases[0].frames) {
+        ASSERT_TRUE(std::getline(rows, row));
+        char name[32], time[32];
+        std::snprintf(name, sizeof name, "/clip_%05d.png", frame);
+        std::snprintf(time, sizeof time, "%.6f", 0.005 * frame * frame);
+        const std::string sum = CommandOutput("sha256sum '" + out + name + "'").substr(0, 64);
+        EXPECT_EQ(row, out + name + "," + movie + "," + std::to_string(frame) + "," + time + "," +
+                           (frame % 8 == 0 ? "yes" : "no") + ",64,48," + sum + ",");
+    }
+    EXPECT_FALSE(std::getline(rows, row)) << row;
+}
+
+// Stills named from a template (frame n of a 25 fps movie shows at n / 25 s); a
+// template giving two stills one name writes nothing; files there already are
+// written over, passed over or written beside under numbered names.
+TEST(Converter, StillsAreNamedFromATemplateAndFilesThereAlreadyAreTreatedAsAsked)
+{
+    if (!HaveFfmpeg())
+        GTEST_SKIP() << "the ffmpeg program is missing";
+    TempDir dir;
+    const SourceMovie source = MakeSource(64, 48, 10);
+    const std::string movie = dir.File("clip.avi");
+    std::string error;
+    ASSERT_TRUE(EncodeWithFfmpeg(source, movie, {"-c:v", "mpeg4", "-q:v", "2"}, error)) << error;
+    const auto run = [&](const std::string& options, const std::string& out) {
+        return RunConverter("-q --format png " + options + " -o '" + out + "' '" + movie + "'");
+    };
+    const std::string named = dir.File("named");
+    EXPECT_EQ(run("--step 3 --name '{movie}-{n}-{time}'", named), 0);
+    std::vector<std::string> names;
+    for (const auto& [name, bytes] : FolderContents(named))
+        names.push_back(name);
+    EXPECT_EQ(names, (std::vector<std::string>{"clip-1-00.00.00.000.png", "clip-2-00.00.00.120.png",
+                                               "clip-3-00.00.00.240.png", "clip-4-00.00.00.360.png"}));
+    EXPECT_EQ(run("--name '{movie}'", dir.File("one-name")), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("one-name")));
+
+    const std::string out = dir.File("out");
+    ASSERT_EQ(run("--step 5", out), 0);
+    TempDir::Write(out + "/clip_00000.png", "kept");
+    std::filesystem::remove(out + "/clip_00005.png");
+    EXPECT_EQ(run("--step 5 --exists skip", out), 0);
+    auto files = FolderContents(out);
+    EXPECT_EQ(files.size(), 2u);
+    EXPECT_EQ(files["clip_00000.png"], "kept");
+    EXPECT_EQ(SourceFrameOf(source, out, 5), 5);
+    EXPECT_EQ(run("--step 5 --exists number", out), 0);
+    files = FolderContents(out);
+    EXPECT_EQ(files.size(), 4u);
+    EXPECT_EQ(files["clip_00000.png"], "kept");
+    EXPECT_TRUE(files.count("clip_00000-1.png") && files.count("clip_00005-1.png"));
+    EXPECT_EQ(run("--step 5", out), 0);
+    EXPECT_NE(FolderContents(out)["clip_00000.png"], "kept");
 }
 
 TEST(ConverterProgress, FailuresAreNamedOnceAndTheSummaryCounts)

@@ -1,0 +1,165 @@
+#include "cli/Manifest.h"
+
+#include "framework/AtomicFile.h"
+#include "framework/Paths.h"
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+
+extern "C" {
+#include <libavutil/mem.h>
+#include <libavutil/sha.h>
+}
+
+namespace cli {
+
+namespace {
+
+// The SHA-256 of the file's bytes in hex, empty when it cannot be read.
+std::string Sha256Of(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::unique_ptr<AVSHA, decltype(&av_free)> sha(av_sha_alloc(), &av_free);
+    if (!in || !sha || av_sha_init(sha.get(), 256) < 0)
+        return "";
+    char buffer[1 << 16];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
+        av_sha_update(sha.get(), reinterpret_cast<const std::uint8_t*>(buffer), unsigned(in.gcount()));
+    if (in.bad())
+        return "";
+    std::uint8_t digest[32];
+    av_sha_final(sha.get(), digest);
+    std::string hex;
+    for (const std::uint8_t b : digest) {
+        char two[3];
+        std::snprintf(two, sizeof two, "%02x", b);
+        hex += two;
+    }
+    return hex;
+}
+
+// One line of the record.
+struct Entry {
+    std::string file, source, error, sha256;
+    std::optional<int> frame;
+    double seconds = 0;
+    bool key = false;
+    int width = 0, height = 0;
+};
+
+// The movie's path, without the "#frame" the outcome's source carries.
+std::string SourceOf(const conv::Outcome& o)
+{
+    if (!o.frame)
+        return o.source;
+    const std::size_t hash = o.source.rfind('#');
+    return hash == std::string::npos ? o.source : o.source.substr(0, hash);
+}
+
+std::string Seconds(double s)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6f", s);
+    return text;
+}
+
+std::string Csv(const std::string& field)
+{
+    if (field.find_first_of(",\"\n\r") == std::string::npos)
+        return field;
+    std::string quoted = "\"";
+    for (const char c : field)
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+std::string Json(const std::string& text)
+{
+    std::string out = "\"";
+    for (const unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += char(c);
+        } else if (c < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+        } else {
+            out += char(c);
+        }
+    }
+    return out + "\"";
+}
+
+std::string AsCsv(const std::vector<Entry>& entries)
+{
+    std::string text = "file,source,frame,time,key,width,height,sha256,error\n";
+    for (const Entry& e : entries) {
+        const bool movie = e.frame.has_value();
+        text += Csv(e.file) + "," + Csv(e.source) + "," + (movie ? std::to_string(*e.frame) : "") + "," +
+                (movie ? Seconds(e.seconds) : "") + "," + (movie ? (e.key ? "yes" : "no") : "") + "," +
+                (e.width ? std::to_string(e.width) : "") + "," + (e.height ? std::to_string(e.height) : "") + "," +
+                e.sha256 + "," + Csv(e.error) + "\n";
+    }
+    return text;
+}
+
+std::string AsJson(const std::vector<Entry>& entries)
+{
+    std::string text = "[\n";
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const Entry& e = entries[i];
+        text += "  {\"file\": " + (e.file.empty() ? std::string("null") : Json(e.file)) + ", \"source\": " + Json(e.source);
+        if (e.frame)
+            text += ", \"frame\": " + std::to_string(*e.frame) + ", \"time\": " + Seconds(e.seconds) +
+                    ", \"key\": " + (e.key ? "true" : "false");
+        if (e.error.empty())
+            text += ", \"width\": " + std::to_string(e.width) + ", \"height\": " + std::to_string(e.height) +
+                    ", \"sha256\": " + Json(e.sha256);
+        else
+            text += ", \"error\": " + Json(e.error);
+        text += i + 1 < entries.size() ? "},\n" : "}\n";
+    }
+    return text + "]\n";
+}
+
+bool IsJson(const std::string& path)
+{
+    const std::string ext = fw::ExtractFileExt(path);
+    return fw::SameTextAscii(ext, ".json");
+}
+
+} // namespace
+
+bool IsManifestName(const std::string& path)
+{
+    const std::string ext = fw::ExtractFileExt(path);
+    return fw::SameTextAscii(ext, ".csv") || fw::SameTextAscii(ext, ".json");
+}
+
+bool WriteManifest(const std::string& path, const std::vector<conv::Outcome>& outcomes, std::string& error)
+{
+    std::vector<Entry> entries;
+    for (const conv::Outcome& o : outcomes) {
+        if (o.skipped || o.existed)
+            continue; // neither written nor failed
+        Entry e;
+        e.source = SourceOf(o);
+        e.frame = o.frame, e.seconds = o.seconds, e.key = o.key;
+        if (!o.written.empty()) {
+            e.file = o.written;
+            e.width = o.width, e.height = o.height;
+            e.sha256 = Sha256Of(o.written);
+            if (e.sha256.empty())
+                e.error = "written, but cannot be read back";
+        } else {
+            e.file = o.target;
+            e.error = o.error.empty() ? "could not be converted" : o.error;
+        }
+        entries.push_back(std::move(e));
+    }
+    return fw::WriteFileAtomically(path, IsJson(path) ? AsJson(entries) : AsCsv(entries), &error);
+}
+
+} // namespace cli

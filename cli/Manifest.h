@@ -1,0 +1,18 @@
+#pragma once
+// The record of a run (--manifest): every file written, with what it was made from and
+// the SHA-256 of its bytes, and every failure with its reason; CSV or JSON by the
+// file's extension, written whole or not at all.
+#include "engine/Pipeline.h"
+
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// True when `path` names a manifest this writes (.csv or .json, letter case ignored).
+bool IsManifestName(const std::string& path);
+
+// Writes the run's outcomes (in the run's order) to `path`; false with the reason.
+bool WriteManifest(const std::string& path, const std::vector<conv::Outcome>& outcomes, std::string& error);
+
+} // namespace cli
