@@ -1,12 +1,14 @@
 #include "engine/Pipeline.h"
 #include "engine/StillNames.h"
 
+#include "media/codecs/ShotExif.h"
 #include "media/movie/MovieReader.h"
 
 #include <malloc.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <filesystem>
 #include <condition_variable>
 #include <deque>
@@ -244,6 +246,24 @@ std::vector<std::pair<std::size_t, std::size_t>> Stretches(const std::vector<int
     return stretches;
 }
 
+// What the stills of a movie say of it: nothing without a creation time, or when the
+// metadata is to be left out.
+std::optional<media::ShotFacts> ShotOf(const media::MovieOrigin& origin, bool keep)
+{
+    if (!keep || !origin.createdUtcMicros)
+        return std::nullopt;
+    return media::ShotFacts{*origin.createdUtcMicros, origin.offsetMinutes, origin.make,
+                            origin.model,            origin.latitude,      origin.longitude,
+                            origin.altitude};
+}
+
+// The movie's facts for the picture shown `seconds` into it.
+media::ShotFacts ShotAt(media::ShotFacts shot, double seconds)
+{
+    shot.utcMicros += std::llround(seconds * 1e6);
+    return shot;
+}
+
 // Why a named input is passed over before it is tried, or nothing.
 std::optional<std::string> Unusable(const std::string& input)
 {
@@ -271,6 +291,7 @@ struct MovieRun {
     std::vector<std::string> paths; // the file of each
     std::vector<double> times;      // every position's presentation time
     std::vector<int> keys;          // the key pictures' positions, ascending
+    std::optional<media::ShotFacts> shot; // when the movie began, the camera, where: its stills carry them
     int total = 0;
     int jobs = 1;
     BoundedQueue<Frame> frames;
@@ -301,6 +322,7 @@ media::Result<void> PrepareMovieRun(MovieRun& run)
     run.reader = std::move(*opened);
     run.times = run.reader->PresentationTimes();
     run.keys = run.reader->KeyPositions();
+    run.shot = ShotOf(run.reader->Origin(), o.picture.keepMetadata);
     media::Result<std::vector<int>> positions = PickPositions(o.picks, run.times, run.keys, run.movie);
     if (!positions)
         return positions.Error();
@@ -413,6 +435,8 @@ void DevelopFrames(MovieRun& run, InOrder& order)
             media::Image img;
             const bool developed = (*developer)->Develop(frame->picture, img);
             converter->editor.SetImage(std::move(img));
+            if (run.shot)
+                converter->editor.SetMetadata({media::MakeShotExif(ShotAt(*run.shot, outcome.seconds)), {}});
             std::optional<std::string> notTaken;
             if (!converter->editor.HasImage() || !developed)
                 notTaken = conv::kFrameNotDecoded;

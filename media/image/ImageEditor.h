@@ -34,6 +34,9 @@ public:
     Image& Current() { return m_image; }
     // What the loaded photo carried (nothing for a picture set from elsewhere).
     const Metadata& PhotoMetadata() const { return m_metadata; }
+    // What the picture is to carry when written (a movie's still: when and where it
+    // was shot), in place of what a file brought.
+    void SetMetadata(Metadata metadata) { m_metadata = std::move(metadata); }
 
     // Writes the picture to `path` (a temporary file in the same folder, renamed
     // over the target when complete). Without a picture nothing is written. A file

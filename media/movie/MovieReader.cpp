@@ -121,6 +121,7 @@ struct MovieReader::Impl {
     int orientation = 1; // the display matrix's, as an EXIF orientation
     double frameRate = 0;
     double timeBase = 0; // seconds a stamp counts
+    MovieOrigin origin;
     bool keysReliable = false;
 
     // What opening the movie measured (a twin takes it over).
@@ -179,6 +180,7 @@ struct MovieReader::Impl {
             return Failed(FailureKind::Unsupported,
                           "unusable picture size " + std::to_string(width) + " x " + std::to_string(height));
         timeBase = st->time_base.den > 0 ? av_q2d(st->time_base) : 0;
+        origin = ReadMovieOrigin(fmt.get(), stream);
         if (st->avg_frame_rate.num > 0 && st->avg_frame_rate.den > 0)
             frameRate = av_q2d(st->avg_frame_rate);
         else if (st->r_frame_rate.num > 0 && st->r_frame_rate.den > 0)
@@ -827,6 +829,8 @@ std::vector<int> MovieReader::KeyPositions() const
     keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
     return keys;
 }
+
+const MovieOrigin& MovieReader::Origin() const { return m->origin; }
 
 std::vector<double> MovieReader::PresentationTimes() const
 {

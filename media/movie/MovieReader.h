@@ -10,6 +10,7 @@
 // to RGB) to other threads, each with a FrameDeveloper of its own.
 #include "media/Result.h"
 #include "media/image/Image.h"
+#include "media/movie/MovieOrigin.h"
 
 #include <functional>
 #include <memory>
@@ -55,6 +56,8 @@ public:
     // The positions whose pictures are key pictures (shown without decoding any other),
     // ascending.
     std::vector<int> KeyPositions() const;
+    // When, with what and where the movie was shot, as far as its container says.
+    const MovieOrigin& Origin() const;
 
     // The picture at `position`, as 24-bit RGB. False (and `out` emptied) when the
     // position is outside the movie or its picture cannot be decoded.

@@ -11,29 +11,17 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace {
 
-std::string Output(const std::string& command)
-{
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        std::array<char, 4096> buf;
-        for (std::size_t n; (n = std::fread(buf.data(), 1, buf.size(), p)) > 0;)
-            out.append(buf.data(), n);
-        pclose(p);
-    }
-    return out;
-}
-
 // One tag as exiftool prints it with -s3 (numbers with -n).
 std::string Tag(const std::string& file, const std::string& tag, bool number = false)
 {
-    std::string value = Output("exiftool -s3 " + std::string(number ? "-n " : "") + "-" + tag + " '" + file + "'");
+    std::string value = CommandOutput("exiftool -s3 " + std::string(number ? "-n " : "") + "-" + tag + " '" + file + "'");
     while (!value.empty() && value.back() == '\n')
         value.pop_back();
     return value;
@@ -98,7 +86,7 @@ TEST(PhotoMetadata, KeptWhereTheFormatHoldsItConvertedToSrgbWhereNotAndLeftOutWh
         EXPECT_EQ(Tag(file, "ExifImageWidth"), c.exif ? "40" : "");
         EXPECT_EQ(Tag(file, "ExifImageHeight"), c.exif ? "60" : "");
         EXPECT_EQ(Tag(file, "ThumbnailLength"), "");
-        const std::string written = Output("exiftool -q -b -icc_profile '" + file + "'");
+        const std::string written = CommandOutput("exiftool -q -b -icc_profile '" + file + "'");
         if (c.profile) {
             EXPECT_EQ(written, profile) << "the profile is not the photo's, byte for byte";
         } else {
@@ -110,8 +98,8 @@ TEST(PhotoMetadata, KeptWhereTheFormatHoldsItConvertedToSrgbWhereNotAndLeftOutWh
             const bool lossy = std::string(c.format) == "jpeg"; // adds its own small loss
             EXPECT_EQ(Difference(ours.Current(), reference, lossy ? 4 : 2), "");
         }
-        EXPECT_EQ(Output("exiftool -validate -error -a '" + file + "' | grep -ci 'error'"), "0\n")
-            << Output("exiftool -validate -error -warning -a '" + file + "'");
+        EXPECT_EQ(CommandOutput("exiftool -validate -error -a '" + file + "' | grep -ci 'error'"), "0\n")
+            << CommandOutput("exiftool -validate -error -warning -a '" + file + "'");
     }
 
     // A picture set from elsewhere (a movie's frame) carries nothing of the photo before.
@@ -121,4 +109,72 @@ TEST(PhotoMetadata, KeptWhereTheFormatHoldsItConvertedToSrgbWhereNotAndLeftOutWh
     EXPECT_FALSE(editor.PhotoMetadata().Empty());
     editor.SetImage(editor.Current());
     EXPECT_TRUE(editor.PhotoMetadata().Empty());
+}
+
+// Stills cut from a MOV and an MP4 made with a creation time, a camera and a place
+// carry them as exiftool reads them: the picture's moment (the creation time plus
+// its time in the movie, 10 / 25 s for frame 10) to the millisecond, in the local
+// time QuickTime's date names or in UTC; a movie without a creation time gives
+// stills without a date.
+TEST(PhotoMetadata, StillsOfAMovieCarryWhenWithWhatAndWhereItWasShot)
+{
+    if (!Have("exiftool -ver") || !Have("ffmpeg -version"))
+        GTEST_SKIP() << "exiftool or ffmpeg is missing";
+    TempDir dir;
+    const std::string source = "ffmpeg -v error -y -f lavfi -i testsrc=size=64x48:rate=25 -frames:v 12 -c:v mpeg4 "
+                               "-movflags use_metadata_tags ";
+    const struct {
+        const char* movie;
+        std::string metadata;
+        const char* date; // DateTimeOriginal, SubSecTimeOriginal, OffsetTimeOriginal
+        const char* camera;
+        const char* place; // latitude, longitude, altitude
+    } cases[] = {
+        {"shot.mov",
+         "-metadata creation_time=2024-05-01T10:20:30.250000Z -metadata com.apple.quicktime.creationdate="
+         "2024-05-01T19:20:30+0900 -metadata com.apple.quicktime.make=Pomi -metadata com.apple.quicktime.model='Cam 2' "
+         "-metadata com.apple.quicktime.location.ISO6709=+35.6586+139.7454+012.500/",
+         "2024:05:01 19:20:30 400 +09:00", "Pomi Cam 2", "35.6586 139.7454 12.5"},
+        {"shot.mp4",
+         "-metadata creation_time=2024-12-31T23:59:59.800000Z -metadata make=Acme -metadata model=X1 "
+         "-metadata location=-33.8568+151.2153/",
+         "2025:01:01 00:00:00 200 +00:00", "Acme X1", "-33.8568 151.2153 "},
+        {"plain.mp4", "", "  ", " ", "  "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.movie);
+        const std::string movie = dir.File(c.movie);
+        ASSERT_EQ(std::system((source + c.metadata + " '" + movie + "'").c_str()), 0);
+        const std::string stem = std::string(c.movie).substr(0, std::string(c.movie).find('.'));
+        for (const auto& [format, ext] : {std::pair{"jpeg", "jpg"}, {"png", "png"}, {"tiff", "tif"}, {"webp", "webp"}}) {
+            SCOPED_TRACE(format);
+            const std::string out = dir.File(stem + "-" + format);
+            ASSERT_EQ(std::system(("'" POMI_CONVERT "' -q --start 10 --end 10 --format " + std::string(format) +
+                                   " -o '" + out + "' '" + movie + "'")
+                                      .c_str()),
+                      0);
+            const std::string still = out + "/" + stem + "_00010." + ext;
+            EXPECT_EQ(Tag(still, "DateTimeOriginal") + " " + Tag(still, "SubSecTimeOriginal") + " " +
+                          Tag(still, "OffsetTimeOriginal"),
+                      c.date);
+            EXPECT_EQ(Tag(still, "Make") + " " + Tag(still, "Model"), c.camera);
+            // Degrees and metres to four places, as the movie states them.
+            const auto number = [&](const std::string& tag) {
+                const std::string v = Tag(still, tag, true);
+                if (v.empty())
+                    return v;
+                char text[32];
+                std::snprintf(text, sizeof text, "%.4f", std::stod(v));
+                std::string t = text;
+                t.erase(t.find_last_not_of('0') + 1);
+                if (t.back() == '.')
+                    t.pop_back();
+                return t;
+            };
+            EXPECT_EQ(number("GPSLatitude") + " " + number("GPSLongitude") + " " + number("GPSAltitude"), c.place);
+            EXPECT_EQ(Tag(still, "ExifImageWidth") + " " + Tag(still, "ExifImageHeight"), c.date[0] == ' ' ? " " : "64 48");
+            EXPECT_EQ(CommandOutput("exiftool -validate -error -a '" + still + "' | grep -ci 'error'"), "0\n")
+                << CommandOutput("exiftool -validate -error -warning -a '" + still + "'");
+        }
+    }
 }
