@@ -345,4 +345,24 @@ std::optional<std::int64_t> MovieIndex::ShownStamp(std::int64_t n) const
     return shown && shown->dts != AV_NOPTS_VALUE ? std::optional<std::int64_t>(shown->dts) : std::nullopt;
 }
 
+std::vector<std::int64_t> MovieIndex::KeyPictures() const
+{
+    std::vector<std::int64_t> shown;
+    if (m_packetOfPicture.empty()) {
+        for (const Key& k : m_keys)
+            shown.push_back(k.position);
+        return shown;
+    }
+    std::vector<bool> key(m_packetOfPicture.size(), false);
+    for (const Key& k : m_keys)
+        if (k.position >= 0 && std::size_t(k.position) < key.size())
+            key[std::size_t(k.position)] = true;
+    for (std::size_t n = 0; n < m_packetOfPicture.size(); ++n) {
+        const std::int64_t packet = m_packetOfPicture[n];
+        if (packet >= 0 && std::size_t(packet) < key.size() && key[std::size_t(packet)])
+            shown.push_back(std::int64_t(n));
+    }
+    return shown;
+}
+
 } // namespace media

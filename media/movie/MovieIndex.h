@@ -102,6 +102,9 @@ public:
     // presentation stamp where pictures are placed by them, its chunk's ordinal in an
     // AVI, else the stamp of the packet shown there.
     std::optional<std::int64_t> ShownStamp(std::int64_t n) const;
+    // The positions whose pictures are key frames, ascending: where pictures are placed
+    // by presentation, the place of each key packet's picture; else the key packets'.
+    std::vector<std::int64_t> KeyPictures() const;
 
 private:
     struct Place {

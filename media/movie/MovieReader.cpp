@@ -810,24 +810,23 @@ bool MovieReader::DecodesInDevelopers() const { return m->setup->decodes; }
 
 std::vector<int> MovieReader::IndependentStarts() const
 {
+    std::vector<int> starts;
     if (!m->keysReliable || !m->index.PlacesByPresentation())
-        return {};
-    return KeyPositions();
+        return starts;
+    // A key frame is sought by its stamp, read here as a presentation stamp: the run
+    // begins there or at most a picture or two before the key's own.
+    for (const MovieIndex::Key& key : m->index.Keys())
+        if (const std::optional<std::int64_t> shown = m->index.PositionOfPresentation(key.dts))
+            starts.push_back(int(*shown));
+    std::sort(starts.begin(), starts.end());
+    starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+    return starts;
 }
 
 std::vector<int> MovieReader::KeyPositions() const
 {
-    std::vector<int> keys;
-    // Where pictures are placed by their stamps, a key frame is sought by its
-    // presentation stamp, which places its picture; else its packet's position is its.
-    const bool byPresentation = m->index.PlacesByPresentation();
-    for (const MovieIndex::Key& key : m->index.Keys())
-        if (const std::optional<std::int64_t> shown =
-                byPresentation ? m->index.PositionOfPresentation(key.dts) : std::optional<std::int64_t>(key.position))
-            keys.push_back(int(*shown));
-    std::sort(keys.begin(), keys.end());
-    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
-    return keys;
+    const std::vector<std::int64_t> shown = m->index.KeyPictures();
+    return std::vector<int>(shown.begin(), shown.end());
 }
 
 const MovieOrigin& MovieReader::Origin() const { return m->origin; }

@@ -47,7 +47,9 @@ TEST(MovieTimes, EachPositionsTimeAndTheKeyPicturesAreFfprobes)
     if (!HaveFfmpeg() || !HasEncoder("libx264"))
         GTEST_SKIP() << "ffmpeg with libx264 is missing";
     const std::vector<std::string> source = {"-f", "lavfi", "-i", "testsrc=size=64x48:rate=30", "-frames:v", "48"};
-    const std::vector<std::string> h264 = {"-c:v", "libx264", "-bf", "2", "-g", "12", "-pix_fmt", "yuv420p"};
+    // Three B-frames in a pyramid: a key packet's decoding stamp lies two pictures before its own.
+    const std::vector<std::string> h264 = {"-c:v", "libx264", "-bf", "3", "-x264-params", "b-pyramid=normal", "-g", "12",
+                                           "-pix_fmt", "yuv420p"};
     // Times of 5 n² ms: no two steps alike.
     const std::vector<std::string> variable = {"-vf", "settb=1/1000,setpts=N*N*0.005/TB", "-fps_mode", "passthrough",
                                                "-enc_time_base", "1:1000"};
