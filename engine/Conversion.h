@@ -109,6 +109,7 @@ struct RunReport {
     std::vector<std::string> failed; // source files (or frames) and why, in the order met
     std::vector<NameClash> clashes;  // files written over by a later source
     bool stopped = false;            // the user stopped the run (Esc)
+    int skipped = 0;                 // pictures not tried, the run having stopped
 };
 
 } // namespace conv

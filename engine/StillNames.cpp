@@ -15,17 +15,16 @@ media::Failure Refused(const std::string& text, const std::string& why)
     return media::Fail(media::FailureKind::StepFailed, "the name template '" + text + "' " + why);
 }
 
-// hh.mm.ss.mmm
-std::string Clock(double seconds)
+} // namespace
+
+std::string ClockText(double seconds, char separator)
 {
     const long long ms = std::llround(std::max(seconds, 0.0) * 1000);
-    char text[40];
-    std::snprintf(text, sizeof text, "%02lld.%02lld.%02lld.%03lld", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60,
-                  ms % 1000);
+    char text[48];
+    std::snprintf(text, sizeof text, "%02lld%c%02lld%c%02lld.%03lld", ms / 3600000, separator, ms / 60000 % 60,
+                  separator, ms / 1000 % 60, ms % 1000);
     return text;
 }
-
-} // namespace
 
 media::Result<StillNames> StillNames::Parse(const std::string& text)
 {
@@ -88,7 +87,7 @@ std::string StillNames::Name(const std::string& movie, int frame, double seconds
             break;
         }
         case Piece::Time:
-            name += Clock(seconds);
+            name += ClockText(seconds, '.');
             break;
         case Piece::Ms:
             name += std::to_string(std::llround(std::max(seconds, 0.0) * 1000));

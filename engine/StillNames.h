@@ -12,6 +12,10 @@ namespace conv {
 
 inline constexpr const char* kDefaultStillName = "{movie}_{frame}";
 
+// A time as a clock shows it, "01:02:03.046" (hours, minutes, seconds and
+// milliseconds between `separator`s; a '.' before the milliseconds).
+std::string ClockText(double seconds, char separator = ':');
+
 class StillNames {
 public:
     // The template read, or why it is none: an unknown field, an unclosed brace, a

@@ -29,6 +29,7 @@ void TGKitMSPlay::setFileName(const QString& fileName)
         return;
     auto opened = media::MovieReader::Open(fileName.toStdString());
     m_access = opened ? std::move(*opened) : nullptr;
+    m_times.clear();
     StartPlaying(opened.Message());
 }
 
@@ -39,6 +40,7 @@ void TGKitMSPlay::ShareMovie(const TGKitMSPlay& other)
         return;
     auto opened = other.m_access->Twin(media::MovieReader::Options{});
     m_access = opened ? std::move(*opened) : nullptr;
+    m_times.clear();
     StartPlaying(opened.Message());
 }
 
@@ -46,6 +48,7 @@ void TGKitMSPlay::Close(const QString& fileName)
 {
     m_playback->Close();
     m_access.reset();
+    m_times.clear();
     m_shown = QImage();
     m_playing = false;
     m_fileName = fileName;
@@ -71,6 +74,15 @@ media::MovieFile::Presence TGKitMSPlay::MoviePresence() const
 }
 
 int TGKitMSPlay::Length() const { return m_access ? m_access->PositionCount() - 1 : 0; }
+
+double TGKitMSPlay::FrameTime(int frame) const
+{
+    if (!m_access)
+        return 0;
+    if (m_times.empty())
+        m_times = m_access->PresentationTimes();
+    return frame >= 0 && std::size_t(frame) < m_times.size() ? m_times[std::size_t(frame)] : 0;
+}
 short TGKitMSPlay::MovieWidth() const { return m_access ? short(m_access->Width()) : 0; }
 short TGKitMSPlay::MovieHeight() const { return m_access ? short(m_access->Height()) : 0; }
 

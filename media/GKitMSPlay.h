@@ -33,6 +33,9 @@ public:
     void ShareMovie(const TGKitMSPlay& other);
     // The position of the last frame: frames are 0 to Length.
     int Length() const;
+    // The time frame `frame` is shown at, in seconds after the first picture (0 without
+    // a movie).
+    double FrameTime(int frame) const;
     short MovieWidth() const;
     short MovieHeight() const;
 
@@ -71,6 +74,7 @@ private:
     // Plays the movie just opened; raises fw::Exception with `openError` when none was.
     void StartPlaying(const std::string& openError);
     std::unique_ptr<media::MovieReader> m_access;
+    mutable std::vector<double> m_times; // each frame's time, once asked for
     std::unique_ptr<MoviePlayback> m_playback;
     QImage m_shown;
     bool m_playing = false;

@@ -95,6 +95,10 @@ media::Result<void> RunOnWorkers(conv::RunRequest request, bool movie, fw::TLabe
                 stop = outcome.stop;
                 continue;
             }
+            if (outcome.skipped) { // neither written nor failed: counted apart
+                ++report.skipped;
+                continue;
+            }
             ++report.total;
             if (outcome.written.empty())
                 report.failed.push_back(conv::NamedFailure(movie ? outcome.target : outcome.source, outcome.error));
@@ -129,6 +133,8 @@ std::string ReportText(const conv::RunReport& report)
     std::string text;
     if (report.stopped)
         text = "変換を中止しました。" + std::to_string(report.total - int(report.failed.size())) + " 枚を書き出しました。";
+    if (report.skipped > 0)
+        text += (text.empty() ? "" : "\n") + std::to_string(report.skipped) + " 枚は変換しませんでした。";
     if (!report.failed.empty()) {
         if (!text.empty())
             text += "\n";

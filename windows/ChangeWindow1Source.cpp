@@ -1,6 +1,7 @@
 // The main window's source: the movie or image mode, the movie field with its frame
 // range and thumbnails, the image list, and files dropped on the window.
 #include "windows/ChangeWindow1.h"
+#include "engine/StillNames.h"
 
 #include "engine/Conversion.h"
 #include "framework/Application.h"
@@ -143,9 +144,12 @@ void TChangeForm1::ShowThumbnail(int frame, fw::TImage* target)
     media::Image picture;
     if (!GKitMSPlay1->CopyFrame(frame, picture)) {
         target->Clear();
+        target->setToolTip(QString());
         return;
     }
     target->setPicture(QImageFromImage(picture));
+    // The balloon hint says when the frame is shown.
+    target->setToolTip(QString::fromStdString(conv::ClockText(GKitMSPlay1->FrameTime(frame))));
 }
 
 // The frame fields are the user's while typing (a number whose first digits lie

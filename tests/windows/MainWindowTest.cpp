@@ -379,9 +379,12 @@ TEST_F(MainWindowTest, OpeningAMovieShowsItsFramesSizeRangeAndThumbnails)
     };
     EXPECT_TRUE(colourAt(ChangeForm1->Image2->Picture(), 0));
     EXPECT_TRUE(colourAt(ChangeForm1->Image3->Picture(), 99));
+    // Their balloon hints say when the frames are shown (25 a second).
+    EXPECT_EQ(ChangeForm1->Image3->toolTip(), QStringLiteral("00:00:03.960"));
 
     s.setStartFrame(10);
     EXPECT_TRUE(colourAt(ChangeForm1->Image2->Picture(), 10));
+    EXPECT_EQ(ChangeForm1->Image2->toolTip(), QStringLiteral("00:00:00.400"));
     s.setFrameStep(10);
     EXPECT_EQ(ChangeForm1->ShadowLabel14->Caption(), QStringLiteral("9"));
     ChangeForm1->SpinEdit6->setText(QStringLiteral("0")); // typed, not yet left
