@@ -53,15 +53,23 @@ media::Result<std::vector<int>> PickPositions(const MoviePicks& p, const std::ve
             if (key >= start && key <= end)
                 take(key);
     } else if (p.everySeconds) {
-        const double from = times[std::size_t(start)];
-        for (long k = 0;; ++k) {
-            const double instant = from + double(k) * *p.everySeconds;
+        const double from = times[std::size_t(start)], every = *p.everySeconds;
+        for (long long k = 0;;) {
+            const double instant = from + double(k) * every;
             if (instant > times[std::size_t(end)] + 1e-9)
                 break;
-            take(ShownAt(times, instant));
+            const int shown = ShownAt(times, instant);
+            take(shown);
+            if (shown >= end)
+                break;
+            // On to the first instant at which the next picture shows (a tiny step
+            // must not walk through every instant of a long movie).
+            const double next = std::ceil((times[std::size_t(shown) + 1] - from) / every - 1e-9);
+            k = std::max(k + 1, static_cast<long long>(next));
         }
     } else if (p.count) {
-        const int n = std::max(*p.count, 1);
+        // More pictures than the range holds: each once.
+        const int n = std::clamp(*p.count, 1, end - start + 1);
         for (int i = 0; i < n; ++i)
             take(n == 1 ? start : start + int(std::lround(double(end - start) * i / (n - 1))));
     } else {
