@@ -288,6 +288,7 @@ struct MovieRun {
     std::string movie;
     std::unique_ptr<media::MovieReader> reader;
     std::vector<int> positions; // what the run takes, ascending
+    std::vector<int> toRead;    // of those, the ones whose files are to be written
     std::vector<std::string> paths; // the file of each
     std::vector<double> times;      // every position's presentation time
     std::vector<int> keys;          // the key pictures' positions, ascending
@@ -334,16 +335,23 @@ media::Result<void> PrepareMovieRun(MovieRun& run)
     if (!paths)
         return paths.Error();
     run.paths = std::move(*paths);
+    // Files there already that are to be passed over are not even read.
+    for (std::size_t i = 0; i < run.positions.size(); ++i) {
+        std::error_code ec;
+        if (o.existing != Existing::Skip || !std::filesystem::exists(run.paths[i], ec))
+            run.toRead.push_back(run.positions[i]);
+    }
     MEDIA_TRY(conv::CreateOutputFolder(o.outputFolder));
     // Where the movie has key pictures that runs can begin at (MP4, Matroska ...), the
     // stretches between them are read by a reader a core, each with one decoding
     // thread: no decoder waits for another, and a seek costs no threads' work. Else
     // one reader reads the whole run.
     // (Reading every frame needs no seek, and one decoder using every core does best.)
-    const bool everyFrame = run.positions.empty() || run.positions.back() - run.positions.front() + 1 == run.total;
+    const std::vector<int>& read = run.toRead;
+    const bool everyFrame = read.empty() || read.back() - read.front() + 1 == int(read.size());
     run.stretches = run.reader->DecodesInDevelopers() || everyFrame
-                        ? std::vector<std::pair<std::size_t, std::size_t>>{{0, run.positions.size()}}
-                        : Stretches(run.reader->IndependentStarts(), run.positions);
+                        ? std::vector<std::pair<std::size_t, std::size_t>>{{0, read.size()}}
+                        : Stretches(run.reader->IndependentStarts(), read);
     run.readers = std::min<int>(run.stretches.size() > 1 ? run.jobs : 1, int(run.stretches.size()));
     run.readersLeft = run.readers;
     return {};
@@ -390,8 +398,8 @@ void ReadStretches(MovieRun& run)
                 run.frames.Push(MovieRun::Frame{int(place - run.positions.begin()), std::move(picture)});
                 return true;
             };
-            mine.ReadPositionsUndeveloped(std::vector<int>(run.positions.begin() + std::ptrdiff_t(first),
-                                                           run.positions.begin() + std::ptrdiff_t(last)),
+            mine.ReadPositionsUndeveloped(std::vector<int>(run.toRead.begin() + std::ptrdiff_t(first),
+                                                           run.toRead.begin() + std::ptrdiff_t(last)),
                                           hand);
         }
     } catch (const std::exception& e) {
@@ -425,10 +433,6 @@ void DevelopFrames(MovieRun& run, InOrder& order)
             continue;
         }
         const std::string& path = run.paths[std::size_t(frame->index)];
-        if (PassedOver(run.o, path, outcome)) {
-            order.Finished(std::move(outcome));
-            continue;
-        }
         Guarded(outcome, [&] {
             // A frame that cannot be developed leaves the editor empty: nothing of the
             // frame before may be saved under this one's name.
@@ -454,6 +458,19 @@ media::Result<void> ConvertMovie(const RunRequest& o, const Report& report, RunT
     MovieRun run(o, JobsFor(o));
     MEDIA_TRY(PrepareMovieRun(run));
     InOrder order(report, run.total, totals);
+    // The pictures passed over, their files being there already.
+    for (std::size_t i = 0, read = 0; i < run.positions.size(); ++i) {
+        if (read < run.toRead.size() && run.toRead[read] == run.positions[i]) {
+            ++read;
+            continue;
+        }
+        Outcome outcome;
+        outcome.index = int(i);
+        outcome.source = run.movie + "#" + std::to_string(run.positions[i]);
+        outcome.target = run.paths[i];
+        outcome.existed = true;
+        order.Finished(std::move(outcome));
+    }
     std::vector<std::thread> decoders, workers;
     for (int r = 0; r < run.readers; ++r)
         decoders.emplace_back([&] { ReadStretches(run); });
