@@ -236,6 +236,9 @@ const std::vector<OptionRow>& OptionRows()
          [](Options& o, const std::string& n, const std::string& v) { o.picks.count = Number(n, v, {1, 1 << 30}); }},
         {"--keyframes", 0, nullptr, "Movie", {{"", "the key pictures only"}},
          [](Options& o, const std::string&, const std::string&) { o.picks.keyframes = true; }},
+        {"--stored-size", 0, nullptr, "Movie",
+         {{"", "pictures as stored: DV, DVD and HDV pixels are not made square"}},
+         [](Options& o, const std::string&, const std::string&) { o.storedSize = true; }},
         {"--jobs", 'j', "N", "Running", {{"", "pictures converted at once (default: one a core)"}},
          [](Options& o, const std::string& n, const std::string& v) { o.jobs = Number(n, v, {1, 64}); }},
         {"--quiet", 'q', nullptr, "Running", {{"", "no progress and no summary; failures are still named"}},
@@ -362,8 +365,9 @@ Options ParseOptions(const std::vector<std::string>& args, Options o)
     const conv::MoviePicks& p = o.picks;
     const bool ranged = p.start || p.end || p.startSeconds || p.endSeconds;
     const int ways = bool(p.step) + bool(p.everySeconds) + bool(p.count) + p.keyframes;
-    if (!o.movieMode && (ranged || ways || !o.stillNames.empty()))
-        throw UsageError("--start, --end and --step are for movies (--every, --count, --keyframes and --name too)");
+    if (!o.movieMode && (ranged || ways || !o.stillNames.empty() || o.storedSize))
+        throw UsageError("--start, --end and --step are for movies (--every, --count, --keyframes, --name and "
+                         "--stored-size too)");
     if (ways > 1)
         throw UsageError("--step, --every, --count and --keyframes each pick the pictures their own way: give one");
     if (p.start && p.end && *p.end < *p.start)

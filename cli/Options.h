@@ -18,6 +18,7 @@ struct Options {
     std::string stillNames; // how a movie's stills are named: a template, empty for the default
     conv::Existing existing = conv::Existing::Overwrite; // where a file is there already
     std::string manifest; // the run's record (.csv or .json), or none
+    bool storedSize = false; // a movie's pictures as stored
     int jobs = 0; // 0: one a core
     bool quiet = false;
     bool help = false;

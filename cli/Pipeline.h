@@ -19,6 +19,7 @@ inline conv::RunRequest RequestOf(const Options& o)
     request.picks = o.picks;
     request.stillNames = o.stillNames;
     request.existing = o.existing;
+    request.storedSize = o.storedSize;
     request.jobs = o.jobs;
     return request;
 }

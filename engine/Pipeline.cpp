@@ -316,8 +316,9 @@ struct MovieRun {
 media::Result<void> PrepareMovieRun(MovieRun& run)
 {
     const RunRequest& o = run.o;
-    auto opened = o.movieFile ? media::MovieReader::Open(o.movieFile, media::MovieReader::Options{})
-                              : media::MovieReader::Open(run.movie);
+    media::MovieReader::Options options;
+    options.storedSize = o.storedSize;
+    auto opened = o.movieFile ? media::MovieReader::Open(o.movieFile, options) : media::MovieReader::Open(run.movie, options);
     if (!opened)
         return opened.Error();
     run.reader = std::move(*opened);

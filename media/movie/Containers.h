@@ -29,6 +29,7 @@ inline constexpr ContainerRow kContainerRows[] = {
     {"FLV", {".flv"}, {"video/x-flv"}},
     {"WMV", {".asf", ".wmv"}, {"video/x-ms-asf", "video/x-ms-wmv"}},
     {"Ogg", {".ogv"}, {"video/ogg"}},
+    {"DV", {".dv", ".dif"}, {"video/dv"}}, // camcorders' tapes, copied as they were recorded
 };
 
 // Every movie extension, in the rows' order.

@@ -17,6 +17,7 @@ struct DevelopSetup {
     bool decodes = false;     // the developers decode packets (every picture stands alone)
     bool jpegPackets = false; // the packets are JPEGs for libjpeg-turbo (Motion JPEG)
     int width = 0, height = 0; // as coded
+    int shownWidth = 0;        // the width players show for the coded height (non-square pixels)
     int orientation = 1;       // how the stream's display matrix shows it, as an EXIF orientation (turns and mirrors)
 };
 
@@ -42,5 +43,12 @@ bool DecodeJpegPacket(const DevelopSetup& setup, const AVPacket* packet, Image& 
 // `scaler` as needed. A stream whose pictures change size midway gives every picture
 // the movie's size, as the window and the names of its files promise one.
 bool ToRgb(av::Scaler& scaler, const AVFrame* frame, int width, int height, Image& out);
+
+// The width players show for a picture of `width` × `height` whose pixels have the
+// shape `sampleAspect` (unknown or square: the width itself).
+int ShownWidth(int width, int height, AVRational sampleAspect);
+
+// A 24-bit picture scaled to `width`, its height kept (non-square pixels made square).
+bool ToWidth(Image& picture, int width);
 
 } // namespace media

@@ -19,7 +19,7 @@ bool DecodeJpegPacket(const DevelopSetup& setup, const AVPacket* packet, Image& 
     if (!picture || picture->width != setup.width || picture->height != setup.height)
         return false;
     out = picture->format == PixelFormat::Rgb24 ? std::move(*picture) : ToRgb24(*picture);
-    return true;
+    return setup.shownWidth == setup.width || ToWidth(out, setup.shownWidth);
 }
 
 struct FrameDeveloper::Impl {
@@ -56,7 +56,8 @@ struct FrameDeveloper::Impl {
         // patched with may depend on what this decoder decoded before.
         const bool ok = avcodec_send_packet(decoder.get(), packet) >= 0 &&
                         avcodec_receive_frame(decoder.get(), decoded.get()) == 0 && decoded->decode_error_flags == 0 &&
-                        !(decoded->flags & AV_FRAME_FLAG_CORRUPT) && ToRgb(scaler, decoded.get(), setup->width, setup->height, out);
+                        !(decoded->flags & AV_FRAME_FLAG_CORRUPT) &&
+                        ToRgb(scaler, decoded.get(), setup->shownWidth, setup->height, out);
         av_frame_unref(decoded.get());
         if (!ok)
             avcodec_flush_buffers(decoder.get());
@@ -89,7 +90,7 @@ bool FrameDeveloper::Develop(const UndevelopedFrame& frame, Image& out)
     if (d.failed)
         ok = false;
     else if (d.frame)
-        ok = ToRgb(m->scaler, d.frame.get(), m->setup->width, m->setup->height, out);
+        ok = ToRgb(m->scaler, d.frame.get(), m->setup->shownWidth, m->setup->height, out);
     else if (d.packet && m->setup->jpegPackets)
         ok = DecodeJpegPacket(*m->setup, d.packet.get(), out);
     else if (d.packet && m->setup->decodes)

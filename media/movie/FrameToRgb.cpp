@@ -115,4 +115,33 @@ bool ToRgb(av::Scaler& scaler, const AVFrame* frame, int width, int height, Imag
     return true;
 }
 
+int ShownWidth(int width, int height, AVRational sampleAspect)
+{
+    if (sampleAspect.num <= 0 || sampleAspect.den <= 0 || sampleAspect.num == sampleAspect.den)
+        return width;
+    // Whole pixels, the fraction dropped, as ffmpeg's scale=iw*sar:ih gives them.
+    const long long shown = static_cast<long long>(std::int64_t(width) * sampleAspect.num / sampleAspect.den);
+    // A shape no player would show (a damaged header) leaves the stored width.
+    if (shown < 1 || shown > 8 * static_cast<long long>(width) || shown * height > kMaxImagePixels)
+        return width;
+    return int(shown);
+}
+
+bool ToWidth(Image& picture, int width)
+{
+    av::Scaler scaler(sws_getContext(picture.width, picture.height, AV_PIX_FMT_RGB24, width, picture.height,
+                                     AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr, nullptr));
+    Image out;
+    if (!scaler || !out.Allocate(width, picture.height, PixelFormat::Rgb24))
+        return false;
+    const std::uint8_t* src[1] = {picture.pixels.data()};
+    const int srcStride[1] = {picture.width * 3};
+    std::uint8_t* dst[1] = {out.pixels.data()};
+    const int dstStride[1] = {width * 3};
+    if (sws_scale(scaler.get(), src, srcStride, 0, picture.height, dst, dstStride) != picture.height)
+        return false;
+    picture = std::move(out);
+    return true;
+}
+
 } // namespace media

@@ -118,6 +118,7 @@ struct MovieReader::Impl {
     int stream = -1;
     int width = 0;  // as coded
     int height = 0;
+    int shownWidth = 0; // the coded width scaled by the pixels' shape
     int orientation = 1; // the display matrix's, as an EXIF orientation
     double frameRate = 0;
     double timeBase = 0; // seconds a stamp counts
@@ -181,6 +182,7 @@ struct MovieReader::Impl {
                           "unusable picture size " + std::to_string(width) + " x " + std::to_string(height));
         timeBase = st->time_base.den > 0 ? av_q2d(st->time_base) : 0;
         origin = ReadMovieOrigin(fmt.get(), stream);
+        shownWidth = options.storedSize ? width : ShownWidth(width, height, av_guess_sample_aspect_ratio(fmt.get(), const_cast<AVStream*>(st), nullptr));
         if (st->avg_frame_rate.num > 0 && st->avg_frame_rate.den > 0)
             frameRate = av_q2d(st->avg_frame_rate);
         else if (st->r_frame_rate.num > 0 && st->r_frame_rate.den > 0)
@@ -249,6 +251,7 @@ struct MovieReader::Impl {
         setup->jpegPackets = setup->decodes && dec->codec_id == AV_CODEC_ID_MJPEG;
         setup->width = width;
         setup->height = height;
+        setup->shownWidth = shownWidth;
         setup->orientation = orientation;
         if (setup->decodes)
             packets.emplace(file, stream, index);
@@ -748,6 +751,8 @@ Result<std::unique_ptr<MovieReader>> MovieReader::Open(const std::shared_ptr<con
     r.file = file;
     r.path = file->Path();
     r.options = options;
+    if (measured) // a twin gives the pictures its measured reader gives
+        r.options.storedSize = measured->m->options.storedSize;
     MEDIA_TRY(r.OpenStream());
     if (measured)
         r.TakeMeasures(*measured->m);
@@ -761,8 +766,8 @@ Result<std::unique_ptr<MovieReader>> MovieReader::Open(const std::shared_ptr<con
 
 const std::shared_ptr<const MovieFile>& MovieReader::File() const { return m->file; }
 int MovieReader::PositionCount() const { return int(m->positionCount); }
-int MovieReader::Width() const { return m->orientation >= 5 ? m->height : m->width; }
-int MovieReader::Height() const { return m->orientation >= 5 ? m->width : m->height; }
+int MovieReader::Width() const { return m->orientation >= 5 ? m->height : m->shownWidth; }
+int MovieReader::Height() const { return m->orientation >= 5 ? m->shownWidth : m->height; }
 double MovieReader::FrameRate() const { return m->frameRate; }
 MovieReader::Stats MovieReader::Statistics() const
 {
@@ -783,7 +788,7 @@ bool MovieReader::ReadFrame(int position, Image& out)
         return true;
     }
     const AVFrame* picture = m->PictureAt(position);
-    if (!picture || !ToRgb(m->sws, picture, m->width, m->height, out)) {
+    if (!picture || !ToRgb(m->sws, picture, m->shownWidth, m->height, out)) {
         out = Image();
         return false;
     }

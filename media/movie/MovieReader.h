@@ -28,6 +28,9 @@ class MovieReader {
 public:
     struct Options {
         int decoderThreads = 0; // 0: as many as the machine has
+        // Pictures as stored, not widened or narrowed to the shape players show (a
+        // twin takes its measured reader's choice).
+        bool storedSize = false;
     };
     // Opens `path`; a failure's facts name the file.
     static Result<std::unique_ptr<MovieReader>> Open(const std::string& path);
@@ -46,6 +49,8 @@ public:
     // names it.
     const std::shared_ptr<const MovieFile>& File() const;
     int PositionCount() const;
+    // The pictures' size as players show them: turned upright, and where the pixels
+    // are not square (DV, DVD, HDV) the stored width scaled to the shown shape.
     int Width() const;
     int Height() const;
     // Frames per second (0 when the file does not say).

@@ -93,6 +93,7 @@ TEST(ConverterOptions, EveryBadValueIsAUsageErrorNamingTheOptionAndValue)
         {{"--exists", "keep", "a.avi"}, "--exists takes overwrite, skip or number, not 'keep'"},
         {{"--manifest", "run.txt", "a.avi"}, "--manifest takes a file name ending in .csv or .json, not 'run.txt'"},
         {{"--keyframes", "a.png"}, "are for movies"},
+        {{"--stored-size", "a.png"}, "are for movies"},
     };
     for (const auto& [args, expected] : cases)
         EXPECT_NE(UsageMessage(args).find(expected), std::string::npos) << UsageMessage(args);
