@@ -182,7 +182,9 @@ struct MovieReader::Impl {
                           "unusable picture size " + std::to_string(width) + " x " + std::to_string(height));
         timeBase = st->time_base.den > 0 ? av_q2d(st->time_base) : 0;
         origin = ReadMovieOrigin(fmt.get(), stream);
-        shownWidth = options.storedSize ? width : ShownWidth(width, height, av_guess_sample_aspect_ratio(fmt.get(), const_cast<AVStream*>(st), nullptr));
+        // Pixels that are not square (DV, DVD, HDV) are shown wider or narrower.
+        const AVRational pixelShape = av_guess_sample_aspect_ratio(fmt.get(), const_cast<AVStream*>(st), nullptr);
+        shownWidth = options.storedSize ? width : ShownWidth(width, height, pixelShape);
         if (st->avg_frame_rate.num > 0 && st->avg_frame_rate.den > 0)
             frameRate = av_q2d(st->avg_frame_rate);
         else if (st->r_frame_rate.num > 0 && st->r_frame_rate.den > 0)
