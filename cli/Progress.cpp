@@ -74,6 +74,8 @@ void Progress::Summary(const RunTotals& totals, const std::string& folder)
         std::fprintf(m_out, "pomi-pomira-convert: %s\n", ClashText(clash).c_str());
     if (m_quiet)
         return;
+    if (!totals.shape.empty())
+        std::fprintf(m_out, "pixels not square: %s\n", totals.shape.c_str());
     const double elapsed = Elapsed();
     const int all = totals.converted + totals.failed;
     // Without -o the folder is the window's saved one: say where the pictures went.

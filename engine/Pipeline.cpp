@@ -458,6 +458,10 @@ media::Result<void> ConvertMovie(const RunRequest& o, const Report& report, RunT
     KeepPictureBuffers();
     MovieRun run(o, JobsFor(o));
     MEDIA_TRY(PrepareMovieRun(run));
+    const media::MovieReader& movie = *run.reader;
+    if (movie.StoredWidth() != movie.Width() || movie.StoredHeight() != movie.Height())
+        totals.shape = std::to_string(movie.StoredWidth()) + " x " + std::to_string(movie.StoredHeight()) +
+                       " stored, shown " + std::to_string(movie.Width()) + " x " + std::to_string(movie.Height());
     InOrder order(report, run.total, totals);
     // The pictures passed over, their files being there already.
     for (std::size_t i = 0, read = 0; i < run.positions.size(); ++i) {

@@ -64,6 +64,8 @@ struct RunTotals {
     int converted = 0;
     int failed = 0;
     int existed = 0; // passed over, their files there already
+    // A movie whose pixels are not square: "720 x 480 stored, shown 640 x 480".
+    std::string shape;
     std::vector<std::pair<std::string, std::string>> written; // (source, file), in the run's order
 };
 

@@ -770,6 +770,8 @@ const std::shared_ptr<const MovieFile>& MovieReader::File() const { return m->fi
 int MovieReader::PositionCount() const { return int(m->positionCount); }
 int MovieReader::Width() const { return m->orientation >= 5 ? m->height : m->shownWidth; }
 int MovieReader::Height() const { return m->orientation >= 5 ? m->shownWidth : m->height; }
+int MovieReader::StoredWidth() const { return m->orientation >= 5 ? m->height : m->width; }
+int MovieReader::StoredHeight() const { return m->orientation >= 5 ? m->width : m->height; }
 double MovieReader::FrameRate() const { return m->frameRate; }
 MovieReader::Stats MovieReader::Statistics() const
 {

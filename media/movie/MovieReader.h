@@ -53,6 +53,9 @@ public:
     // are not square (DV, DVD, HDV) the stored width scaled to the shown shape.
     int Width() const;
     int Height() const;
+    // The size as stored, turned upright (Width() × Height() where the pixels are square).
+    int StoredWidth() const;
+    int StoredHeight() const;
     // Frames per second (0 when the file does not say).
     double FrameRate() const;
     // Each position's presentation time in seconds after the first picture's, by the

@@ -458,7 +458,9 @@ TEST(ConverterProgress, FailuresAreNamedOnceAndTheSummaryCounts)
         otherFailure.source = "clip.avi#3";
         otherFailure.error = "the frame cannot be decoded";
         progress.Update(otherFailure, 2);
-        progress.Summary(cli::RunTotals{0, 2}, "/out/put");
+        cli::RunTotals totals{0, 2};
+        totals.shape = "720 x 480 stored, shown 640 x 480";
+        progress.Summary(totals, "/out/put");
     }
     std::rewind(out);
     std::string text;
@@ -470,4 +472,5 @@ TEST(ConverterProgress, FailuresAreNamedOnceAndTheSummaryCounts)
     EXPECT_EQ(text.find("/p/a.png: /p/a.png"), std::string::npos) << text;
     EXPECT_NE(text.find("pomi-pomira-convert: clip.avi#3: the frame cannot be decoded"), std::string::npos);
     EXPECT_NE(text.find("0 written to /out/put, 2 failed"), std::string::npos);
+    EXPECT_NE(text.find("pixels not square: 720 x 480 stored, shown 640 x 480\n"), std::string::npos) << text;
 }
