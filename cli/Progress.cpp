@@ -79,7 +79,9 @@ void Progress::Summary(const RunTotals& totals, const std::string& folder)
     const double elapsed = Elapsed();
     const int all = totals.converted + totals.failed;
     // Without -o the folder is the window's saved one: say where the pictures went.
-    const std::string existed = totals.existed ? ", " + std::to_string(totals.existed) + " there already" : "";
+    std::string existed;
+    if (totals.existed)
+        existed.append(", ").append(std::to_string(totals.existed)).append(" there already");
     std::fprintf(m_out, "%d written to %s, %d failed%s, %.2f s, %.1f pictures/s\n", totals.converted, folder.c_str(),
                  totals.failed, existed.c_str(), elapsed, elapsed > 0 ? all / elapsed : 0.0);
 }

@@ -133,8 +133,12 @@ std::string ReportText(const conv::RunReport& report)
     std::string text;
     if (report.stopped)
         text = "変換を中止しました。" + std::to_string(report.total - int(report.failed.size())) + " 枚を書き出しました。";
-    if (report.skipped > 0)
-        text += (text.empty() ? "" : "\n") + std::to_string(report.skipped) + " 枚は変換しませんでした。";
+    if (report.skipped > 0) {
+        if (!text.empty())
+            text += "\n";
+        text += std::to_string(report.skipped);
+        text += " 枚は変換しませんでした。";
+    }
     if (!report.failed.empty()) {
         if (!text.empty())
             text += "\n";
