@@ -289,6 +289,7 @@ struct MovieRun {
     std::unique_ptr<media::MovieReader> reader;
     std::vector<int> positions; // what the run takes, ascending
     std::vector<int> toRead;    // of those, the ones whose files are to be written
+    std::vector<Outcome> passedOver; // the others: their files are there already
     std::vector<std::string> paths; // the file of each
     std::vector<double> times;      // every position's presentation time
     std::vector<int> keys;          // the key pictures' positions, ascending
@@ -338,9 +339,14 @@ media::Result<void> PrepareMovieRun(MovieRun& run)
     run.paths = std::move(*paths);
     // Files there already that are to be passed over are not even read.
     for (std::size_t i = 0; i < run.positions.size(); ++i) {
-        std::error_code ec;
-        if (o.existing != Existing::Skip || !std::filesystem::exists(run.paths[i], ec))
+        Outcome outcome;
+        if (!PassedOver(o, run.paths[i], outcome)) {
             run.toRead.push_back(run.positions[i]);
+            continue;
+        }
+        outcome.index = int(i);
+        outcome.source = run.movie + "#" + std::to_string(run.positions[i]);
+        run.passedOver.push_back(std::move(outcome));
     }
     MEDIA_TRY(conv::CreateOutputFolder(o.outputFolder));
     // Where the movie has key pictures that runs can begin at (MP4, Matroska ...), the
@@ -463,19 +469,8 @@ media::Result<void> ConvertMovie(const RunRequest& o, const Report& report, RunT
         totals.shape = std::to_string(movie.StoredWidth()) + " x " + std::to_string(movie.StoredHeight()) +
                        " stored, shown " + std::to_string(movie.Width()) + " x " + std::to_string(movie.Height());
     InOrder order(report, run.total, totals);
-    // The pictures passed over, their files being there already.
-    for (std::size_t i = 0, read = 0; i < run.positions.size(); ++i) {
-        if (read < run.toRead.size() && run.toRead[read] == run.positions[i]) {
-            ++read;
-            continue;
-        }
-        Outcome outcome;
-        outcome.index = int(i);
-        outcome.source = run.movie + "#" + std::to_string(run.positions[i]);
-        outcome.target = run.paths[i];
-        outcome.existed = true;
+    for (Outcome& outcome : run.passedOver)
         order.Finished(std::move(outcome));
-    }
     std::vector<std::thread> decoders, workers;
     for (int r = 0; r < run.readers; ++r)
         decoders.emplace_back([&] { ReadStretches(run); });
