@@ -18,6 +18,7 @@ struct DevelopSetup {
     bool jpegPackets = false; // the packets are JPEGs for libjpeg-turbo (Motion JPEG)
     int width = 0, height = 0; // as coded
     int shownWidth = 0;        // the width players show for the coded height (non-square pixels)
+    double statedPeakNits = 0; // the brightest light an HDR stream says it holds (0: unsaid)
     int orientation = 1;       // how the stream's display matrix shows it, as an EXIF orientation (turns and mirrors)
 };
 
@@ -39,10 +40,11 @@ struct UndevelopedFrameData {
 // own decoder).
 bool DecodeJpegPacket(const DevelopSetup& setup, const AVPacket* packet, Image& out);
 
-// Converts a decoded picture to 24-bit RGB of `width` × `height`, making or reusing
-// `scaler` as needed. A stream whose pictures change size midway gives every picture
+// Converts a decoded picture to 24-bit RGB of the size players show (the setup's
+// shown width and height), making or reusing `scaler` as needed; HDR pictures are
+// tone mapped to SDR. A stream whose pictures change size midway gives every picture
 // the movie's size, as the window and the names of its files promise one.
-bool ToRgb(av::Scaler& scaler, const AVFrame* frame, int width, int height, Image& out);
+bool ToRgb(av::Scaler& scaler, const AVFrame* frame, const DevelopSetup& setup, Image& out);
 
 // The width players show for a picture of `width` × `height` whose pixels have the
 // shape `sampleAspect` (unknown or square: the width itself).

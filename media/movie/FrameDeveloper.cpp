@@ -57,7 +57,7 @@ struct FrameDeveloper::Impl {
         const bool ok = avcodec_send_packet(decoder.get(), packet) >= 0 &&
                         avcodec_receive_frame(decoder.get(), decoded.get()) == 0 && decoded->decode_error_flags == 0 &&
                         !(decoded->flags & AV_FRAME_FLAG_CORRUPT) &&
-                        ToRgb(scaler, decoded.get(), setup->shownWidth, setup->height, out);
+                        ToRgb(scaler, decoded.get(), *setup, out);
         av_frame_unref(decoded.get());
         if (!ok)
             avcodec_flush_buffers(decoder.get());
@@ -90,7 +90,7 @@ bool FrameDeveloper::Develop(const UndevelopedFrame& frame, Image& out)
     if (d.failed)
         ok = false;
     else if (d.frame)
-        ok = ToRgb(m->scaler, d.frame.get(), m->setup->shownWidth, m->setup->height, out);
+        ok = ToRgb(m->scaler, d.frame.get(), *m->setup, out);
     else if (d.packet && m->setup->jpegPackets)
         ok = DecodeJpegPacket(*m->setup, d.packet.get(), out);
     else if (d.packet && m->setup->decodes)

@@ -2,12 +2,14 @@
 #include "media/movie/Developing.h"
 
 #include "media/image/Processing.h"
+#include "media/movie/HdrToSdr.h"
 
 extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace media {
@@ -61,6 +63,50 @@ int ColourMatrixOf(const AVFrame* frame)
     }
 }
 
+// The matrix and the range the stream is tagged with (swscale assumes BT.601).
+void UseStreamColours(SwsContext* scaler, const AVFrame* frame, AVPixelFormat format)
+{
+    if (!IsYuv(format))
+        return;
+    const int* matrix = sws_getCoefficients(ColourMatrixOf(frame));
+    const int fullRange = frame->color_range == AVCOL_RANGE_JPEG || IsFullRangeFormat(format) ? 1 : 0;
+    int *inv = nullptr, *table = nullptr;
+    int srcRange = 0, dstRange = 0, brightness = 0, contrast = 0, saturation = 0;
+    sws_getColorspaceDetails(scaler, &inv, &srcRange, &table, &dstRange, &brightness, &contrast, &saturation);
+    if (inv != matrix || srcRange != fullRange)
+        sws_setColorspaceDetails(scaler, matrix, fullRange, table, dstRange, brightness, contrast, saturation);
+}
+
+// An HDR picture: its full-precision R'G'B' first, then each row tone mapped.
+bool HdrToRgb(av::Scaler& scaler, const AVFrame* frame, HdrCurve curve, double peakNits, int width, int height,
+              Image& out)
+{
+    const auto format = AVPixelFormat(frame->format);
+    scaler.reset(sws_getCachedContext(scaler.release(), frame->width, frame->height, format, width, height,
+                                      AV_PIX_FMT_RGB48, SWS_BILINEAR | SWS_FULL_CHR_H_INT | SWS_ACCURATE_RND,
+                                      nullptr, nullptr, nullptr));
+    if (!scaler || !out.Allocate(width, height, PixelFormat::Rgb24))
+        return false;
+    UseStreamColours(scaler.get(), frame, format);
+    const int stride = RoomyStride(width) * 2;
+    thread_local std::vector<std::uint16_t> wide;
+    wide.resize(std::size_t(stride / 2) * height + 64);
+    uint8_t* dst[4] = {reinterpret_cast<uint8_t*>(wide.data()), nullptr, nullptr, nullptr};
+    int dstStride[4] = {stride, 0, 0, 0};
+    if (sws_scale(scaler.get(), frame->data, frame->linesize, 0, frame->height, dst, dstStride) != height)
+        return false;
+    // The tables are made once a thread for each curve and peak.
+    thread_local std::unique_ptr<HdrToSdr> toSdr;
+    thread_local double peakAskedFor = 0;
+    if (!toSdr || toSdr->Curve() != curve || peakAskedFor != peakNits) {
+        toSdr = std::make_unique<HdrToSdr>(curve, peakNits);
+        peakAskedFor = peakNits;
+    }
+    for (int y = 0; y < height; ++y)
+        toSdr->Convert(wide.data() + std::size_t(y) * (stride / 2), width, out.Row(y));
+    return true;
+}
+
 } // namespace
 
 void TurnUpright(const DevelopSetup& setup, Image& picture)
@@ -68,27 +114,19 @@ void TurnUpright(const DevelopSetup& setup, Image& picture)
     Orient(picture, setup.orientation);
 }
 
-bool ToRgb(av::Scaler& scaler, const AVFrame* frame, int width, int height, Image& out)
+bool ToRgb(av::Scaler& scaler, const AVFrame* frame, const DevelopSetup& setup, Image& out)
 {
     if (frame->width <= 0 || frame->height <= 0)
         return false;
+    const int width = setup.shownWidth, height = setup.height;
     const auto format = AVPixelFormat(frame->format);
+    if (const HdrCurve curve = HdrCurveOf(frame); curve != HdrCurve::None && IsYuv(format))
+        return HdrToRgb(scaler, frame, curve, StatedPeakNits(frame, setup.statedPeakNits), width, height, out);
     scaler.reset(sws_getCachedContext(scaler.release(), frame->width, frame->height, format, width, height,
                                       AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr, nullptr));
     if (!scaler || !out.Allocate(width, height, PixelFormat::Rgb24))
         return false;
-    if (IsYuv(format)) {
-        // The matrix and the range the stream is tagged with (swscale assumes BT.601).
-        const int* matrix = sws_getCoefficients(ColourMatrixOf(frame));
-        const int fullRange = frame->color_range == AVCOL_RANGE_JPEG || IsFullRangeFormat(format) ? 1 : 0;
-        int *inv = nullptr, *table = nullptr;
-        int srcRange = 0, dstRange = 0, brightness = 0, contrast = 0, saturation = 0;
-        sws_getColorspaceDetails(scaler.get(), &inv, &srcRange, &table, &dstRange, &brightness, &contrast,
-                                 &saturation);
-        if (inv != matrix || srcRange != fullRange)
-            sws_setColorspaceDetails(scaler.get(), matrix, fullRange, table, dstRange, brightness, contrast,
-                                     saturation);
-    }
+    UseStreamColours(scaler.get(), frame, format);
     const int rowBytes = out.width * 3;
     if (out.width % 16 == 0) {
         // Whole blocks: straight into the picture. The vector code may still store a

@@ -3,6 +3,7 @@
 #include "media/movie/AvHandles.h"
 #include "media/movie/CodecTraits.h"
 #include "media/movie/Developing.h"
+#include "media/movie/HdrToSdr.h"
 #include "media/movie/MovieIndex.h"
 #include "media/movie/PacketSource.h"
 #include "media/movie/ShownPictures.h"
@@ -254,6 +255,7 @@ struct MovieReader::Impl {
         setup->width = width;
         setup->height = height;
         setup->shownWidth = shownWidth;
+        setup->statedPeakNits = StatedPeakNits(fmt->streams[stream]);
         setup->orientation = orientation;
         if (setup->decodes)
             packets.emplace(file, stream, index);
@@ -792,7 +794,7 @@ bool MovieReader::ReadFrame(int position, Image& out)
         return true;
     }
     const AVFrame* picture = m->PictureAt(position);
-    if (!picture || !ToRgb(m->sws, picture, m->shownWidth, m->height, out)) {
+    if (!picture || !ToRgb(m->sws, picture, *m->setup, out)) {
         out = Image();
         return false;
     }

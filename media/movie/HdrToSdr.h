@@ -1,0 +1,60 @@
+#pragma once
+// High dynamic range pictures (PQ or HLG, BT.2020) made into the SDR BT.709
+// pictures a still is: the light the picture stands for, its gamut mapped into
+// BT.709 keeping hue, its highlights above reference white rolled off.
+
+#include <cstdint>
+
+extern "C" {
+struct AVFrame;
+struct AVStream;
+}
+
+namespace media {
+
+enum class HdrCurve { None, Pq, Hlg };
+
+// The curve a decoded picture is tagged with (None for SDR pictures).
+HdrCurve HdrCurveOf(const AVFrame* frame);
+
+// The brightest light a stream says it holds, in cd/m² (its content light level,
+// else its mastering display's peak), 0 where it says nothing.
+double StatedPeakNits(const AVStream* stream);
+
+// The same said by a picture's own side data, else `fallback`.
+double StatedPeakNits(const AVFrame* frame, double fallback);
+
+// Light levels of the HDR systems: the reference white an SDR white stands for,
+// and the display an HLG picture is shown on.
+inline constexpr double kReferenceWhiteNits = 203;
+inline constexpr double kHlgDisplayPeakNits = 1000;
+
+// One picture's conversion, its tables made once for a curve and a peak.
+class HdrToSdr {
+public:
+    // `peakNits`: the brightest light to keep apart from white (0: the curve's usual).
+    HdrToSdr(HdrCurve curve, double peakNits);
+
+    // `count` pixels of 16-bit non-linear BT.2020 R'G'B' to 8-bit BT.709 R'G'B'.
+    void Convert(const std::uint16_t* rgb48, int count, std::uint8_t* rgb24) const;
+
+    HdrCurve Curve() const { return curve_; }
+    double PeakNits() const { return peakNits_; }
+
+    // The roll-off alone, in light relative to reference white (tests and tuning).
+    double RolledOff(double light) const;
+
+private:
+    static constexpr int kSteps = 4096;
+    HdrCurve curve_;
+    double peakNits_;
+    double peak_;         // relative to reference white
+    double knee_;         // relative light up to which nothing is rolled off
+    float toLight_[kSteps];      // signal (12 bits) to light: PQ relative to reference white, HLG scene light
+    float hlgGain_[kSteps];      // HLG: scene luminance (by its square root) to display light's factor
+    float rollOffGain_[kSteps];  // light from the knee to the peak: the factor that rolls it off
+    std::uint8_t toSignal_[kSteps]; // light (by its square root) to 8-bit BT.709 signal
+    float rollOffScale_;
+};
+
+} // namespace media
