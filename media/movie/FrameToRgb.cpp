@@ -77,33 +77,51 @@ void UseStreamColours(SwsContext* scaler, const AVFrame* frame, AVPixelFormat fo
         sws_setColorspaceDetails(scaler, matrix, fullRange, table, dstRange, brightness, contrast, saturation);
 }
 
-// An HDR picture: its full-precision R'G'B' first, then each row tone mapped.
+// An HDR picture tone mapped: straight from its Y'CbCr where it has the movie's size
+// and a layout read directly, else through a 16-bit R'G'B' copy at the movie's size.
 bool HdrToRgb(av::Scaler& scaler, const AVFrame* frame, HdrCurve curve, double peakNits, int width, int height,
               Image& out)
 {
+    // The tables are made once a thread for each curve, peak and gamut.
+    const bool widePrimaries = frame->color_primaries != AVCOL_PRI_BT709;
+    thread_local std::unique_ptr<HdrToSdr> toSdr;
+    thread_local double peakAskedFor = 0;
+    thread_local bool wideAskedFor = true;
+    if (!toSdr || toSdr->Curve() != curve || peakAskedFor != peakNits || wideAskedFor != widePrimaries) {
+        toSdr = std::make_unique<HdrToSdr>(curve, peakNits, widePrimaries);
+        peakAskedFor = peakNits;
+        wideAskedFor = widePrimaries;
+    }
+    if (frame->width == width && frame->height == height && HdrYuvToRgb(frame, *toSdr, out))
+        return true;
     const auto format = AVPixelFormat(frame->format);
     scaler.reset(sws_getCachedContext(scaler.release(), frame->width, frame->height, format, width, height,
-                                      AV_PIX_FMT_RGB48, SWS_BILINEAR | SWS_FULL_CHR_H_INT | SWS_ACCURATE_RND,
+                                      AV_PIX_FMT_GBRP16, SWS_BILINEAR | SWS_FULL_CHR_H_INT | SWS_ACCURATE_RND,
                                       nullptr, nullptr, nullptr));
     if (!scaler || !out.Allocate(width, height, PixelFormat::Rgb24))
         return false;
     UseStreamColours(scaler.get(), frame, format);
+    // Planes of green, blue and red, rows with room to spare for the vector code.
     const int stride = RoomyStride(width) * 2;
-    thread_local std::vector<std::uint16_t> wide;
-    wide.resize(std::size_t(stride / 2) * height + 64);
-    uint8_t* dst[4] = {reinterpret_cast<uint8_t*>(wide.data()), nullptr, nullptr, nullptr};
-    int dstStride[4] = {stride, 0, 0, 0};
+    thread_local std::vector<std::uint16_t> planes[3];
+    uint8_t* dst[4] = {};
+    int dstStride[4] = {};
+    for (int p = 0; p < 3; ++p) {
+        planes[p].resize(std::size_t(stride / 2) * height + 64);
+        dst[p] = reinterpret_cast<uint8_t*>(planes[p].data());
+        dstStride[p] = stride;
+    }
     if (sws_scale(scaler.get(), frame->data, frame->linesize, 0, frame->height, dst, dstStride) != height)
         return false;
-    // The tables are made once a thread for each curve and peak.
-    thread_local std::unique_ptr<HdrToSdr> toSdr;
-    thread_local double peakAskedFor = 0;
-    if (!toSdr || toSdr->Curve() != curve || peakAskedFor != peakNits) {
-        toSdr = std::make_unique<HdrToSdr>(curve, peakNits);
-        peakAskedFor = peakNits;
+    for (int y = 0; y < height; ++y) {
+        std::uint16_t* rows[3];
+        for (int p = 0; p < 3; ++p) {
+            rows[p] = planes[p].data() + std::size_t(y) * (stride / 2);
+            for (int x = 0; x < width; ++x)
+                rows[p][x] >>= 4;
+        }
+        toSdr->Convert(rows[2], rows[0], rows[1], width, out.Row(y));
     }
-    for (int y = 0; y < height; ++y)
-        toSdr->Convert(wide.data() + std::size_t(y) * (stride / 2), width, out.Row(y));
     return true;
 }
 

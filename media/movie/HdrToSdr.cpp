@@ -21,7 +21,8 @@ namespace {
 
 constexpr double kSdrGamma = 2.4;
 // The light (relative to reference white) up to which nothing is rolled off: the
-// SDR signal 0.86 (220 of 255). What lies below keeps its exact colour.
+// SDR signal 0.86 (220 of 255). What lies below keeps its exact colour; reference
+// white comes out at 239 (of 255), which leaves light up to the peak steps of its own.
 constexpr double kKnee = 0.7;
 
 // SMPTE ST 2084: a signal to cd/m².
@@ -46,18 +47,6 @@ constexpr float kToBt709[3][3] = {{1.660491f, -0.587641f, -0.072850f},
                                   {-0.124550f, 1.132900f, -0.008349f},
                                   {-0.018151f, -0.100579f, 1.118730f}};
 
-// A table read at a fractional place, between its two neighbours.
-inline float Between(const float* table, int last, float place)
-{
-    if (place <= 0)
-        return table[0];
-    if (place >= float(last))
-        return table[last];
-    const int i = int(place);
-    const float f = place - float(i);
-    return table[i] + (table[i + 1] - table[i]) * f;
-}
-
 int NitsOf(AVRational r) { return r.den > 0 && r.num > 0 ? int(r.num / r.den) : 0; }
 
 double PeakOfSideData(const AVContentLightMetadata* light, const AVMasteringDisplayMetadata* display)
@@ -68,6 +57,11 @@ double PeakOfSideData(const AVContentLightMetadata* light, const AVMasteringDisp
         return NitsOf(display->max_luminance);
     return 0;
 }
+
+// Value minimum and maximum, which the vectoriser makes into single instructions
+// (std::min and std::max hand back references, which it takes for branches).
+inline float Min(float a, float b) { return a < b ? a : b; }
+inline float Max(float a, float b) { return a > b ? a : b; }
 
 } // namespace
 
@@ -102,15 +96,18 @@ double StatedPeakNits(const AVFrame* frame, double fallback)
     return peak > 0 ? peak : fallback;
 }
 
-HdrToSdr::HdrToSdr(HdrCurve curve, double peakNits) : curve_(curve)
+HdrToSdr::HdrToSdr(HdrCurve curve, double peakNits, bool widePrimaries) : curve_(curve)
 {
+    for (int i = 0; i < 3; ++i)
+        for (int k = 0; k < 3; ++k)
+            toBt709_[i][k] = widePrimaries ? kToBt709[i][k] : float(i == k);
     // HLG is shown on its nominal display; PQ up to what the movie says it holds,
     // else the usual mastering peak, never below white nor above PQ's range.
     if (curve == HdrCurve::Hlg || peakNits <= 0)
         peakNits = kHlgDisplayPeakNits;
     peakNits_ = std::clamp(peakNits, kReferenceWhiteNits, 10000.0);
     peak_ = peakNits_ / kReferenceWhiteNits;
-    knee_ = std::min(kKnee, peak_);
+    knee_ = kKnee;
 
     constexpr int last = kSteps - 1;
     for (int i = 0; i < kSteps; ++i) {
@@ -125,7 +122,7 @@ HdrToSdr::HdrToSdr(HdrCurve curve, double peakNits) : curve_(curve)
     rollOffScale_ = peak_ > knee_ ? float(last / (peak_ - knee_)) : 0.f;
     for (int i = 0; i < kSteps; ++i) {
         const double light = knee_ + (peak_ - knee_) * i / last;
-        rollOffGain_[i] = light > 0 ? float(RolledOff(light) / light) : 1.f;
+        rollOff_[i] = float(RolledOff(light));
     }
 }
 
@@ -145,40 +142,67 @@ double HdrToSdr::RolledOff(double light) const
     return std::pow(std::min(signal, 1.0), kSdrGamma);
 }
 
-void HdrToSdr::Convert(const std::uint16_t* rgb48, int count, std::uint8_t* rgb24) const
+void HdrToSdr::Convert(const std::uint16_t* red, const std::uint16_t* green, const std::uint16_t* blue, int count,
+                       std::uint8_t* rgb24) const
 {
+    // In runs of pixels, each step a loop of its own: the table lookups one by one,
+    // the arithmetic over whole arrays, which the compiler turns into vector code.
+    // No branches on the pixels' values: a colourful picture would mispredict them.
+    constexpr int kRun = 256;
     constexpr int last = kSteps - 1;
-    constexpr float toPlace = float(last) / 65535.f;
     const bool hlg = curve_ == HdrCurve::Hlg;
-    const float knee = float(knee_), peak = float(peak_);
-    for (int n = 0; n < count; ++n, rgb48 += 3, rgb24 += 3) {
-        float c[3] = {Between(toLight_, last, rgb48[0] * toPlace), Between(toLight_, last, rgb48[1] * toPlace),
-                      Between(toLight_, last, rgb48[2] * toPlace)};
+    const float knee = knee_, lastPlace = float(last), scale = rollOffScale_;
+    const float(&m)[3][3] = toBt709_;
+    alignas(32) float r[kRun], g[kRun], b[kRun], f[kRun], low[kRun], high[kRun];
+    alignas(32) int place[kRun];
+    for (int start = 0; start < count; start += kRun, rgb24 += 3 * kRun) {
+        const int n = std::min(kRun, count - start);
+        for (int i = 0; i < n; ++i) {
+            r[i] = toLight_[red[start + i]];
+            g[i] = toLight_[green[start + i]];
+            b[i] = toLight_[blue[start + i]];
+        }
         if (hlg) {
-            const float scene = std::max(0.2627f * c[0] + 0.6780f * c[1] + 0.0593f * c[2], 0.f);
-            const float gain = Between(hlgGain_, last, std::sqrt(scene) * float(last));
-            c[0] *= gain, c[1] *= gain, c[2] *= gain;
+            // The display's light depends on the scene's luminance.
+            for (int i = 0; i < n; ++i)
+                place[i] = int(std::sqrt(Max(0.2627f * r[i] + 0.6780f * g[i] + 0.0593f * b[i], 0.f)) *
+                                   lastPlace + 0.5f);
+            for (int i = 0; i < n; ++i)
+                f[i] = hlgGain_[place[i]];
+            for (int i = 0; i < n; ++i)
+                r[i] *= f[i], g[i] *= f[i], b[i] *= f[i];
         }
-        float v[3];
-        for (int k = 0; k < 3; ++k)
-            v[k] = kToBt709[k][0] * c[0] + kToBt709[k][1] * c[1] + kToBt709[k][2] * c[2];
-        // Outside BT.709: toward the grey of the same luminance, as far as needed.
-        const float lowest = std::min({v[0], v[1], v[2]});
-        if (lowest < 0) {
-            const float y = 0.2126f * v[0] + 0.7152f * v[1] + 0.0722f * v[2];
-            const float t = y > 0 ? y / (y - lowest) : 0.f;
-            for (float& x : v)
-                x = y > 0 ? y + t * (x - y) : 0.f;
+        for (int i = 0; i < n; ++i) {
+            float v0 = m[0][0] * r[i] + m[0][1] * g[i] + m[0][2] * b[i];
+            float v1 = m[1][0] * r[i] + m[1][1] * g[i] + m[1][2] * b[i];
+            float v2 = m[2][0] * r[i] + m[2][1] * g[i] + m[2][2] * b[i];
+            // Outside BT.709: toward the grey of the same luminance, as far as needed
+            // (t is 1 for colours inside).
+            const float y = Max(0.2126f * v0 + 0.7152f * v1 + 0.0722f * v2, 0.f);
+            const float t = y / Max(y - Min(Min(v0, v1), Min(v2, 0.f)), 1e-9f);
+            v0 = y + t * (v0 - y), v1 = y + t * (v1 - y), v2 = y + t * (v2 - y);
+            r[i] = v0, g[i] = v1, b[i] = v2;
+            // Highlights: every channel by the factor of the brightest, so hue stays.
+            const float highest = Max(Max(v0, v1), Max(v2, 1e-9f));
+            high[i] = highest;
+            const float at = Min(Max(highest - knee, 0.f) * scale, lastPlace);
+            place[i] = int(at) < last ? int(at) : last - 1;
+            f[i] = at - float(place[i]);
         }
-        // Highlights: every channel by the factor of the brightest, so hue stays.
-        const float highest = std::max({v[0], v[1], v[2]});
-        if (highest > knee) {
-            const float gain = highest >= peak ? 1 / highest
-                                               : Between(rollOffGain_, last, (highest - knee) * rollOffScale_);
-            v[0] *= gain, v[1] *= gain, v[2] *= gain;
+        for (int i = 0; i < n; ++i) {
+            low[i] = rollOff_[place[i]];
+            f[i] *= rollOff_[place[i] + 1] - low[i];
         }
-        for (int k = 0; k < 3; ++k)
-            rgb24[k] = toSignal_[int(std::sqrt(std::clamp(v[k], 0.f, 1.f)) * float(last) + 0.5f)];
+        for (int i = 0; i < n; ++i) // below the knee the light itself; past the peak, white
+            f[i] = (low[i] + f[i] + Min(high[i] - knee, 0.f)) / high[i];
+        float* channels[3] = {r, g, b};
+        for (int k = 0; k < 3; ++k) {
+            const float* c = channels[k];
+            for (int i = 0; i < n; ++i)
+                place[i] = int(std::sqrt(Min(Max(c[i] * f[i], 0.f), 1.f)) * lastPlace + 0.5f);
+            for (int i = 0; i < n; ++i)
+                rgb24[3 * i + k] = toSignal_[place[i]];
+        }
     }
 }
 

@@ -12,6 +12,8 @@ struct AVStream;
 
 namespace media {
 
+struct Image;
+
 enum class HdrCurve { None, Pq, Hlg };
 
 // The curve a decoded picture is tagged with (None for SDR pictures).
@@ -32,11 +34,16 @@ inline constexpr double kHlgDisplayPeakNits = 1000;
 // One picture's conversion, its tables made once for a curve and a peak.
 class HdrToSdr {
 public:
-    // `peakNits`: the brightest light to keep apart from white (0: the curve's usual).
-    HdrToSdr(HdrCurve curve, double peakNits);
+    static constexpr int kSteps = 4096; // the signals it takes: 12 bits
 
-    // `count` pixels of 16-bit non-linear BT.2020 R'G'B' to 8-bit BT.709 R'G'B'.
-    void Convert(const std::uint16_t* rgb48, int count, std::uint8_t* rgb24) const;
+    // `peakNits`: the brightest light to keep apart from white (0: the curve's usual);
+    // `widePrimaries`: BT.2020's colours (else BT.709's, as some HDR movies say).
+    HdrToSdr(HdrCurve curve, double peakNits, bool widePrimaries = true);
+
+    // `count` pixels of 12-bit non-linear R'G'B' (0..4095, a row for each channel)
+    // to 8-bit BT.709 R'G'B'.
+    void Convert(const std::uint16_t* red, const std::uint16_t* green, const std::uint16_t* blue, int count,
+                 std::uint8_t* rgb24) const;
 
     HdrCurve Curve() const { return curve_; }
     double PeakNits() const { return peakNits_; }
@@ -45,16 +52,20 @@ public:
     double RolledOff(double light) const;
 
 private:
-    static constexpr int kSteps = 4096;
     HdrCurve curve_;
     double peakNits_;
     double peak_;         // relative to reference white
     double knee_;         // relative light up to which nothing is rolled off
+    float toBt709_[3][3];
     float toLight_[kSteps];      // signal (12 bits) to light: PQ relative to reference white, HLG scene light
     float hlgGain_[kSteps];      // HLG: scene luminance (by its square root) to display light's factor
-    float rollOffGain_[kSteps];  // light from the knee to the peak: the factor that rolls it off
+    float rollOff_[kSteps];      // light from the knee to the peak, rolled off
     std::uint8_t toSignal_[kSteps]; // light (by its square root) to 8-bit BT.709 signal
     float rollOffScale_;
 };
+
+// A decoded picture of planar 10- to 16-bit BT.2020 Y'CbCr tone mapped into `out`
+// at its own size; false (nothing done) for any other layout.
+bool HdrYuvToRgb(const AVFrame* frame, const HdrToSdr& toSdr, Image& out);
 
 } // namespace media

@@ -88,16 +88,15 @@ void WriteRamp(double from, double to, const std::string& path)
     TempDir::Write(path, raw);
 }
 
-std::vector<std::uint8_t> Still(const std::string& movie)
+media::Image Still(const std::string& movie)
 {
     auto reader = media::MovieReader::Open(movie);
-    if (!reader) {
-        ADD_FAILURE() << reader.Message();
-        return {};
-    }
     media::Image picture;
-    EXPECT_TRUE((*reader)->ReadFrame(0, picture));
-    return picture.pixels;
+    if (!reader)
+        ADD_FAILURE() << reader.Message();
+    else
+        EXPECT_TRUE((*reader)->ReadFrame(0, picture));
+    return picture;
 }
 
 // ffmpeg's documented HDR-to-SDR chain, for comparison.
@@ -146,7 +145,7 @@ TEST(HdrStills, PqAndHlgMoviesGiveBackTheSdrPictureTheyWereMadeFrom)
         arguments.insert(arguments.end(), {"-frames:v", "1", movie});
         std::string error;
         ASSERT_TRUE(RunFfmpeg(arguments, error)) << error;
-        const std::vector<std::uint8_t> ours = Still(movie);
+        const std::vector<std::uint8_t> ours = Still(movie).pixels;
         ASSERT_EQ(ours.size(), sdr.size());
         const ColourDifference difference = CompareColours(ours.data(), sdr.data(), sdr.size() / 3);
         const std::vector<std::uint8_t> theirs = FfmpegTonemapped(movie, dir);
@@ -165,15 +164,18 @@ TEST(HdrStills, LightAboveReferenceWhiteRollsOffWithoutClipping)
         GTEST_SKIP() << "the ffmpeg program is missing";
     TempDir dir;
     // Signals of reference white and the peak: PQ 203 and 4000 cd/m² (the movie says
-    // 4000 is its brightest, so the roll-off must reach that far); HLG 75 % and 100 %.
+    // 4000 is its brightest, so the roll-off must reach that far); HLG 75 % and 100 %,
+    // its pixels twice as wide as high (scaled on the way).
     const struct {
         const char* name;
         double from, to;
         const char* transfer;
         const char* x265;
+        const char* pixelShape;
+        int shownWidth;
     } cases[] = {
-        {"pq", 0.58069, 0.90257, "smpte2084", "lossless=1:log-level=error:max-cll=4000,400"},
-        {"hlg", 0.75, 1.0, "arib-std-b67", "lossless=1:log-level=error"},
+        {"pq", 0.58069, 0.90257, "smpte2084", "lossless=1:log-level=error:max-cll=4000,400", "setsar=1", kWidth},
+        {"hlg", 0.75, 1.0, "arib-std-b67", "lossless=1:log-level=error", "setsar=2", 2 * kWidth},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -181,24 +183,26 @@ TEST(HdrStills, LightAboveReferenceWhiteRollsOffWithoutClipping)
         WriteRamp(c.from, c.to, raw);
         std::string error;
         ASSERT_TRUE(RunFfmpeg({"-f", "rawvideo", "-pix_fmt", "yuv444p10le", "-s", std::to_string(kWidth) + "x16", "-i",
-                               raw, "-c:v", "libx265", "-preset", "ultrafast", "-x265-params", c.x265,
+                               raw, "-vf", c.pixelShape, "-c:v", "libx265", "-preset", "ultrafast", "-x265-params", c.x265,
                                "-color_primaries", "bt2020", "-colorspace", "bt2020nc", "-color_trc", c.transfer,
                                movie},
                               error))
             << error;
-        const std::vector<std::uint8_t> ours = Still(movie);
-        ASSERT_EQ(ours.size(), std::size_t(kWidth) * 16 * 3);
-        const std::uint8_t* row = ours.data() + 8 * kWidth * 3;
+        const media::Image still = Still(movie);
+        ASSERT_EQ(still.width, c.shownWidth);
+        ASSERT_EQ(still.height, 16);
+        const int width = still.width;
+        const std::uint8_t* row = still.Row(8);
         int biggestStep = 0;
-        for (int x = 1; x < kWidth; ++x) {
+        for (int x = 1; x < width; ++x) {
             ASSERT_GE(row[x * 3], row[(x - 1) * 3]) << "column " << x; // never darker further up
             biggestStep = std::max(biggestStep, row[x * 3] - row[(x - 1) * 3]);
         }
         EXPECT_LE(biggestStep, 2);
         // Still rising at every quarter of the way to the peak: nothing clipped.
         for (int quarter = 1; quarter <= 4; ++quarter)
-            EXPECT_LT(row[(quarter - 1) * (kWidth - 1) / 4 * 3], row[quarter * (kWidth - 1) / 4 * 3])
+            EXPECT_LT(row[(quarter - 1) * (width - 1) / 4 * 3], row[quarter * (width - 1) / 4 * 3])
                 << "quarter " << quarter;
-        EXPECT_GE(row[(kWidth - 1) * 3], 250);
+        EXPECT_GE(row[(width - 1) * 3], 250);
     }
 }
