@@ -18,6 +18,7 @@ struct DevelopSetup {
     bool jpegPackets = false; // the packets are JPEGs for libjpeg-turbo (Motion JPEG)
     int width = 0, height = 0; // as coded
     int shownWidth = 0;        // the width players show for the coded height (non-square pixels)
+    bool toneMaps = true;      // HDR pictures made SDR (else read as if SDR)
     double statedPeakNits = 0; // the brightest light an HDR stream says it holds (0: unsaid)
     int orientation = 1;       // how the stream's display matrix shows it, as an EXIF orientation (turns and mirrors)
 };

@@ -138,7 +138,7 @@ bool ToRgb(av::Scaler& scaler, const AVFrame* frame, const DevelopSetup& setup, 
         return false;
     const int width = setup.shownWidth, height = setup.height;
     const auto format = AVPixelFormat(frame->format);
-    if (const HdrCurve curve = HdrCurveOf(frame); curve != HdrCurve::None && IsYuv(format))
+    if (const HdrCurve curve = HdrCurveOf(frame); curve != HdrCurve::None && setup.toneMaps && IsYuv(format))
         return HdrToRgb(scaler, frame, curve, StatedPeakNits(frame, setup.statedPeakNits), width, height, out);
     scaler.reset(sws_getCachedContext(scaler.release(), frame->width, frame->height, format, width, height,
                                       AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr, nullptr));

@@ -256,6 +256,7 @@ struct MovieReader::Impl {
         setup->height = height;
         setup->shownWidth = shownWidth;
         setup->statedPeakNits = StatedPeakNits(fmt->streams[stream]);
+        setup->toneMaps = !options.hdrAsSignal;
         setup->orientation = orientation;
         if (setup->decodes)
             packets.emplace(file, stream, index);
@@ -755,8 +756,10 @@ Result<std::unique_ptr<MovieReader>> MovieReader::Open(const std::shared_ptr<con
     r.file = file;
     r.path = file->Path();
     r.options = options;
-    if (measured) // a twin gives the pictures its measured reader gives
+    if (measured) { // a twin gives the pictures its measured reader gives
         r.options.storedSize = measured->m->options.storedSize;
+        r.options.hdrAsSignal = measured->m->options.hdrAsSignal;
+    }
     MEDIA_TRY(r.OpenStream());
     if (measured)
         r.TakeMeasures(*measured->m);

@@ -31,6 +31,9 @@ public:
         // Pictures as stored, not widened or narrowed to the shape players show (a
         // twin takes its measured reader's choice).
         bool storedSize = false;
+        // HDR pictures in the signal as stored, read as if SDR, not tone mapped (to
+        // compare with decoders that do not tone map; a twin takes its reader's).
+        bool hdrAsSignal = false;
     };
     // Opens `path`; a failure's facts name the file.
     static Result<std::unique_ptr<MovieReader>> Open(const std::string& path);
