@@ -239,6 +239,9 @@ const std::vector<OptionRow>& OptionRows()
         {"--stored-size", 0, nullptr, "Movie",
          {{"", "pictures as stored: DV, DVD and HDV pixels are not made square"}},
          [](Options& o, const std::string&, const std::string&) { o.storedSize = true; }},
+        {"--deinterlace", 0, nullptr, "Movie",
+         {{"", "interlaced frames made whole (bwdif), one picture a frame"}},
+         [](Options& o, const std::string&, const std::string&) { o.deinterlace = true; }},
         {"--jobs", 'j', "N", "Running", {{"", "pictures converted at once (default: one a core)"}},
          [](Options& o, const std::string& n, const std::string& v) { o.jobs = Number(n, v, {1, 64}); }},
         {"--quiet", 'q', nullptr, "Running", {{"", "no progress and no summary; failures are still named"}},
@@ -365,9 +368,9 @@ Options ParseOptions(const std::vector<std::string>& args, Options o)
     const conv::MoviePicks& p = o.picks;
     const bool ranged = p.start || p.end || p.startSeconds || p.endSeconds;
     const int ways = bool(p.step) + bool(p.everySeconds) + bool(p.count) + p.keyframes;
-    if (!o.movieMode && (ranged || ways || !o.stillNames.empty() || o.storedSize))
-        throw UsageError("--start, --end and --step are for movies (--every, --count, --keyframes, --name and "
-                         "--stored-size too)");
+    if (!o.movieMode && (ranged || ways || !o.stillNames.empty() || o.storedSize || o.deinterlace))
+        throw UsageError("--start, --end and --step are for movies (--every, --count, --keyframes, --name, "
+                         "--stored-size and --deinterlace too)");
     if (ways > 1)
         throw UsageError("--step, --every, --count and --keyframes each pick the pictures their own way: give one");
     if (p.start && p.end && *p.end < *p.start)

@@ -19,6 +19,7 @@ struct Options {
     conv::Existing existing = conv::Existing::Overwrite; // where a file is there already
     std::string manifest; // the run's record (.csv or .json), or none
     bool storedSize = false; // a movie's pictures as stored
+    bool deinterlace = false; // a movie's frames deinterlaced
     int jobs = 0; // 0: one a core
     bool quiet = false;
     bool help = false;

@@ -20,6 +20,7 @@ inline conv::RunRequest RequestOf(const Options& o)
     request.stillNames = o.stillNames;
     request.existing = o.existing;
     request.storedSize = o.storedSize;
+    request.deinterlace = o.deinterlace;
     request.jobs = o.jobs;
     return request;
 }

@@ -319,6 +319,7 @@ media::Result<void> PrepareMovieRun(MovieRun& run)
     const RunRequest& o = run.o;
     media::MovieReader::Options options;
     options.storedSize = o.storedSize;
+    options.deinterlace = o.deinterlace;
     auto opened = o.movieFile ? media::MovieReader::Open(o.movieFile, options) : media::MovieReader::Open(run.movie, options);
     if (!opened)
         return opened.Error();

@@ -37,6 +37,7 @@ struct RunRequest {
     std::string stillNames; // a template for the stills' names (see StillNames); empty: the default
     Existing existing = Existing::Overwrite;  // the window always writes over
     bool storedSize = false;                  // a movie's pictures as stored, not as players shape them
+    bool deinterlace = false;                 // a movie's frames deinterlaced, one picture a frame
     int jobs = 0;                             // 0: one a core
     const std::atomic<bool>* cancel = nullptr; // set by the user to stop after the pictures in flight
 };

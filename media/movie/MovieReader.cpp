@@ -2,6 +2,7 @@
 
 #include "media/movie/AvHandles.h"
 #include "media/movie/CodecTraits.h"
+#include "media/movie/Deinterlacer.h"
 #include "media/movie/Developing.h"
 #include "media/movie/HdrToSdr.h"
 #include "media/movie/MovieIndex.h"
@@ -152,6 +153,10 @@ struct MovieReader::Impl {
     std::shared_ptr<DevelopSetup> setup = std::make_shared<DevelopSetup>();
     // The packets themselves, for movies whose developers decode them.
     std::optional<PacketSource> packets;
+    // With deinterlacing: the filter, and the last pictures read (the neighbours of
+    // the next picture asked for are mostly among them).
+    std::unique_ptr<Deinterlacer> deinterlacer;
+    std::deque<std::pair<std::int64_t, av::Frame>> recent;
 
     // A failure of this movie: its facts begin with the path.
     Failure Failed(FailureKind kind, const std::string& why) const { return Fail(kind, why).Prefixed(path + ": "); }
@@ -248,7 +253,9 @@ struct MovieReader::Impl {
     {
         setup->file = file;
         setup->codec = parameters;
-        setup->decodes = setup->codec && keysReliable && PicturesStandAlone(dec->codec_id) && index.EveryPacketKey() &&
+        // A deinterlaced picture is made from its neighbours too: the reader makes it.
+        setup->decodes = setup->codec && !options.deinterlace && keysReliable && PicturesStandAlone(dec->codec_id) &&
+                         index.EveryPacketKey() &&
                          !reorders && stampLead == 0 && dec->pix_fmt != AV_PIX_FMT_PAL8;
         // Motion JPEG pictures are plain JPEGs, which libjpeg-turbo decodes faster.
         setup->jpegPackets = setup->decodes && dec->codec_id == AV_CODEC_ID_MJPEG;
@@ -257,6 +264,8 @@ struct MovieReader::Impl {
         setup->shownWidth = shownWidth;
         setup->statedPeakNits = StatedPeakNits(fmt->streams[stream]);
         setup->toneMaps = !options.hdrAsSignal;
+        if (options.deinterlace)
+            deinterlacer = std::make_unique<Deinterlacer>();
         setup->orientation = orientation;
         if (setup->decodes)
             packets.emplace(file, stream, index);
@@ -677,7 +686,9 @@ struct MovieReader::Impl {
         end = std::min(end, positionCount - 1);
         if (end < start)
             return std::nullopt;
-        return start + (end - start) / step * step;
+        const std::int64_t last = start + (end - start) / step * step;
+        // A deinterlaced picture needs the one after it too.
+        return deinterlacer ? std::min(last + 1, positionCount - 1) : last;
     }
 
     // Puts the picture for position `n` into `held` (or, before the first picture,
@@ -711,6 +722,32 @@ struct MovieReader::Impl {
         if (held.pos)
             return held.frame.get();
         return pending.pos ? pending.frame.get() : nullptr;
+    }
+
+    // The picture shown at `n`: as decoded, or deinterlaced with its neighbours.
+    const AVFrame* ShownAt(std::int64_t n)
+    {
+        if (!deinterlacer)
+            return PictureAt(n);
+        const av::Frame before = n > 0 ? Remembered(n - 1) : nullptr;
+        const av::Frame current = Remembered(n);
+        const av::Frame after = n + 1 < positionCount ? Remembered(n + 1) : nullptr;
+        return current ? deinterlacer->Deinterlace(before.get(), current.get(), after.get()) : nullptr;
+    }
+
+    // Another reference to the picture at `n`, from the last ones read or read now.
+    av::Frame Remembered(std::int64_t n)
+    {
+        for (const auto& [position, frame] : recent)
+            if (position == n)
+                return av::Frame(av_frame_clone(frame.get()));
+        const AVFrame* picture = PictureAt(n);
+        if (!picture)
+            return nullptr;
+        if (recent.size() >= 3)
+            recent.pop_front();
+        recent.emplace_back(n, av::Frame(av_frame_clone(picture)));
+        return av::Frame(av_frame_clone(picture));
     }
 
     // The picture at `n` decoded from its own packet by libjpeg-turbo, where the
@@ -759,6 +796,7 @@ Result<std::unique_ptr<MovieReader>> MovieReader::Open(const std::shared_ptr<con
     if (measured) { // a twin gives the pictures its measured reader gives
         r.options.storedSize = measured->m->options.storedSize;
         r.options.hdrAsSignal = measured->m->options.hdrAsSignal;
+        r.options.deinterlace = measured->m->options.deinterlace;
     }
     MEDIA_TRY(r.OpenStream());
     if (measured)
@@ -796,7 +834,7 @@ bool MovieReader::ReadFrame(int position, Image& out)
         TurnUpright(*m->setup, out);
         return true;
     }
-    const AVFrame* picture = m->PictureAt(position);
+    const AVFrame* picture = m->ShownAt(position);
     if (!picture || !ToRgb(m->sws, picture, *m->setup, out)) {
         out = Image();
         return false;
@@ -885,7 +923,7 @@ void MovieReader::ReadPositionsUndeveloped(const std::vector<int>& positions,
             if (const AVPacket* packet = m->packets->ShownAt(n))
                 frame.m->packet.reset(av_packet_clone(packet));
         } else {
-            if (const AVFrame* picture = m->PictureAt(n))
+            if (const AVFrame* picture = m->ShownAt(n))
                 frame.m->frame.reset(av_frame_clone(picture));
             frame.m->failed = !frame.m->frame;
         }

@@ -34,6 +34,9 @@ public:
         // HDR pictures in the signal as stored, read as if SDR, not tone mapped (to
         // compare with decoders that do not tone map; a twin takes its reader's).
         bool hdrAsSignal = false;
+        // Each picture deinterlaced (bwdif, from its neighbours' fields too): one
+        // picture a frame, so positions stay (a twin takes its reader's choice).
+        bool deinterlace = false;
     };
     // Opens `path`; a failure's facts name the file.
     static Result<std::unique_ptr<MovieReader>> Open(const std::string& path);
