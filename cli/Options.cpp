@@ -360,11 +360,13 @@ Options ParseOptions(const std::vector<std::string>& args, Options o)
     // named and passed over when the run meets them.
     const auto movie = std::find_if(o.inputs.begin(), o.inputs.end(), conv::IsMovieFileName);
     o.movieMode = movie != o.inputs.end();
-    if (o.movieMode && o.inputs.size() > 1) {
-        if (movie != o.inputs.begin())
-            throw UsageError("'" + *movie + "' is a movie; convert it on its own");
-        throw UsageError("a movie is converted on its own: '" + o.inputs[1] + "' is one file too many");
-    }
+    // Several movies are cut one after another with the same settings; movies and
+    // pictures are not mixed.
+    if (o.movieMode)
+        for (const std::string& input : o.inputs)
+            if (!conv::IsMovieFileName(input))
+                throw UsageError("'" + input + "' is not a movie: movies and pictures are converted in runs of "
+                                 "their own");
     const conv::MoviePicks& p = o.picks;
     const bool ranged = p.start || p.end || p.startSeconds || p.endSeconds;
     const int ways = bool(p.step) + bool(p.everySeconds) + bool(p.count) + p.keyframes;
@@ -382,11 +384,11 @@ Options ParseOptions(const std::vector<std::string>& args, Options o)
 
 std::string HelpText()
 {
-    std::string text = R"(Usage: pomi-pomira-convert [OPTION]... MOVIE
+    std::string text = R"(Usage: pomi-pomira-convert [OPTION]... MOVIE...
        pomi-pomira-convert [OPTION]... PICTURE...
 
 )";
-    text.append(Wrapped("Cuts every N-th frame of a movie (" + media::ContainerNames(", ") +
+    text.append(Wrapped("Cuts every N-th frame of movies (" + media::ContainerNames(", ") +
                         "; turned upright as players show it) into pictures named MOVIE_00012.ext, or converts "
                         "pictures (" +
                         media::FormatNames(", ", ", ") +

@@ -5,13 +5,14 @@
 namespace cli {
 
 Progress::Progress(std::FILE* out, bool terminal, bool quiet)
-    : m_out(out), m_terminal(terminal), m_quiet(quiet), m_start(std::chrono::steady_clock::now()), m_lastDraw(m_start)
+    : m_out(out), m_terminal(terminal), m_quiet(quiet), m_start(std::chrono::steady_clock::now()),
+      m_partStart(m_start), m_lastDraw(m_start)
 {
 }
 
-double Progress::Elapsed() const
+double Progress::Elapsed(std::chrono::steady_clock::time_point since) const
 {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
 void Progress::ClearBar()
@@ -24,7 +25,7 @@ void Progress::ClearBar()
 void Progress::DrawBar(int total)
 {
     constexpr int kWidth = 30;
-    const double elapsed = Elapsed();
+    const double elapsed = Elapsed(m_partStart);
     const double rate = elapsed > 0 ? m_done / elapsed : 0;
     const int filled = total > 0 ? m_done * kWidth / total : kWidth;
     const int left = rate > 0 ? int((total - m_done) / rate + 0.5) : 0;
@@ -33,6 +34,13 @@ void Progress::DrawBar(int total)
     std::fprintf(m_out, "\r\033[K[%s] %d/%d  %.1f/s  %d:%02d left", bar.c_str(), m_done, total, rate, left / 60, left % 60);
     std::fflush(m_out);
     m_barShown = true;
+}
+
+void Progress::NextPart()
+{
+    ClearBar();
+    m_done = 0;
+    m_partStart = std::chrono::steady_clock::now();
 }
 
 void Progress::Update(const Outcome& outcome, int total)
@@ -76,12 +84,16 @@ void Progress::Summary(const RunTotals& totals, const std::string& folder)
         return;
     if (!totals.shape.empty())
         std::fprintf(m_out, "pixels not square: %s\n", totals.shape.c_str());
-    const double elapsed = Elapsed();
+    if (!totals.fitted.empty())
+        std::fprintf(m_out, "%s\n", totals.fitted.c_str());
+    const double elapsed = Elapsed(m_start);
     const int all = totals.converted + totals.failed;
     // Without -o the folder is the window's saved one: say where the pictures went.
     std::string existed;
     if (totals.existed)
         existed.append(", ").append(std::to_string(totals.existed)).append(" there already");
+    if (totals.moviesUnread)
+        existed.append(", ").append(std::to_string(totals.moviesUnread)).append(totals.moviesUnread == 1 ? " movie" : " movies").append(" not read");
     std::fprintf(m_out, "%d written to %s, %d failed%s, %.2f s, %.1f pictures/s\n", totals.converted, folder.c_str(),
                  totals.failed, existed.c_str(), elapsed, elapsed > 0 ? all / elapsed : 0.0);
 }

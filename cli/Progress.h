@@ -17,6 +17,8 @@ class Progress {
 public:
     Progress(std::FILE* out, bool terminal, bool quiet);
     void Update(const Outcome& outcome, int total);
+    // Another movie of the run begins: the bar counts its pictures afresh.
+    void NextPart();
     void Summary(const RunTotals& totals, const std::string& folder);
 
 private:
@@ -26,9 +28,10 @@ private:
     bool m_barShown = false;
     int m_done = 0;
     std::chrono::steady_clock::time_point m_start;
+    std::chrono::steady_clock::time_point m_partStart; // of the movie the bar counts
     std::chrono::steady_clock::time_point m_lastDraw;
 
-    double Elapsed() const;
+    double Elapsed(std::chrono::steady_clock::time_point since) const;
     void ClearBar();
     void DrawBar(int total);
 };

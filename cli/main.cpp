@@ -46,9 +46,15 @@ int Run(int argc, char** argv)
     };
     cli::RunTotals totals;
     std::string error;
-    const bool ran = options.movieMode ? cli::ConvertMovie(options, report, totals, error)
-                                       : cli::ConvertPictures(options, report, totals, &error);
-    if (!ran) {
+    std::vector<std::string> moviesFailed;
+    if (options.movieMode) {
+        cli::ConvertMovies(options, report, totals, moviesFailed, [&] { progress.NextPart(); });
+        for (const std::string& why : moviesFailed)
+            std::fprintf(stderr, "pomi-pomira-convert: %s\n", why.c_str());
+        // One movie that could not be read: nothing else to sum up.
+        if (options.inputs.size() == 1 && !moviesFailed.empty())
+            return 1;
+    } else if (!cli::ConvertPictures(options, report, totals, &error)) {
         std::fprintf(stderr, "pomi-pomira-convert: %s\n", error.c_str());
         return 1;
     }
@@ -57,7 +63,7 @@ int Run(int argc, char** argv)
         std::fprintf(stderr, "pomi-pomira-convert: %s: %s\n", options.manifest.c_str(), error.c_str());
         return 1;
     }
-    return totals.failed == 0 ? 0 : 1;
+    return totals.failed == 0 && moviesFailed.empty() ? 0 : 1;
 }
 
 } // namespace

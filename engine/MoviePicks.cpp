@@ -80,6 +80,37 @@ media::Result<std::vector<int>> PickPositions(const MoviePicks& p, const std::ve
     return picked;
 }
 
+MoviePicks FitToMovie(const MoviePicks& picks, const std::vector<double>& times, std::string& said)
+{
+    said.clear();
+    MoviePicks fitted = picks;
+    if (times.empty())
+        return fitted;
+    const int last = int(times.size()) - 1;
+    const auto say = [&](const std::string& what) { said.append(said.empty() ? "" : "; ").append(what); };
+    if (fitted.start && *fitted.start > last) {
+        say("--start " + std::to_string(*fitted.start) + " lies beyond the last frame, " + std::to_string(last) +
+            ": from " + std::to_string(last));
+        fitted.start = last;
+    }
+    if (fitted.startSeconds && *fitted.startSeconds > times.back()) {
+        say("--start " + Seconds(*fitted.startSeconds) + " lies beyond the movie's end, " + Seconds(times.back()) +
+            ": from there");
+        fitted.startSeconds = times.back();
+    }
+    if (fitted.end && *fitted.end > last) {
+        say("--end " + std::to_string(*fitted.end) + " lies beyond the last frame, " + std::to_string(last) +
+            ": to " + std::to_string(last));
+        fitted.end = last;
+    }
+    if (fitted.endSeconds && *fitted.endSeconds > times.back()) {
+        say("--end " + Seconds(*fitted.endSeconds) + " lies beyond the movie's end, " + Seconds(times.back()) +
+            ": to there");
+        fitted.endSeconds = times.back();
+    }
+    return fitted;
+}
+
 std::optional<double> ParseSeconds(const std::string& text)
 {
     const bool unit = !text.empty() && text.back() == 's';

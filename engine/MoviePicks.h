@@ -28,6 +28,12 @@ struct MoviePicks {
 media::Result<std::vector<int>> PickPositions(const MoviePicks& picks, const std::vector<double>& times,
                                               const std::vector<int>& keys, const std::string& movie);
 
+// The range brought inside a movie too short for it, as the window's fields keep it
+// inside (a start beyond the end: the last picture; an end beyond it: the last), with
+// what was changed said in `said` ("--start 500 lies beyond the last frame, 299: from
+// 299"), empty when the range fits.
+MoviePicks FitToMovie(const MoviePicks& picks, const std::vector<double>& times, std::string& said);
+
 // A time as people write it: "62.5", "62.5s", "1:02.5" or "00:01:02.500"; none when
 // it is not one.
 std::optional<double> ParseSeconds(const std::string& text);

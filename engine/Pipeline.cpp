@@ -291,6 +291,7 @@ struct MovieRun {
     std::vector<int> toRead;    // of those, the ones whose files are to be written
     std::vector<Outcome> passedOver; // the others: their files are there already
     std::vector<std::string> paths; // the file of each
+    std::string fitted;             // how the range was brought inside the movie, if it was
     std::vector<double> times;      // every position's presentation time
     std::vector<int> keys;          // the key pictures' positions, ascending
     std::optional<media::ShotFacts> shot; // when the movie began, the camera, where: its stills carry them
@@ -327,7 +328,10 @@ media::Result<void> PrepareMovieRun(MovieRun& run)
     run.times = run.reader->PresentationTimes();
     run.keys = run.reader->KeyPositions();
     run.shot = ShotOf(run.reader->Origin(), o.picture.keepMetadata);
-    media::Result<std::vector<int>> positions = PickPositions(o.picks, run.times, run.keys, run.movie);
+    std::string fitted;
+    const MoviePicks picks = o.fitRange ? FitToMovie(o.picks, run.times, fitted) : o.picks;
+    run.fitted = fitted;
+    media::Result<std::vector<int>> positions = PickPositions(picks, run.times, run.keys, run.movie);
     if (!positions)
         return positions.Error();
     run.positions = std::move(*positions);
@@ -469,6 +473,7 @@ media::Result<void> ConvertMovie(const RunRequest& o, const Report& report, RunT
     if (movie.StoredWidth() != movie.Width() || movie.StoredHeight() != movie.Height())
         totals.shape = std::to_string(movie.StoredWidth()) + " x " + std::to_string(movie.StoredHeight()) +
                        " stored, shown " + std::to_string(movie.Width()) + " x " + std::to_string(movie.Height());
+    totals.fitted = run.fitted;
     InOrder order(report, run.total, totals);
     for (Outcome& outcome : run.passedOver)
         order.Finished(std::move(outcome));

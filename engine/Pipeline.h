@@ -38,6 +38,7 @@ struct RunRequest {
     Existing existing = Existing::Overwrite;  // the window always writes over
     bool storedSize = false;                  // a movie's pictures as stored, not as players shape them
     bool deinterlace = false;                 // a movie's frames deinterlaced, one picture a frame
+    bool fitRange = false;                    // a range beyond the movie's end brought inside it (and said)
     int jobs = 0;                             // 0: one a core
     const std::atomic<bool>* cancel = nullptr; // set by the user to stop after the pictures in flight
 };
@@ -65,8 +66,11 @@ struct RunTotals {
     int converted = 0;
     int failed = 0;
     int existed = 0; // passed over, their files there already
+    int moviesUnread = 0; // of several movies, those that could not be read at all
     // A movie whose pixels are not square: "720 x 480 stored, shown 640 x 480".
     std::string shape;
+    // A range brought inside a movie too short for it: what was changed.
+    std::string fitted;
     std::vector<std::pair<std::string, std::string>> written; // (source, file), in the run's order
 };
 

@@ -80,8 +80,8 @@ TEST(ConverterOptions, EveryBadValueIsAUsageErrorNamingTheOptionAndValue)
         {{"--progresive", "a.avi"}, "unknown option '--progresive'; did you mean '--progressive'?"},
         {{"--zzz", "a.avi"}, "unknown option '--zzz'"},
         {{}, "no files to convert"},
-        {{"a.avi", "b.avi"}, "'b.avi' is one file too many"},
-        {{"a.png", "b.avi"}, "'b.avi' is a movie"},
+        {{"a.avi", "b.png"}, "'b.png' is not a movie: movies and pictures are converted in runs of their own"},
+        {{"a.png", "b.avi"}, "'a.png' is not a movie"},
         {{"--step", "2", "a.png"}, "--start, --end and --step are for movies"},
         {{"--start", "1:75", "a.avi"}, "--start takes a frame or a time (62.5s, 1:02.5, 00:01:02.500), not '1:75'"},
         {{"--start", "9s", "--end", "3s", "a.avi"}, "--end lies before --start"},
@@ -283,6 +283,43 @@ TEST(Converter, ExitStatusTellsWhetherEverythingWasWritten)
     EXPECT_EQ(RunConverter("--nope '" + movie + "'"), 2);
     EXPECT_EQ(RunConverter("'" + dir.File("missing.avi") + "'"), 1);
     EXPECT_EQ(RunConverter("--help"), 0);
+}
+
+// Several movies in one run: each cut with the same settings under its own name, the
+// same files as a run of its own; a range beyond a shorter movie's end brought inside
+// it and said; a movie that cannot be read named with its reason, the others done.
+TEST(Converter, SeveralMoviesInOneRunGiveTheFilesOfARunEach)
+{
+    if (!HaveFfmpeg())
+        GTEST_SKIP() << "the ffmpeg program is missing";
+    TempDir dir;
+    const std::string a = dir.File("a.mp4"), b = dir.File("b v.mkv"), c = dir.File("c.avi");
+    std::string error;
+    ASSERT_TRUE(EncodeWithFfmpeg(MakeSource(48, 32, 30), a, {"-c:v", "libx264", "-bf", "2"}, error)) << error;
+    ASSERT_TRUE(EncodeWithFfmpeg(MakeSource(40, 30, 12), b, {"-c:v", "mpeg4", "-q:v", "2"}, error)) << error;
+    ASSERT_TRUE(WriteAvi(c, AviSpec{"mjpeg", 32, 24, 20}));
+    const std::string settings = "--format png --start 15 --step 2 -o ";
+    for (const std::string& movie : {a, b, c})
+        RunConverter("-q " + settings + "'" + dir.File("apart") + "' '" + movie + "'");
+    const auto apart = FolderContents(dir.File("apart"));
+    // The mkv has 12 frames: alone, its start lies beyond its end and it fails.
+    EXPECT_FALSE(apart.count("b v_00011.png"));
+
+    const std::string log = dir.File("log.txt");
+    const int status = std::system(("'" + std::string(POMI_CONVERT) + "' " + settings + "'" + dir.File("together") +
+                                    "' '" + a + "' '" + b + "' '" + dir.File("missing.mp4") + "' '" + c + "' 2>'" + log +
+                                    "'")
+                                       .c_str());
+    EXPECT_EQ(WEXITSTATUS(status), 1) << "a movie failed";
+    const auto together = FolderContents(dir.File("together"));
+    std::map<std::string, std::string> expected = apart;
+    expected["b v_00011.png"] = together.count("b v_00011.png") ? together.at("b v_00011.png") : "";
+    EXPECT_EQ(together.size(), 8u + 1 + 3); // a: 15..29 by 2; b: its last; c: 15, 17, 19
+    EXPECT_TRUE(together == expected) << "the files differ from a run each";
+    const std::string said = TempDir::Read(log);
+    for (const std::string& line : std::vector<std::string>{"b v.mkv: --start 15 lies beyond the last frame, 11: from 11",
+                                    dir.File("missing.mp4") + ": ", "12 written to"})
+        EXPECT_NE(said.find(line), std::string::npos) << line << "\nin:\n" << said;
 }
 
 // Movies in the containers people use are taken by their names in either case, and
