@@ -242,6 +242,11 @@ const std::vector<OptionRow>& OptionRows()
         {"--deinterlace", 0, nullptr, "Movie",
          {{"", "interlaced frames made whole (bwdif), one picture a frame"}},
          [](Options& o, const std::string&, const std::string&) { o.deinterlace = true; }},
+        {"--recursive", 'r', nullptr, "Output",
+         {{"", "a folder's pictures, its sub-folders' too, written in the same tree of folders"}},
+         [](Options& o, const std::string&, const std::string&) { o.subFolders = true; }},
+        {"--flat", 0, nullptr, "Output", {{"", "with -r: every picture into the output folder itself"}},
+         [](Options& o, const std::string&, const std::string&) { o.flat = true; }},
         {"--jobs", 'j', "N", "Running", {{"", "pictures converted at once (default: one a core)"}},
          [](Options& o, const std::string& n, const std::string& v) { o.jobs = Number(n, v, {1, 64}); }},
         {"--quiet", 'q', nullptr, "Running", {{"", "no progress and no summary; failures are still named"}},
@@ -373,6 +378,10 @@ Options ParseOptions(const std::vector<std::string>& args, Options o)
     if (!o.movieMode && (ranged || ways || !o.stillNames.empty() || o.storedSize || o.deinterlace))
         throw UsageError("--start, --end and --step are for movies (--every, --count, --keyframes, --name, "
                          "--stored-size and --deinterlace too)");
+    if (o.movieMode && (o.subFolders || o.flat))
+        throw UsageError("-r and --flat are for folders of pictures");
+    if (o.flat && !o.subFolders)
+        throw UsageError("--flat goes with -r: a tree's pictures into one folder");
     if (ways > 1)
         throw UsageError("--step, --every, --count and --keyframes each pick the pictures their own way: give one");
     if (p.start && p.end && *p.end < *p.start)
@@ -386,6 +395,7 @@ std::string HelpText()
 {
     std::string text = R"(Usage: pomi-pomira-convert [OPTION]... MOVIE...
        pomi-pomira-convert [OPTION]... PICTURE...
+       pomi-pomira-convert -r [OPTION]... FOLDER|PICTURE...
 
 )";
     text.append(Wrapped("Cuts every N-th frame of movies (" + media::ContainerNames(", ") +

@@ -25,7 +25,10 @@ struct Options {
     bool help = false;
     bool version = false;
     bool movieMode = false;
+    bool subFolders = false; // -r: folders' pictures taken with their sub-folders'
+    bool flat = false;       // --flat: a tree's pictures all into the output folder
     std::vector<std::string> inputs;
+    std::vector<std::string> within; // each input's sub-folder of the output (see TakeFolders)
 };
 
 // A usage error; its text names the bad option or value.

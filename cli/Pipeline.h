@@ -3,6 +3,9 @@
 // itself is the engine's, shared with the main window).
 #include "engine/Pipeline.h"
 #include "cli/Options.h"
+#include "engine/PictureTree.h"
+
+#include <filesystem>
 
 #include <functional>
 
@@ -12,10 +15,38 @@ using conv::Outcome;
 using conv::Report;
 using conv::RunTotals;
 
+// Folder arguments, with -r, replaced by the pictures in them and their sub-folders,
+// each to be written into the sub-folder it was found in (with --flat, into the
+// output folder itself); what is passed over inside them, with the reason.
+inline std::vector<std::string> TakeFolders(Options& o)
+{
+    if (!o.subFolders)
+        return {};
+    std::vector<std::string> inputs, within, passedOver;
+    for (const std::string& input : o.inputs) {
+        std::error_code ec;
+        if (!std::filesystem::is_directory(input, ec)) {
+            inputs.push_back(input);
+            within.emplace_back();
+            continue;
+        }
+        conv::FolderWalk walk = conv::PicturesInFolder(input, true);
+        for (conv::FolderPicture& picture : walk.pictures) {
+            inputs.push_back(std::move(picture.path));
+            within.push_back(o.flat ? std::string() : std::move(picture.within));
+        }
+        passedOver.insert(passedOver.end(), walk.passedOver.begin(), walk.passedOver.end());
+    }
+    o.inputs = std::move(inputs);
+    o.within = std::move(within);
+    return passedOver;
+}
+
 inline conv::RunRequest RequestOf(const Options& o)
 {
     conv::RunRequest request;
     request.inputs = o.inputs;
+    request.within = o.within;
     request.picture = o.picture;
     request.outputFolder = o.outputFolder;
     request.picks = o.picks;

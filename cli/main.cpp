@@ -54,9 +54,16 @@ int Run(int argc, char** argv)
         // One movie that could not be read: nothing else to sum up.
         if (options.inputs.size() == 1 && !moviesFailed.empty())
             return 1;
-    } else if (!cli::ConvertPictures(options, report, totals, &error)) {
-        std::fprintf(stderr, "pomi-pomira-convert: %s\n", error.c_str());
-        return 1;
+    } else {
+        // What a folder holds that is not taken counts as not converted.
+        for (const std::string& why : cli::TakeFolders(options)) {
+            std::fprintf(stderr, "pomi-pomira-convert: %s\n", why.c_str());
+            ++totals.failed;
+        }
+        if (!cli::ConvertPictures(options, report, totals, &error)) {
+            std::fprintf(stderr, "pomi-pomira-convert: %s\n", error.c_str());
+            return 1;
+        }
     }
     progress.Summary(totals, options.outputFolder);
     if (!options.manifest.empty() && !cli::WriteManifest(options.manifest, outcomes, error)) {

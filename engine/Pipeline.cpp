@@ -265,11 +265,24 @@ media::ShotFacts ShotAt(media::ShotFacts shot, double seconds)
 }
 
 // Why a named input is passed over before it is tried, or nothing.
+// The folder a picture of a mirrored tree goes into, made as needed; false, with the
+// reason in the outcome, when it cannot be.
+bool MadeFolderFor(const std::string& path, Outcome& outcome)
+{
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (std::filesystem::is_directory(folder, ec) || std::filesystem::create_directories(folder, ec))
+        return true;
+    outcome.target = path;
+    outcome.error = "cannot make the folder " + folder.string() + ": " + ec.message();
+    return false;
+}
+
 std::optional<std::string> Unusable(const std::string& input)
 {
     std::error_code ec;
     if (std::filesystem::is_directory(input, ec))
-        return input + ": is a folder";
+        return input + ": is a folder (-r converts the pictures in it)";
     if (!conv::IsPictureFileName(input))
         return input + ": is neither a movie nor a " + media::FormatNames(", ", " or ") + " picture";
     return std::nullopt;
@@ -498,10 +511,14 @@ media::Result<void> ConvertPictures(const RunRequest& o, const Report& report, R
     // Pictures that end up under the same name are converted by one thread in the
     // run's order, so the last of them is what stays, as in a one-at-a-time run.
     const std::string ext = conv::EntryOf(conv::kOutputFormats, o.picture.format).ext;
+    // Each picture's folder: the output folder, or its sub-folder mirroring the tree.
+    const auto folderOf = [&](std::size_t i) {
+        return i < o.within.size() && !o.within[i].empty() ? o.outputFolder + "/" + o.within[i] : o.outputFolder;
+    };
     std::map<std::string, std::vector<int>> byName;
     std::vector<std::vector<int>> groups;
     for (int i = 0; i < int(o.inputs.size()); ++i)
-        byName[conv::ImageOutputPath(o.outputFolder, o.inputs[i], ext)].push_back(i);
+        byName[conv::ImageOutputPath(folderOf(std::size_t(i)), o.inputs[i], ext)].push_back(i);
     for (auto& [name, members] : byName)
         groups.push_back(members);
     std::sort(groups.begin(), groups.end());
@@ -533,9 +550,11 @@ media::Result<void> ConvertPictures(const RunRequest& o, const Report& report, R
                         outcome.error = *why;
                     } else if (!converter) {
                         outcome.error = converter.Message();
-                    } else if (const std::string path = conv::ImageOutputPath(o.outputFolder, o.inputs[i], ext);
+                    } else if (const std::string path = conv::ImageOutputPath(folderOf(std::size_t(i)), o.inputs[i], ext);
                                !PassedOver(o, path, outcome)) {
                         Guarded(outcome, [&] {
+                            if (!MadeFolderFor(path, outcome))
+                                return;
                             const std::optional<std::string> notLoaded = converter->Load(o.inputs[i]);
                             converter->Finish(o, outcome, notLoaded, path, stop);
                         });

@@ -28,6 +28,9 @@ enum class Existing { Overwrite, Skip, Number };
 // What a run converts, and how.
 struct RunRequest {
     std::vector<std::string> inputs; // one movie, or pictures
+    // For pictures: the sub-folder of the output folder each one is written into
+    // (mirroring the tree it was found in); empty, all into the output folder.
+    std::vector<std::string> within;
     // The movie already open (the window's), read through its descriptor; else the
     // movie is opened by its name.
     std::shared_ptr<const media::MovieFile> movieFile;

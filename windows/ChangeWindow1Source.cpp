@@ -4,6 +4,7 @@
 #include "engine/StillNames.h"
 
 #include "engine/Conversion.h"
+#include "engine/PictureTree.h"
 #include "framework/Application.h"
 #include "framework/CaptionFit.h"
 #include "framework/Exception.h"
@@ -13,6 +14,7 @@
 #include "windows/PreviewWindow1.h"
 
 #include <QDragEnterEvent>
+#include <filesystem>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
@@ -238,9 +240,31 @@ void TChangeForm1::dropEvent(QDropEvent* event)
 void TChangeForm1::DropFiles(const QStringList& files)
 {
     if (SSButton2->Down()) {
-        for (const QString& file : files)
-            if (conv::IsPictureFileName(file.toStdString()))
+        // A folder brings the pictures inside it and its sub-folders, in name order;
+        // what it holds that is not taken (links out of it, loops) is said once.
+        QStringList passedOver;
+        for (const QString& file : files) {
+            const std::string path = file.toStdString();
+            std::error_code ec;
+            if (std::filesystem::is_directory(path, ec)) {
+                const conv::FolderWalk walk = conv::PicturesInFolder(path, true);
+                for (const conv::FolderPicture& picture : walk.pictures) {
+                    // The list holds text: a name whose bytes are not UTF-8 cannot be
+                    // named in it (the command line takes it).
+                    const QString name = QString::fromStdString(picture.path);
+                    if (name.toStdString() == picture.path)
+                        ListBox1->AddItem(name);
+                    else
+                        passedOver << name + QStringLiteral(": 名前がUTF-8ではありません");
+                }
+                for (const std::string& why : walk.passedOver)
+                    passedOver << QString::fromStdString(why);
+            } else if (conv::IsPictureFileName(path)) {
                 ListBox1->AddItem(file);
+            }
+        }
+        if (!passedOver.isEmpty())
+            fw::ShowMessage(QStringLiteral("フォルダの中で追加しなかったもの:\n") + passedOver.join(QLatin1Char('\n')));
     } else if (SSButton3->Down()) {
         for (const QString& file : files)
             if (conv::IsMovieFileName(file.toStdString()))

@@ -1,6 +1,7 @@
 // The main window's handlers: questions, closing, drops, modes, reset, fields.
 #include "windows/AskMessage.h"
 #include "media/movie/AviWriter.h"
+#include "support/FolderTree.h"
 #include "support/MainWindowFixture.h"
 #include "support/TruthMovie.h"
 #include "widgets/FileOpenEdit.h"
@@ -268,6 +269,29 @@ TEST_F(MainWindowTest, ImageDropsKeepImagesSortedWithDuplicatesAndIgnoreTheRest)
 
     ClickButton(ChangeForm1->SSButton11);
     EXPECT_EQ(ChangeForm1->ListBox1->Count(), 0);
+}
+
+// A folder dropped on the image list brings every picture in it and its sub-folders;
+// what is not taken (links out of it, a loop, a name that is not UTF-8) is said once.
+TEST_F(MainWindowTest, AFolderDroppedOnTheImageListBringsItsPicturesAndSaysWhatItLeft)
+{
+    Start();
+    ClickButton(ChangeForm1->SSButton2);
+    const FolderTree tree = MakeFolderTree(dir, "not read here");
+    Drop({QString::fromStdString(tree.root)});
+    QStringList expected;
+    for (const std::string& picture : tree.pictures)
+        if (picture.rfind("bad", 0) != 0)
+            expected << QString::fromStdString(tree.root + "/" + picture);
+    QStringList listed = ChangeForm1->Settings().ImageFiles();
+    expected.sort();
+    listed.sort();
+    EXPECT_EQ(listed, expected);
+    ASSERT_EQ(errorsShown.size(), 1);
+    for (const std::string& refused : tree.passedOver)
+        EXPECT_TRUE(errorsShown[0].contains(QString::fromStdString(tree.root + "/" + refused + ": ")))
+            << errorsShown[0].toStdString();
+    EXPECT_TRUE(errorsShown[0].contains(QStringLiteral("bad"))) << "the name that is not UTF-8";
 }
 
 // A long path loses its middle, never its file name; the entry and its hint keep
