@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <stdexcept>
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,7 @@ struct Options {
     bool flat = false;       // --flat: a tree's pictures all into the output folder
     std::vector<std::string> inputs;
     std::vector<std::string> within; // each input's sub-folder of the output (see TakeFolders)
+    const std::atomic<bool>* cancel = nullptr; // set (Ctrl+C) to stop after the pictures in flight
 };
 
 // A usage error; its text names the bad option or value.

@@ -55,6 +55,7 @@ inline conv::RunRequest RequestOf(const Options& o)
     request.storedSize = o.storedSize;
     request.deinterlace = o.deinterlace;
     request.jobs = o.jobs;
+    request.cancel = o.cancel;
     return request;
 }
 
@@ -73,6 +74,8 @@ inline void ConvertMovies(const Options& o, const Report& report, RunTotals& tot
                           std::vector<std::string>& failures, const std::function<void()>& nextMovie = nullptr)
 {
     for (const std::string& movie : o.inputs) {
+        if (o.cancel && *o.cancel)
+            break;
         if (nextMovie)
             nextMovie();
         Options one = o;

@@ -6,11 +6,24 @@
 #include "cli/Progress.h"
 #include "framework/Paths.h"
 
+#include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <unistd.h>
 
 namespace {
+
+// Set by Ctrl+C (or a polite kill): the run stops after the pictures in flight, so
+// every file written is whole. A second Ctrl+C ends the program at once.
+std::atomic<bool> g_interrupted = false;
+
+void Interrupted(int)
+{
+    g_interrupted = true;
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+}
 
 std::string ProgramFolder()
 {
@@ -37,6 +50,9 @@ int Run(int argc, char** argv)
         std::puts("pomi-pomira-convert " POMI_VERSION " (Pomi-Pomira AVI)");
         return 0;
     }
+    options.cancel = &g_interrupted;
+    std::signal(SIGINT, Interrupted);
+    std::signal(SIGTERM, Interrupted);
     cli::Progress progress(stderr, ::isatty(2), options.quiet);
     std::vector<cli::Outcome> outcomes; // for the manifest
     const cli::Report report = [&](const cli::Outcome& outcome, int total) {
@@ -66,6 +82,10 @@ int Run(int argc, char** argv)
         }
     }
     progress.Summary(totals, options.outputFolder);
+    if (g_interrupted) {
+        std::fputs("pomi-pomira-convert: stopped by the user; every file written is whole\n", stderr);
+        return 130;
+    }
     if (!options.manifest.empty() && !cli::WriteManifest(options.manifest, outcomes, error)) {
         std::fprintf(stderr, "pomi-pomira-convert: %s: %s\n", options.manifest.c_str(), error.c_str());
         return 1;

@@ -1,0 +1,131 @@
+// Batches as people have them: folders of pictures given with -r (every picture
+// inside, the tree mirrored under the output folder or all in it with --flat, same
+// names reported, nothing taken from outside the folder, every refusal named), and
+// a long run stopped with Ctrl+C.
+#include "support/FolderTree.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+
+namespace {
+
+std::set<std::string> FilesUnder(const std::string& folder)
+{
+    std::set<std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        if (entry.is_regular_file())
+            files.insert(std::filesystem::relative(entry.path(), folder).string());
+    return files;
+}
+
+std::string Png(const TempDir& dir)
+{
+    const std::string path = dir.File("red.png");
+    if (std::system(("convert -size 6x4 xc:red '" + path + "'").c_str()) != 0)
+        return {};
+    return TempDir::Read(path);
+}
+
+} // namespace
+
+TEST(Batches, AFoldersPicturesAreWrittenInTheSameTreeOrFlatAndEveryRefusalIsNamed)
+{
+    TempDir dir;
+    const std::string png = Png(dir);
+    ASSERT_FALSE(png.empty()) << "ImageMagick's convert is needed";
+    const FolderTree tree = MakeFolderTree(dir, png);
+    const struct {
+        const char* name;
+        const char* options;
+        std::set<std::string> written;
+        std::vector<std::string> said;
+    } cases[] = {
+        {"tree", "-r", {"bad\xff name.bmp", "top.bmp", "2024/july/IMG_0001.bmp", "2024/june/IMG_0001.bmp",
+                        "links/inside.bmp", "日本 語/写真 😀.bmp"}, {}},
+        {"flat", "-r --flat", {"bad\xff name.bmp", "top.bmp", "IMG_0001.bmp", "inside.bmp", "写真 😀.bmp"},
+         {"2024/july/IMG_0001.png and " + tree.root + "/2024/june/IMG_0001.png were both written as"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string out = dir.File(std::string("out-") + c.name), log = dir.File("log.txt");
+        const int status = std::system(("'" + std::string(POMI_CONVERT) + "' " + c.options + " --format bmp -o '" +
+                                        out + "' '" + tree.root + "' 2>'" + log + "'")
+                                           .c_str());
+        EXPECT_EQ(WEXITSTATUS(status), 1) << "what was refused is not converted";
+        EXPECT_EQ(FilesUnder(out), c.written);
+        const std::string said = TempDir::Read(log);
+        std::vector<std::string> expected = c.said;
+        for (const std::string& refused : tree.passedOver)
+            expected.push_back(tree.root + "/" + refused + ": ");
+        for (const char* words : {"a loop", "leads out of"})
+            expected.emplace_back(words);
+        for (const std::string& line : expected)
+            EXPECT_NE(said.find(line), std::string::npos) << line << "\nin:\n" << said;
+        EXPECT_EQ(said.find("secret"), std::string::npos) << said;
+    }
+    // Without -r a folder is named and left.
+    const int status = std::system(("'" + std::string(POMI_CONVERT) + "' -q -o '" + dir.File("none") + "' '" +
+                                    tree.root + "' 2>/dev/null")
+                                       .c_str());
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+}
+
+// Ctrl+C stops a run after the pictures in flight: what was written is whole (every
+// file reads back, no temporary file is left), the rest is not begun, and the exit
+// status says the user stopped it.
+TEST(Batches, CtrlCStopsAfterThePicturesInFlightWithEveryFileWhole)
+{
+    TempDir dir;
+    const std::string photo = dir.File("noise.jpg");
+    ASSERT_EQ(std::system(("convert -size 1024x768 xc: +noise Random '" + photo + "'").c_str()), 0);
+    std::filesystem::create_directory(dir.File("in"));
+    constexpr int kPictures = 400;
+    for (int i = 0; i < kPictures; ++i)
+        std::filesystem::create_hard_link(photo, dir.File("in/p" + std::to_string(1000 + i) + ".jpg"));
+    const std::string out = dir.File("out"), log = dir.File("log.txt");
+    std::vector<std::string> words = {POMI_CONVERT, "-r", "-j", "2", "--format", "png", "-o", out, dir.File("in")};
+    std::vector<char*> argv;
+    for (std::string& w : words)
+        argv.push_back(w.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    const auto written = [&] {
+        std::error_code ec;
+        int n = 0;
+        for (std::filesystem::directory_iterator it(out, ec), end; !ec && it != end; it.increment(ec))
+            n += it->path().extension() == ".png";
+        return n;
+    };
+    for (int waited = 0; written() < 6 && waited < 3000; waited += 10)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ::kill(pid, SIGINT);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by the signal, not by the program";
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    EXPECT_NE(TempDir::Read(log).find("stopped by the user"), std::string::npos) << TempDir::Read(log);
+    const auto files = FilesUnder(out);
+    EXPECT_GE(files.size(), 6u);
+    EXPECT_LT(files.size(), std::size_t(kPictures)) << "the run went on";
+    for (const std::string& file : files) {
+        EXPECT_EQ(std::filesystem::path(file).extension(), ".png") << file;
+        EXPECT_EQ(std::system(("identify -regard-warnings '" + out + "/" + file + "' >/dev/null 2>&1").c_str()), 0)
+            << file << " does not read back whole";
+    }
+}
