@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <type_traits>
 #include <vector>
 
 namespace conv {
@@ -87,27 +88,25 @@ MoviePicks FitToMovie(const MoviePicks& picks, const std::vector<double>& times,
     if (times.empty())
         return fitted;
     const int last = int(times.size()) - 1;
-    const auto say = [&](const std::string& what) { said.append(said.empty() ? "" : "; ").append(what); };
-    if (fitted.start && *fitted.start > last) {
-        say("--start " + std::to_string(*fitted.start) + " lies beyond the last frame, " + std::to_string(last) +
-            ": from " + std::to_string(last));
-        fitted.start = last;
-    }
-    if (fitted.startSeconds && *fitted.startSeconds > times.back()) {
-        say("--start " + Seconds(*fitted.startSeconds) + " lies beyond the movie's end, " + Seconds(times.back()) +
-            ": from there");
-        fitted.startSeconds = times.back();
-    }
-    if (fitted.end && *fitted.end > last) {
-        say("--end " + std::to_string(*fitted.end) + " lies beyond the last frame, " + std::to_string(last) +
-            ": to " + std::to_string(last));
-        fitted.end = last;
-    }
-    if (fitted.endSeconds && *fitted.endSeconds > times.back()) {
-        say("--end " + Seconds(*fitted.endSeconds) + " lies beyond the movie's end, " + Seconds(times.back()) +
-            ": to there");
-        fitted.endSeconds = times.back();
-    }
+    // Each end of the range, as a frame or a time, brought to the last picture.
+    const auto fit = [&](auto& value, auto limit, const std::string& shown, const char* option, const char* then) {
+        if (!value || *value <= limit)
+            return;
+        const bool frame = std::is_integral_v<std::decay_t<decltype(limit)>>;
+        said.append(said.empty() ? "" : "; ")
+            .append(option)
+            .append(frame ? std::to_string(*value) : Seconds(double(*value)))
+            .append(frame ? " lies beyond the last frame, " : " lies beyond the movie's end, ")
+            .append(shown)
+            .append(then)
+            .append(frame ? shown : std::string("there"));
+        value = limit;
+    };
+    const std::string lastFrame = std::to_string(last), end = Seconds(times.back());
+    fit(fitted.start, last, lastFrame, "--start ", ": from ");
+    fit(fitted.startSeconds, times.back(), end, "--start ", ": from ");
+    fit(fitted.end, last, lastFrame, "--end ", ": to ");
+    fit(fitted.endSeconds, times.back(), end, "--end ", ": to ");
     return fitted;
 }
 
