@@ -202,6 +202,21 @@ PictureOutcome ConvertPicture(media::ImageEditor& editor, const PictureSettings&
     return {Happened::NotSaved, saved.Message(), std::nullopt};
 }
 
+PictureOutcome SaveMadeFile(const media::Bytes& bytes, const std::string& target, const std::string& folder)
+{
+    using Happened = PictureOutcome::Happened;
+    const media::Result<void> saved = media::SaveFile(target, bytes);
+    if (saved)
+        return {};
+    return {Happened::FolderUnusable, saved.Message(), FolderFailure(folder, saved.Error().cause)};
+}
+
+bool LeavesPixelsAlone(const PictureSettings& s)
+{
+    return (!s.colourDepth || *s.colourDepth == ColourDepth::Full) && s.brightness == 0 &&
+           s.resize.mode == ResizeMode::None;
+}
+
 std::string NamedFailure(const std::string& name, const std::string& reason)
 {
     if (reason.empty())

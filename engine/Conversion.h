@@ -86,6 +86,14 @@ PictureOutcome ConvertPicture(media::ImageEditor& editor, const PictureSettings&
                               const std::optional<std::string>& notTaken, const std::string& target,
                               const std::string& folder);
 
+// A file made already (a JPEG rewritten from its coefficients) saved under `target`,
+// with ConvertPicture's outcomes.
+PictureOutcome SaveMadeFile(const media::Bytes& bytes, const std::string& target, const std::string& folder);
+
+// Whether the chain leaves a picture's pixels as they are (full colour, brightness
+// and size kept; a rotation moves them but changes none).
+bool LeavesPixelsAlone(const PictureSettings& s);
+
 // The reason for a frame the movie control or engine could not deliver.
 inline constexpr const char* kFrameNotDecoded = "the frame cannot be decoded";
 

@@ -192,6 +192,14 @@ struct Converter {
             return loaded.Message();
         return std::nullopt;
     }
+    // A file made already (a Motion JPEG frame rewritten), saved as Finish saves.
+    void FinishMade(const RunRequest& o, Outcome& outcome, const media::Bytes& bytes, int width, int height,
+                    const std::string& named, std::atomic<bool>& stop)
+    {
+        const std::string path = TargetFor(o, named);
+        outcome.target = path;
+        Record(outcome, conv::SaveMadeFile(bytes, path, o.outputFolder), path, width, height, stop);
+    }
     // The picture's step, as the main window's run takes it. A file that cannot be
     // written stops the run.
     void Finish(const RunRequest& o, Outcome& outcome, const std::optional<std::string>& notTaken,
@@ -200,9 +208,14 @@ struct Converter {
         const std::string path = TargetFor(o, named);
         outcome.target = path;
         const conv::PictureOutcome done = conv::ConvertPicture(editor, o.picture, notTaken, path, o.outputFolder);
+        Record(outcome, done, path, editor.Current().width, editor.Current().height, stop);
+    }
+    static void Record(Outcome& outcome, const conv::PictureOutcome& done, const std::string& path, int width,
+                       int height, std::atomic<bool>& stop)
+    {
         if (done.Written()) {
             outcome.written = path;
-            outcome.width = editor.Current().width, outcome.height = editor.Current().height;
+            outcome.width = width, outcome.height = height;
         }
         else
             outcome.error = done.stop ? done.stop->message : done.reason;
@@ -276,6 +289,19 @@ bool MadeFolderFor(const std::string& path, Outcome& outcome)
     outcome.target = path;
     outcome.error = "cannot make the folder " + folder.string() + ": " + ec.message();
     return false;
+}
+
+// How a run's Motion JPEG frames are written from their coefficients, where its
+// settings let them: JPEG out, the pixels left alone but for a turn.
+std::optional<media::CoefficientWrite> CoefficientRoute(const PictureSettings& s)
+{
+    if (s.format != OutputFormat::Jpeg || !conv::LeavesPixelsAlone(s))
+        return std::nullopt;
+    media::CoefficientWrite how;
+    how.quality = s.jpegQuality;
+    how.progressive = s.progressive;
+    how.quarterTurns = int(s.rotation); // None, 90, 180, 270 clockwise in that order
+    return how;
 }
 
 std::optional<std::string> Unusable(const std::string& input)
@@ -439,6 +465,7 @@ void DevelopFrames(MovieRun& run, InOrder& order)
     using Developer = media::Result<std::unique_ptr<media::FrameDeveloper>>;
     media::Result<Converter> converter = Converter::For(run.o);
     const Developer developer = converter ? Made<media::FrameDeveloper>(*run.reader) : Developer(converter.Error());
+    const std::optional<media::CoefficientWrite> coefficients = CoefficientRoute(run.o.picture);
     while (auto frame = run.frames.Pop()) {
         const int position = frame->picture.Position();
         Outcome outcome;
@@ -459,6 +486,21 @@ void DevelopFrames(MovieRun& run, InOrder& order)
         }
         const std::string& path = run.paths[std::size_t(frame->index)];
         Guarded(outcome, [&] {
+            // A Motion JPEG frame going to JPEG untouched but for a turn: its
+            // coefficients requantized, the pixels never decoded.
+            if (coefficients) {
+                media::Metadata shot;
+                if (run.shot && run.o.picture.keepMetadata)
+                    shot.exif = media::MakeShotExif(ShotAt(*run.shot, outcome.seconds));
+                media::CoefficientWrite how = *coefficients;
+                how.metadata = shot.exif.empty() ? nullptr : &shot;
+                if (const auto bytes = (*developer)->RewrittenJpeg(frame->picture, how)) {
+                    const bool across = how.quarterTurns % 2;
+                    converter->FinishMade(run.o, outcome, *bytes, across ? run.reader->Height() : run.reader->Width(),
+                                          across ? run.reader->Width() : run.reader->Height(), path, run.stop);
+                    return;
+                }
+            }
             // A frame that cannot be developed leaves the editor empty: nothing of the
             // frame before may be saved under this one's name.
             media::Image img;

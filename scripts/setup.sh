@@ -7,7 +7,7 @@ PACKAGES="
 build-essential cmake pkg-config
 qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
 libavformat-dev libavcodec-dev libavfilter-dev libavutil-dev libswscale-dev
-libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev libdeflate-dev
+libturbojpeg0-dev libjpeg62-turbo-dev libjpeg-turbo-progs libpng-dev libtiff-dev zlib1g-dev libdeflate-dev
 libheif-dev libwebp-dev libheif-examples webp liblcms2-dev liblcms2-utils libimage-exiftool-perl
 libgtest-dev googletest
 fonts-ipafont-gothic

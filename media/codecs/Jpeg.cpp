@@ -3,6 +3,7 @@
 #include "media/codecs/Claims.h"
 #include "media/codecs/Codecs.h"
 #include "media/codecs/Exif.h"
+#include "media/codecs/JpegLib.h"
 #include "media/codecs/Metadata.h"
 #include "media/image/Processing.h"
 
@@ -25,44 +26,9 @@ namespace media {
 
 namespace {
 
-struct ErrorManager {
-    jpeg_error_mgr base;
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
-};
-
-void OnError(j_common_ptr cinfo)
-{
-    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, err->message);
-    std::longjmp(err->jump, 1);
-}
-
-void OnMessage(j_common_ptr, int) {} // warnings of damaged files are not printed
-
-// Destroys a libjpeg object on every way out of the function that declared it: a
-// return, an error's jump back to the function (the owner is declared before the jump
-// target, so the jump skips nothing), or an exception. Destroying an object that was
-// never created, or was destroyed, does nothing.
-template <class Object, void (*Destroy)(Object*)>
-class Owner {
-public:
-    explicit Owner(Object& object) : m_object(object) {}
-    ~Owner() { Destroy(&m_object); }
-    Owner(const Owner&) = delete;
-    Owner& operator=(const Owner&) = delete;
-
-private:
-    Object& m_object;
-};
-using CompressOwner = Owner<jpeg_compress_struct, jpeg_destroy_compress>;
-
-// The memory libjpeg writes a compressed picture into, freed on every way out.
-struct OutputBuffer {
-    unsigned char* data = nullptr;
-    unsigned long length = 0;
-    ~OutputBuffer() { std::free(data); }
-};
+using jpeg::CompressOwner;
+using jpeg::ErrorManager;
+using jpeg::OutputBuffer;
 
 } // namespace
 
@@ -100,9 +66,7 @@ struct JpegReading {
     ErrorManager err{};
     JpegReading()
     {
-        cinfo.err = jpeg_std_error(&err.base);
-        err.base.error_exit = OnError;
-        err.base.emit_message = OnMessage;
+        jpeg::Attach(reinterpret_cast<j_common_ptr>(&cinfo), err);
     }
     ~JpegReading() { jpeg_destroy_decompress(&cinfo); }
     JpegReading(const JpegReading&) = delete;
@@ -189,9 +153,6 @@ Result<Image> DecodeJpeg(const std::uint8_t* data, std::size_t size, const Reduc
         [&](JpegHeader& header) { return ReadPixels(header, reduction); });
 }
 
-// One APP1 segment holds at most 65533 bytes, "Exif\0\0" among them.
-constexpr std::size_t kMaxExifBytes = 65533 - 6;
-
 Result<Bytes> EncodeJpeg(const Image& source, const SaveOptions& options)
 {
     // JPEG holds grey or colour: palettes are expanded, alpha composited over white.
@@ -202,9 +163,7 @@ Result<Bytes> EncodeJpeg(const Image& source, const SaveOptions& options)
     jpeg_compress_struct cinfo{};
     const CompressOwner owner(cinfo);
     ErrorManager err{};
-    cinfo.err = jpeg_std_error(&err.base);
-    err.base.error_exit = OnError;
-    err.base.emit_message = OnMessage;
+    jpeg::Attach(reinterpret_cast<j_common_ptr>(&cinfo), err);
     if (setjmp(err.jump))
         return Fail(FailureKind::StepFailed, std::string("JPEG encoding failed: ") + err.message);
     jpeg_create_compress(&cinfo);
@@ -222,16 +181,9 @@ Result<Bytes> EncodeJpeg(const Image& source, const SaveOptions& options)
     if (options.interlaced)
         jpeg_simple_progression(&cinfo);
     const Metadata* meta = options.metadata;
-    const bool exif = meta && !meta->exif.empty() && meta->exif.size() <= kMaxExifBytes;
-    cinfo.write_JFIF_header = !exif; // EXIF comes first where it is, as cameras write it
+    cinfo.write_JFIF_header = !jpeg::WritesExif(meta); // EXIF comes first where it is, as cameras write it
     jpeg_start_compress(&cinfo, TRUE);
-    if (exif) {
-        Bytes app1 = {'E', 'x', 'i', 'f', 0, 0};
-        app1.insert(app1.end(), meta->exif.begin(), meta->exif.end());
-        jpeg_write_marker(&cinfo, JPEG_APP0 + 1, app1.data(), unsigned(app1.size()));
-    }
-    if (meta && !meta->icc.empty())
-        jpeg_write_icc_profile(&cinfo, meta->icc.data(), unsigned(meta->icc.size()));
+    jpeg::WriteMarkers(cinfo, meta);
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW row = const_cast<JSAMPROW>(img.Row(int(cinfo.next_scanline)));
         jpeg_write_scanlines(&cinfo, &row, 1);

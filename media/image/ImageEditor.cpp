@@ -41,9 +41,14 @@ Result<void> ImageEditor::Save(const std::string& path, ImageFormat format, cons
     const Result<Bytes> bytes = EncodeImage(m_image, format, options);
     if (!bytes)
         return bytes.Error();
+    return SaveFile(path, *bytes);
+}
+
+Result<void> SaveFile(const std::string& path, const Bytes& bytes)
+{
     std::string why;
     // Pictures come by the thousand: not flushed one by one, but never half written.
-    if (!fw::WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()),
+    if (!fw::WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
                                  &why, fw::Durability::ProcessSafe))
         return Fail(FailureKind::WriteFailed, why).Prefixed(path + ": ");
     return {};

@@ -50,4 +50,8 @@ private:
     Metadata m_metadata;
 };
 
+// Writes a file made already (a JPEG rewritten from its coefficients) as Save
+// writes a picture: whole or not at all, a refusal a WriteFailed failure.
+Result<void> SaveFile(const std::string& path, const Bytes& bytes);
+
 } // namespace media

@@ -83,6 +83,17 @@ FrameDeveloper::FrameDeveloper(const MovieReader& reader) : m(std::make_unique<I
 
 FrameDeveloper::~FrameDeveloper() = default;
 
+std::optional<Bytes> FrameDeveloper::RewrittenJpeg(const UndevelopedFrame& frame, CoefficientWrite how) const
+{
+    const DevelopSetup& setup = *m->setup;
+    const UndevelopedFrameData& d = *frame.m;
+    if (d.failed || !d.packet || !setup.jpegPackets || setup.orientation != 1 || setup.shownWidth != setup.width)
+        return std::nullopt;
+    how.width = setup.width;
+    how.height = setup.height;
+    return RewriteJpegCoefficients(d.packet->data, std::size_t(d.packet->size), how);
+}
+
 bool FrameDeveloper::Develop(const UndevelopedFrame& frame, Image& out)
 {
     const UndevelopedFrameData& d = *frame.m;

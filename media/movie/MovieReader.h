@@ -9,6 +9,7 @@
 // pictures (decoding, for codecs whose every picture stands alone, and the conversion
 // to RGB) to other threads, each with a FrameDeveloper of its own.
 #include "media/Result.h"
+#include "media/codecs/JpegCoefficients.h"
 #include "media/image/Image.h"
 #include "media/movie/MovieOrigin.h"
 
@@ -146,6 +147,11 @@ public:
 
     // False (and `out` emptied) when the picture cannot be made.
     bool Develop(const UndevelopedFrame& frame, Image& out);
+
+    // A Motion JPEG frame written again as a JPEG from its coefficients, without
+    // decoding it (see JpegCoefficients); none where the frame is not one whole JPEG
+    // the way can take, shown as stored (upright, square pixels): then Develop it.
+    std::optional<Bytes> RewrittenJpeg(const UndevelopedFrame& frame, CoefficientWrite how) const;
 
 private:
     struct Impl;

@@ -1,0 +1,59 @@
+#pragma once
+// What the JPEG codec's two ways of writing (from pixels, from coefficients) share
+// of libjpeg: its errors as jumps back, owners that destroy its objects on every way
+// out, the memory it writes into, and a photo's markers.
+#include "media/codecs/Codecs.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+
+extern "C" {
+#include <jpeglib.h>
+}
+
+namespace media::jpeg {
+
+struct ErrorManager {
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+// Errors jump back to the setjmp of the function that made the object; warnings of
+// damaged files are counted (base.num_warnings), never printed.
+void Attach(j_common_ptr cinfo, ErrorManager& err);
+
+// Destroys a libjpeg object on every way out of the function that declared it: a
+// return, an error's jump back to the function (the owner is declared before the jump
+// target, so the jump skips nothing), or an exception. Destroying an object that was
+// never created, or was destroyed, does nothing.
+template <class Object, void (*Destroy)(Object*)>
+class Owner {
+public:
+    explicit Owner(Object& object) : m_object(object) {}
+    ~Owner() { Destroy(&m_object); }
+    Owner(const Owner&) = delete;
+    Owner& operator=(const Owner&) = delete;
+
+private:
+    Object& m_object;
+};
+using CompressOwner = Owner<jpeg_compress_struct, jpeg_destroy_compress>;
+using DecompressOwner = Owner<jpeg_decompress_struct, jpeg_destroy_decompress>;
+
+// The memory libjpeg writes a compressed picture into, freed on every way out.
+struct OutputBuffer {
+    unsigned char* data = nullptr;
+    unsigned long length = 0;
+    ~OutputBuffer() { std::free(data); }
+};
+
+// Whether the photo's EXIF goes into the file (it fits one APP1 segment): then no
+// JFIF header, as cameras write it.
+bool WritesExif(const Metadata* meta);
+
+// The photo's EXIF and colour profile, written right after the compressor started.
+void WriteMarkers(jpeg_compress_struct& cinfo, const Metadata* meta);
+
+} // namespace media::jpeg
