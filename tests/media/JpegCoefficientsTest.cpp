@@ -155,11 +155,12 @@ TEST(JpegCoefficients, StillsAreAsCloseAsLibjpegsOwnEncodingAndNoLarger)
             for (std::size_t i = 0; i + 2 < turned.size(); i += 4)
                 std::swap(turned[i], turned[i + 2]);
         EXPECT_EQ(written.sampling, turned);
-        // No step finer than the source's (in a quarter turn the tables turn too).
+        // No step finer than the source's (in a quarter turn the tables turn too); the
+        // source quantizes every component with table 0, the still each with its own.
         if (c.turn == 0) {
-            for (std::size_t t = 0; t < 2; ++t)
-                for (std::size_t k = 0; k < 64; ++k)
-                    EXPECT_GE(written.tables[t][k], source.tables[t][k]) << "table " << t << ", entry " << k;
+            for (std::size_t t = 0; t < 3; ++t)
+                for (std::size_t k = 0; k < 64 && written.tables[t][0]; ++k)
+                    EXPECT_GE(written.tables[t][k], source.tables[0][k]) << "table " << t << ", entry " << k;
         }
     }
 }
