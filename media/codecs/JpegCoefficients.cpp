@@ -187,11 +187,11 @@ std::optional<Bytes> RewriteJpegCoefficients(const std::uint8_t* data, std::size
                   src.image_height % (src.max_v_samp_factor * DCTSIZE)))
         return std::nullopt;
     // The turned components' arrays, asked for before the source's are made.
+    const bool across = turns % 2; // a quarter turn: rows become columns
     std::array<jvirt_barray_ptr, MAX_COMPONENTS> turned{};
-    if (turns % 2 || turns == 2)
+    if (turns)
         for (int c = 0; c < src.num_components; ++c) {
             const jpeg_component_info& comp = src.comp_info[c];
-            const bool across = turns % 2;
             turned[std::size_t(c)] = (*src.mem->request_virt_barray)(
                 reinterpret_cast<j_common_ptr>(&src), JPOOL_IMAGE, FALSE,
                 across ? comp.height_in_blocks : comp.width_in_blocks,
@@ -223,7 +223,6 @@ std::optional<Bytes> RewriteJpegCoefficients(const std::uint8_t* data, std::size
         stepsStay = stepsStay && after[std::size_t(c)] == before[std::size_t(slot)];
     }
     // The EXIF made true of the picture written (its size), as the pixel route makes it.
-    const bool across = turns % 2;
     Metadata written;
     if (how.metadata)
         written.exif = ExifForWriting(how.metadata->exif, int(across ? src.image_height : src.image_width),
@@ -247,10 +246,10 @@ std::optional<Bytes> RewriteJpegCoefficients(const std::uint8_t* data, std::size
         for (int v = 0; v < DCTSIZE; ++v)
             for (int u = 0; u < DCTSIZE; ++u)
                 dst.quant_tbl_ptrs[c]->quantval[v * DCTSIZE + u] =
-                    after[std::size_t(c)][std::size_t(turns % 2 ? u * DCTSIZE + v : v * DCTSIZE + u)];
+                    after[std::size_t(c)][std::size_t(across ? u * DCTSIZE + v : v * DCTSIZE + u)];
         dst.comp_info[c].quant_tbl_no = c;
     }
-    if (turns % 2) {
+    if (across) {
         std::swap(dst.image_width, dst.image_height);
         for (int c = 0; c < dst.num_components; ++c)
             std::swap(dst.comp_info[c].h_samp_factor, dst.comp_info[c].v_samp_factor);
@@ -274,8 +273,8 @@ std::optional<Bytes> RewriteJpegCoefficients(const std::uint8_t* data, std::size
             continue;
         }
         const Turn turn{turns, comp.height_in_blocks, comp.width_in_blocks};
-        const JDIMENSION rows = turns % 2 ? comp.width_in_blocks : comp.height_in_blocks;
-        const JDIMENSION columns = turns % 2 ? comp.height_in_blocks : comp.width_in_blocks;
+        const JDIMENSION rows = across ? comp.width_in_blocks : comp.height_in_blocks;
+        const JDIMENSION columns = across ? comp.height_in_blocks : comp.width_in_blocks;
         for (JDIMENSION row = 0; row < rows; ++row) {
             JBLOCKROW out = (*src.mem->access_virt_barray)(common, turned[std::size_t(c)], row, 1, TRUE)[0];
             for (JDIMENSION column = 0; column < columns; ++column) {
