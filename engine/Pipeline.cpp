@@ -486,12 +486,13 @@ void DevelopFrames(MovieRun& run, InOrder& order)
         }
         const std::string& path = run.paths[std::size_t(frame->index)];
         Guarded(outcome, [&] {
+            // When, with what and where the still was shot, whichever way it is written.
+            media::Metadata shot;
+            if (run.shot)
+                shot.exif = media::MakeShotExif(ShotAt(*run.shot, outcome.seconds));
             // A Motion JPEG frame going to JPEG untouched but for a turn: its
             // coefficients requantized, the pixels never decoded.
             if (coefficients) {
-                media::Metadata shot;
-                if (run.shot && run.o.picture.keepMetadata)
-                    shot.exif = media::MakeShotExif(ShotAt(*run.shot, outcome.seconds));
                 media::CoefficientWrite how = *coefficients;
                 how.metadata = shot.exif.empty() ? nullptr : &shot;
                 if (const auto bytes = (*developer)->RewrittenJpeg(frame->picture, how)) {
@@ -507,7 +508,7 @@ void DevelopFrames(MovieRun& run, InOrder& order)
             const bool developed = (*developer)->Develop(frame->picture, img);
             converter->editor.SetImage(std::move(img));
             if (run.shot)
-                converter->editor.SetMetadata({media::MakeShotExif(ShotAt(*run.shot, outcome.seconds)), {}});
+                converter->editor.SetMetadata(std::move(shot));
             std::optional<std::string> notTaken;
             if (!converter->editor.HasImage() || !developed)
                 notTaken = conv::kFrameNotDecoded;

@@ -1,6 +1,7 @@
-// A filter graph (buffer → bwdif → buffersink) made for each picture: the filter keeps
-// the fields it has seen, so a fresh one that is shown just the picture's neighbours
-// gives the same picture however the movie was read to it.
+// A filter graph (buffer → bwdif → buffersink). bwdif makes each picture from it and
+// its two neighbours only, so a graph that is shown just the picture's neighbours gives
+// the same picture however the movie was read to it; a run from picture to picture
+// keeps its graph and feeds it one picture each.
 #include "media/movie/Deinterlacer.h"
 
 extern "C" {
@@ -26,6 +27,19 @@ using Graph = std::unique_ptr<AVFilterGraph, GraphFreer>;
 struct Deinterlacer::Impl {
     av::Frame out = av::NewFrame();
     av::Frame in = av::NewFrame();
+    // The graph of the last answer, kept while a run goes on from picture to picture.
+    Graph graph;
+    AVFilterContext* source = nullptr;
+    AVFilterContext* sink = nullptr;
+    std::int64_t stamp = 0;     // of the next picture fed
+    std::int64_t answered = -1; // the position last answered
+    std::int64_t fedUpTo = -1;  // the position last fed
+    bool ended = false;         // the input was ended (the movie's last picture)
+
+    // One picture into the filter, or the end of the input (null).
+    bool Feed(const AVFrame* picture);
+    // The filter's next answer, or null.
+    const AVFrame* Answer();
 
     // A graph for pictures like `like`: its source and sink, or false.
     static bool MakeGraph(const AVFrame* like, Graph& graph, AVFilterContext*& source, AVFilterContext*& sink)
@@ -65,43 +79,67 @@ struct Deinterlacer::Impl {
 Deinterlacer::Deinterlacer() : m(std::make_unique<Impl>()) {}
 Deinterlacer::~Deinterlacer() = default;
 
-const AVFrame* Deinterlacer::Deinterlace(const AVFrame* before, const AVFrame* current, const AVFrame* after)
+namespace {
+
+// Whether a neighbour can go through the filter with `current` (a stream that changes
+// size midway leaves it out).
+bool Alike(const AVFrame* neighbour, const AVFrame* current)
+{
+    return neighbour && neighbour->width == current->width && neighbour->height == current->height &&
+           neighbour->format == current->format;
+}
+
+} // namespace
+
+bool Deinterlacer::Impl::Feed(const AVFrame* picture)
+{
+    if (!picture) { // the input ends: the filter answers the last picture with itself as its next
+        ended = true;
+        return av_buffersrc_add_frame_flags(source, nullptr, 0) >= 0;
+    }
+    av_frame_unref(in.get());
+    if (av_frame_ref(in.get(), picture) < 0)
+        return false;
+    in->pts = stamp++;
+    return av_buffersrc_add_frame_flags(source, in.get(), AV_BUFFERSRC_FLAG_KEEP_REF) >= 0;
+}
+
+const AVFrame* Deinterlacer::Impl::Answer()
+{
+    av_frame_unref(out.get());
+    return av_buffersink_get_frame(sink, out.get()) >= 0 ? out.get() : nullptr;
+}
+
+const AVFrame* Deinterlacer::Deinterlace(std::int64_t position, const AVFrame* before, const AVFrame* current,
+                                         const AVFrame* after)
 {
     if (!current || !m->out || !m->in)
         return nullptr;
-    Graph graph;
-    AVFilterContext* source = nullptr;
-    AVFilterContext* sink = nullptr;
-    if (!Impl::MakeGraph(current, graph, source, sink))
-        return nullptr;
+    if (!Alike(after, current))
+        after = nullptr;
     // The filter answers each picture once it has seen the next (the last one when the
-    // input ends), one answer a picture, in order.
-    const AVFrame* pictures[3] = {before, current, after};
-    int fed = 0, wanted = 0;
-    for (const AVFrame* picture : pictures) {
-        // A neighbour of another size or layout (a stream that changes midway) is left out.
-        if (!picture || (picture != current && (picture->width != current->width ||
-                                                picture->height != current->height ||
-                                                picture->format != current->format)))
-            continue;
-        av_frame_unref(m->in.get());
-        if (av_frame_ref(m->in.get(), picture) < 0)
-            return nullptr;
-        if (picture == current)
-            wanted = fed;
-        m->in->pts = fed++;
-        if (av_buffersrc_add_frame_flags(source, m->in.get(), AV_BUFFERSRC_FLAG_KEEP_REF) < 0)
-            return nullptr;
+    // input ends), one answer a picture, in order, from that picture and its two
+    // neighbours alone: a run's next picture takes its own next, and nothing more.
+    if (m->graph && !m->ended && position == m->answered + 1 && m->fedUpTo == position) {
+        if (!m->Feed(after))
+            return m->graph.reset(), nullptr;
+        m->fedUpTo = position + 1;
+        m->answered = position;
+        return m->Answer();
     }
-    if (av_buffersrc_add_frame_flags(source, nullptr, 0) < 0)
-        return nullptr;
-    for (int answer = 0;; ++answer) {
-        av_frame_unref(m->out.get());
-        if (av_buffersink_get_frame(sink, m->out.get()) < 0)
-            return nullptr;
-        if (answer == wanted)
-            return m->out.get();
-    }
+    // Elsewhere a graph of its own, shown the picture's neighbours.
+    m->graph.reset();
+    m->ended = false;
+    if (!Impl::MakeGraph(current, m->graph, m->source, m->sink))
+        return m->graph.reset(), nullptr;
+    const bool withBefore = Alike(before, current);
+    if ((withBefore && !m->Feed(before)) || !m->Feed(current) || !m->Feed(after))
+        return m->graph.reset(), nullptr;
+    if (withBefore && !m->Answer()) // the picture before's, not asked for
+        return m->graph.reset(), nullptr;
+    m->fedUpTo = position + 1;
+    m->answered = position;
+    return m->Answer();
 }
 
 } // namespace media

@@ -4,6 +4,7 @@
 // frames before and after tell moving edges from still ones).
 #include "media/movie/AvHandles.h"
 
+#include <cstdint>
 #include <memory>
 
 namespace media {
@@ -15,9 +16,10 @@ public:
     Deinterlacer(const Deinterlacer&) = delete;
     Deinterlacer& operator=(const Deinterlacer&) = delete;
 
-    // `current` deinterlaced, `before` and `after` its neighbours (null at the
-    // movie's ends). Null when the filter cannot take the pictures.
-    const AVFrame* Deinterlace(const AVFrame* before, const AVFrame* current, const AVFrame* after);
+    // `current`, the picture at `position`, deinterlaced; `before` and `after` its
+    // neighbours (null at the movie's ends). Null when the filter cannot take them.
+    const AVFrame* Deinterlace(std::int64_t position, const AVFrame* before, const AVFrame* current,
+                               const AVFrame* after);
 
 private:
     struct Impl;

@@ -85,13 +85,8 @@ bool HdrToRgb(av::Scaler& scaler, const AVFrame* frame, HdrCurve curve, double p
     // The tables are made once a thread for each curve, peak and gamut.
     const bool widePrimaries = frame->color_primaries != AVCOL_PRI_BT709;
     thread_local std::unique_ptr<HdrToSdr> toSdr;
-    thread_local double peakAskedFor = 0;
-    thread_local bool wideAskedFor = true;
-    if (!toSdr || toSdr->Curve() != curve || peakAskedFor != peakNits || wideAskedFor != widePrimaries) {
+    if (!toSdr || !toSdr->MadeFor(curve, peakNits, widePrimaries))
         toSdr = std::make_unique<HdrToSdr>(curve, peakNits, widePrimaries);
-        peakAskedFor = peakNits;
-        wideAskedFor = widePrimaries;
-    }
     if (frame->width == width && frame->height == height && HdrYuvToRgb(frame, *toSdr, out))
         return true;
     const auto format = AVPixelFormat(frame->format);

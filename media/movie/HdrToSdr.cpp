@@ -96,7 +96,8 @@ double StatedPeakNits(const AVFrame* frame, double fallback)
     return peak > 0 ? peak : fallback;
 }
 
-HdrToSdr::HdrToSdr(HdrCurve curve, double peakNits, bool widePrimaries) : curve_(curve)
+HdrToSdr::HdrToSdr(HdrCurve curve, double peakNits, bool widePrimaries)
+    : curve_(curve), askedPeakNits_(peakNits), widePrimaries_(widePrimaries)
 {
     for (int i = 0; i < 3; ++i)
         for (int k = 0; k < 3; ++k)
@@ -105,8 +106,7 @@ HdrToSdr::HdrToSdr(HdrCurve curve, double peakNits, bool widePrimaries) : curve_
     // else the usual mastering peak, never below white nor above PQ's range.
     if (curve == HdrCurve::Hlg || peakNits <= 0)
         peakNits = kHlgDisplayPeakNits;
-    peakNits_ = std::clamp(peakNits, kReferenceWhiteNits, 10000.0);
-    peak_ = peakNits_ / kReferenceWhiteNits;
+    peak_ = std::clamp(peakNits, kReferenceWhiteNits, 10000.0) / kReferenceWhiteNits;
     knee_ = kKnee;
 
     constexpr int last = kSteps - 1;

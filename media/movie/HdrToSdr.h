@@ -45,15 +45,19 @@ public:
     void Convert(const std::uint16_t* red, const std::uint16_t* green, const std::uint16_t* blue, int count,
                  std::uint8_t* rgb24) const;
 
-    HdrCurve Curve() const { return curve_; }
-    double PeakNits() const { return peakNits_; }
-
-    // The roll-off alone, in light relative to reference white (tests and tuning).
-    double RolledOff(double light) const;
+    // Whether these tables are the ones the arguments would make.
+    bool MadeFor(HdrCurve curve, double peakNits, bool widePrimaries) const
+    {
+        return curve == curve_ && peakNits == askedPeakNits_ && widePrimaries == widePrimaries_;
+    }
 
 private:
+    // The roll-off alone, in light relative to reference white.
+    double RolledOff(double light) const;
+
     HdrCurve curve_;
-    double peakNits_;
+    double askedPeakNits_;
+    bool widePrimaries_;
     double peak_;         // relative to reference white
     double knee_;         // relative light up to which nothing is rolled off
     float toBt709_[3][3];

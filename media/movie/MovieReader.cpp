@@ -732,7 +732,7 @@ struct MovieReader::Impl {
         const av::Frame before = n > 0 ? Remembered(n - 1) : nullptr;
         const av::Frame current = Remembered(n);
         const av::Frame after = n + 1 < positionCount ? Remembered(n + 1) : nullptr;
-        return current ? deinterlacer->Deinterlace(before.get(), current.get(), after.get()) : nullptr;
+        return current ? deinterlacer->Deinterlace(n, before.get(), current.get(), after.get()) : nullptr;
     }
 
     // Another reference to the picture at `n`, from the last ones read or read now.
