@@ -4,9 +4,9 @@
 #include "engine/MoviePicks.h"
 #include "engine/Pipeline.h"
 
+#include <atomic>
 #include <optional>
 #include <stdexcept>
-#include <atomic>
 #include <string>
 #include <vector>
 

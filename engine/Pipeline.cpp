@@ -277,7 +277,6 @@ media::ShotFacts ShotAt(media::ShotFacts shot, double seconds)
     return shot;
 }
 
-// Why a named input is passed over before it is tried, or nothing.
 // The folder a picture of a mirrored tree goes into, made as needed; false, with the
 // reason in the outcome, when it cannot be.
 bool MadeFolderFor(const std::string& path, Outcome& outcome)
@@ -304,6 +303,7 @@ std::optional<media::CoefficientWrite> CoefficientRoute(const PictureSettings& s
     return how;
 }
 
+// Why a named input is passed over before it is tried, or nothing.
 std::optional<std::string> Unusable(const std::string& input)
 {
     std::error_code ec;

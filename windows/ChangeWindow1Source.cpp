@@ -14,10 +14,11 @@
 #include "windows/PreviewWindow1.h"
 
 #include <QDragEnterEvent>
-#include <filesystem>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
+
+#include <filesystem>
 
 // ---- source mode ----------------------------------------------------------------
 

@@ -118,9 +118,10 @@ std::optional<Bytes> CopiedFrame(const std::uint8_t* data, std::size_t size, con
         return std::nullopt;
     Bytes out = {0xFF, 0xD8};
     if (jpeg::WritesExif(markers)) {
-        const std::size_t length = markers->exif.size() + 8;
-        out.insert(out.end(), {0xFF, 0xE1, std::uint8_t(length >> 8), std::uint8_t(length & 0xFF), 'E', 'x', 'i', 'f', 0, 0});
-        out.insert(out.end(), markers->exif.begin(), markers->exif.end());
+        const Bytes app1 = jpeg::ExifSegmentBody(*markers);
+        const std::size_t length = app1.size() + 2;
+        out.insert(out.end(), {0xFF, 0xE1, std::uint8_t(length >> 8), std::uint8_t(length & 0xFF)});
+        out.insert(out.end(), app1.begin(), app1.end());
     } else { // the JFIF header libjpeg writes
         out.insert(out.end(), {0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0});
     }

@@ -2,6 +2,9 @@
 
 #include "media/codecs/Metadata.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace media::jpeg {
 
 namespace {
@@ -33,11 +36,19 @@ void Attach(j_common_ptr cinfo, ErrorManager& err)
 
 bool WritesExif(const Metadata* meta) { return meta && !meta->exif.empty() && meta->exif.size() <= kMaxExifBytes; }
 
+Bytes ExifSegmentBody(const Metadata& meta)
+{
+    static constexpr std::uint8_t kName[] = {'E', 'x', 'i', 'f', 0, 0};
+    Bytes body(sizeof kName + meta.exif.size());
+    std::copy(std::begin(kName), std::end(kName), body.begin());
+    std::copy(meta.exif.begin(), meta.exif.end(), body.begin() + sizeof kName);
+    return body;
+}
+
 void WriteMarkers(jpeg_compress_struct& cinfo, const Metadata* meta)
 {
     if (WritesExif(meta)) {
-        Bytes app1 = {'E', 'x', 'i', 'f', 0, 0};
-        app1.insert(app1.end(), meta->exif.begin(), meta->exif.end());
+        const Bytes app1 = ExifSegmentBody(*meta);
         jpeg_write_marker(&cinfo, JPEG_APP0 + 1, app1.data(), unsigned(app1.size()));
     }
     if (meta && !meta->icc.empty())

@@ -53,6 +53,9 @@ struct OutputBuffer {
 // JFIF header, as cameras write it.
 bool WritesExif(const Metadata* meta);
 
+// The body of the APP1 segment that holds the photo's EXIF ("Exif\0\0", then it).
+Bytes ExifSegmentBody(const Metadata& meta);
+
 // The photo's EXIF and colour profile, written right after the compressor started.
 void WriteMarkers(jpeg_compress_struct& cinfo, const Metadata* meta);
 

@@ -107,7 +107,6 @@ HdrToSdr::HdrToSdr(HdrCurve curve, double peakNits, bool widePrimaries)
     if (curve == HdrCurve::Hlg || peakNits <= 0)
         peakNits = kHlgDisplayPeakNits;
     peak_ = std::clamp(peakNits, kReferenceWhiteNits, 10000.0) / kReferenceWhiteNits;
-    knee_ = kKnee;
 
     constexpr int last = kSteps - 1;
     for (int i = 0; i < kSteps; ++i) {
@@ -119,22 +118,22 @@ HdrToSdr::HdrToSdr(HdrCurve curve, double peakNits, bool widePrimaries)
         // The light's square root to the BT.1886 signal.
         toSignal_[i] = std::uint8_t(std::lround(255 * std::pow(signal, 2 / kSdrGamma)));
     }
-    rollOffScale_ = peak_ > knee_ ? float(last / (peak_ - knee_)) : 0.f;
+    rollOffScale_ = peak_ > kKnee ? float(last / (peak_ - kKnee)) : 0.f;
     for (int i = 0; i < kSteps; ++i) {
-        const double light = knee_ + (peak_ - knee_) * i / last;
+        const double light = kKnee + (peak_ - kKnee) * i / last;
         rollOff_[i] = float(RolledOff(light));
     }
 }
 
 double HdrToSdr::RolledOff(double light) const
 {
-    if (light <= knee_)
+    if (light <= kKnee)
         return light;
     if (light >= peak_)
         return 1;
     // In the SDR signal's scale, a curve that leaves the knee at the slope it came
     // in with and reaches white at the peak: c' = k + u / (1 + u (1/R − 1/S)).
-    const double k = std::pow(knee_, 1 / kSdrGamma);
+    const double k = std::pow(kKnee, 1 / kSdrGamma);
     const double room = 1 - k;                                  // R: signal left above the knee
     const double span = std::pow(peak_, 1 / kSdrGamma) - k;     // S: signal the source spans there
     const double u = std::pow(light, 1 / kSdrGamma) - k;
@@ -151,7 +150,7 @@ void HdrToSdr::Convert(const std::uint16_t* red, const std::uint16_t* green, con
     constexpr int kRun = 256;
     constexpr int last = kSteps - 1;
     const bool hlg = curve_ == HdrCurve::Hlg;
-    const float knee = knee_, lastPlace = float(last), scale = rollOffScale_;
+    const float knee = float(kKnee), lastPlace = float(last), scale = rollOffScale_;
     const float(&m)[3][3] = toBt709_;
     alignas(32) float r[kRun], g[kRun], b[kRun], f[kRun], low[kRun], high[kRun];
     alignas(32) int place[kRun];

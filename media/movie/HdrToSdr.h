@@ -59,7 +59,6 @@ private:
     double askedPeakNits_;
     bool widePrimaries_;
     double peak_;         // relative to reference white
-    double knee_;         // relative light up to which nothing is rolled off
     float toBt709_[3][3];
     float toLight_[kSteps];      // signal (12 bits) to light: PQ relative to reference white, HLG scene light
     float hlgGain_[kSteps];      // HLG: scene luminance (by its square root) to display light's factor

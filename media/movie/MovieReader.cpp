@@ -793,10 +793,9 @@ Result<std::unique_ptr<MovieReader>> MovieReader::Open(const std::shared_ptr<con
     r.file = file;
     r.path = file->Path();
     r.options = options;
-    if (measured) { // a twin gives the pictures its measured reader gives
-        r.options.storedSize = measured->m->options.storedSize;
-        r.options.hdrAsSignal = measured->m->options.hdrAsSignal;
-        r.options.deinterlace = measured->m->options.deinterlace;
+    if (measured) { // a twin gives the pictures its measured reader gives: only its threads are its own
+        r.options = measured->m->options;
+        r.options.decoderThreads = options.decoderThreads;
     }
     MEDIA_TRY(r.OpenStream());
     if (measured)

@@ -27,16 +27,16 @@ struct UndevelopedFrameData;
 
 class MovieReader {
 public:
+    // A twin takes its measured reader's choices but the threads.
     struct Options {
         int decoderThreads = 0; // 0: as many as the machine has
-        // Pictures as stored, not widened or narrowed to the shape players show (a
-        // twin takes its measured reader's choice).
+        // Pictures as stored, not widened or narrowed to the shape players show.
         bool storedSize = false;
         // HDR pictures in the signal as stored, read as if SDR, not tone mapped (to
-        // compare with decoders that do not tone map; a twin takes its reader's).
+        // compare with decoders that do not tone map).
         bool hdrAsSignal = false;
         // Each picture deinterlaced (bwdif, from its neighbours' fields too): one
-        // picture a frame, so positions stay (a twin takes its reader's choice).
+        // picture a frame, so positions stay.
         bool deinterlace = false;
     };
     // Opens `path`; a failure's facts name the file.
