@@ -5,6 +5,7 @@
 #include "framework/Application.h"
 #include "windows/MessageWindow1.h"
 #include "windows/InfoWindow1.h"
+#include "windows/OptionsWindow1.h"
 #include "windows/PreviewWindow1.h"
 
 #include <QIcon>
@@ -14,29 +15,26 @@
 #include <cstdlib>
 #include <exception>
 
-void CreateForms()
+TProgramWindows::TProgramWindows()
+    : m_main(std::make_unique<TChangeForm1>()), m_preview(std::make_unique<TPreviewForm1>()),
+      m_info(std::make_unique<TInfoForm1>()), m_message(std::make_unique<TMessageForm1>()),
+      m_options(std::make_unique<TOptionsForm1>())
 {
-    ChangeForm1 = new TChangeForm1;
+    m_main->SetPeers(*m_preview, *m_info, *m_message, *m_options);
+    m_info->SetPeers(*m_message);
     if (fw::TApplication* app = fw::Application())
-        app->SetMainForm(ChangeForm1);
-    PreviewForm1 = new TPreviewForm1;
-    QObject::connect(PreviewForm1, &TPreviewForm1::Closed, ChangeForm1, [] { ChangeForm1->GKitMSPlay1->Play(); });
-    InfoForm1 = new TInfoForm1;
-    MessageForm1 = new TMessageForm1;
+        app->SetMainForm(m_main.get());
 }
 
-void DestroyForms()
+TProgramWindows::~TProgramWindows()
 {
-    delete MessageForm1;
-    MessageForm1 = nullptr;
-    delete InfoForm1;
-    InfoForm1 = nullptr;
-    delete PreviewForm1;
-    PreviewForm1 = nullptr;
-    if (fw::TApplication* app = fw::Application(); app && app->MainForm() == ChangeForm1)
+    m_options.reset();
+    m_message.reset();
+    m_info.reset();
+    m_preview.reset();
+    if (fw::TApplication* app = fw::Application(); app && app->MainForm() == m_main.get())
         app->SetMainForm(nullptr);
-    delete ChangeForm1;
-    ChangeForm1 = nullptr;
+    m_main.reset();
 }
 
 int RunProgram(int argc, char** argv)
@@ -47,22 +45,21 @@ int RunProgram(int argc, char** argv)
     QGuiApplication::setDesktopFileName(QStringLiteral("example.qelto.PomiPomiraAVI"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/icon-256.png")));
     try {
-        CreateForms();
-        ChangeForm1->show();
+        TProgramWindows windows;
+        TChangeForm1& main = windows.Main();
+        main.show();
         // A check of an installation: where the guide and the settings are found,
         // then the window closes the ordinary way (writing its settings).
         if (std::getenv("POMI_PRINT_PATHS_AND_QUIT"))
-            QTimer::singleShot(0, [] {
-                std::printf("guide: %s\nsettings: %s\n",
-                            conv::GuidePath(ChangeForm1->ProgramFolder.toStdString()).c_str(),
-                            ChangeForm1->SettingsFileName.toStdString().c_str());
+            QTimer::singleShot(0, &main, [&main] {
+                std::printf("guide: %s\nsettings: %s\n", conv::GuidePath(main.ProgramFolder.toStdString()).c_str(),
+                            main.SettingsFileName.toStdString().c_str());
                 std::fflush(stdout);
-                ChangeForm1->close();
+                main.close();
             });
         app.exec();
     } catch (const std::exception& e) {
         fw::ShowException(QString::fromUtf8(e.what()));
     }
-    DestroyForms();
     return 0;
 }

@@ -63,8 +63,10 @@ protected:
 
 // The window converts every frame of `movie` into `out`; seconds from the answer
 // taking effect (the run's counter appearing) to the end of the run.
-double WindowRun(const std::string& movie, const std::string& out)
+double WindowRun(const TProgramWindows& windows, const std::string& movie, const std::string& out)
 {
+    TChangeForm1* ChangeForm1 = &windows.Main();
+    TMessageForm1* MessageForm1 = &windows.Message();
     TConvertSettings s = ChangeForm1->Settings();
     conv::PictureSettings picture;
     picture.format = conv::OutputFormat::Jpeg;
@@ -122,13 +124,14 @@ int main(int argc, char** argv)
 
     // What the window would show in a message box is printed instead (a box would wait).
     fw::SetErrorDisplay([](const QString& text) { std::fprintf(stderr, "the window says: %s\n", qPrintable(text)); });
-    CreateForms();
+    TProgramWindows windows;
+    TChangeForm1* ChangeForm1 = &windows.Main();
     ChangeForm1->SettingsFileName = QString::fromStdString(scratch + ".ini");
     ChangeForm1->show();
     std::printf("%-44s %9s %9s %8s\n", "every frame to JPEG", "window s", "cli s", "window/cli");
     for (const std::string& movie : movies) {
         std::filesystem::remove_all(scratch);
-        const double window = WindowRun(movie, scratch + "/window");
+        const double window = WindowRun(windows, movie, scratch + "/window");
         const double cli = CommandLineRun(program, movie, scratch + "/cli");
         const long files = FilesIn(scratch + "/window");
         if (files != FilesIn(scratch + "/cli"))
@@ -138,6 +141,5 @@ int main(int argc, char** argv)
                     window, cli, window / cli);
     }
     std::filesystem::remove_all(scratch);
-    DestroyForms();
     return 0;
 }

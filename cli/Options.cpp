@@ -1,5 +1,5 @@
 #include "cli/Options.h"
-#include "cli/Manifest.h"
+#include "engine/Manifest.h"
 #include "engine/StillNames.h"
 
 #include "engine/StoredSettings.h"
@@ -11,6 +11,7 @@
 #include "framework/Paths.h"
 
 #include <algorithm>
+#include <set>
 #include <sstream>
 
 namespace cli {
@@ -82,10 +83,8 @@ void Place(const std::string& option, const std::string& text, std::optional<int
 // A length of time above nothing, in seconds ("2", "2s", "0.5", "1:30").
 double Duration(const std::string& option, const std::string& text)
 {
-    std::optional<double> s = conv::ParseSeconds(text);
+    const std::optional<double> s = conv::ParseDuration(text);
     if (!s)
-        s = conv::ParseSeconds(text + "s");
-    if (!s || *s <= 0)
         throw UsageError(option + " takes a time above nothing (2s, 0.5, 1:30), not '" + text + "'");
     return *s;
 }
@@ -179,24 +178,27 @@ const std::vector<OptionRow>& OptionRows()
          {{"", "where a file is there already: overwrite (default),"},
           {"...", "skip (resume a run cut off) or number (name-1.ext)"}},
          [](Options& o, const std::string& n, const std::string& v) {
-             static const std::pair<const char*, conv::Existing> kWays[] = {
-                 {"overwrite", conv::Existing::Overwrite}, {"skip", conv::Existing::Skip},
-                 {"number", conv::Existing::Number}};
-             for (const auto& [word, way] : kWays)
+             for (const auto& [word, way] : conv::kExistingWays)
                  if (v == word)
                      return void(o.existing = way);
              throw UsageError(n + " takes overwrite, skip or number, not '" + v + "'");
          }},
         {"--manifest", 0, "FILE", "Output",
          {{"", "a record of the run (.csv or .json): each file, its"},
-          {"...", "source, frame, time, size, SHA-256; failures and why"}},
+          {"...", "source, frame, time, size, SHA-256; failures and why"},
+          {"none", "no record, whatever the window's options say"}},
          [](Options& o, const std::string& n, const std::string& v) {
-             if (!IsManifestName(v))
+             o.savedManifest = conv::ManifestKind::None;
+             if (v == "none")
+                 return o.manifest.clear();
+             if (!conv::IsManifestName(v))
                  throw UsageError(n + " takes a file name ending in .csv or .json, not '" + v + "'");
              o.manifest = v;
          }},
         {"--strip", 0, nullptr, "Output", {{"", "leave out the photos' EXIF and colour profile"}},
          [](Options& o, const std::string&, const std::string&) { o.picture.keepMetadata = false; }},
+        {"--keep-metadata", 0, nullptr, "Output", {{"", "keep them (the default)"}},
+         [](Options& o, const std::string&, const std::string&) { o.picture.keepMetadata = true; }},
         {"--colors", 0, "C", "Picture", {{"", "2, 16, 256, gray or full"}},
          [](Options& o, const std::string& n, const std::string& v) {
              o.picture.colourDepth = Choice(n, v, conv::kColourDepths);
@@ -239,9 +241,13 @@ const std::vector<OptionRow>& OptionRows()
         {"--stored-size", 0, nullptr, "Movie",
          {{"", "pictures as stored: DV, DVD and HDV pixels are not made square"}},
          [](Options& o, const std::string&, const std::string&) { o.storedSize = true; }},
+        {"--square-pixels", 0, nullptr, "Movie", {{"", "pixels made square as players show them (default)"}},
+         [](Options& o, const std::string&, const std::string&) { o.storedSize = false; }},
         {"--deinterlace", 0, nullptr, "Movie",
          {{"", "interlaced frames made whole (bwdif), one picture a frame"}},
          [](Options& o, const std::string&, const std::string&) { o.deinterlace = true; }},
+        {"--no-deinterlace", 0, nullptr, "Movie", {{"", "frames as stored (default)"}},
+         [](Options& o, const std::string&, const std::string&) { o.deinterlace = false; }},
         {"--recursive", 'r', nullptr, "Output",
          {{"", "a folder's pictures, its sub-folders' too, written in the same tree of folders"}},
          [](Options& o, const std::string&, const std::string&) { o.subFolders = true; }},
@@ -320,6 +326,18 @@ Options DefaultOptions(const std::string& settingsFile)
         o.picture = conv::ReadPictureSettings(ini);
         if (const std::string folder = conv::ReadOutputFolder(ini, ""); !folder.empty())
             o.outputFolder = folder;
+        // The window's options, through the same mapping its runs take.
+        const conv::RunOptions saved = conv::ReadRunOptions(ini);
+        conv::RunRequest r;
+        r.picture = o.picture;
+        conv::ApplyRunOptions(saved, r);
+        o.picture = r.picture;
+        o.picks = r.picks;
+        o.stillNames = r.stillNames;
+        o.existing = r.existing;
+        o.storedSize = r.storedSize;
+        o.deinterlace = r.deinterlace;
+        o.savedManifest = saved.manifest;
     }
     return o;
 }
@@ -327,6 +345,13 @@ Options DefaultOptions(const std::string& settingsFile)
 Options ParseOptions(const std::vector<std::string>& args, Options o)
 {
     bool onlyFiles = false;
+    // The options given on this line: only they can be a usage error, and a way of
+    // picking given here replaces the saved one.
+    std::set<std::string> given;
+    const auto givenAny = [&](std::initializer_list<const char*> names) {
+        return int(std::count_if(names.begin(), names.end(), [&](const char* n) { return given.count(n) > 0; }));
+    };
+    const std::initializer_list<const char*> kPickOptions = {"--step", "--every", "--count", "--keyframes"};
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string arg = args[i];
         if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
@@ -355,6 +380,10 @@ Options ParseOptions(const std::vector<std::string>& args, Options o)
                 throw UsageError(arg + " needs a value");
             value = args[++i];
         }
+        const bool picks = std::find(kPickOptions.begin(), kPickOptions.end(), arg) != kPickOptions.end();
+        if (picks && givenAny(kPickOptions) == 0)
+            o.picks.step.reset(), o.picks.everySeconds.reset(), o.picks.count.reset(), o.picks.keyframes = false;
+        given.insert(arg);
         row->apply(o, arg, value);
     }
     if (o.help || o.version)
@@ -374,8 +403,9 @@ Options ParseOptions(const std::vector<std::string>& args, Options o)
                                  "their own");
     const conv::MoviePicks& p = o.picks;
     const bool ranged = p.start || p.end || p.startSeconds || p.endSeconds;
-    const int ways = bool(p.step) + bool(p.everySeconds) + bool(p.count) + p.keyframes;
-    if (!o.movieMode && (ranged || ways || !o.stillNames.empty() || o.storedSize || o.deinterlace))
+    const int ways = givenAny(kPickOptions);
+    if (!o.movieMode &&
+        (ranged || ways || givenAny({"--name", "--stored-size", "--square-pixels", "--deinterlace", "--no-deinterlace"})))
         throw UsageError("--start, --end and --step are for movies (--every, --count, --keyframes, --name, "
                          "--stored-size and --deinterlace too)");
     if (o.movieMode && (o.subFolders || o.flat))
@@ -406,8 +436,8 @@ std::string HelpText()
                         "applied in that order."))
         .append("\n");
     text.append(OptionHelp()).append(R"(
-Unset options take the main window's saved settings (Pomi_Pomira.ini), else its
-reset values; files go to the saved folder, else the current one.
+Unset options take the window's saved settings and options (Pomi_Pomira.ini),
+else its reset values; files go to the saved folder, else the current one.
 Exit status: 0 when every file was written, 1 when some failed, 2 on a usage error.
 )");
     return text;

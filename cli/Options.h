@@ -3,6 +3,7 @@
 #include "engine/Conversion.h"
 #include "engine/MoviePicks.h"
 #include "engine/Pipeline.h"
+#include "engine/RunOptions.h"
 
 #include <atomic>
 #include <optional>
@@ -19,6 +20,9 @@ struct Options {
     std::string stillNames; // how a movie's stills are named: a template, empty for the default
     conv::Existing existing = conv::Existing::Overwrite; // where a file is there already
     std::string manifest; // the run's record (.csv or .json), or none
+    // The record the window's options ask for, where --manifest names none: beside the
+    // pictures, one a movie (see conv::ManifestPath).
+    conv::ManifestKind savedManifest = conv::ManifestKind::None;
     bool storedSize = false; // a movie's pictures as stored
     bool deinterlace = false; // a movie's frames deinterlaced
     int jobs = 0; // 0: one a core
@@ -38,8 +42,9 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The defaults: the settings file the main window writes (when there is one), else
-// the main window's reset values; the output folder is the file's PATH, else ".".
+// The defaults: the settings file the main window writes (when there is one: its
+// picture settings and its [OPTIONS]), else the main window's reset values; the output
+// folder is the file's PATH, else ".".
 Options DefaultOptions(const std::string& settingsFile);
 
 // Reads the arguments (without the program name) over `defaults`. Throws UsageError.

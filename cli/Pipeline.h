@@ -67,38 +67,12 @@ inline bool ConvertMovie(const Options& o, const Report& report, RunTotals& tota
     return bool(run);
 }
 
-// Each movie cut in turn with the same settings, each range brought inside its movie
-// (and said in `fitted`, movie by movie); a movie that cannot be read is named with
-// its reason in `failures` and the others go on.
+// Each movie cut in turn with the same settings (see conv::ConvertMovies).
 inline void ConvertMovies(const Options& o, const Report& report, RunTotals& totals,
-                          std::vector<std::string>& failures, const std::function<void()>& nextMovie = nullptr)
+                          std::vector<std::string>& failures, const conv::MovieStep& beforeMovie = nullptr,
+                          const conv::MovieStep& afterMovie = nullptr)
 {
-    for (const std::string& movie : o.inputs) {
-        if (o.cancel && *o.cancel)
-            break;
-        if (nextMovie)
-            nextMovie();
-        Options one = o;
-        one.inputs = {movie};
-        conv::RunRequest request = RequestOf(one);
-        request.fitRange = o.inputs.size() > 1;
-        RunTotals part;
-        const media::Result<void> run = conv::ConvertMovie(request, report, part);
-        if (!run) {
-            failures.push_back(run.Message());
-            ++totals.moviesUnread;
-        }
-        totals.converted += part.converted;
-        totals.failed += part.failed;
-        totals.existed += part.existed;
-        // Said movie by movie when there are several.
-        const std::string whose = o.inputs.size() > 1 ? movie + ": " : std::string();
-        if (!part.shape.empty())
-            totals.shape.append(totals.shape.empty() ? "" : "; ").append(whose).append(part.shape);
-        if (!part.fitted.empty())
-            totals.fitted.append(totals.fitted.empty() ? "" : "\n").append(whose).append(part.fitted);
-        totals.written.insert(totals.written.end(), part.written.begin(), part.written.end());
-    }
+    conv::ConvertMovies(RequestOf(o), report, totals, failures, beforeMovie, afterMovie);
 }
 
 inline bool ConvertPictures(const Options& o, const Report& report, RunTotals& totals, std::string* error = nullptr)

@@ -1,6 +1,6 @@
 // pomi-pomira-convert: the main window's conversion from the command line.
 #include "engine/SettingsLocation.h"
-#include "cli/Manifest.h"
+#include "engine/Manifest.h"
 #include "cli/Options.h"
 #include "cli/Pipeline.h"
 #include "cli/Progress.h"
@@ -55,16 +55,32 @@ int Run(int argc, char** argv)
     std::signal(SIGTERM, Interrupted);
     cli::Progress progress(stderr, ::isatty(2), options.quiet);
     std::vector<cli::Outcome> outcomes; // for the manifest
+    const bool recorded = !options.manifest.empty() || options.savedManifest != conv::ManifestKind::None;
     const cli::Report report = [&](const cli::Outcome& outcome, int total) {
         progress.Update(outcome, total);
-        if (!options.manifest.empty())
+        if (recorded)
             outcomes.push_back(outcome);
     };
-    cli::RunTotals totals;
+    // The window's options' record: one a movie, beside its pictures, written when
+    // the movie is done (a run stopped by the user writes none).
     std::string error;
+    bool recordFailed = false;
+    const auto writeSavedRecord = [&](const std::string& movie) {
+        if (!options.manifest.empty() || options.savedManifest == conv::ManifestKind::None || g_interrupted)
+            return;
+        const std::string path = conv::ManifestPath(options.savedManifest, options.outputFolder, movie);
+        if (!conv::WriteManifest(path, outcomes, error)) {
+            std::fprintf(stderr, "pomi-pomira-convert: %s: %s\n", path.c_str(), error.c_str());
+            recordFailed = true;
+        }
+        outcomes.clear();
+    };
+    cli::RunTotals totals;
     std::vector<std::string> moviesFailed;
     if (options.movieMode) {
-        cli::ConvertMovies(options, report, totals, moviesFailed, [&] { progress.NextPart(); });
+        cli::ConvertMovies(
+            options, report, totals, moviesFailed, [&](const std::string&) { progress.NextPart(); },
+            writeSavedRecord);
         for (const std::string& why : moviesFailed)
             std::fprintf(stderr, "pomi-pomira-convert: %s\n", why.c_str());
         // One movie that could not be read: nothing else to sum up.
@@ -80,17 +96,18 @@ int Run(int argc, char** argv)
             std::fprintf(stderr, "pomi-pomira-convert: %s\n", error.c_str());
             return 1;
         }
+        writeSavedRecord("");
     }
     progress.Summary(totals, options.outputFolder);
     if (g_interrupted) {
         std::fputs("pomi-pomira-convert: stopped by the user; every file written is whole\n", stderr);
         return 130;
     }
-    if (!options.manifest.empty() && !cli::WriteManifest(options.manifest, outcomes, error)) {
+    if (!options.manifest.empty() && !conv::WriteManifest(options.manifest, outcomes, error)) {
         std::fprintf(stderr, "pomi-pomira-convert: %s: %s\n", options.manifest.c_str(), error.c_str());
         return 1;
     }
-    return totals.failed == 0 && moviesFailed.empty() ? 0 : 1;
+    return totals.failed == 0 && moviesFailed.empty() && !recordFailed ? 0 : 1;
 }
 
 } // namespace

@@ -140,4 +140,14 @@ std::optional<double> ParseSeconds(const std::string& text)
     return total;
 }
 
+std::optional<double> ParseDuration(const std::string& text)
+{
+    std::optional<double> s = ParseSeconds(text);
+    if (!s)
+        s = ParseSeconds(text + "s");
+    if (!s || *s <= 0)
+        return std::nullopt;
+    return s;
+}
+
 } // namespace conv

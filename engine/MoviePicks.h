@@ -38,4 +38,8 @@ MoviePicks FitToMovie(const MoviePicks& picks, const std::vector<double>& times,
 // it is not one.
 std::optional<double> ParseSeconds(const std::string& text);
 
+// A length of time above nothing, as --every takes it: a time, or a number of seconds
+// alone ("2", "2s", "0.5", "1:30"); none when it is not one.
+std::optional<double> ParseDuration(const std::string& text);
+
 } // namespace conv

@@ -611,4 +611,36 @@ media::Result<void> ConvertPictures(const RunRequest& o, const Report& report, R
     return {};
 }
 
+void ConvertMovies(const RunRequest& request, const Report& report, RunTotals& totals,
+                   std::vector<std::string>& failures, const MovieStep& beforeMovie, const MovieStep& afterMovie)
+{
+    for (const std::string& movie : request.inputs) {
+        if (request.cancel && *request.cancel)
+            break;
+        if (beforeMovie)
+            beforeMovie(movie);
+        RunRequest one = request;
+        one.inputs = {movie};
+        one.fitRange = request.inputs.size() > 1;
+        RunTotals part;
+        const media::Result<void> run = ConvertMovie(one, report, part);
+        if (!run) {
+            failures.push_back(run.Message());
+            ++totals.moviesUnread;
+        }
+        totals.converted += part.converted;
+        totals.failed += part.failed;
+        totals.existed += part.existed;
+        // Said movie by movie when there are several.
+        const std::string whose = request.inputs.size() > 1 ? movie + ": " : std::string();
+        if (!part.shape.empty())
+            totals.shape.append(totals.shape.empty() ? "" : "; ").append(whose).append(part.shape);
+        if (!part.fitted.empty())
+            totals.fitted.append(totals.fitted.empty() ? "" : "\n").append(whose).append(part.fitted);
+        totals.written.insert(totals.written.end(), part.written.begin(), part.written.end());
+        if (afterMovie && run)
+            afterMovie(movie);
+    }
+}
+
 } // namespace conv

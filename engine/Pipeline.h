@@ -87,4 +87,13 @@ using Report = std::function<void(const Outcome&, int total)>;
 media::Result<void> ConvertMovie(const RunRequest& request, const Report& report, RunTotals& totals);
 media::Result<void> ConvertPictures(const RunRequest& request, const Report& report, RunTotals& totals);
 
+// Each of the request's movies cut in turn with the same settings, each range brought
+// inside its movie when there are several (and said in `fitted`, movie by movie); a
+// movie that cannot be read is named with its reason in `failures` and the others go
+// on. `beforeMovie` is told each movie's start, `afterMovie` the end of each read.
+using MovieStep = std::function<void(const std::string& movie)>;
+void ConvertMovies(const RunRequest& request, const Report& report, RunTotals& totals,
+                   std::vector<std::string>& failures, const MovieStep& beforeMovie = nullptr,
+                   const MovieStep& afterMovie = nullptr);
+
 } // namespace conv

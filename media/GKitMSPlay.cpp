@@ -77,11 +77,22 @@ int TGKitMSPlay::Length() const { return m_access ? m_access->PositionCount() - 
 
 double TGKitMSPlay::FrameTime(int frame) const
 {
-    if (!m_access)
-        return 0;
-    if (m_times.empty())
+    const std::vector<double>& times = FrameTimes();
+    return frame >= 0 && std::size_t(frame) < times.size() ? times[std::size_t(frame)] : 0;
+}
+
+const std::vector<double>& TGKitMSPlay::FrameTimes() const
+{
+    if (m_access && m_times.empty())
         m_times = m_access->PresentationTimes();
-    return frame >= 0 && std::size_t(frame) < m_times.size() ? m_times[std::size_t(frame)] : 0;
+    return m_times;
+}
+
+const std::vector<int>& TGKitMSPlay::KeyPositions() const
+{
+    if (!m_keys)
+        m_keys = m_access ? m_access->KeyPositions() : std::vector<int>();
+    return *m_keys;
 }
 short TGKitMSPlay::MovieWidth() const { return m_access ? short(m_access->Width()) : 0; }
 short TGKitMSPlay::MovieHeight() const { return m_access ? short(m_access->Height()) : 0; }

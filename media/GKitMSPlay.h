@@ -9,7 +9,9 @@
 #include "media/movie/MovieFile.h"
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 class MoviePlayback;
 namespace media {
@@ -36,6 +38,9 @@ public:
     // The time frame `frame` is shown at, in seconds after the first picture (0 without
     // a movie).
     double FrameTime(int frame) const;
+    // Every frame's time, and the positions of the key pictures (read once a movie).
+    const std::vector<double>& FrameTimes() const;
+    const std::vector<int>& KeyPositions() const;
     short MovieWidth() const;
     short MovieHeight() const;
 
@@ -75,6 +80,7 @@ private:
     void StartPlaying(const std::string& openError);
     std::unique_ptr<media::MovieReader> m_access;
     mutable std::vector<double> m_times; // each frame's time, once asked for
+    mutable std::optional<std::vector<int>> m_keys; // the key pictures, once asked for
     std::unique_ptr<MoviePlayback> m_playback;
     QImage m_shown;
     bool m_playing = false;

@@ -14,27 +14,27 @@ QPoint MessageWindowPosition(QPoint cursor, int screenRight, int width)
     return {left, cursor.y() + 6};
 }
 
-void PlaceMessageWindow()
+void PlaceMessageWindow(TMessageForm1& message)
 {
     const QPoint cursor = QCursor::pos();
     const QScreen* screen = QGuiApplication::screenAt(cursor);
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     const int screenRight = screen ? screen->geometry().x() + screen->geometry().width() : 0;
-    MessageForm1->move(MessageWindowPosition(cursor, screenRight, MessageForm1->width()));
+    message.move(MessageWindowPosition(cursor, screenRight, message.width()));
 }
 
-int AskPlacedMessage(int no)
+int AskPlacedMessage(TMessageForm1& message, int no)
 {
-    MessageForm1->MessageNo = no;
-    MessageForm1->ShowModal();
-    const int answer = MessageForm1->Answer;
-    MessageForm1->Answer = 0;
+    message.MessageNo = no;
+    message.ShowModal();
+    const int answer = message.Answer;
+    message.Answer = 0;
     return answer;
 }
 
-int AskMessage(int no)
+int AskMessage(TMessageForm1& message, int no)
 {
-    PlaceMessageWindow();
-    return AskPlacedMessage(no);
+    PlaceMessageWindow(message);
+    return AskPlacedMessage(message, no);
 }

@@ -13,41 +13,24 @@
 #include "media/movie/Containers.h"
 #include "widgets/ShapeHint.h"
 #include "windows/AskMessage.h"
+#include "windows/FieldColours.h"
 #include "windows/InfoWindow1.h"
 #include "windows/MessageWindow1.h"
+#include "windows/OptionsWindow1.h"
+#include "windows/PreviewWindow1.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QPainter>
+#include <QShortcut>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
 
-TChangeForm1* ChangeForm1 = nullptr;
-
 namespace {
-
-// White text on silver for the edit, list and spin fields.
-void ApplyFieldColours(QWidget* field)
-{
-    QPalette pal = field->palette();
-    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
-        pal.setColor(group, QPalette::Base, QColor(192, 192, 192));
-        pal.setColor(group, QPalette::Button, QColor(192, 192, 192));
-        pal.setColor(group, QPalette::Text, Qt::white);
-        pal.setColor(group, QPalette::ButtonText, Qt::white);
-        pal.setColor(group, QPalette::WindowText, Qt::white);
-    }
-    pal.setColor(QPalette::Disabled, QPalette::Base, QColor(192, 192, 192));
-    pal.setColor(QPalette::Disabled, QPalette::Button, QColor(192, 192, 192));
-    pal.setColor(QPalette::Disabled, QPalette::Text, QColor(128, 128, 128));
-    pal.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(128, 128, 128));
-    pal.setColor(QPalette::Disabled, QPalette::WindowText, QColor(128, 128, 128));
-    // No engraved white copy under greyed text: on silver it made the text look enabled.
-    pal.setColor(QPalette::Disabled, QPalette::Light, QColor(192, 192, 192));
-    field->setPalette(pal);
-}
 
 // The movie field's dialog: every movie the program reads, and AVI alone.
 QString MovieDialogFilter()
@@ -106,12 +89,24 @@ TChangeForm1::TChangeForm1(QWidget* parent)
     ImageList1 << LoadCharacterPicture(0) << LoadCharacterPicture(1);
     ShapeHint1->setActive(true);
 
+    // The options window opens with F2 as well as from the right click's menu.
+    connect(new QShortcut(Qt::Key_F2, this), &QShortcut::activated, this, &TChangeForm1::OpenOptions);
+
     Timer1->setInterval(300);
     connect(Timer1, &QTimer::timeout, this, &TChangeForm1::Timer1Timer);
     Timer1->start();
 }
 
 TChangeForm1::~TChangeForm1() = default;
+
+void TChangeForm1::SetPeers(TPreviewForm1& preview, TInfoForm1& info, TMessageForm1& message, TOptionsForm1& options)
+{
+    PreviewForm1 = &preview;
+    InfoForm1 = &info;
+    MessageForm1 = &message;
+    OptionsForm1 = &options;
+    connect(PreviewForm1, &TPreviewForm1::Closed, this, [this] { GKitMSPlay1->Play(); });
+}
 
 // ---- start-up and closing -------------------------------------------------------
 
@@ -132,13 +127,13 @@ void TChangeForm1::FormShow()
     // Values absent or outside their lists start at their reset values, so that a
     // first run (no settings file yet) can convert.
     ShowPictureSettings(conv::ReadPictureSettings(ini, PictureSettingsShown()), false);
+    Options = conv::ReadRunOptions(ini);
 
     QStringList pictures;
     bool movieOpened = false;
     for (const QString& arg : CommandLine) {
         if (!fw::FileExists(arg.toStdString()))
             continue;
-        ArgExt = QString::fromStdString(fw::ExtractFileExt(arg.toStdString()));
         if (conv::IsMovieFileName(arg.toStdString())) {
             Edit2->setFilename(arg);
             movieOpened = true;
@@ -166,6 +161,10 @@ void TChangeForm1::FormClose()
         std::vector<fw::IniEntry> entries = {{"SET0", "M_TOP", number(y())}, {"SET0", "M_LEFT", number(x())}};
         for (fw::IniEntry& e : conv::PictureSettingsEntries(PictureSettingsShown(), s.OutputFolder().toStdString()))
             entries.push_back(std::move(e));
+        // A file that never had options keeps the design's keys alone.
+        if (Options != conv::RunOptions() || conv::HoldsRunOptions(ini))
+            for (fw::IniEntry& e : conv::RunOptionsEntries(Options))
+                entries.push_back(std::move(e));
         ini.Write(entries);
     } catch (const fw::Exception& e) {
         // The window closes all the same: otherwise the program could not be ended.
@@ -179,7 +178,7 @@ void TChangeForm1::SSButton5Click() { InfoForm1->ShowModal(); }
 
 void TChangeForm1::SSButton6Click()
 {
-    if (AskMessage(2) == 1)
+    if (AskMessage(*MessageForm1, 2) == 1)
         OpenGuide();
 }
 
@@ -223,17 +222,39 @@ void TChangeForm1::SSButton7Click() { setWindowState(windowState() | Qt::WindowM
 
 void TChangeForm1::SSButton8Click()
 {
-    const int answer = AskMessage(4);
+    const int answer = AskMessage(*MessageForm1, 4);
     if (answer != 1)
         close();
 }
 
 void TChangeForm1::SSButton33Click()
 {
-    const int answer = AskMessage(3);
+    const int answer = AskMessage(*MessageForm1, 3);
     if (answer != 1)
         return;
     ShowPictureSettings(conv::PictureSettings(), true);
+}
+
+// ---- options ---------------------------------------------------------------------
+
+void TChangeForm1::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("オプション...\tF2"), this, &TChangeForm1::OpenOptions);
+    menu.exec(event->globalPos());
+}
+
+void TChangeForm1::OpenOptions()
+{
+    TConvertSettings s = Settings();
+    const QString ext = QString::fromStdString(conv::OutputExtension(PictureSettingsShown()));
+    const int first = s.StartFrame();
+    OptionsForm1->SetExample(s.MovieFile(), first, GKitMSPlay1->HasMovie() ? GKitMSPlay1->FrameTime(first) : 0.0, ext);
+    OptionsForm1->move(x() + (width() - OptionsForm1->width()) / 2, y() + (height() - OptionsForm1->height()) / 2);
+    if (const auto chosen = OptionsForm1->Edit(Options)) {
+        Options = *chosen;
+        WriteFrameTotal();
+    }
 }
 
 // ---- character ------------------------------------------------------------------

@@ -3,6 +3,8 @@
 // the output format and processing options, and the output folder.
 #include "windows/ConvertSettings.h"
 #include "engine/Conversion.h"
+#include "engine/Pipeline.h"
+#include "engine/RunOptions.h"
 #include "framework/Form.h"
 #include "ui_ChangeWindow1.h"
 
@@ -12,12 +14,20 @@
 
 class QTimer;
 class TShapeHint;
+class TInfoForm1;
+class TMessageForm1;
+class TOptionsForm1;
+class TPreviewForm1;
 
 class TChangeForm1 : public fw::TForm, public Ui::ChangeForm1 {
     Q_OBJECT
 public:
     explicit TChangeForm1(QWidget* parent = nullptr);
     ~TChangeForm1() override;
+
+    // The windows this one opens and asks through, made after it; it plays its movie
+    // again when the preview has stopped its own.
+    void SetPeers(TPreviewForm1& preview, TInfoForm1& info, TMessageForm1& message, TOptionsForm1& options);
 
     TConvertSettings Settings() { return TConvertSettings(*this); }
 
@@ -26,12 +36,12 @@ public:
     TShapeHint* ShapeHint1;
 
     int AnimFrame = 0;     // character picture drawn next
-    QString OutputExt;     // extension of the conversion in progress
+    // The run's options beyond the lists (the options window's, kept in [OPTIONS]).
+    conv::RunOptions Options;
     // The format of the last run (the image edit control's first one before any run),
     // which a run with no format selected keeps, with its extension.
     conv::OutputFormat RunFormat = conv::OutputFormat::Bmp;
     QString ProgramFolder; // folder of the program file, no trailing "/"
-    QString ArgExt;        // extension of the last command-line file examined
 
     // The file the settings are read from and written to.
     QString SettingsFileName;
@@ -73,12 +83,20 @@ public slots:
     void SpinEdit5Change();
     void SpinEdit6Change();
     void GKitMSPlay1Click();
+    // The options window (a right click on the window, or F2).
+    void OpenOptions();
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    TPreviewForm1* PreviewForm1 = nullptr;
+    TInfoForm1* InfoForm1 = nullptr;
+    TMessageForm1* MessageForm1 = nullptr;
+    TOptionsForm1* OptionsForm1 = nullptr;
+
     void DrawCharacter();
     // Fills the conversion settings' lists with their captions.
     void FillPictureLists();
@@ -98,6 +116,9 @@ private:
                                   conv::RunReport& report);
     media::Result<void> RunMovie(const TConvertSettings& s, const conv::PictureSettings& picture,
                                  conv::RunReport& report);
+    // The run as the controls and the options show it: the one place a run's request is made.
+    conv::RunRequest RunRequestShown(const TConvertSettings& s, const conv::PictureSettings& picture) const;
+    void WriteRecord(const std::vector<conv::Outcome>& outcomes, const std::string& folder, const std::string& movie);
+    // How many pictures the run takes from the movie shown, as the engine picks them.
+    int FramesPicked();
 };
-
-extern TChangeForm1* ChangeForm1;

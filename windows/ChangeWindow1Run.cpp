@@ -1,124 +1,63 @@
 // The start button: converts the movie's chosen frames or every listed image.
 #include "windows/ChangeWindow1.h"
-#include "windows/LiveRun.h"
+#include "windows/ConversionRun.h"
+#include "windows/RunInputGuard.h"
 #include "engine/Conversion.h"
 #include "engine/Pipeline.h"
 #include "framework/Application.h"
 #include "framework/Exception.h"
 #include "framework/Label.h"
-#include "media/image/ImageEditControl.h"
+#include "engine/Manifest.h"
 #include "windows/AskMessage.h"
 #include "windows/MessageWindow1.h"
 #include "windows/PreviewWindow1.h"
 
-#include <QElapsedTimer>
+#include <QEventLoop>
 
-#include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <deque>
 #include <exception>
-#include <mutex>
-#include <thread>
+#include <optional>
 
 namespace {
 
-// The run's save settings, put into the window's image edit control in its own codes
-// (the run itself saves through the engine, from the settings).
-void PrepareImageEdit(media::ImageEditControl& control, const conv::PictureSettings& s)
-{
-    control.SetInterpolation(2);
-    control.SetSaveInterlacedImage(s.progressive ? 2 : 1);
-    control.SetSaveMediaFormat(media::ImageEditControl::SaveCodeFor(s.format));
-    control.SetSaveQuality(s.jpegQuality.step + 1);
-}
-
-// How often the counter is painted: as often as the eye needs.
-constexpr int kPaintEveryMs = 30;
-
-// The engine's pipeline (a reading thread and a worker a core, as on the command
-// line) on threads of its own, while the window stays alive: `counter` shows
+// The engine's run on its own threads while the window stays alive: `counter` shows
 // "saved/total" for every picture in the run's order, Esc stops the run after the
-// pictures in flight, clicks and keys are dropped. The report is filled in as the
-// pictures come. A run that failed as a whole (a folder that cannot be written, a
-// movie whose reading broke off) gives its failure.
-media::Result<void> RunOnWorkers(conv::RunRequest request, bool movie, fw::TLabel& counter, const QString& total,
-                                 conv::RunReport& report)
+// pictures in flight, clicks and keys are dropped. Returns when the run has ended,
+// having waited as a modal dialog does, in an event loop of its own. The report is
+// filled in as the pictures come. A run that failed as a whole (a folder that cannot
+// be written, a movie whose reading broke off) gives its failure.
+media::Result<void> RunOnWorkers(conv::RunRequest request, bool movie, fw::TLabel& counter, conv::RunReport& report,
+                                 std::vector<conv::Outcome>* record = nullptr)
 {
-    std::atomic<bool> cancel = false;
-    request.cancel = &cancel;
-    std::mutex mutex;
-    std::condition_variable arrivedOrDone;
-    std::deque<conv::Outcome> arrived;
-    bool done = false;
-    conv::RunTotals totals;
-    media::Result<void> result;
-    std::thread run([&] {
-        try {
-            const conv::Report report = [&](const conv::Outcome& outcome, int) {
-                std::lock_guard lock(mutex);
-                arrived.push_back(outcome);
-                arrivedOrDone.notify_one();
-            };
-            result = movie ? conv::ConvertMovie(request, report, totals) : conv::ConvertPictures(request, report, totals);
-        } catch (const std::exception& e) {
-            // Memory running out where no picture's work could take it.
-            result = media::Fail(media::FailureKind::StepFailed, e.what());
-        } catch (...) {
-            result = media::Fail(media::FailureKind::StepFailed, "unknown error");
-        }
-        std::lock_guard lock(mutex);
-        done = true;
-        arrivedOrDone.notify_one();
-    });
-
+    TConversionRun run(std::move(request), movie);
+    TRunInputGuard guard;
+    QEventLoop loop;
     std::optional<media::Failure> stop;
-    TLiveRun live;
     int shown = 0;
-    const auto count = [&](bool paint) {
-        counter.setCaption(QStringLiteral("%1/%2").arg(shown).arg(total));
-        if (paint)
-            counter.repaint();
-    };
-    QElapsedTimer sincePaint;
-    sincePaint.start();
-    for (bool finished = false; !finished;) {
-        std::deque<conv::Outcome> batch;
-        {
-            std::unique_lock lock(mutex);
-            arrivedOrDone.wait_for(lock, std::chrono::milliseconds(10), [&] { return done || !arrived.empty(); });
-            batch.swap(arrived);
-            finished = done && batch.empty();
+    QObject::connect(&guard, &TRunInputGuard::EscapePressed, &run, &TConversionRun::Stop);
+    QObject::connect(&run, &TConversionRun::Ended, &loop, &QEventLoop::quit);
+    QObject::connect(&run, &TConversionRun::PictureDone, [&](const conv::Outcome& outcome, int total) {
+        if (record)
+            record->push_back(outcome);
+        if (outcome.stop) {
+            stop = outcome.stop;
+            return;
         }
-        for (const conv::Outcome& outcome : batch) {
-            if (outcome.stop) {
-                stop = outcome.stop;
-                continue;
-            }
-            if (outcome.skipped) { // neither written nor failed: counted apart
-                ++report.skipped;
-                continue;
-            }
-            ++report.total;
-            if (outcome.written.empty())
-                report.failed.push_back(conv::NamedFailure(movie ? outcome.target : outcome.source, outcome.error));
-            // Every picture is counted; the counter is painted as often as the eye needs
-            // (painting it for each of a thousand pictures would slow the run itself).
-            const bool paint = sincePaint.elapsed() >= kPaintEveryMs;
-            if (paint)
-                sincePaint.restart();
-            ++shown;
-            count(paint);
+        if (outcome.skipped) { // neither written nor failed: counted apart
+            ++report.skipped;
+            return;
         }
-        if (!live.KeepGoing())
-            cancel = true;
-    }
-    run.join();
-    count(true);
-    report.stopped = live.Stopped();
-    report.clashes = conv::NameClashes(totals.written);
-    if (!result)
-        return result;
+        ++report.total;
+        if (outcome.written.empty())
+            report.failed.push_back(conv::NamedFailure(movie ? outcome.target : outcome.source, outcome.error));
+        counter.setCaption(QStringLiteral("%1/%2").arg(++shown).arg(total));
+    });
+    run.Start();
+    loop.exec();
+    counter.repaint(); // the last count is seen before the counter goes
+    report.stopped = guard.Stopped();
+    report.clashes = conv::NameClashes(run.Totals().written);
+    if (!run.Result())
+        return run.Result();
     if (stop)
         return *stop;
     return {};
@@ -213,15 +152,11 @@ void TChangeForm1::SSButton1Click()
     conv::RunReport report;
     media::Result<void> run;
     try {
-        PlaceMessageWindow();
+        PlaceMessageWindow(*MessageForm1);
         const TConvertSettings s = Settings();
         const conv::PictureSettings picture = PictureSettingsShown();
-        PrepareImageEdit(ImageEdit1->Control(), picture);
-        const std::string ext = conv::OutputExtension(picture);
-        if (s.OutputFormat()) {
+        if (s.OutputFormat())
             RunFormat = picture.format;
-            OutputExt = QString::fromStdString(ext);
-        }
         run = s.SourceMode() == smImages ? RunImages(s, picture, report) : RunMovie(s, picture, report);
     } catch (const std::exception& e) {
         run = media::Fail(media::FailureKind::StepFailed, e.what());
@@ -243,26 +178,60 @@ void TChangeForm1::SSButton1Click()
         fw::ShowMessage(QString::fromStdString(failures));
 }
 
+conv::RunRequest TChangeForm1::RunRequestShown(const TConvertSettings& s, const conv::PictureSettings& picture) const
+{
+    conv::RunRequest request;
+    request.picture = picture;
+    request.outputFolder = s.OutputFolder().toStdString();
+    if (s.SourceMode() == smImages) {
+        for (const QString& image : s.ImageFiles())
+            request.inputs.push_back(image.toStdString());
+    } else {
+        request.inputs = {s.MovieFile().toStdString()};
+        request.picks.start = s.StartFrame();
+        request.picks.end = s.EndFrame();
+        // A step typed below 1 (the field not yet left) counts as 1: the run always ends.
+        request.picks.step = std::max(1, s.FrameStep());
+    }
+    conv::ApplyRunOptions(Options, request);
+    return request;
+}
+
+// The run's record, when the options ask for one, beside its pictures; a record that
+// cannot be written is said, the pictures stay.
+void TChangeForm1::WriteRecord(const std::vector<conv::Outcome>& outcomes, const std::string& folder,
+                               const std::string& movie)
+{
+    const std::string path = conv::ManifestPath(Options.manifest, folder, movie);
+    if (path.empty())
+        return;
+    std::string error;
+    if (!conv::WriteManifest(path, outcomes, error)) {
+        fw::MessageBeep();
+        fw::ShowMessage(QString::fromStdString(path + " に書き込めません: " + error));
+    }
+}
+
 media::Result<void> TChangeForm1::RunImages(const TConvertSettings& s, const conv::PictureSettings& picture,
                                             conv::RunReport& report)
 {
     if (ListBox1->Count() == 0)
         return {};
-    const bool yes = AskPlacedMessage(0) == 1;
+    const bool yes = AskPlacedMessage(*MessageForm1, 0) == 1;
     AfterRun after(*Label1);
     if (!yes)
         return {};
-    const std::string folder = s.OutputFolder().toStdString();
+    conv::RunRequest request = RunRequestShown(s, picture);
+    const std::string folder = request.outputFolder;
     MEDIA_TRY(conv::CreateOutputFolder(folder));
     Label1->show();
     repaint();
     MEDIA_TRY(StopWithoutBrightness(BrightnessChosen()));
-    conv::RunRequest request;
-    request.picture = picture;
-    request.outputFolder = folder;
-    for (int i = 0; i < ListBox1->Count(); ++i)
-        request.inputs.push_back(ListBox1->Item(i).toStdString());
-    return RunOnWorkers(std::move(request), false, *Label1, QString::number(ListBox1->Count()), report);
+    std::vector<conv::Outcome> record;
+    MEDIA_TRY(RunOnWorkers(std::move(request), false, *Label1, report, &record));
+    if (!report.stopped)
+        WriteRecord(record, folder, "");
+    return {};
 }
 
 media::Result<void> TChangeForm1::RunMovie(const TConvertSettings& s, const conv::PictureSettings& picture,
@@ -273,29 +242,26 @@ media::Result<void> TChangeForm1::RunMovie(const TConvertSettings& s, const conv
         field->Settle();
     if (s.MovieFile().isEmpty() || !GKitMSPlay1->HasMovie() || !MovieStillThere())
         return {};
-    if (AskPlacedMessage(1) != 1)
+    if (AskPlacedMessage(*MessageForm1, 1) != 1)
         return {};
     AfterRun after(*Label1, GKitMSPlay1);
-    const std::string folder = s.OutputFolder().toStdString();
+    conv::RunRequest request = RunRequestShown(s, picture);
+    const std::string folder = request.outputFolder;
     MEDIA_TRY(conv::CreateOutputFolder(folder));
     Label1->show();
     repaint();
     PreviewForm1->close();
     PreviewForm1->GKitMSPlay1->Stop();
     GKitMSPlay1->Pause();
-    if (conv::FrameTotal(s.StartFrame(), s.EndFrame(), s.FrameStep()) > 0)
+    if (FramesPicked() > 0)
         MEDIA_TRY(after.Ended(StopWithoutBrightness(BrightnessChosen())));
     // The frames are read through the file the movie control opened, and handed from
     // the reading thread to the workers inside the program: the user's clipboard is
     // never touched.
-    conv::RunRequest request;
-    request.inputs = {s.MovieFile().toStdString()};
     request.movieFile = GKitMSPlay1->OpenFile();
-    request.picture = picture;
-    request.outputFolder = folder;
-    request.picks.start = s.StartFrame();
-    request.picks.end = s.EndFrame();
-    // A step typed below 1 (the field not yet left) counts as 1: the run always ends.
-    request.picks.step = std::max(1, s.FrameStep());
-    return after.Ended(RunOnWorkers(std::move(request), true, *Label1, ShadowLabel14->Caption(), report));
+    std::vector<conv::Outcome> record;
+    MEDIA_TRY(after.Ended(RunOnWorkers(std::move(request), true, *Label1, report, &record)));
+    if (!report.stopped)
+        WriteRecord(record, folder, s.MovieFile().toStdString());
+    return {};
 }

@@ -4,6 +4,7 @@
 #include "engine/StillNames.h"
 
 #include "engine/Conversion.h"
+#include "engine/MoviePicks.h"
 #include "engine/PictureTree.h"
 #include "framework/Application.h"
 #include "framework/CaptionFit.h"
@@ -132,10 +133,19 @@ bool TChangeForm1::MovieStillThere()
     return false;
 }
 
-void TChangeForm1::WriteFrameTotal()
+void TChangeForm1::WriteFrameTotal() { ShadowLabel14->setCaption(QString::number(FramesPicked())); }
+
+int TChangeForm1::FramesPicked()
 {
     TConvertSettings s = Settings();
-    ShadowLabel14->setCaption(QString::number(conv::FrameTotal(s.StartFrame(), s.EndFrame(), s.FrameStep())));
+    if (Options.pick == conv::PickWay::Step || !GKitMSPlay1->HasMovie())
+        return conv::FrameTotal(s.StartFrame(), s.EndFrame(), s.FrameStep());
+    const conv::MoviePicks picks = RunRequestShown(s, conv::PictureSettings()).picks;
+    const std::vector<int> none;
+    const auto positions = conv::PickPositions(picks, GKitMSPlay1->FrameTimes(),
+                                               picks.keyframes ? GKitMSPlay1->KeyPositions() : none,
+                                               s.MovieFile().toStdString());
+    return positions ? int(positions->size()) : 0;
 }
 
 void TChangeForm1::ShowThumbnail(int frame, fw::TImage* target)

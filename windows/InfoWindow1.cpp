@@ -9,8 +9,6 @@
 #include <QShowEvent>
 #include <QUrl>
 
-TInfoForm1* InfoForm1 = nullptr;
-
 const char* const TInfoForm1::kMakerSite = "https://qelto.example/";
 const char* const TInfoForm1::kDesignerSite = "https://pomi-sabou.example/";
 const char* const TInfoForm1::kSupportMail = "info@qelto.example";
@@ -53,19 +51,19 @@ void TInfoForm1::showEvent(QShowEvent* event)
 
 void TInfoForm1::SpeedButton1Click()
 {
-    if (AskMessage(5) == 1)
+    if (AskMessage(*MessageForm1, 5) == 1)
         QDesktopServices::openUrl(QUrl(QString::fromLatin1(kMakerSite)));
 }
 
 void TInfoForm1::SpeedButton4Click()
 {
-    if (AskMessage(6) == 1)
+    if (AskMessage(*MessageForm1, 6) == 1)
         QDesktopServices::openUrl(QUrl(QString::fromLatin1(kDesignerSite)));
 }
 
 void TInfoForm1::SpeedButton3Click()
 {
-    if (AskMessage(7) == 1)
+    if (AskMessage(*MessageForm1, 7) == 1)
         QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + QString::fromLatin1(kSupportMail)));
 }
 

@@ -3,10 +3,14 @@
 #include "framework/Form.h"
 #include "ui_InfoWindow1.h"
 
+class TMessageForm1;
+
 class TInfoForm1 : public fw::TForm, public Ui::InfoForm1 {
     Q_OBJECT
 public:
     explicit TInfoForm1(QWidget* parent = nullptr);
+    // The window that asks before a link is followed (made after this one).
+    void SetPeers(TMessageForm1& message) { MessageForm1 = &message; }
 
     static const char* const kMakerSite;
     static const char* const kDesignerSite;
@@ -20,6 +24,7 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
-};
 
-extern TInfoForm1* InfoForm1;
+private:
+    TMessageForm1* MessageForm1 = nullptr;
+};

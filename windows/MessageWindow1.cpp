@@ -1,7 +1,5 @@
 #include "windows/MessageWindow1.h"
 
-TMessageForm1* MessageForm1 = nullptr;
-
 TMessageForm1::TMessageForm1(QWidget* parent) : fw::TForm(parent, Qt::Window | Qt::FramelessWindowHint)
 {
     setupUi(this);

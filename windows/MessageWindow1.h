@@ -35,5 +35,3 @@ private:
     std::unique_ptr<TMessageOut> m_renderer;
     bool m_closeWhenTyped = false;
 };
-
-extern TMessageForm1* MessageForm1;

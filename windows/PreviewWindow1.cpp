@@ -2,8 +2,6 @@
 
 #include <QVBoxLayout>
 
-TPreviewForm1* PreviewForm1 = nullptr;
-
 TPreviewForm1::TPreviewForm1(QWidget* parent)
     : fw::TForm(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {

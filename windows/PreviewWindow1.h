@@ -15,5 +15,3 @@ signals:
     // The preview has stopped its movie: the main window's view plays again.
     void Closed();
 };
-
-extern TPreviewForm1* PreviewForm1;

@@ -139,7 +139,6 @@ TEST_F(StartupTest, AviArgumentsOpenInTurnAndOtherFilesAreSkipped)
     Start();
     EXPECT_EQ(ChangeForm1->Edit2->Filename(), QString::fromStdString(second));
     EXPECT_EQ(ChangeForm1->GKitMSPlay1->FileName(), QString::fromStdString(second));
-    EXPECT_EQ(ChangeForm1->ArgExt, QStringLiteral(".bmp"));
     EXPECT_TRUE(ChangeForm1->SpinEdit4->isEnabled());
     EXPECT_EQ(ChangeForm1->GKitMSPlay1->Length(), 7);
     EXPECT_EQ(ChangeForm1->FadingLabel3->Caption(), QStringLiteral("32 x 24"));

@@ -4,8 +4,13 @@
 #include "windows/ChangeWindow1.h"
 #include "app/Startup.h"
 #include "framework/Application.h"
+#include "windows/InfoWindow1.h"
 #include "windows/MessageWindow1.h"
+#include "windows/OptionsWindow1.h"
+#include "windows/PreviewWindow1.h"
 #include "support/TempDir.h"
+
+#include <memory>
 
 #include <QTest>
 #include <QTimer>
@@ -20,11 +25,23 @@ protected:
     std::string iniPath;
     QStringList errorsShown; // what the standard error display showed
     fw::ErrorDisplay previousDisplay;
+    std::unique_ptr<TProgramWindows> windows;
+    // The windows, by the names the program gives them.
+    TChangeForm1* ChangeForm1 = nullptr;
+    TPreviewForm1* PreviewForm1 = nullptr;
+    TInfoForm1* InfoForm1 = nullptr;
+    TMessageForm1* MessageForm1 = nullptr;
+    TOptionsForm1* OptionsForm1 = nullptr;
 
     void SetUp() override
     {
         previousDisplay = fw::SetErrorDisplay([this](const QString& text) { errorsShown << text; });
-        CreateForms();
+        windows = std::make_unique<TProgramWindows>();
+        ChangeForm1 = &windows->Main();
+        PreviewForm1 = &windows->Preview();
+        InfoForm1 = &windows->Info();
+        MessageForm1 = &windows->Message();
+        OptionsForm1 = &windows->Options();
         iniPath = dir.File("Pomi_Pomira.ini");
         ChangeForm1->SettingsFileName = QString::fromStdString(iniPath);
         ChangeForm1->ProgramFolder = QString::fromStdString(dir.Path());
@@ -33,7 +50,9 @@ protected:
 
     void TearDown() override
     {
-        DestroyForms();
+        windows.reset();
+        ChangeForm1 = nullptr, PreviewForm1 = nullptr, InfoForm1 = nullptr, MessageForm1 = nullptr;
+        OptionsForm1 = nullptr;
         fw::Application()->ClearTerminated();
         fw::SetErrorDisplay(previousDisplay);
     }
@@ -44,14 +63,15 @@ protected:
     std::string IniText() const { return TempDir::Read(iniPath); }
 
     // Answers the next question the message window asks; `asked` receives its number.
-    static void AnswerNextQuestion(Reply reply, int* asked = nullptr)
+    void AnswerNextQuestion(Reply reply, int* asked = nullptr)
     {
         // Owned by the message window, so a question never asked leaves no answer
         // waiting for the next test.
+        TMessageForm1* const MessageForm1 = this->MessageForm1;
         auto* poll = new QTimer(MessageForm1);
         poll->setInterval(5);
         QObject::connect(poll, &QTimer::timeout, [=] {
-            if (!MessageForm1 || !MessageForm1->isVisible())
+            if (!MessageForm1->isVisible())
                 return;
             poll->stop();
             poll->deleteLater();

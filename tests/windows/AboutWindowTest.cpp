@@ -49,7 +49,7 @@ protected:
     // A press at `at` in the window, moved by `by` and let go, delivered as the
     // window system would: to the control under the pointer, passed on to its parents
     // while nobody takes it.
-    static void Drag(QPoint at, QPoint by)
+    void Drag(QPoint at, QPoint by)
     {
         QWidget* under = InfoForm1->childAt(at);
         QWidget* target = under ? under : InfoForm1;

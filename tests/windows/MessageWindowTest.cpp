@@ -96,7 +96,7 @@ TEST_F(MessageWindowTest, ClosingOtherwiseAnswersZeroAndAnActivationTypesItAgain
         wasTyping = typing;
         if (!typing && typings == 1 && !reactivated) {
             reactivated = true; // the window becomes active again: typed once more
-            QTimer::singleShot(0, [] {
+            QTimer::singleShot(0, [this] {
                 QEvent activate(QEvent::WindowActivate);
                 QCoreApplication::sendEvent(MessageForm1, &activate);
             });

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace cli {
+namespace conv {
 
 // True when `path` names a manifest this writes (.csv or .json, letter case ignored).
 bool IsManifestName(const std::string& path);
@@ -15,4 +15,4 @@ bool IsManifestName(const std::string& path);
 // Writes the run's outcomes (in the run's order) to `path`; false with the reason.
 bool WriteManifest(const std::string& path, const std::vector<conv::Outcome>& outcomes, std::string& error);
 
-} // namespace cli
+} // namespace conv

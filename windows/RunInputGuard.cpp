@@ -1,37 +1,21 @@
-#include "windows/LiveRun.h"
+#include "windows/RunInputGuard.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QKeyEvent>
 
-namespace {
-// Often enough for the counter and the animations, rarely enough to cost nothing.
-constexpr int kEventsEveryMs = 30;
-} // namespace
+TRunInputGuard::TRunInputGuard() { QCoreApplication::instance()->installEventFilter(this); }
 
-TLiveRun::TLiveRun()
-{
-    QCoreApplication::instance()->installEventFilter(this);
-    m_sinceEvents.start();
-}
+TRunInputGuard::~TRunInputGuard() { QCoreApplication::instance()->removeEventFilter(this); }
 
-TLiveRun::~TLiveRun() { QCoreApplication::instance()->removeEventFilter(this); }
-
-bool TLiveRun::KeepGoing()
-{
-    if (m_sinceEvents.elapsed() >= kEventsEveryMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        m_sinceEvents.restart();
-    }
-    return !m_stopped;
-}
-
-bool TLiveRun::eventFilter(QObject* watched, QEvent* event)
+bool TRunInputGuard::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::KeyPress:
-        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !m_stopped) {
             m_stopped = true;
+            emit EscapePressed();
+        }
         return true;
     case QEvent::KeyRelease:
     case QEvent::ShortcutOverride:

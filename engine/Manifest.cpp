@@ -1,4 +1,4 @@
-#include "cli/Manifest.h"
+#include "engine/Manifest.h"
 
 #include "framework/AtomicFile.h"
 #include "framework/Paths.h"
@@ -12,7 +12,7 @@ extern "C" {
 #include <libavutil/sha.h>
 }
 
-namespace cli {
+namespace conv {
 
 namespace {
 
@@ -162,4 +162,4 @@ bool WriteManifest(const std::string& path, const std::vector<conv::Outcome>& ou
     return fw::WriteFileAtomically(path, IsJson(path) ? AsJson(entries) : AsCsv(entries), &error);
 }
 
-} // namespace cli
+} // namespace conv

@@ -1,0 +1,62 @@
+#pragma once
+// A run's options beyond the picture settings, as both front ends keep them in the
+// settings file's [OPTIONS] section: how a movie's pictures are picked and named, what
+// is done with files there already, the run's record, the photos' metadata, and how a
+// movie's frames are read. Each option is one row of one table (RunOptions.cpp): its
+// key, how its value is read and written, and what it sets in a run.
+#include "engine/Pipeline.h"
+#include "engine/StillNames.h"
+#include "framework/IniFile.h"
+
+#include <string>
+#include <vector>
+
+namespace conv {
+
+enum class PickWay { Step, Every, Count, Keyframes };
+enum class ManifestKind { None, Csv, Json };
+
+struct RunOptions {
+    PickWay pick = PickWay::Step; // the step itself is the window's frame step
+    std::string every = "1s";     // as --every takes it
+    int count = 10;
+    std::string name = kDefaultStillName; // a template as --name takes it
+    Existing exists = Existing::Overwrite;
+    ManifestKind manifest = ManifestKind::None;
+    bool strip = false;
+    bool deinterlace = false;
+    bool storedSize = false;
+
+    bool operator==(const RunOptions&) const = default;
+};
+
+// The words of each choice, in the order the options window lists them.
+template <class Value>
+struct OptionWord {
+    const char* word;
+    Value value;
+};
+inline constexpr OptionWord<PickWay> kPickWays[] = {
+    {"step", PickWay::Step}, {"every", PickWay::Every}, {"count", PickWay::Count}, {"keyframes", PickWay::Keyframes}};
+inline constexpr OptionWord<Existing> kExistingWays[] = {
+    {"overwrite", Existing::Overwrite}, {"skip", Existing::Skip}, {"number", Existing::Number}};
+inline constexpr OptionWord<ManifestKind> kManifestKinds[] = {
+    {"none", ManifestKind::None}, {"csv", ManifestKind::Csv}, {"json", ManifestKind::Json}};
+
+// The options stored in `ini`; a key absent, or whose value cannot be read, keeps its
+// default.
+RunOptions ReadRunOptions(const fw::TIniFile& ini);
+// Whether `ini` holds any of the options' keys.
+bool HoldsRunOptions(const fw::TIniFile& ini);
+// The entries that store `o`, one a key.
+std::vector<fw::IniEntry> RunOptionsEntries(const RunOptions& o);
+
+// The options put into a run's request. With PickWay::Step the request's step is
+// left as the caller set it. An EVERY that is no time leaves the step.
+void ApplyRunOptions(const RunOptions& o, RunRequest& request);
+
+// Where the run's record goes: `<movie>-manifest.<ext>` (pictures-manifest.<ext> for
+// pictures, `movie` empty) in the output folder; empty without one.
+std::string ManifestPath(ManifestKind kind, const std::string& outputFolder, const std::string& movie);
+
+} // namespace conv

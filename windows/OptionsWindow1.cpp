@@ -1,0 +1,163 @@
+#include "windows/OptionsWindow1.h"
+
+#include "engine/MoviePicks.h"
+#include "engine/StillNames.h"
+#include "framework/Application.h"
+#include "windows/FieldColours.h"
+
+#include <QShortcut>
+
+namespace {
+
+// Each list's entries, in the order of the engine's words for the option.
+const char* const kPickCaptions[] = {"Nﾌﾚｰﾑごと (ﾒｲﾝ画面の間隔)", "N秒ごと", "N枚を範囲に均等に", "ｷｰﾌﾚｰﾑだけ"};
+const char* const kExistsCaptions[] = {"上書きする", "飛ばす (途中から続ける)", "番号を付ける (name-1)"};
+const char* const kManifestCaptions[] = {"作らない", "CSV (名前-manifest.csv)", "JSON (名前-manifest.json)"};
+const char* const kStripCaptions[] = {"残す (EXIF, ICC)", "消す"};
+const char* const kDeinterlaceCaptions[] = {"そのまま", "解除する (bwdif)"};
+const char* const kStoredSizeCaptions[] = {"正方形にする (再生と同じ)", "保存どおり"};
+
+template <std::size_t N>
+void Fill(fw::TComboBox* list, const char* const (&captions)[N])
+{
+    for (const char* caption : captions)
+        list->addItem(QString::fromUtf8(caption));
+}
+
+template <class Value, std::size_t N>
+int PositionIn(const conv::OptionWord<Value> (&words)[N], Value value)
+{
+    for (std::size_t i = 0; i < N; ++i)
+        if (words[i].value == value)
+            return int(i);
+    return 0;
+}
+template <class Value, std::size_t N>
+Value ValueIn(const conv::OptionWord<Value> (&words)[N], int position)
+{
+    return words[position >= 0 && position < int(N) ? position : 0].value;
+}
+
+} // namespace
+
+TOptionsForm1::TOptionsForm1(QWidget* parent) : fw::TForm(parent, Qt::Window | Qt::FramelessWindowHint)
+{
+    setupUi(this);
+    SetDragByFreeSpot(true);
+    LoadLayout();
+    SetClientSize(330, 300);
+    Fill(ComboBox1, kPickCaptions);
+    Fill(ComboBox2, kExistsCaptions);
+    Fill(ComboBox3, kManifestCaptions);
+    Fill(ComboBox4, kStripCaptions);
+    Fill(ComboBox5, kDeinterlaceCaptions);
+    Fill(ComboBox6, kStoredSizeCaptions);
+    for (QWidget* field : std::initializer_list<QWidget*>{ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5,
+                                                         ComboBox6, Edit1, Edit2, SpinEdit1})
+        ApplyFieldColours(field);
+    connect(Edit2, &QLineEdit::textChanged, this, &TOptionsForm1::ShowExample);
+    // Esc leaves as the cancel button does, Enter as OK.
+    connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this, &TOptionsForm1::SSButton3Click);
+    connect(new QShortcut(Qt::Key_Return, this), &QShortcut::activated, this, &TOptionsForm1::SSButton2Click);
+    Show(conv::RunOptions());
+}
+
+void TOptionsForm1::SetExample(const QString& movie, int frame, double seconds, const QString& ext)
+{
+    m_movie = movie.isEmpty() ? QStringLiteral("clip.avi") : movie;
+    m_frame = frame;
+    m_seconds = seconds;
+    m_ext = ext;
+    ShowExample();
+}
+
+std::optional<conv::RunOptions> TOptionsForm1::Edit(const conv::RunOptions& options)
+{
+    Show(options);
+    m_accepted = false;
+    ShowModal();
+    if (!m_accepted)
+        return std::nullopt;
+    return *Shown();
+}
+
+void TOptionsForm1::Show(const conv::RunOptions& o)
+{
+    ComboBox1->setItemIndex(PositionIn(conv::kPickWays, o.pick));
+    Edit1->setText(QString::fromStdString(o.every));
+    SpinEdit1->setValue(o.count);
+    Edit2->setText(QString::fromStdString(o.name));
+    ComboBox2->setItemIndex(PositionIn(conv::kExistingWays, o.exists));
+    ComboBox3->setItemIndex(PositionIn(conv::kManifestKinds, o.manifest));
+    ComboBox4->setItemIndex(o.strip ? 1 : 0);
+    ComboBox5->setItemIndex(o.deinterlace ? 1 : 0);
+    ComboBox6->setItemIndex(o.storedSize ? 1 : 0);
+    ComboBox1Change();
+    ShowExample();
+}
+
+media::Result<conv::RunOptions> TOptionsForm1::Shown() const
+{
+    conv::RunOptions o;
+    o.pick = ValueIn(conv::kPickWays, ComboBox1->ItemIndex());
+    o.every = Edit1->text().trimmed().toStdString();
+    if (!conv::ParseDuration(o.every))
+        return media::Fail(media::FailureKind::BadData, "間隔が時間として読めません (2s, 0.5, 1:30)");
+    o.count = SpinEdit1->Value();
+    o.name = Edit2->text().toStdString();
+    if (const auto names = conv::StillNames::Parse(o.name); !names)
+        return media::Fail(media::FailureKind::BadData, "ﾌｧｲﾙ名の型が読めません: " + names.Message());
+    o.exists = ValueIn(conv::kExistingWays, ComboBox2->ItemIndex());
+    o.manifest = ValueIn(conv::kManifestKinds, ComboBox3->ItemIndex());
+    o.strip = ComboBox4->ItemIndex() == 1;
+    o.deinterlace = ComboBox5->ItemIndex() == 1;
+    o.storedSize = ComboBox6->ItemIndex() == 1;
+    return o;
+}
+
+void TOptionsForm1::FormShow()
+{
+    ShowExample();
+    ComboBox1->setFocus();
+}
+
+// Only the value the chosen way of picking takes can be typed.
+void TOptionsForm1::ComboBox1Change()
+{
+    const conv::PickWay way = ValueIn(conv::kPickWays, ComboBox1->ItemIndex());
+    Edit1->setEnabled(way == conv::PickWay::Every);
+    SpinEdit1->setEnabled(way == conv::PickWay::Count);
+}
+
+// The first still's name as the template gives it, or why there is none.
+void TOptionsForm1::ShowExample()
+{
+    const auto names = conv::StillNames::Parse(Edit2->text().toStdString());
+    if (!names) {
+        Label1->setFontColor(clRed);
+        Label1->setCaption(QStringLiteral("型が読めません: ") + QString::fromStdString(names.Message()));
+        return;
+    }
+    Label1->setFontColor(clNavy);
+    Label1->setCaption(QString::fromStdString(names->Name(m_movie.toStdString(), m_frame, m_seconds, 1)) + m_ext);
+}
+
+void TOptionsForm1::SSButton1Click() { SSButton3Click(); }
+
+void TOptionsForm1::SSButton2Click()
+{
+    if (const auto shown = Shown(); !shown) {
+        fw::MessageBeep();
+        Label1->setFontColor(clRed);
+        Label1->setCaption(QString::fromStdString(shown.Message()));
+        return;
+    }
+    m_accepted = true;
+    close();
+}
+
+void TOptionsForm1::SSButton3Click()
+{
+    m_accepted = false;
+    close();
+}
