@@ -251,10 +251,14 @@ void TChangeForm1::OpenOptions()
     const int first = s.StartFrame();
     OptionsForm1->SetExample(s.MovieFile(), first, GKitMSPlay1->HasMovie() ? GKitMSPlay1->FrameTime(first) : 0.0, ext);
     OptionsForm1->move(x() + (width() - OptionsForm1->width()) / 2, y() + (height() - OptionsForm1->height()) / 2);
-    if (const auto chosen = OptionsForm1->Edit(Options)) {
-        Options = *chosen;
-        WriteFrameTotal();
-    }
+    if (const auto chosen = OptionsForm1->Edit(Options))
+        SetOptions(*chosen);
+}
+
+void TChangeForm1::SetOptions(const conv::RunOptions& options)
+{
+    Options = options;
+    WriteFrameTotal();
 }
 
 // ---- character ------------------------------------------------------------------

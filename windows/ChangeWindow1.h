@@ -85,6 +85,8 @@ public slots:
     void GKitMSPlay1Click();
     // The options window (a right click on the window, or F2).
     void OpenOptions();
+    // The run's options taken, the frame total following them.
+    void SetOptions(const conv::RunOptions& options);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
