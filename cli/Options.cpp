@@ -328,15 +328,7 @@ Options DefaultOptions(const std::string& settingsFile)
             o.outputFolder = folder;
         // The window's options, through the same mapping its runs take.
         const conv::RunOptions saved = conv::ReadRunOptions(ini);
-        conv::RunRequest r;
-        r.picture = o.picture;
-        conv::ApplyRunOptions(saved, r);
-        o.picture = r.picture;
-        o.picks = r.picks;
-        o.stillNames = r.stillNames;
-        o.existing = r.existing;
-        o.storedSize = r.storedSize;
-        o.deinterlace = r.deinterlace;
+        conv::ApplyRunOptions(saved, o);
         o.savedManifest = saved.manifest;
     }
     return o;

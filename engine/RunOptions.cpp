@@ -1,6 +1,5 @@
 #include "engine/RunOptions.h"
 
-#include "engine/MoviePicks.h"
 #include "engine/StillNames.h"
 #include "framework/Numbers.h"
 #include "framework/Paths.h"
@@ -111,30 +110,6 @@ std::vector<fw::IniEntry> RunOptionsEntries(const RunOptions& o)
     for (const OptionKey& k : kKeys)
         entries.push_back({kSection, k.key, k.write(o)});
     return entries;
-}
-
-void ApplyRunOptions(const RunOptions& o, RunRequest& request)
-{
-    MoviePicks& picks = request.picks;
-    switch (o.pick) {
-    case PickWay::Step:
-        break;
-    case PickWay::Every:
-        if (const auto seconds = ParseDuration(o.every))
-            picks.step.reset(), picks.everySeconds = seconds;
-        break;
-    case PickWay::Count:
-        picks.step.reset(), picks.count = o.count;
-        break;
-    case PickWay::Keyframes:
-        picks.step.reset(), picks.keyframes = true;
-        break;
-    }
-    request.stillNames = o.name;
-    request.existing = o.exists;
-    request.picture.keepMetadata = !o.strip;
-    request.deinterlace = o.deinterlace;
-    request.storedSize = o.storedSize;
 }
 
 std::string ManifestPath(ManifestKind kind, const std::string& outputFolder, const std::string& movie)

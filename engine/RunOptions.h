@@ -4,6 +4,7 @@
 // is done with files there already, the run's record, the photos' metadata, and how a
 // movie's frames are read. Each option is one row of one table (RunOptions.cpp): its
 // key, how its value is read and written, and what it sets in a run.
+#include "engine/MoviePicks.h"
 #include "engine/Pipeline.h"
 #include "engine/StillNames.h"
 #include "framework/IniFile.h"
@@ -51,9 +52,27 @@ bool HoldsRunOptions(const fw::TIniFile& ini);
 // The entries that store `o`, one a key.
 std::vector<fw::IniEntry> RunOptionsEntries(const RunOptions& o);
 
-// The options put into a run's request. With PickWay::Step the request's step is
-// left as the caller set it. An EVERY that is no time leaves the step.
-void ApplyRunOptions(const RunOptions& o, RunRequest& request);
+// The options put into a run's request, or anything that names its parts as a request
+// does (the command line's options). With PickWay::Step the request's step is left as
+// the caller set it. An EVERY that is no time leaves the step.
+template <class Run>
+void ApplyRunOptions(const RunOptions& o, Run& run)
+{
+    MoviePicks& picks = run.picks;
+    if (o.pick == PickWay::Every) {
+        if (const auto seconds = ParseDuration(o.every))
+            picks.step.reset(), picks.everySeconds = seconds;
+    } else if (o.pick == PickWay::Count) {
+        picks.step.reset(), picks.count = o.count;
+    } else if (o.pick == PickWay::Keyframes) {
+        picks.step.reset(), picks.keyframes = true;
+    }
+    run.stillNames = o.name;
+    run.existing = o.exists;
+    run.picture.keepMetadata = !o.strip;
+    run.deinterlace = o.deinterlace;
+    run.storedSize = o.storedSize;
+}
 
 // Where the run's record goes: `<movie>-manifest.<ext>` (pictures-manifest.<ext> for
 // pictures, `movie` empty) in the output folder; empty without one.
