@@ -118,6 +118,8 @@ struct RunReport {
     std::vector<NameClash> clashes;  // files written over by a later source
     bool stopped = false;            // the user stopped the run (Esc)
     int skipped = 0;                 // pictures not tried, the run having stopped
+    int movies = 1;                  // movies cut one after another
+    std::vector<std::string> moviesNotRead; // of several movies, each not read and why
 };
 
 } // namespace conv

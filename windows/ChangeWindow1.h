@@ -38,6 +38,9 @@ public:
     int AnimFrame = 0;     // character picture drawn next
     // The run's options beyond the lists (the options window's, kept in [OPTIONS]).
     conv::RunOptions Options;
+    // Movies dropped together, the last of them in the movie field: a run cuts each
+    // in turn. Empty once another movie is chosen.
+    QStringList MoviesDropped;
     // The format of the last run (the image edit control's first one before any run),
     // which a run with no format selected keeps, with its extension.
     conv::OutputFormat RunFormat = conv::OutputFormat::Bmp;

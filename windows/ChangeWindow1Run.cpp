@@ -25,16 +25,24 @@ namespace {
 // having waited as a modal dialog does, in an event loop of its own. The report is
 // filled in as the pictures come. A run that failed as a whole (a folder that cannot
 // be written, a movie whose reading broke off) gives its failure.
-media::Result<void> RunOnWorkers(conv::RunRequest request, bool movie, fw::TLabel& counter, conv::RunReport& report,
-                                 std::vector<conv::Outcome>* record = nullptr)
+// Several movies: `movieDone` is told each one's end, after its pictures.
+media::Result<void> RunOnWorkers(conv::RunRequest request, TConversionRun::Kind kind, fw::TLabel& counter,
+                                 conv::RunReport& report, std::vector<conv::Outcome>* record = nullptr,
+                                 const conv::MovieStep& movieDone = nullptr)
 {
-    TConversionRun run(std::move(request), movie);
+    const bool movie = kind != TConversionRun::Kind::Pictures;
+    TConversionRun run(std::move(request), kind);
     TRunInputGuard guard;
     QEventLoop loop;
     std::optional<media::Failure> stop;
     int shown = 0;
     QObject::connect(&guard, &TRunInputGuard::EscapePressed, &run, &TConversionRun::Stop);
     QObject::connect(&run, &TConversionRun::Ended, &loop, &QEventLoop::quit);
+    if (movieDone)
+        QObject::connect(&run, &TConversionRun::MovieDone, [&](const std::string& movie) {
+            if (!guard.Stopped()) // a movie cut off has no record, as a run cut off has none
+                movieDone(movie);
+        });
     QObject::connect(&run, &TConversionRun::PictureDone, [&](const conv::Outcome& outcome, int total) {
         if (record)
             record->push_back(outcome);
@@ -55,6 +63,7 @@ media::Result<void> RunOnWorkers(conv::RunRequest request, bool movie, fw::TLabe
     loop.exec();
     counter.repaint(); // the last count is seen before the counter goes
     report.stopped = guard.Stopped();
+    report.moviesNotRead = run.MoviesNotRead();
     report.clashes = conv::NameClashes(run.Totals().written);
     if (!run.Result())
         return run.Result();
@@ -70,8 +79,15 @@ media::Result<void> RunOnWorkers(conv::RunRequest request, bool movie, fw::TLabe
 std::string ReportText(const conv::RunReport& report)
 {
     std::string text;
+    if (report.movies > 1) {
+        text = "動画 " + std::to_string(report.movies) + " 本を続けて変換しました。";
+        for (const std::string& why : report.moviesNotRead)
+            text += "\n読めなかった動画: " + why;
+    }
+    if (report.stopped && !text.empty())
+        text += "\n";
     if (report.stopped)
-        text = "変換を中止しました。" + std::to_string(report.total - int(report.failed.size())) + " 枚を書き出しました。";
+        text += "変換を中止しました。" + std::to_string(report.total - int(report.failed.size())) + " 枚を書き出しました。";
     if (report.skipped > 0) {
         if (!text.empty())
             text += "\n";
@@ -188,6 +204,14 @@ conv::RunRequest TChangeForm1::RunRequestShown(const TConvertSettings& s, const 
             request.inputs.push_back(image.toStdString());
     } else {
         request.inputs = {s.MovieFile().toStdString()};
+        if (MoviesDropped.size() > 1 && MoviesDropped.last() == s.MovieFile()) {
+            request.inputs.clear();
+            for (const QString& movie : MoviesDropped)
+                request.inputs.push_back(movie.toStdString());
+            // An end at the shown movie's last frame is each movie's own end.
+            if (s.EndFrame() >= GKitMSPlay1->Length())
+                request.picks.end.reset();
+        }
         request.picks.start = s.StartFrame();
         request.picks.end = s.EndFrame();
         // A step typed below 1 (the field not yet left) counts as 1: the run always ends.
@@ -228,7 +252,7 @@ media::Result<void> TChangeForm1::RunImages(const TConvertSettings& s, const con
     repaint();
     MEDIA_TRY(StopWithoutBrightness(BrightnessChosen()));
     std::vector<conv::Outcome> record;
-    MEDIA_TRY(RunOnWorkers(std::move(request), false, *Label1, report, &record));
+    MEDIA_TRY(RunOnWorkers(std::move(request), TConversionRun::Kind::Pictures, *Label1, report, &record));
     if (!report.stopped)
         WriteRecord(record, folder, "");
     return {};
@@ -255,12 +279,23 @@ media::Result<void> TChangeForm1::RunMovie(const TConvertSettings& s, const conv
     GKitMSPlay1->Pause();
     if (FramesPicked() > 0)
         MEDIA_TRY(after.Ended(StopWithoutBrightness(BrightnessChosen())));
+    std::vector<conv::Outcome> record;
+    if (request.inputs.size() > 1) {
+        // Several movies dropped: each cut in turn with the same settings, its range
+        // brought inside it, its record written when it is done.
+        report.movies = int(request.inputs.size());
+        const auto movieDone = [&](const std::string& movie) {
+            WriteRecord(record, folder, movie);
+            record.clear();
+        };
+        return after.Ended(
+            RunOnWorkers(std::move(request), TConversionRun::Kind::Movies, *Label1, report, &record, movieDone));
+    }
     // The frames are read through the file the movie control opened, and handed from
     // the reading thread to the workers inside the program: the user's clipboard is
     // never touched.
     request.movieFile = GKitMSPlay1->OpenFile();
-    std::vector<conv::Outcome> record;
-    MEDIA_TRY(after.Ended(RunOnWorkers(std::move(request), true, *Label1, report, &record)));
+    MEDIA_TRY(after.Ended(RunOnWorkers(std::move(request), TConversionRun::Kind::Movie, *Label1, report, &record)));
     if (!report.stopped)
         WriteRecord(record, folder, s.MovieFile().toStdString());
     return {};

@@ -69,6 +69,8 @@ void TChangeForm1::Edit2Change()
     const QString path = Edit2->Filename();
     if (path.isEmpty())
         return;
+    if (!MoviesDropped.isEmpty() && MoviesDropped.last() != path)
+        MoviesDropped.clear();
     try {
         GKitMSPlay1->setFileName(path);
     } catch (const fw::Exception& e) {
@@ -277,8 +279,15 @@ void TChangeForm1::DropFiles(const QStringList& files)
         if (!passedOver.isEmpty())
             fw::ShowMessage(QStringLiteral("フォルダの中で追加しなかったもの:\n") + passedOver.join(QLatin1Char('\n')));
     } else if (SSButton3->Down()) {
+        // Each is opened in turn and the last one stays in the field; a run cuts them
+        // all, one after another, in the order dropped (the end message says so).
+        QStringList movies;
         for (const QString& file : files)
-            if (conv::IsMovieFileName(file.toStdString()))
+            if (conv::IsMovieFileName(file.toStdString())) {
                 Edit2->setFilename(file);
+                movies << file;
+            }
+        if (!movies.isEmpty())
+            MoviesDropped = movies.size() > 1 ? movies : QStringList();
     }
 }

@@ -2,8 +2,8 @@
 
 #include <exception>
 
-TConversionRun::TConversionRun(conv::RunRequest request, bool movie, QObject* parent)
-    : QObject(parent), m_request(std::move(request)), m_movie(movie)
+TConversionRun::TConversionRun(conv::RunRequest request, Kind kind, QObject* parent)
+    : QObject(parent), m_request(std::move(request)), m_kind(kind)
 {
     m_request.cancel = &m_cancel;
 }
@@ -23,11 +23,19 @@ void TConversionRun::Work()
     try {
         const conv::Report report = [this](const conv::Outcome& outcome, int total) {
             std::unique_lock lock(m_mutex);
-            m_arrived.emplace_back(outcome, total);
+            m_arrived.push_back({outcome, total, {}});
             Wake(lock);
         };
-        result = m_movie ? conv::ConvertMovie(m_request, report, m_totals)
-                         : conv::ConvertPictures(m_request, report, m_totals);
+        const conv::MovieStep movieDone = [this](const std::string& movie) {
+            std::unique_lock lock(m_mutex);
+            m_arrived.push_back({{}, std::nullopt, movie});
+            Wake(lock);
+        };
+        if (m_kind == Kind::Movies)
+            conv::ConvertMovies(m_request, report, m_totals, m_moviesNotRead, nullptr, movieDone);
+        else
+            result = m_kind == Kind::Movie ? conv::ConvertMovie(m_request, report, m_totals)
+                                           : conv::ConvertPictures(m_request, report, m_totals);
     } catch (const std::exception& e) {
         // Memory running out where no picture's work could take it.
         result = media::Fail(media::FailureKind::StepFailed, e.what());
@@ -52,7 +60,7 @@ void TConversionRun::Wake(std::unique_lock<std::mutex>& lock)
 
 void TConversionRun::Deliver()
 {
-    std::deque<std::pair<conv::Outcome, int>> batch;
+    std::deque<Arrival> batch;
     bool done = false;
     {
         std::lock_guard lock(m_mutex);
@@ -60,8 +68,12 @@ void TConversionRun::Deliver()
         done = m_done;
         m_wakeAsked = false;
     }
-    for (const auto& [outcome, total] : batch)
-        emit PictureDone(outcome, total);
+    for (const Arrival& a : batch) {
+        if (a.total)
+            emit PictureDone(a.outcome, *a.total);
+        else
+            emit MovieDone(a.movieDone);
+    }
     if (done && !m_ended) {
         m_ended = true;
         m_thread.join();

@@ -12,11 +12,14 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 class TConversionRun : public QObject {
     Q_OBJECT
 public:
-    TConversionRun(conv::RunRequest request, bool movie, QObject* parent = nullptr);
+    // Pictures side by side, one movie, or several movies one after another.
+    enum class Kind { Pictures, Movie, Movies };
+    TConversionRun(conv::RunRequest request, Kind kind, QObject* parent = nullptr);
     ~TConversionRun() override;
     TConversionRun(const TConversionRun&) = delete;
     TConversionRun& operator=(const TConversionRun&) = delete;
@@ -29,10 +32,14 @@ public:
     // be made, a movie that cannot be read or whose reading broke off).
     const conv::RunTotals& Totals() const { return m_totals; }
     const media::Result<void>& Result() const { return m_result; }
+    // Of several movies, those that could not be read, each with its reason.
+    const std::vector<std::string>& MoviesNotRead() const { return m_moviesNotRead; }
 
 signals:
     // `total`: the pictures the run takes in all.
     void PictureDone(const conv::Outcome& outcome, int total);
+    // Of several movies, one has been cut (after its pictures' PictureDone).
+    void MovieDone(const std::string& movie);
     void Ended();
 
 private:
@@ -43,16 +50,23 @@ private:
     void Wake(std::unique_lock<std::mutex>& lock);
 
     conv::RunRequest m_request;
-    bool m_movie;
+    Kind m_kind;
     std::atomic<bool> m_cancel = false;
     std::thread m_thread;
 
     std::mutex m_mutex; // guards what follows
-    std::deque<std::pair<conv::Outcome, int>> m_arrived;
+    // Each picture with the run's total; a movie's end as its name with no total.
+    struct Arrival {
+        conv::Outcome outcome;
+        std::optional<int> total;
+        std::string movieDone;
+    };
+    std::deque<Arrival> m_arrived;
     bool m_done = false;
     bool m_wakeAsked = false;
 
     bool m_ended = false; // the window's thread's own
     conv::RunTotals m_totals;
     media::Result<void> m_result;
+    std::vector<std::string> m_moviesNotRead;
 };

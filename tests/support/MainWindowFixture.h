@@ -12,8 +12,12 @@
 
 #include <memory>
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -61,6 +65,21 @@ protected:
     void Start() { ChangeForm1->show(); }
 
     std::string IniText() const { return TempDir::Read(iniPath); }
+
+    // Drops `files` on the main window as the desktop does.
+    void Drop(const QStringList& files)
+    {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& f : files)
+            urls << QUrl::fromLocalFile(f);
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(ChangeForm1, &enter);
+        ASSERT_TRUE(enter.isAccepted());
+        QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(ChangeForm1, &drop);
+    }
 
     // Answers the next question the message window asks; `asked` receives its number.
     void AnswerNextQuestion(Reply reply, int* asked = nullptr)

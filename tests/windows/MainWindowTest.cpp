@@ -19,19 +19,6 @@
 
 class MainWindowTest : public MainWindowFixture {
 protected:
-    void Drop(const QStringList& files)
-    {
-        QMimeData data;
-        QList<QUrl> urls;
-        for (const QString& f : files)
-            urls << QUrl::fromLocalFile(f);
-        data.setUrls(urls);
-        QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(ChangeForm1, &enter);
-        ASSERT_TRUE(enter.isAccepted());
-        QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(ChangeForm1, &drop);
-    }
     static void ClickButton(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
     // A small real movie in the scratch folder.
     QString Movie(const std::string& name, int frames = 20)

@@ -1,6 +1,7 @@
 // The options window: each option gives the window's run the files and the record the
 // command line gives with the same option; the window opens with F2 and keeps what OK
 // leaves it with.
+#include "media/movie/AviWriter.h"
 #include "support/MainWindowFixture.h"
 #include "support/RunConverter.h"
 #include "support/TruthMovie.h"
@@ -149,4 +150,56 @@ TEST_F(OptionsWindowTest, F2OpensTheOptionsOkKeepsThemCancelAndABadTemplateDoNot
     ChangeForm1->close();
     EXPECT_NE(IniText().find("[OPTIONS]\nPICK=count\n"), std::string::npos) << IniText();
     EXPECT_NE(IniText().find("NAME={movie}-{frame:3}\n"), std::string::npos);
+}
+
+// Several movies dropped on the movie field are cut one after another with the same
+// settings, each range brought inside its movie, as the command line cuts them; each
+// gets its own record, and the end message says how many were cut and which not read.
+TEST_F(OptionsWindowTest, SeveralMoviesDroppedAreCutInTurnAsTheCommandLineCutsThem)
+{
+    const std::string a = dir.File("a.avi"), b = dir.File("b b.avi"), broken = dir.File("broken.avi");
+    ASSERT_TRUE(WriteAvi(a, AviSpec{"mjpeg", 32, 24, 30}));
+    ASSERT_TRUE(WriteAvi(b, AviSpec{"mjpeg", 40, 30, 12}));
+    TempDir::Write(broken, "RIFF, but not a movie");
+    Start();
+    const std::string window = dir.File("window"), cli = dir.File("cli");
+    ChangeForm1->Settings().setOutputFolder(QString::fromStdString(window));
+    conv::PictureSettings png;
+    png.format = conv::OutputFormat::Png;
+    ChangeForm1->ShowPictureSettings(png, true);
+    conv::RunOptions record;
+    record.manifest = conv::ManifestKind::Csv;
+    ChangeForm1->SetOptions(record);
+    // The last one dropped stays in the field, as with one movie at a time.
+    Drop({QString::fromStdString(b), QString::fromStdString(broken), QString::fromStdString(a)});
+    EXPECT_EQ(ChangeForm1->Settings().MovieFile().toStdString(), a);
+    // From 15 to the end: the end of each movie; the 12-frame one's start is brought
+    // inside it.
+    ChangeForm1->SpinEdit4->setValue(15);
+    ChangeForm1->SpinEdit6->setValue(5);
+    errorsShown.clear();
+    Run();
+
+    ASSERT_EQ(RunConverter("-q --format png --colors full --brightness 0 --rotate 0 --resize none --start 15 --step 5 "
+                           "--manifest none -o '" + cli + "' '" + b + "' '" + broken + "' '" + a + "'"),
+              1);
+    // Each movie's record as a run of its own writes it (the short one from its last frame).
+    for (const auto& [movie, start] : {std::pair(a, 15), std::pair(b, 11)}) {
+        const std::string base = std::filesystem::path(movie).stem().string();
+        ASSERT_EQ(RunConverter("-q --format png --colors full --brightness 0 --rotate 0 --resize none --start " +
+                               std::to_string(start) + " --step 5 --manifest '" + cli + "/" + base + "-manifest.csv' -o '" + dir.File("one") +
+                               "' '" + movie + "'"),
+                  0);
+    }
+    auto windowFiles = FilesOf(window), cliFiles = FilesOf(cli);
+    for (const char* manifest : {"a-manifest.csv", "b b-manifest.csv"}) {
+        ASSERT_TRUE(windowFiles.count(manifest)) << manifest;
+        windowFiles[manifest] = Replaced(windowFiles[manifest], window, dir.File("one"));
+    }
+    EXPECT_EQ(windowFiles, cliFiles);
+    EXPECT_TRUE(windowFiles.count("b b_00011.png")) << "the 12-frame movie's range brought inside it";
+    ASSERT_EQ(errorsShown.size(), 1);
+    EXPECT_TRUE(errorsShown[0].startsWith(QStringLiteral("動画 3 本を続けて変換しました。\n読めなかった動画: ")))
+        << errorsShown[0].toStdString();
+    EXPECT_TRUE(errorsShown[0].contains(QString::fromStdString(broken))) << errorsShown[0].toStdString();
 }

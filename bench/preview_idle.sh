@@ -1,0 +1,22 @@
+#!/bin/sh
+# The window left alone with a movie in its 120 × 90 view: the cores it uses while the
+# preview plays (CPU seconds per second, between 5 s and 20 s after start) and its peak
+# memory. Usage: bench/preview_idle.sh MOVIE (needs xvfb-run).
+set -eu
+cd "$(dirname "$0")/.."
+movie=$(realpath "$1")
+exec xvfb-run -a -s "-screen 0 800x600x24" sh -c '
+    build/pomi-pomira-avi "$0" 2>/dev/null &
+    pid=$!
+    ticks=$(getconf CLK_TCK)
+    cpu() { awk "{print \$14 + \$15}" /proc/$pid/stat; }
+    sleep 5
+    a=$(cpu)
+    sleep 15
+    b=$(cpu)
+    peak=$(awk "/VmHWM/ {print \$2}" /proc/$pid/status)
+    kill $pid
+    wait $pid 2>/dev/null || true
+    echo "$0" | awk -v a="$a" -v b="$b" -v t="$ticks" -v p="$peak" \
+        "{printf \"idle preview of %s: %.2f of a core, peak %d MB\\n\", \$0, (b - a) / t / 15, p / 1024}"
+' "$movie"
