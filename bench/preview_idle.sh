@@ -15,8 +15,9 @@ exec xvfb-run -a -s "-screen 0 800x600x24" sh -c '
     sleep 15
     b=$(cpu)
     peak=$(awk "/VmHWM/ {print \$2}" /proc/$pid/status)
+    now=$(awk "/VmRSS/ {print \$2}" /proc/$pid/status)
     kill $pid
     wait $pid 2>/dev/null || true
-    echo "$0" | awk -v a="$a" -v b="$b" -v t="$ticks" -v p="$peak" \
-        "{printf \"idle preview of %s: %.2f of a core, peak %d MB\\n\", \$0, (b - a) / t / 15, p / 1024}"
+    echo "$0" | awk -v a="$a" -v b="$b" -v t="$ticks" -v p="$peak" -v n="$now" \
+        "{printf \"idle preview of %s: %.3f of a core, %d MB while playing, peak %d MB\\n\", \$0, (b - a) / t / 15, n / 1024, p / 1024}"
 ' "$movie"

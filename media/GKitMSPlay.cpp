@@ -27,7 +27,11 @@ void TGKitMSPlay::setFileName(const QString& fileName)
     Close(fileName);
     if (fileName.isEmpty())
         return;
-    auto opened = media::MovieReader::Open(fileName.toStdString());
+    // Two threads: thumbnails come quickly, and the pictures each decoding thread
+    // keeps of its own are not kept for every core of the machine.
+    media::MovieReader::Options options;
+    options.decoderThreads = 2;
+    auto opened = media::MovieReader::Open(fileName.toStdString(), options);
     m_access = opened ? std::move(*opened) : nullptr;
     m_times.clear();
     StartPlaying(opened.Message());
@@ -59,7 +63,9 @@ void TGKitMSPlay::StartPlaying(const std::string& openError)
 {
     if (!m_access)
         throw fw::Exception(openError);
-    m_playback->Open(m_access->File());
+    // The view's reader takes the control's measures (nothing is read twice).
+    auto twin = m_access->Twin(MoviePlayback::ReaderOptions());
+    m_playback->Open(twin ? std::move(*twin) : nullptr, ViewSize());
     m_playing = true;
 }
 
@@ -138,6 +144,14 @@ bool TGKitMSPlay::CopyToClipboard(int frame)
     }
     clipboard->setImage(QImageFromImage(rgb));
     return true;
+}
+
+QSize TGKitMSPlay::ViewSize() const { return size() * devicePixelRatioF(); }
+
+void TGKitMSPlay::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    m_playback->FitInside(ViewSize());
 }
 
 void TGKitMSPlay::paintEvent(QPaintEvent*)

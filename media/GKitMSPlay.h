@@ -71,6 +71,7 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
@@ -78,6 +79,8 @@ private:
     void Close(const QString& fileName);
     // Plays the movie just opened; raises fw::Exception with `openError` when none was.
     void StartPlaying(const std::string& openError);
+    // The pixels the view has: its pictures need be no larger.
+    QSize ViewSize() const;
     std::unique_ptr<media::MovieReader> m_access;
     mutable std::vector<double> m_times; // each frame's time, once asked for
     mutable std::optional<std::vector<int>> m_keys; // the key pictures, once asked for

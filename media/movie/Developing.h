@@ -21,6 +21,8 @@ struct DevelopSetup {
     bool toneMaps = true;      // HDR pictures made SDR (else read as if SDR)
     double statedPeakNits = 0; // the brightest light an HDR stream says it holds (0: unsaid)
     int orientation = 1;       // how the stream's display matrix shows it, as an EXIF orientation (turns and mirrors)
+    // A view's box, as stored (before turning): pictures made no larger; 0: whole size.
+    int fitWidth = 0, fitHeight = 0;
 };
 
 // Turns (and mirrors) a picture as the stream's display matrix says players show it
@@ -51,7 +53,15 @@ bool ToRgb(av::Scaler& scaler, const AVFrame* frame, const DevelopSetup& setup, 
 // shape `sampleAspect` (unknown or square: the width itself).
 int ShownWidth(int width, int height, AVRational sampleAspect);
 
-// A 24-bit picture scaled to `width`, its height kept (non-square pixels made square).
-bool ToWidth(Image& picture, int width);
+// The size pictures are made: as players show them, or fitted into a view's box.
+struct PictureSize {
+    int width, height;
+    bool fitted; // smaller than shown, for a view
+};
+PictureSize MadeSize(const DevelopSetup& setup);
+
+// A 24-bit picture scaled to `width` × `height` (non-square pixels made square, a
+// view's picture made smaller).
+bool ScaleTo(Image& picture, int width, int height);
 
 } // namespace media

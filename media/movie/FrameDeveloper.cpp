@@ -15,11 +15,20 @@ int UndevelopedFrame::Position() const { return m ? m->position : -1; }
 
 bool DecodeJpegPacket(const DevelopSetup& setup, const AVPacket* packet, Image& out)
 {
-    Result<Image> picture = DecodeJpeg(packet->data, std::size_t(packet->size));
-    if (!picture || picture->width != setup.width || picture->height != setup.height)
+    const PictureSize made = MadeSize(setup);
+    // For a view, libjpeg-turbo decodes a half, a quarter or an eighth where that is
+    // still no smaller than the view's picture.
+    int reduced = 1;
+    while (made.fitted && reduced < 8 && setup.width / (reduced * 2) >= made.width &&
+           setup.height / (reduced * 2) >= made.height)
+        reduced *= 2;
+    Result<Image> picture = DecodeJpeg(packet->data, std::size_t(packet->size),
+                                       reduced > 1 ? Reduction([reduced](int, int) { return reduced; }) : Reduction());
+    if (!picture || picture->width != (setup.width + reduced - 1) / reduced ||
+        picture->height != (setup.height + reduced - 1) / reduced)
         return false;
     out = picture->format == PixelFormat::Rgb24 ? std::move(*picture) : ToRgb24(*picture);
-    return setup.shownWidth == setup.width || ToWidth(out, setup.shownWidth);
+    return (out.width == made.width && out.height == made.height) || ScaleTo(out, made.width, made.height);
 }
 
 struct FrameDeveloper::Impl {

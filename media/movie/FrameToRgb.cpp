@@ -8,6 +8,7 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -131,12 +132,13 @@ bool ToRgb(av::Scaler& scaler, const AVFrame* frame, const DevelopSetup& setup, 
 {
     if (frame->width <= 0 || frame->height <= 0)
         return false;
-    const int width = setup.shownWidth, height = setup.height;
+    const auto [width, height, fitted] = MadeSize(setup);
     const auto format = AVPixelFormat(frame->format);
     if (const HdrCurve curve = HdrCurveOf(frame); curve != HdrCurve::None && setup.toneMaps && IsYuv(format))
         return HdrToRgb(scaler, frame, curve, StatedPeakNits(frame, setup.statedPeakNits), width, height, out);
     scaler.reset(sws_getCachedContext(scaler.release(), frame->width, frame->height, format, width, height,
-                                      AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr, nullptr));
+                                      AV_PIX_FMT_RGB24, fitted ? SWS_AREA : SWS_BILINEAR, nullptr, nullptr,
+                                      nullptr));
     if (!scaler || !out.Allocate(width, height, PixelFormat::Rgb24))
         return false;
     UseStreamColours(scaler.get(), frame, format);
@@ -178,18 +180,29 @@ int ShownWidth(int width, int height, AVRational sampleAspect)
     return int(shown);
 }
 
-bool ToWidth(Image& picture, int width)
+PictureSize MadeSize(const DevelopSetup& setup)
 {
-    av::Scaler scaler(sws_getContext(picture.width, picture.height, AV_PIX_FMT_RGB24, width, picture.height,
-                                     AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr, nullptr));
+    const int width = setup.shownWidth, height = setup.height;
+    if (setup.fitWidth <= 0 || setup.fitHeight <= 0 || (width <= setup.fitWidth && height <= setup.fitHeight))
+        return {width, height, false};
+    const double scale = std::min(double(setup.fitWidth) / width, double(setup.fitHeight) / height);
+    return {std::max(1, int(width * scale + 0.5)), std::max(1, int(height * scale + 0.5)), true};
+}
+
+bool ScaleTo(Image& picture, int width, int height)
+{
+    // Made smaller by averaging; widened (square pixels) as before.
+    const int method = width < picture.width && height < picture.height ? SWS_AREA : SWS_BILINEAR;
+    av::Scaler scaler(sws_getContext(picture.width, picture.height, AV_PIX_FMT_RGB24, width, height, AV_PIX_FMT_RGB24,
+                                     method, nullptr, nullptr, nullptr));
     Image out;
-    if (!scaler || !out.Allocate(width, picture.height, PixelFormat::Rgb24))
+    if (!scaler || !out.Allocate(width, height, PixelFormat::Rgb24))
         return false;
     const std::uint8_t* src[1] = {picture.pixels.data()};
     const int srcStride[1] = {picture.width * 3};
     std::uint8_t* dst[1] = {out.pixels.data()};
     const int dstStride[1] = {width * 3};
-    if (sws_scale(scaler.get(), src, srcStride, 0, picture.height, dst, dstStride) != picture.height)
+    if (sws_scale(scaler.get(), src, srcStride, 0, picture.height, dst, dstStride) != height)
         return false;
     picture = std::move(out);
     return true;

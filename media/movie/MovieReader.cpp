@@ -153,6 +153,9 @@ struct MovieReader::Impl {
     std::shared_ptr<DevelopSetup> setup = std::make_shared<DevelopSetup>();
     // The packets themselves, for movies whose developers decode them.
     std::optional<PacketSource> packets;
+    // A preview's key pictures, each read and decoded alone by a decoder of their own.
+    std::optional<PacketSource> keyPackets;
+    av::Codec keyDecoder;
     // With deinterlacing: the filter, and the last pictures read (the neighbours of
     // the next picture asked for are mostly among them).
     std::unique_ptr<Deinterlacer> deinterlacer;
@@ -290,17 +293,58 @@ struct MovieReader::Impl {
     // A decoder of the stream as it was first opened.
     Result<void> OpenDecoder()
     {
+        Result<av::Codec> fresh = NewDecoder();
+        if (!fresh)
+            return fresh.Error();
+        dec = std::move(*fresh);
+        return {};
+    }
+
+    // The key picture at `n` from its packet alone, none decoded before it (the
+    // pictures shown are the same; reading on from one is left to ShownAt).
+    bool KeyPictureAt(std::int64_t n, Image& out)
+    {
+        // Where positions are chunks (AVI) and pictures come out reordered, a key
+        // packet's picture is not the one shown at its chunk; and a key flag that can
+        // lie is no ground for decoding a packet alone.
+        if ((index.ChunkStamps() && (reorders || stampLead.value_or(0) != 0)) || !keysReliable)
+            return false;
+        if (!keyPackets)
+            keyPackets.emplace(file, stream, index);
+        const AVPacket* packet = keyPackets->ShownAt(n);
+        if (!packet || !(packet->flags & AV_PKT_FLAG_KEY))
+            return false;
+        if (keyDecoder) {
+            avcodec_flush_buffers(keyDecoder.get());
+        } else if (Result<av::Codec> fresh = NewDecoder()) {
+            keyDecoder = std::move(*fresh);
+        } else {
+            return false;
+        }
+        const av::Frame picture = av::NewFrame();
+        if (!picture || avcodec_send_packet(keyDecoder.get(), packet) < 0 ||
+            avcodec_send_packet(keyDecoder.get(), nullptr) < 0 ||
+            avcodec_receive_frame(keyDecoder.get(), picture.get()) < 0 || !picture->key_frame)
+            return false;
+        return ToRgb(sws, picture.get(), *setup, out);
+    }
+
+    Result<av::Codec> NewDecoder()
+    {
         av::Codec fresh(avcodec_alloc_context3(codec));
         if (!fresh || avcodec_parameters_to_context(fresh.get(), parameters.get()) < 0)
             return Failed(FailureKind::StepFailed, "cannot set up the decoder");
         fresh->max_pixels = kMaxPixels;
         fresh->thread_count = std::max(0, options.decoderThreads);
         fresh->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+        if (options.preview) {
+            fresh->skip_loop_filter = AVDISCARD_ALL;
+            fresh->flags2 |= AV_CODEC_FLAG2_FAST;
+        }
         if (const int r = avcodec_open2(fresh.get(), codec, nullptr); r < 0)
             return Failed(FailureKind::StepFailed,
                           std::string("cannot open the ") + codec->name + " decoder: " + av::ErrorText(r));
-        dec = std::move(fresh);
-        return {};
+        return fresh;
     }
 
     // The first picture from the start is placed by counting; the stamp it carries
@@ -793,9 +837,10 @@ Result<std::unique_ptr<MovieReader>> MovieReader::Open(const std::shared_ptr<con
     r.file = file;
     r.path = file->Path();
     r.options = options;
-    if (measured) { // a twin gives the pictures its measured reader gives: only its threads are its own
+    if (measured) { // a twin gives the pictures its measured reader gives: only its threads (and a preview's shortcuts) are its own
         r.options = measured->m->options;
         r.options.decoderThreads = options.decoderThreads;
+        r.options.preview = options.preview;
     }
     MEDIA_TRY(r.OpenStream());
     if (measured)
@@ -821,6 +866,31 @@ MovieReader::Stats MovieReader::Statistics() const
     if (m->packets)
         stats.seeks += m->packets->Seeks();
     return stats;
+}
+
+void MovieReader::FitInside(int width, int height)
+{
+    // A setup of its own: developers may hold the one before.
+    auto setup = std::make_shared<DevelopSetup>(*m->setup);
+    const bool turned = setup->orientation >= 5; // the box is upright, the pictures as stored
+    setup->fitWidth = std::max(0, turned ? height : width);
+    setup->fitHeight = std::max(0, turned ? width : height);
+    m->setup = std::move(setup);
+}
+
+bool MovieReader::ReadKeyPicture(int position, Image& out)
+{
+    // Motion JPEG's pictures are read alone anyway, by libjpeg-turbo.
+    if (m->setup->jpegPackets)
+        return ReadFrame(position, out);
+    out = Image();
+    if (position < 0 || position >= PositionCount() || !m->KeyPictureAt(position, out)) {
+        out = Image();
+        return false;
+    }
+    ++m->stats.converted;
+    TurnUpright(*m->setup, out);
+    return true;
 }
 
 bool MovieReader::ReadFrame(int position, Image& out)

@@ -27,7 +27,7 @@ struct UndevelopedFrameData;
 
 class MovieReader {
 public:
-    // A twin takes its measured reader's choices but the threads.
+    // A twin takes its measured reader's choices but the threads and the preview.
     struct Options {
         int decoderThreads = 0; // 0: as many as the machine has
         // Pictures as stored, not widened or narrowed to the shape players show.
@@ -38,6 +38,9 @@ public:
         // Each picture deinterlaced (bwdif, from its neighbours' fields too): one
         // picture a frame, so positions stay.
         bool deinterlace = false;
+        // For a view, not for files: the decoder skips its loop filter and takes the
+        // codec's shortcuts, so pictures are near the exact ones, not equal to them.
+        bool preview = false;
     };
     // Opens `path`; a failure's facts name the file.
     static Result<std::unique_ptr<MovieReader>> Open(const std::string& path);
@@ -77,6 +80,14 @@ public:
     // The picture at `position`, as 24-bit RGB. False (and `out` emptied) when the
     // position is outside the movie or its picture cannot be decoded.
     bool ReadFrame(int position, Image& out);
+    // The key picture at `position` (one of KeyPositions), decoded from its packet
+    // alone: a preview's quick look, which never moves where ReadFrame reads on from.
+    // False where the packet shown there is no key packet or does not decode alone.
+    bool ReadKeyPicture(int position, Image& out);
+    // From now on, pictures read by ReadFrame and ReadKeyPicture are made at most `width` × `height`
+    // (upright, proportions kept, by averaging), for a view that shows no more;
+    // 0 × 0: the whole size again.
+    void FitInside(int width, int height);
 
     // Reads start, start+step, ... up to end (inclusive), calling `deliver` with each
     // position and its picture (nullptr when it cannot be decoded). Stops early when
