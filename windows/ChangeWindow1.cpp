@@ -154,16 +154,16 @@ void TChangeForm1::FormShow()
 void TChangeForm1::FormClose()
 {
     fw::TIniFile ini(SettingsFileName.toStdString());
-    TConvertSettings s = Settings();
+    const TMainState state = State();
     try {
         // Every key in one replacement of the file.
         const auto number = [](int v) { return std::to_string(v); };
         std::vector<fw::IniEntry> entries = {{"SET0", "M_TOP", number(y())}, {"SET0", "M_LEFT", number(x())}};
-        for (fw::IniEntry& e : conv::PictureSettingsEntries(PictureSettingsShown(), s.OutputFolder().toStdString()))
+        for (fw::IniEntry& e : conv::PictureSettingsEntries(state.picture, state.outputFolder.toStdString()))
             entries.push_back(std::move(e));
         // A file that never had options keeps the design's keys alone.
-        if (Options != conv::RunOptions() || conv::HoldsRunOptions(ini))
-            for (fw::IniEntry& e : conv::RunOptionsEntries(Options))
+        if (state.options != conv::RunOptions() || conv::HoldsRunOptions(ini))
+            for (fw::IniEntry& e : conv::RunOptionsEntries(state.options))
                 entries.push_back(std::move(e));
         ini.Write(entries);
     } catch (const fw::Exception& e) {
@@ -246,10 +246,10 @@ void TChangeForm1::contextMenuEvent(QContextMenuEvent* event)
 
 void TChangeForm1::OpenOptions()
 {
-    TConvertSettings s = Settings();
-    const QString ext = QString::fromStdString(conv::OutputExtension(PictureSettingsShown()));
-    const int first = s.StartFrame();
-    OptionsForm1->SetExample(s.MovieFile(), first, GKitMSPlay1->HasMovie() ? GKitMSPlay1->FrameTime(first) : 0.0, ext);
+    const TMainState state = State();
+    const QString ext = QString::fromStdString(conv::OutputExtension(state.picture));
+    const int first = state.startFrame;
+    OptionsForm1->SetExample(state.movie, first, GKitMSPlay1->HasMovie() ? GKitMSPlay1->FrameTime(first) : 0.0, ext);
     OptionsForm1->move(x() + (width() - OptionsForm1->width()) / 2, y() + (height() - OptionsForm1->height()) / 2);
     if (const auto chosen = OptionsForm1->Edit(Options))
         SetOptions(*chosen);

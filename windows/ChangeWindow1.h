@@ -2,6 +2,7 @@
 // The main window: the source (one movie or a list of images), the frame range,
 // the output format and processing options, and the output folder.
 #include "windows/ConvertSettings.h"
+#include "windows/MainState.h"
 #include "engine/Conversion.h"
 #include "engine/Pipeline.h"
 #include "engine/RunOptions.h"
@@ -30,6 +31,8 @@ public:
     void SetPeers(TPreviewForm1& preview, TInfoForm1& info, TMessageForm1& message, TOptionsForm1& options);
 
     TConvertSettings Settings() { return TConvertSettings(*this); }
+    // The window's state as its controls and options show it (see TMainState).
+    TMainState State();
 
     QTimer* Timer1;
     QList<QImage> ImageList1; // the character's two pictures
@@ -117,12 +120,8 @@ private:
     void OpenGuide();
     // The start button's two runs; a failure that ends the run as a whole comes back
     // for the button to word.
-    media::Result<void> RunImages(const TConvertSettings& s, const conv::PictureSettings& picture,
-                                  conv::RunReport& report);
-    media::Result<void> RunMovie(const TConvertSettings& s, const conv::PictureSettings& picture,
-                                 conv::RunReport& report);
-    // The run as the controls and the options show it: the one place a run's request is made.
-    conv::RunRequest RunRequestShown(const TConvertSettings& s, const conv::PictureSettings& picture) const;
+    media::Result<void> RunImages(conv::RunReport& report);
+    media::Result<void> RunMovie(conv::RunReport& report);
     void WriteRecord(const std::vector<conv::Outcome>& outcomes, const std::string& folder, const std::string& movie);
     // How many pictures the run takes from the movie shown, as the engine picks them.
     int FramesPicked();

@@ -169,11 +169,9 @@ void TChangeForm1::SSButton1Click()
     media::Result<void> run;
     try {
         PlaceMessageWindow(*MessageForm1);
-        const TConvertSettings s = Settings();
-        const conv::PictureSettings picture = PictureSettingsShown();
-        if (s.OutputFormat())
-            RunFormat = picture.format;
-        run = s.SourceMode() == smImages ? RunImages(s, picture, report) : RunMovie(s, picture, report);
+        if (Settings().OutputFormat())
+            RunFormat = PictureSettingsShown().format;
+        run = Settings().SourceMode() == smImages ? RunImages(report) : RunMovie(report);
     } catch (const std::exception& e) {
         run = media::Fail(media::FailureKind::StepFailed, e.what());
     }
@@ -194,31 +192,23 @@ void TChangeForm1::SSButton1Click()
         fw::ShowMessage(QString::fromStdString(failures));
 }
 
-conv::RunRequest TChangeForm1::RunRequestShown(const TConvertSettings& s, const conv::PictureSettings& picture) const
+TMainState TChangeForm1::State()
 {
-    conv::RunRequest request;
-    request.picture = picture;
-    request.outputFolder = s.OutputFolder().toStdString();
-    if (s.SourceMode() == smImages) {
-        for (const QString& image : s.ImageFiles())
-            request.inputs.push_back(image.toStdString());
-    } else {
-        request.inputs = {s.MovieFile().toStdString()};
-        if (MoviesDropped.size() > 1 && MoviesDropped.last() == s.MovieFile()) {
-            request.inputs.clear();
-            for (const QString& movie : MoviesDropped)
-                request.inputs.push_back(movie.toStdString());
-            // An end at the shown movie's last frame is each movie's own end.
-            if (s.EndFrame() >= GKitMSPlay1->Length())
-                request.picks.end.reset();
-        }
-        request.picks.start = s.StartFrame();
-        request.picks.end = s.EndFrame();
-        // A step typed below 1 (the field not yet left) counts as 1: the run always ends.
-        request.picks.step = std::max(1, s.FrameStep());
-    }
-    conv::ApplyRunOptions(Options, request);
-    return request;
+    const TConvertSettings s = Settings();
+    TMainState state;
+    state.mode = s.SourceMode();
+    state.movie = s.MovieFile();
+    state.lastFrame = GKitMSPlay1->Length();
+    state.moviesDropped = MoviesDropped;
+    state.images = s.ImageFiles();
+    state.startFrame = s.StartFrame();
+    state.endFrame = s.EndFrame();
+    state.frameStep = s.FrameStep();
+    state.picture = PictureSettingsShown();
+    state.brightnessChosen = BrightnessChosen();
+    state.outputFolder = s.OutputFolder();
+    state.options = Options;
+    return state;
 }
 
 // The run's record, when the options ask for one, beside its pictures; a record that
@@ -236,8 +226,7 @@ void TChangeForm1::WriteRecord(const std::vector<conv::Outcome>& outcomes, const
     }
 }
 
-media::Result<void> TChangeForm1::RunImages(const TConvertSettings& s, const conv::PictureSettings& picture,
-                                            conv::RunReport& report)
+media::Result<void> TChangeForm1::RunImages(conv::RunReport& report)
 {
     if (ListBox1->Count() == 0)
         return {};
@@ -245,12 +234,13 @@ media::Result<void> TChangeForm1::RunImages(const TConvertSettings& s, const con
     AfterRun after(*Label1);
     if (!yes)
         return {};
-    conv::RunRequest request = RunRequestShown(s, picture);
+    const TMainState state = State();
+    conv::RunRequest request = RunRequestOf(state);
     const std::string folder = request.outputFolder;
     MEDIA_TRY(conv::CreateOutputFolder(folder));
     Label1->show();
     repaint();
-    MEDIA_TRY(StopWithoutBrightness(BrightnessChosen()));
+    MEDIA_TRY(StopWithoutBrightness(state.brightnessChosen));
     std::vector<conv::Outcome> record;
     MEDIA_TRY(RunOnWorkers(std::move(request), TConversionRun::Kind::Pictures, *Label1, report, &record));
     if (!report.stopped)
@@ -258,18 +248,18 @@ media::Result<void> TChangeForm1::RunImages(const TConvertSettings& s, const con
     return {};
 }
 
-media::Result<void> TChangeForm1::RunMovie(const TConvertSettings& s, const conv::PictureSettings& picture,
-                                           conv::RunReport& report)
+media::Result<void> TChangeForm1::RunMovie(conv::RunReport& report)
 {
     // A typed frame field not yet left takes its range rules now.
     for (TSpinEdit* field : {SpinEdit4, SpinEdit5, SpinEdit6})
         field->Settle();
-    if (s.MovieFile().isEmpty() || !GKitMSPlay1->HasMovie() || !MovieStillThere())
+    if (Settings().MovieFile().isEmpty() || !GKitMSPlay1->HasMovie() || !MovieStillThere())
         return {};
     if (AskPlacedMessage(*MessageForm1, 1) != 1)
         return {};
     AfterRun after(*Label1, GKitMSPlay1);
-    conv::RunRequest request = RunRequestShown(s, picture);
+    const TMainState state = State();
+    conv::RunRequest request = RunRequestOf(state);
     const std::string folder = request.outputFolder;
     MEDIA_TRY(conv::CreateOutputFolder(folder));
     Label1->show();
@@ -278,7 +268,7 @@ media::Result<void> TChangeForm1::RunMovie(const TConvertSettings& s, const conv
     PreviewForm1->GKitMSPlay1->Stop();
     GKitMSPlay1->Pause();
     if (FramesPicked() > 0)
-        MEDIA_TRY(after.Ended(StopWithoutBrightness(BrightnessChosen())));
+        MEDIA_TRY(after.Ended(StopWithoutBrightness(state.brightnessChosen)));
     std::vector<conv::Outcome> record;
     if (request.inputs.size() > 1) {
         // Several movies dropped: each cut in turn with the same settings, its range
@@ -297,6 +287,6 @@ media::Result<void> TChangeForm1::RunMovie(const TConvertSettings& s, const conv
     request.movieFile = GKitMSPlay1->OpenFile();
     MEDIA_TRY(after.Ended(RunOnWorkers(std::move(request), TConversionRun::Kind::Movie, *Label1, report, &record)));
     if (!report.stopped)
-        WriteRecord(record, folder, s.MovieFile().toStdString());
+        WriteRecord(record, folder, state.movie.toStdString());
     return {};
 }

@@ -139,14 +139,16 @@ void TChangeForm1::WriteFrameTotal() { ShadowLabel14->setCaption(QString::number
 
 int TChangeForm1::FramesPicked()
 {
-    TConvertSettings s = Settings();
+    TMainState state = State();
     if (Options.pick == conv::PickWay::Step || !GKitMSPlay1->HasMovie())
-        return conv::FrameTotal(s.StartFrame(), s.EndFrame(), s.FrameStep());
-    const conv::MoviePicks picks = RunRequestShown(s, conv::PictureSettings()).picks;
+        return conv::FrameTotal(state.startFrame, state.endFrame, state.frameStep);
+    state.mode = smMovie;
+    state.moviesDropped.clear(); // the shown movie's
+    const conv::MoviePicks picks = RunRequestOf(state).picks;
     const std::vector<int> none;
     const auto positions = conv::PickPositions(picks, GKitMSPlay1->FrameTimes(),
                                                picks.keyframes ? GKitMSPlay1->KeyPositions() : none,
-                                               s.MovieFile().toStdString());
+                                               state.movie.toStdString());
     return positions ? int(positions->size()) : 0;
 }
 
