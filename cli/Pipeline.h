@@ -30,7 +30,7 @@ inline std::vector<std::string> TakeFolders(Options& o)
             within.emplace_back();
             continue;
         }
-        conv::FolderWalk walk = conv::PicturesInFolder(input, true);
+        conv::FolderWalk walk = conv::PicturesInFolder(input, true, o.outputFolder);
         for (conv::FolderPicture& picture : walk.pictures) {
             inputs.push_back(std::move(picture.path));
             within.push_back(o.flat ? std::string() : std::move(picture.within));

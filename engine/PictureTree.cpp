@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <set>
 
 namespace conv {
@@ -25,6 +26,7 @@ bool Inside(const fs::path& path, const fs::path& root)
 struct Walker {
     fs::path root; // canonical
     bool subFolders = false;
+    std::optional<fs::path> output; // canonical, when it lies below the root
     FolderWalk walk;
     std::set<fs::path> reading; // canonical folders on the way down: a link to one is a loop
 
@@ -65,8 +67,9 @@ struct Walker {
                 }
             }
             if (fs::is_directory(status)) {
-                if (subFolders)
-                    folders.emplace_back(path, fs::canonical(path, ec));
+                fs::path real = fs::canonical(path, ec);
+                if (subFolders && !(output && Inside(real, *output)))
+                    folders.emplace_back(path, std::move(real));
             } else if (fs::is_regular_file(status) && IsPictureFileName(path.string())) {
                 walk.pictures.push_back({path.string(), within});
             }
@@ -79,7 +82,7 @@ struct Walker {
 
 } // namespace
 
-FolderWalk PicturesInFolder(const std::string& folder, bool subFolders)
+FolderWalk PicturesInFolder(const std::string& folder, bool subFolders, const std::string& outputFolder)
 {
     Walker walker;
     walker.subFolders = subFolders;
@@ -89,6 +92,10 @@ FolderWalk PicturesInFolder(const std::string& folder, bool subFolders)
         walker.PassOver(folder, ec.message());
         return walker.walk;
     }
+    // The output folder may not be there yet: its path as it will be.
+    if (const fs::path output = fs::weakly_canonical(outputFolder.empty() ? fs::path() : fs::path(outputFolder), ec);
+        !outputFolder.empty() && !ec && output != walker.root && Inside(output, walker.root))
+        walker.output = output;
     walker.Read(fs::path(folder), walker.root, "");
     return walker.walk;
 }

@@ -21,7 +21,9 @@ struct FolderWalk {
 
 // The pictures (by their names' extensions) in `folder`, and with `subFolders` in
 // every folder below it, in name order, a folder's own pictures before its
-// sub-folders'.
-FolderWalk PicturesInFolder(const std::string& folder, bool subFolders);
+// sub-folders'. A run's `outputFolder` inside the folder is never entered: the run
+// does not read what it writes (an output folder that is the folder itself, or above
+// it, cannot be left out).
+FolderWalk PicturesInFolder(const std::string& folder, bool subFolders, const std::string& outputFolder = "");
 
 } // namespace conv

@@ -262,7 +262,7 @@ void TChangeForm1::DropFiles(const QStringList& files)
             const std::string path = file.toStdString();
             std::error_code ec;
             if (std::filesystem::is_directory(path, ec)) {
-                const conv::FolderWalk walk = conv::PicturesInFolder(path, true);
+                const conv::FolderWalk walk = conv::PicturesInFolder(path, true, Settings().OutputFolder().toStdString());
                 for (const conv::FolderPicture& picture : walk.pictures) {
                     // The list holds text: a name whose bytes are not UTF-8 cannot be
                     // named in it (the command line takes it).

@@ -74,6 +74,15 @@ TEST(Batches, AFoldersPicturesAreWrittenInTheSameTreeOrFlatAndEveryRefusalIsName
             EXPECT_NE(said.find(line), std::string::npos) << line << "\nin:\n" << said;
         EXPECT_EQ(said.find("secret"), std::string::npos) << said;
     }
+    // An output folder inside the folder read: the run never reads what it wrote, so
+    // running the same command again gives the same tree.
+    const std::string inside = tree.root + "/converted";
+    for (int run = 1; run <= 2; ++run) {
+        std::system(("'" + std::string(POMI_CONVERT) + "' -q -r --format bmp -o '" + inside + "' '" + tree.root +
+                     "' 2>/dev/null")
+                        .c_str());
+        EXPECT_EQ(FilesUnder(inside), cases[0].written) << "run " << run;
+    }
     // Without -r a folder is named and left.
     const int status = std::system(("'" + std::string(POMI_CONVERT) + "' -q -o '" + dir.File("none") + "' '" +
                                     tree.root + "' 2>/dev/null")
