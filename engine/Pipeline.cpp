@@ -5,10 +5,13 @@
 #include "media/movie/MovieReader.h"
 
 #include <malloc.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <condition_variable>
 #include <deque>
@@ -306,6 +309,10 @@ std::optional<media::CoefficientWrite> CoefficientRoute(const PictureSettings& s
 // Why a named input is passed over before it is tried, or nothing.
 std::optional<std::string> Unusable(const std::string& input)
 {
+    // A name that names nothing, or nothing this user may read: the system's reason,
+    // whatever the name looks like.
+    if (::access(input.c_str(), R_OK) != 0)
+        return input + ": " + std::strerror(errno);
     std::error_code ec;
     if (std::filesystem::is_directory(input, ec))
         return input + ": is a folder (-r converts the pictures in it)";

@@ -3,6 +3,8 @@
 #include "framework/AtomicFile.h"
 #include "media/codecs/Formats.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -11,9 +13,10 @@ namespace media {
 Result<void> ImageEditor::Load(const std::string& path, const Reduction& reduction)
 {
     Clear();
+    errno = 0;
     std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
-        return Fail(FailureKind::Unreadable, "cannot be opened").Prefixed(path + ": ");
+    if (!in) // the system's reason where it gave one ("No such file or directory")
+        return Fail(FailureKind::Unreadable, errno ? std::strerror(errno) : "cannot be opened").Prefixed(path + ": ");
     const std::streamoff size = in.tellg();
     if (size < 0 || std::size_t(size) > kMaxImageFileBytes)
         return Fail(FailureKind::Unsupported, "too large to be a picture").Prefixed(path + ": ");

@@ -75,9 +75,22 @@ TEST(HostileRuns, FoldersMissingFilesAndJunkArePassedOverTheRestConverted)
                              "' '" + dir.File("b.png") + "'");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(Names(out), (std::vector<std::string>{"a.bmp", "b.bmp"}));
-    for (const char* named : {"folder: is a folder", "sub.png: is a folder", "missing.png", "notes.txt: is neither"})
+    for (const char* named : {"folder: is a folder", "sub.png: is a folder", "missing.png: No such file or directory",
+                              "notes.txt: is neither"})
         EXPECT_NE(r.errors.find(named), std::string::npos) << named << " in\n" << r.errors;
     EXPECT_EQ(Lines(r.errors), 4) << r.errors;
+    // A missing input is named with the system's reason, alone (whatever its name),
+    // among pictures and among movies.
+    const std::string movie = dir.File("clip.avi");
+    ASSERT_TRUE(WriteAvi(movie, AviSpec{"mjpeg", 32, 24, 5}));
+    for (const auto& [missing, others] : {std::pair(dir.File("missing"), std::string()),
+                                          std::pair(dir.File("missing.jpg"), std::string()),
+                                          std::pair(dir.File("missing.png"), dir.File("a.png")),
+                                          std::pair(dir.File("missing.mp4"), movie)}) {
+        const Result run = Convert("-q -o '" + out + "' '" + missing + "'" + (others.empty() ? "" : " '" + others + "'"));
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.errors.find(missing + ": No such file or directory"), std::string::npos) << run.errors;
+    }
     // A usage error still stops everything at once.
     EXPECT_EQ(Convert("--colors 3 '" + dir.File("a.png") + "'").status, 2);
 }
