@@ -87,6 +87,8 @@ std::string ManualPage()
         std::string option, text;
         if (SplitOption(lines[i], option, text))
             page += ".TP\n" + OptionHeading(option) + "\n" + Escaped(text) + "\n";
+        else if (lines[i].front() == ' ') // an option's text carried on
+            page += Escaped(Trimmed(lines[i])) + "\n";
         else
             page += ".SS " + Escaped(Trimmed(lines[i])) + "\n";
     }

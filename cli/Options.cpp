@@ -232,24 +232,26 @@ const std::vector<OptionRow>& OptionRows()
                  throw UsageError(n + ": " + names.Message());
              o.stillNames = v;
          }},
-        {"--every", 0, "TIME", "Movie", {{"", "a picture every TIME (2s, 0.5, 1:00) from the start"}},
+        {"--every", 0, "TIME", "Movie",
+         {{"", "a picture every TIME (2s, 0.5, 1:00) from the start;"},
+          {"...", "{time} names each by the picture's own time"}},
          [](Options& o, const std::string& n, const std::string& v) { o.picks.everySeconds = Duration(n, v); }},
         {"--count", 0, "N", "Movie", {{"", "N pictures spread evenly, first and last included"}},
          [](Options& o, const std::string& n, const std::string& v) { o.picks.count = Number(n, v, {1, 1 << 30}); }},
         {"--keyframes", 0, nullptr, "Movie", {{"", "the key pictures only"}},
          [](Options& o, const std::string&, const std::string&) { o.picks.keyframes = true; }},
         {"--stored-size", 0, nullptr, "Movie",
-         {{"", "pictures as stored: DV, DVD and HDV pixels are not made square"}},
+         {{"", "pictures as stored: DV, DVD and HDV pixels are"}, {"...", "not made square"}},
          [](Options& o, const std::string&, const std::string&) { o.storedSize = true; }},
         {"--square-pixels", 0, nullptr, "Movie", {{"", "pixels made square as players show them (default)"}},
          [](Options& o, const std::string&, const std::string&) { o.storedSize = false; }},
         {"--deinterlace", 0, nullptr, "Movie",
-         {{"", "interlaced frames made whole (bwdif), one picture a frame"}},
+         {{"", "interlaced frames made whole (bwdif), one a frame"}},
          [](Options& o, const std::string&, const std::string&) { o.deinterlace = true; }},
         {"--no-deinterlace", 0, nullptr, "Movie", {{"", "frames as stored (default)"}},
          [](Options& o, const std::string&, const std::string&) { o.deinterlace = false; }},
         {"--recursive", 'r', nullptr, "Output",
-         {{"", "a folder's pictures, its sub-folders' too, written in the same tree of folders"}},
+         {{"", "a folder's pictures and its sub-folders', written"}, {"...", "in the same tree of folders"}},
          [](Options& o, const std::string&, const std::string&) { o.subFolders = true; }},
         {"--flat", 0, nullptr, "Output", {{"", "with -r: every picture into the output folder itself"}},
          [](Options& o, const std::string&, const std::string&) { o.flat = true; }},
@@ -430,7 +432,8 @@ std::string HelpText()
     text.append(OptionHelp()).append(R"(
 Unset options take the window's saved settings and options (Pomi_Pomira.ini),
 else its reset values; files go to the saved folder, else the current one.
-Exit status: 0 when every file was written, 1 when some failed, 2 on a usage error.
+Exit status: 0 when every file was written, 1 when some failed, 2 on a usage
+error, 130 when stopped by Ctrl+C (every file written is whole).
 )");
     return text;
 }

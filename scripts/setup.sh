@@ -14,7 +14,7 @@ fonts-ipafont-gothic
 xvfb xauth
 xdg-utils
 desktop-file-utils appstream lintian
-dpkg-dev file
+dpkg-dev file groff-base
 imagemagick
 python3-pil
 ffmpeg

@@ -1,6 +1,7 @@
 // The command-line converter: options, defaults, exit codes, and the same files
 // whatever the number of jobs, and as the main window writes.
 #include "engine/Conversion.h"
+#include "cli/Manual.h"
 #include "cli/Options.h"
 #include "cli/Pipeline.h"
 #include "cli/Progress.h"
@@ -510,4 +511,35 @@ TEST(ConverterProgress, FailuresAreNamedOnceAndTheSummaryCounts)
     EXPECT_NE(text.find("pomi-pomira-convert: clip.avi#3: the frame cannot be decoded"), std::string::npos);
     EXPECT_NE(text.find("0 written to /out/put, 2 failed"), std::string::npos);
     EXPECT_NE(text.find("pixels not square: 720 x 480 stored, shown 640 x 480\n"), std::string::npos) << text;
+}
+
+// --help fits a terminal and says every exit status; the manual made from it, as groff
+// renders it, has the help's sections as its only sub-headings (an option's wrapped
+// lines are its text, not headings of their own).
+TEST(ConverterManual, HelpFitsATerminalAndTheManualRendersOnlyItsSectionsAsHeadings)
+{
+    const std::string help = cli::HelpText();
+    std::istringstream lines(help);
+    std::vector<std::string> sections;
+    for (std::string line; std::getline(lines, line);) {
+        const auto characters = std::count_if(line.begin(), line.end(), [](char c) { return (c & 0xC0) != 0x80; });
+        EXPECT_LE(characters, 80) << line;
+        if (line.size() > 1 && line.back() == ':' && line.front() != ' ')
+            sections.push_back(line);
+    }
+    EXPECT_NE(help.find("130 when stopped by Ctrl+C"), std::string::npos);
+    ASSERT_GE(sections.size(), 4u);
+    if (std::system("command -v groff >/dev/null") != 0)
+        GTEST_SKIP() << "groff is missing";
+    TempDir dir;
+    const std::string page = dir.File("pomi-pomira-convert.1"), shown = dir.File("shown.txt"), said = dir.File("said");
+    TempDir::Write(page, cli::ManualPage());
+    ASSERT_EQ(std::system(("groff -man -Tutf8 -P-cbou -ww '" + page + "' >'" + shown + "' 2>'" + said + "'").c_str()), 0);
+    EXPECT_EQ(TempDir::Read(said), "");
+    std::vector<std::string> headings; // sub-headings are set three columns in
+    std::istringstream rendered(TempDir::Read(shown));
+    for (std::string line; std::getline(rendered, line);)
+        if (line.size() > 3 && line.compare(0, 3, "   ") == 0 && line[3] != ' ')
+            headings.push_back(line.substr(3));
+    EXPECT_EQ(headings, sections);
 }
