@@ -11,6 +11,7 @@
 #include "framework/Paths.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <set>
 #include <sstream>
 
@@ -168,6 +169,17 @@ const std::vector<OptionRow>& OptionRows()
          }},
         {"--quality", 0, "N", "Output", {{"", "JPEG and WebP quality, 0 (smallest) to 9 (best)"}},
          [](Options& o, const std::string& n, const std::string& v) {
+             // People think of JPEG quality as 0-100: the step nearest to what they gave.
+             const auto percent = fw::ParseDecimalInteger(v);
+             if (percent && *percent > conv::kJpegQualityRange.high && *percent <= 100) {
+                 int nearest = conv::kJpegQualityRange.low;
+                 for (int step = conv::kJpegQualityRange.low; step <= conv::kJpegQualityRange.high; ++step)
+                     if (std::abs(media::EncodingOf({step}).quality - *percent) <
+                         std::abs(media::EncodingOf({nearest}).quality - *percent))
+                         nearest = step;
+                 throw UsageError(n + " takes a whole number from 0 to 9, not '" + v + "'; " + v +
+                                  " on a 0-100 scale is about step " + std::to_string(nearest));
+             }
              o.picture.jpegQuality.step = Number(n, v, conv::kJpegQualityRange);
          }},
         {"--progressive", 0, nullptr, "Output", {{"", "progressive JPEG, interlaced PNG (--baseline: plain)"}},

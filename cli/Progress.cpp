@@ -94,8 +94,12 @@ void Progress::Summary(const RunTotals& totals, const std::string& folder)
         existed.append(", ").append(std::to_string(totals.existed)).append(" there already");
     if (totals.moviesUnread)
         existed.append(", ").append(std::to_string(totals.moviesUnread)).append(totals.moviesUnread == 1 ? " movie" : " movies").append(" not read");
-    std::fprintf(m_out, "%d written to %s, %d failed%s, %.2f s, %.1f pictures/s\n", totals.converted, folder.c_str(),
-                 totals.failed, existed.c_str(), elapsed, elapsed > 0 ? all / elapsed : 0.0);
+    // A rate only where something was written.
+    char rate[48] = "";
+    if (totals.converted > 0 && elapsed > 0)
+        std::snprintf(rate, sizeof rate, ", %.1f pictures/s", all / elapsed);
+    std::fprintf(m_out, "%d written to %s, %d failed%s, %.2f s%s\n", totals.converted, folder.c_str(), totals.failed,
+                 existed.c_str(), elapsed, rate);
 }
 
 } // namespace cli

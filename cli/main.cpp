@@ -56,7 +56,9 @@ int Run(int argc, char** argv)
     cli::Progress progress(stderr, ::isatty(2), options.quiet);
     std::vector<cli::Outcome> outcomes; // for the manifest
     const bool recorded = !options.manifest.empty() || options.savedManifest != conv::ManifestKind::None;
+    int untried = 0, moviesStarted = 0; // what a stop left, for its summary
     const cli::Report report = [&](const cli::Outcome& outcome, int total) {
+        untried += outcome.skipped;
         progress.Update(outcome, total);
         if (recorded)
             outcomes.push_back(outcome);
@@ -79,7 +81,11 @@ int Run(int argc, char** argv)
     std::vector<std::string> moviesFailed;
     if (options.movieMode) {
         cli::ConvertMovies(
-            options, report, totals, moviesFailed, [&](const std::string&) { progress.NextPart(); },
+            options, report, totals, moviesFailed,
+            [&](const std::string&) {
+                ++moviesStarted;
+                progress.NextPart();
+            },
             writeSavedRecord);
         for (const std::string& why : moviesFailed)
             std::fprintf(stderr, "pomi-pomira-convert: %s\n", why.c_str());
@@ -100,7 +106,11 @@ int Run(int argc, char** argv)
     }
     progress.Summary(totals, options.outputFolder);
     if (g_interrupted) {
-        std::fputs("pomi-pomira-convert: stopped by the user; every file written is whole\n", stderr);
+        std::string left = std::to_string(untried) + (untried == 1 ? " picture" : " pictures");
+        if (const int movies = options.movieMode ? int(options.inputs.size()) - moviesStarted : 0; movies > 0)
+            left += " and " + std::to_string(movies) + (movies == 1 ? " movie" : " movies");
+        std::fprintf(stderr, "pomi-pomira-convert: stopped by the user; every file written is whole; %s left untried\n",
+                     left.c_str());
         return 130;
     }
     if (!options.manifest.empty() && !conv::WriteManifest(options.manifest, outcomes, error)) {

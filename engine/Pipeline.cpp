@@ -399,7 +399,9 @@ media::Result<void> PrepareMovieRun(MovieRun& run)
         outcome.source = run.movie + "#" + std::to_string(run.positions[i]);
         run.passedOver.push_back(std::move(outcome));
     }
-    MEDIA_TRY(conv::CreateOutputFolder(o.outputFolder));
+    // A run with nothing to write makes no folder.
+    if (!run.toRead.empty())
+        MEDIA_TRY(conv::CreateOutputFolder(o.outputFolder));
     // Where the movie has key pictures that runs can begin at (MP4, Matroska ...), the
     // stretches between them are read by a reader a core, each with one decoding
     // thread: no decoder waits for another, and a seek costs no threads' work. Else
@@ -557,7 +559,10 @@ media::Result<void> ConvertMovie(const RunRequest& o, const Report& report, RunT
 media::Result<void> ConvertPictures(const RunRequest& o, const Report& report, RunTotals& totals)
 {
     KeepPictureBuffers();
-    MEDIA_TRY(conv::CreateOutputFolder(o.outputFolder));
+    // A run none of whose inputs can be tried (all missing, folders, no pictures)
+    // makes no folder.
+    if (std::any_of(o.inputs.begin(), o.inputs.end(), [](const std::string& in) { return !Unusable(in); }))
+        MEDIA_TRY(conv::CreateOutputFolder(o.outputFolder));
     // Pictures that end up under the same name are converted by one thread in the
     // run's order, so the last of them is what stays, as in a one-at-a-time run.
     const std::string ext = conv::EntryOf(conv::kOutputFormats, o.picture.format).ext;

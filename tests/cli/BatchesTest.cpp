@@ -129,6 +129,7 @@ TEST(Batches, CtrlCStopsAfterThePicturesInFlightWithEveryFileWhole)
     ASSERT_TRUE(WIFEXITED(status)) << "ended by the signal, not by the program";
     EXPECT_EQ(WEXITSTATUS(status), 130);
     EXPECT_NE(TempDir::Read(log).find("stopped by the user"), std::string::npos) << TempDir::Read(log);
+    EXPECT_NE(TempDir::Read(log).find("pictures left untried"), std::string::npos) << TempDir::Read(log);
     const auto files = FilesUnder(out);
     EXPECT_GE(files.size(), 6u);
     EXPECT_LT(files.size(), std::size_t(kPictures)) << "the run went on";

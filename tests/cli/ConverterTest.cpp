@@ -68,6 +68,7 @@ TEST(ConverterOptions, EveryBadValueIsAUsageErrorNamingTheOptionAndValue)
         {{"--format", "gif", "a.avi"}, "--format takes bmp|tiff|jpeg|pcx|png|webp, not 'gif'"},
         {{"--quality", "10", "a.avi"}, "--quality takes a whole number from 0 to 9, not '10'"},
         {{"--quality=x", "a.avi"}, "not 'x'"},
+        {{"--quality", "90", "a.avi"}, "not '90'; 90 on a 0-100 scale is about step 6"},
         {{"--colors", "8", "a.avi"}, "--colors takes 2|16|256|gray|full, not '8'"},
         {{"--brightness", "11", "a.avi"}, "--brightness takes a whole number from -10 to 10, not '11'"},
         {{"--rotate", "45", "a.avi"}, "--rotate takes 0, 90, 180 or 270 (clockwise), not '45'"},

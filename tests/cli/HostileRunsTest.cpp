@@ -91,6 +91,14 @@ TEST(HostileRuns, FoldersMissingFilesAndJunkArePassedOverTheRestConverted)
         EXPECT_EQ(run.status, 1);
         EXPECT_NE(run.errors.find(missing + ": No such file or directory"), std::string::npos) << run.errors;
     }
+    // A run that has nothing to write makes no folder and gives no rate.
+    const std::string log = dir.File("log.txt");
+    std::system(("'" + std::string(POMI_CONVERT) + "' -o '" + dir.File("never") + "' '" + dir.File("missing.png") +
+                 "' 2>'" + log + "'")
+                    .c_str());
+    EXPECT_FALSE(fs::exists(dir.File("never")));
+    EXPECT_NE(TempDir::Read(log).find("0 written to"), std::string::npos) << TempDir::Read(log);
+    EXPECT_EQ(TempDir::Read(log).find("pictures/s"), std::string::npos) << TempDir::Read(log);
     // A usage error still stops everything at once.
     EXPECT_EQ(Convert("--colors 3 '" + dir.File("a.png") + "'").status, 2);
 }
