@@ -56,22 +56,21 @@ int Run(int argc, char** argv)
     cli::Progress progress(stderr, ::isatty(2), options.quiet);
     std::vector<cli::Outcome> outcomes; // for the manifest
     const bool recorded = !options.manifest.empty() || options.savedManifest != conv::ManifestKind::None;
-    int untried = 0, moviesStarted = 0; // what a stop left, for its summary
+    int moviesStarted = 0; // what a stop left, for its summary
     const cli::Report report = [&](const cli::Outcome& outcome, int total) {
-        untried += outcome.skipped;
         progress.Update(outcome, total);
         if (recorded)
             outcomes.push_back(outcome);
     };
     // The window's options' record: one a movie, beside its pictures, written when
-    // the movie is done (a run stopped by the user writes none).
+    // the movie is done; a movie stopped midway gets its record too, saying so.
     std::string error;
     bool recordFailed = false;
     const auto writeSavedRecord = [&](const std::string& movie) {
-        if (!options.manifest.empty() || options.savedManifest == conv::ManifestKind::None || g_interrupted)
+        if (!options.manifest.empty() || options.savedManifest == conv::ManifestKind::None)
             return;
         const std::string path = conv::ManifestPath(options.savedManifest, options.outputFolder, movie);
-        if (!conv::WriteManifest(path, outcomes, error)) {
+        if (!conv::WriteManifest(path, outcomes, error, g_interrupted)) {
             std::fprintf(stderr, "pomi-pomira-convert: %s: %s\n", path.c_str(), error.c_str());
             recordFailed = true;
         }
@@ -105,17 +104,19 @@ int Run(int argc, char** argv)
         writeSavedRecord("");
     }
     progress.Summary(totals, options.outputFolder);
+    // The record of a run, stopped or not: every file written (or there already).
+    if (!options.manifest.empty() && !conv::WriteManifest(options.manifest, outcomes, error, g_interrupted)) {
+        std::fprintf(stderr, "pomi-pomira-convert: %s: %s\n", options.manifest.c_str(), error.c_str());
+        recordFailed = true;
+    }
     if (g_interrupted) {
+        const int untried = totals.untried;
         std::string left = std::to_string(untried) + (untried == 1 ? " picture" : " pictures");
         if (const int movies = options.movieMode ? int(options.inputs.size()) - moviesStarted : 0; movies > 0)
             left += " and " + std::to_string(movies) + (movies == 1 ? " movie" : " movies");
         std::fprintf(stderr, "pomi-pomira-convert: stopped by the user; every file written is whole; %s left untried\n",
                      left.c_str());
         return 130;
-    }
-    if (!options.manifest.empty() && !conv::WriteManifest(options.manifest, outcomes, error)) {
-        std::fprintf(stderr, "pomi-pomira-convert: %s: %s\n", options.manifest.c_str(), error.c_str());
-        return 1;
     }
     return totals.failed == 0 && moviesFailed.empty() && !recordFailed ? 0 : 1;
 }

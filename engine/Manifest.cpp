@@ -42,6 +42,7 @@ std::string Sha256Of(const std::string& path)
 // One line of the record.
 struct Entry {
     std::string file, source, error, sha256;
+    std::string status; // "written", "there already", "failed", or "cut off" for a stopped run
     std::optional<int> frame;
     double seconds = 0;
     bool key = false;
@@ -94,13 +95,13 @@ std::string Json(const std::string& text)
 
 std::string AsCsv(const std::vector<Entry>& entries)
 {
-    std::string text = "file,source,frame,time,key,width,height,sha256,error\n";
+    std::string text = "file,source,frame,time,key,width,height,sha256,error,status\n";
     for (const Entry& e : entries) {
         const bool movie = e.frame.has_value();
         text += Csv(e.file) + "," + Csv(e.source) + "," + (movie ? std::to_string(*e.frame) : "") + "," +
                 (movie ? Seconds(e.seconds) : "") + "," + (movie ? (e.key ? "yes" : "no") : "") + "," +
                 (e.width ? std::to_string(e.width) : "") + "," + (e.height ? std::to_string(e.height) : "") + "," +
-                e.sha256 + "," + Csv(e.error) + "\n";
+                e.sha256 + "," + Csv(e.error) + "," + e.status + "\n";
     }
     return text;
 }
@@ -114,11 +115,13 @@ std::string AsJson(const std::vector<Entry>& entries)
         if (e.frame)
             text += ", \"frame\": " + std::to_string(*e.frame) + ", \"time\": " + Seconds(e.seconds) +
                     ", \"key\": " + (e.key ? "true" : "false");
-        if (e.error.empty())
-            text += ", \"width\": " + std::to_string(e.width) + ", \"height\": " + std::to_string(e.height) +
-                    ", \"sha256\": " + Json(e.sha256);
-        else
+        if (e.width > 0)
+            text += ", \"width\": " + std::to_string(e.width) + ", \"height\": " + std::to_string(e.height);
+        if (!e.sha256.empty())
+            text += ", \"sha256\": " + Json(e.sha256);
+        if (!e.error.empty())
             text += ", \"error\": " + Json(e.error);
+        text += ", \"status\": " + Json(e.status);
         text += i + 1 < entries.size() ? "},\n" : "}\n";
     }
     return text + "]\n";
@@ -138,25 +141,40 @@ bool IsManifestName(const std::string& path)
     return fw::SameTextAscii(ext, ".csv") || fw::SameTextAscii(ext, ".json");
 }
 
-bool WriteManifest(const std::string& path, const std::vector<conv::Outcome>& outcomes, std::string& error)
+bool WriteManifest(const std::string& path, const std::vector<conv::Outcome>& outcomes, std::string& error,
+                   bool cutOff)
 {
     std::vector<Entry> entries;
     for (const conv::Outcome& o : outcomes) {
-        if (o.skipped || o.existed)
-            continue; // neither written nor failed
+        if (o.skipped)
+            continue; // not tried
         Entry e;
         e.source = SourceOf(o);
         e.frame = o.frame, e.seconds = o.seconds, e.key = o.key;
-        if (!o.written.empty()) {
+        if (o.existed) {
+            e.file = o.target;
+            e.status = "there already";
+            e.sha256 = Sha256Of(o.target);
+            if (e.sha256.empty())
+                e.error = "there already, but cannot be read";
+        } else if (!o.written.empty()) {
             e.file = o.written;
+            e.status = "written";
             e.width = o.width, e.height = o.height;
             e.sha256 = Sha256Of(o.written);
             if (e.sha256.empty())
                 e.error = "written, but cannot be read back";
         } else {
             e.file = o.target;
+            e.status = "failed";
             e.error = o.error.empty() ? "could not be converted" : o.error;
         }
+        entries.push_back(std::move(e));
+    }
+    if (cutOff) {
+        Entry e;
+        e.status = "cut off";
+        e.error = "the run was stopped: pictures not tried are not listed";
         entries.push_back(std::move(e));
     }
     return fw::WriteFileAtomically(path, IsJson(path) ? AsJson(entries) : AsCsv(entries), &error);

@@ -12,7 +12,10 @@ namespace conv {
 // True when `path` names a manifest this writes (.csv or .json, letter case ignored).
 bool IsManifestName(const std::string& path);
 
-// Writes the run's outcomes (in the run's order) to `path`; false with the reason.
-bool WriteManifest(const std::string& path, const std::vector<conv::Outcome>& outcomes, std::string& error);
+// Writes the run's outcomes (in the run's order) to `path`: each file written, each
+// that was there already (its bytes' SHA-256 as they are), each failure; a run that
+// was stopped (`cutOff`) says so in a last entry. False with the reason.
+bool WriteManifest(const std::string& path, const std::vector<conv::Outcome>& outcomes, std::string& error,
+                   bool cutOff = false);
 
 } // namespace conv

@@ -93,9 +93,13 @@ public:
         m_waiting.emplace(outcome.index, std::move(outcome));
         for (auto it = m_waiting.find(m_next); it != m_waiting.end(); it = m_waiting.find(m_next)) {
             Outcome& done = it->second;
-            if (done.existed) {
+            if (done.existed) { // told, for the record of the whole set
                 ++m_totals.existed;
-            } else if (!done.skipped) {
+                if (m_report)
+                    m_report(done, m_total);
+            } else if (done.skipped) {
+                ++m_totals.untried;
+            } else {
                 (done.written.empty() ? m_totals.failed : m_totals.converted)++;
                 if (!done.written.empty())
                     m_totals.written.emplace_back(done.source, done.written);
@@ -108,6 +112,13 @@ public:
             m_waiting.erase(it);
             ++m_next;
         }
+    }
+
+    // The run's pictures never finished (a stopped movie run reads no further).
+    int Unfinished()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_total - m_next;
     }
 
 private:
@@ -551,6 +562,7 @@ media::Result<void> ConvertMovie(const RunRequest& o, const Report& report, RunT
         d.join();
     for (std::thread& w : workers)
         w.join();
+    totals.untried += order.Unfinished();
     if (!run.readingBroke.empty())
         return media::Fail(media::FailureKind::BadData, run.readingBroke);
     return {};
@@ -643,6 +655,7 @@ void ConvertMovies(const RunRequest& request, const Report& report, RunTotals& t
         totals.converted += part.converted;
         totals.failed += part.failed;
         totals.existed += part.existed;
+        totals.untried += part.untried;
         // Said movie by movie when there are several.
         const std::string whose = request.inputs.size() > 1 ? movie + ": " : std::string();
         if (!part.shape.empty())

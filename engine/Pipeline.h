@@ -69,6 +69,7 @@ struct RunTotals {
     int converted = 0;
     int failed = 0;
     int existed = 0; // passed over, their files there already
+    int untried = 0; // not tried, the run having stopped (they are not reported one by one)
     int moviesUnread = 0; // of several movies, those that could not be read at all
     // A movie whose pixels are not square: "720 x 480 stored, shown 640 x 480".
     std::string shape;

@@ -122,7 +122,8 @@ private:
     // for the button to word.
     media::Result<void> RunImages(conv::RunReport& report);
     media::Result<void> RunMovie(conv::RunReport& report);
-    void WriteRecord(const std::vector<conv::Outcome>& outcomes, const std::string& folder, const std::string& movie);
+    void WriteRecord(const std::vector<conv::Outcome>& outcomes, const std::string& folder, const std::string& movie,
+                     bool cutOff);
     // How many pictures the run takes from the movie shown, as the engine picks them.
     int FramesPicked();
 };

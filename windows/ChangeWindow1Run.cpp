@@ -15,6 +15,7 @@
 #include <QEventLoop>
 
 #include <exception>
+#include <functional>
 #include <optional>
 
 namespace {
@@ -25,10 +26,12 @@ namespace {
 // having waited as a modal dialog does, in an event loop of its own. The report is
 // filled in as the pictures come. A run that failed as a whole (a folder that cannot
 // be written, a movie whose reading broke off) gives its failure.
-// Several movies: `movieDone` is told each one's end, after its pictures.
+// Several movies: `movieDone` is told each one's end, after its pictures, and
+// whether the run was stopped in it.
+using MovieDone = std::function<void(const std::string& movie, bool cutOff)>;
 media::Result<void> RunOnWorkers(conv::RunRequest request, TConversionRun::Kind kind, fw::TLabel& counter,
                                  conv::RunReport& report, std::vector<conv::Outcome>* record = nullptr,
-                                 const conv::MovieStep& movieDone = nullptr)
+                                 const MovieDone& movieDone = nullptr)
 {
     const bool movie = kind != TConversionRun::Kind::Pictures;
     TConversionRun run(std::move(request), kind);
@@ -39,10 +42,8 @@ media::Result<void> RunOnWorkers(conv::RunRequest request, TConversionRun::Kind 
     QObject::connect(&guard, &TRunInputGuard::EscapePressed, &run, &TConversionRun::Stop);
     QObject::connect(&run, &TConversionRun::Ended, &loop, &QEventLoop::quit);
     if (movieDone)
-        QObject::connect(&run, &TConversionRun::MovieDone, [&](const std::string& movie) {
-            if (!guard.Stopped()) // a movie cut off has no record, as a run cut off has none
-                movieDone(movie);
-        });
+        QObject::connect(&run, &TConversionRun::MovieDone,
+                         [&](const std::string& movie) { movieDone(movie, guard.Stopped()); });
     QObject::connect(&run, &TConversionRun::PictureDone, [&](const conv::Outcome& outcome, int total) {
         if (record)
             record->push_back(outcome);
@@ -50,8 +51,8 @@ media::Result<void> RunOnWorkers(conv::RunRequest request, TConversionRun::Kind 
             stop = outcome.stop;
             return;
         }
-        if (outcome.skipped) { // neither written nor failed: counted apart
-            ++report.skipped;
+        if (outcome.existed) { // passed over, its file there already: counted, not tried
+            counter.setCaption(QStringLiteral("%1/%2").arg(++shown).arg(total));
             return;
         }
         ++report.total;
@@ -63,6 +64,7 @@ media::Result<void> RunOnWorkers(conv::RunRequest request, TConversionRun::Kind 
     loop.exec();
     counter.repaint(); // the last count is seen before the counter goes
     report.stopped = guard.Stopped();
+    report.skipped = run.Totals().untried;
     report.moviesNotRead = run.MoviesNotRead();
     report.clashes = conv::NameClashes(run.Totals().written);
     if (!run.Result())
@@ -211,16 +213,16 @@ TMainState TChangeForm1::State()
     return state;
 }
 
-// The run's record, when the options ask for one, beside its pictures; a record that
-// cannot be written is said, the pictures stay.
+// The run's record, when the options ask for one, beside its pictures (a run stopped
+// with Esc says so in it); a record that cannot be written is said, the pictures stay.
 void TChangeForm1::WriteRecord(const std::vector<conv::Outcome>& outcomes, const std::string& folder,
-                               const std::string& movie)
+                               const std::string& movie, bool cutOff)
 {
     const std::string path = conv::ManifestPath(Options.manifest, folder, movie);
     if (path.empty())
         return;
     std::string error;
-    if (!conv::WriteManifest(path, outcomes, error)) {
+    if (!conv::WriteManifest(path, outcomes, error, cutOff)) {
         fw::MessageBeep();
         fw::ShowMessage(QString::fromStdString(path + " に書き込めません: " + error));
     }
@@ -243,8 +245,7 @@ media::Result<void> TChangeForm1::RunImages(conv::RunReport& report)
     MEDIA_TRY(StopWithoutBrightness(state.brightnessChosen));
     std::vector<conv::Outcome> record;
     MEDIA_TRY(RunOnWorkers(std::move(request), TConversionRun::Kind::Pictures, *Label1, report, &record));
-    if (!report.stopped)
-        WriteRecord(record, folder, "");
+    WriteRecord(record, folder, "", report.stopped);
     return {};
 }
 
@@ -274,8 +275,8 @@ media::Result<void> TChangeForm1::RunMovie(conv::RunReport& report)
         // Several movies dropped: each cut in turn with the same settings, its range
         // brought inside it, its record written when it is done.
         report.movies = int(request.inputs.size());
-        const auto movieDone = [&](const std::string& movie) {
-            WriteRecord(record, folder, movie);
+        const auto movieDone = [&](const std::string& movie, bool cutOff) {
+            WriteRecord(record, folder, movie, cutOff);
             record.clear();
         };
         return after.Ended(
@@ -286,7 +287,6 @@ media::Result<void> TChangeForm1::RunMovie(conv::RunReport& report)
     // never touched.
     request.movieFile = GKitMSPlay1->OpenFile();
     MEDIA_TRY(after.Ended(RunOnWorkers(std::move(request), TConversionRun::Kind::Movie, *Label1, report, &record)));
-    if (!report.stopped)
-        WriteRecord(record, folder, state.movie.toStdString());
+    WriteRecord(record, folder, state.movie.toStdString(), report.stopped);
     return {};
 }

@@ -3,17 +3,21 @@
 // names reported, nothing taken from outside the folder, every refusal named), and
 // a long run stopped with Ctrl+C.
 #include "support/FolderTree.h"
+#include "support/ReferenceReading.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 
+#include <array>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <set>
+#include <sstream>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
@@ -90,9 +94,32 @@ TEST(Batches, AFoldersPicturesAreWrittenInTheSameTreeOrFlatAndEveryRefusalIsName
     EXPECT_EQ(WEXITSTATUS(status), 1);
 }
 
+namespace {
+
+// A manifest's rows as (file, sha256, status), the header left out.
+std::vector<std::array<std::string, 3>> ManifestRows(const std::string& path)
+{
+    std::vector<std::array<std::string, 3>> rows;
+    std::istringstream text(TempDir::Read(path));
+    std::string line;
+    std::getline(text, line);
+    while (std::getline(text, line)) {
+        std::vector<std::string> fields;
+        std::istringstream cells(line);
+        for (std::string cell; std::getline(cells, cell, ',');)
+            fields.push_back(cell);
+        if (fields.size() >= 10)
+            rows.push_back({fields[0], fields[7], fields[9]});
+    }
+    return rows;
+}
+
+} // namespace
+
 // Ctrl+C stops a run after the pictures in flight: what was written is whole (every
-// file reads back, no temporary file is left), the rest is not begun, and the exit
-// status says the user stopped it.
+// file reads back, no temporary file is left), the rest is not begun, the exit status
+// says the user stopped it, and the run's record lists what it wrote and says it was
+// cut off. A run resumed with --exists skip ends with one record of the whole set.
 TEST(Batches, CtrlCStopsAfterThePicturesInFlightWithEveryFileWhole)
 {
     TempDir dir;
@@ -103,7 +130,8 @@ TEST(Batches, CtrlCStopsAfterThePicturesInFlightWithEveryFileWhole)
     for (int i = 0; i < kPictures; ++i)
         std::filesystem::create_hard_link(photo, dir.File("in/p" + std::to_string(1000 + i) + ".jpg"));
     const std::string out = dir.File("out"), log = dir.File("log.txt");
-    std::vector<std::string> words = {POMI_CONVERT, "-r", "-j", "2", "--format", "png", "-o", out, dir.File("in")};
+    std::vector<std::string> words = {POMI_CONVERT, "-r",   "-j", "2", "--format", "png", "--manifest",
+                                      dir.File("first.csv"), "-o", out, dir.File("in")};
     std::vector<char*> argv;
     for (std::string& w : words)
         argv.push_back(w.data());
@@ -138,4 +166,33 @@ TEST(Batches, CtrlCStopsAfterThePicturesInFlightWithEveryFileWhole)
         EXPECT_EQ(std::system(("identify -regard-warnings '" + out + "/" + file + "' >/dev/null 2>&1").c_str()), 0)
             << file << " does not read back whole";
     }
+    auto rows = ManifestRows(dir.File("first.csv"));
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows.back()[2], "cut off");
+    rows.pop_back();
+    std::set<std::string> recorded;
+    for (const auto& [file, sha, state] : rows)
+        if (state == "written")
+            recorded.insert(std::filesystem::path(file).filename().string());
+    EXPECT_EQ(recorded, std::set<std::string>(files.begin(), files.end()));
+
+    // Resumed: one record of all 400, each with the SHA-256 of the bytes on disk.
+    ASSERT_EQ(std::system(("'" + std::string(POMI_CONVERT) + "' -q -r --format png --exists skip --manifest '" +
+                           dir.File("whole.csv") + "' -o '" + out + "' '" + dir.File("in") + "'")
+                              .c_str()),
+              0);
+    std::map<std::string, std::string> sums; // file → sha256sum's digest
+    std::istringstream listed(CommandOutput("cd '" + out + "' && sha256sum *.png"));
+    for (std::string digest, name; listed >> digest >> name;)
+        sums[out + "/" + name] = digest;
+    ASSERT_EQ(sums.size(), std::size_t(kPictures));
+    std::map<std::string, std::string> whole;
+    int there = 0;
+    for (const auto& [file, sha, state] : ManifestRows(dir.File("whole.csv"))) {
+        whole[file] = sha;
+        there += state == "there already";
+        EXPECT_TRUE(state == "written" || state == "there already") << file << " " << state;
+    }
+    EXPECT_EQ(whole, sums);
+    EXPECT_EQ(there, int(files.size()));
 }

@@ -427,7 +427,7 @@ TEST(Converter, TimesCountsAndKeyPicturesPickTheFramesTheySay)
     std::istringstream rows(TempDir::Read(manifest));
     std::string row;
     std::getline(rows, row);
-    EXPECT_EQ(row, "file,source,frame,time,key,width,height,sha256,error");
+    EXPECT_EQ(row, "file,source,frame,time,key,width,height,sha256,error,status");
     for (int frame : cases[0].frames) {
         ASSERT_TRUE(std::getline(rows, row));
         char name[32], time[32];
@@ -435,7 +435,7 @@ TEST(Converter, TimesCountsAndKeyPicturesPickTheFramesTheySay)
         std::snprintf(time, sizeof time, "%.6f", 0.005 * frame * frame);
         const std::string sum = CommandOutput("sha256sum '" + out + name + "'").substr(0, 64);
         EXPECT_EQ(row, out + name + "," + movie + "," + std::to_string(frame) + "," + time + "," +
-                           (frame % 8 == 0 ? "yes" : "no") + ",64,48," + sum + ",");
+                           (frame % 8 == 0 ? "yes" : "no") + ",64,48," + sum + ",,written");
     }
     EXPECT_FALSE(std::getline(rows, row)) << row;
 }

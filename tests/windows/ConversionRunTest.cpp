@@ -326,9 +326,11 @@ TEST_F(ConversionRunTest, EscStopsARunAfterThePictureBeingSavedWhileTheWindowPai
         std::string error;
         EXPECT_TRUE(Take(check.Load(out + "/" + f), error)) << f << ": " << error;
     }
+    // What was written, and what of the 400 was left untried.
     ASSERT_EQ(errorsShown.size(), 1);
     EXPECT_EQ(errorsShown[0], QString::fromStdString("変換を中止しました。" + std::to_string(files.size()) +
-                                                     " 枚を書き出しました。"));
+                                                     " 枚を書き出しました。\n" + std::to_string(400 - files.size()) +
+                                                     " 枚は変換しませんでした。"));
     EXPECT_EQ(aboutShown, 0);
     EXPECT_FALSE(InfoForm1->isVisible());
     // The counter was painted while the run went on.
