@@ -372,6 +372,18 @@ struct MovieRun {
 
 // Opens the movie and works out the run's positions; the folder is made last, so a
 // movie that cannot be read leaves no folder behind.
+// The outcome of the run's `index`-th picture, at `position`: where it is and when.
+Outcome MovieOutcome(const MovieRun& run, int index, int position)
+{
+    Outcome outcome;
+    outcome.index = index;
+    outcome.source = run.movie + "#" + std::to_string(position);
+    outcome.frame = position;
+    outcome.seconds = run.times[std::size_t(position)];
+    outcome.key = std::binary_search(run.keys.begin(), run.keys.end(), position);
+    return outcome;
+}
+
 media::Result<void> PrepareMovieRun(MovieRun& run)
 {
     const RunRequest& o = run.o;
@@ -401,13 +413,11 @@ media::Result<void> PrepareMovieRun(MovieRun& run)
     run.paths = std::move(*paths);
     // Files there already that are to be passed over are not even read.
     for (std::size_t i = 0; i < run.positions.size(); ++i) {
-        Outcome outcome;
+        Outcome outcome = MovieOutcome(run, int(i), run.positions[i]);
         if (!PassedOver(o, run.paths[i], outcome)) {
             run.toRead.push_back(run.positions[i]);
             continue;
         }
-        outcome.index = int(i);
-        outcome.source = run.movie + "#" + std::to_string(run.positions[i]);
         run.passedOver.push_back(std::move(outcome));
     }
     // A run with nothing to write makes no folder.
@@ -487,13 +497,7 @@ void DevelopFrames(MovieRun& run, InOrder& order)
     const Developer developer = converter ? Made<media::FrameDeveloper>(*run.reader) : Developer(converter.Error());
     const std::optional<media::CoefficientWrite> coefficients = CoefficientRoute(run.o.picture);
     while (auto frame = run.frames.Pop()) {
-        const int position = frame->picture.Position();
-        Outcome outcome;
-        outcome.index = frame->index;
-        outcome.source = run.movie + "#" + std::to_string(position);
-        outcome.frame = position;
-        outcome.seconds = run.times[std::size_t(position)];
-        outcome.key = std::binary_search(run.keys.begin(), run.keys.end(), position);
+        Outcome outcome = MovieOutcome(run, frame->index, frame->picture.Position());
         if (run.stop || Cancelled(run.o)) {
             outcome.skipped = true;
             order.Finished(std::move(outcome));
