@@ -190,9 +190,8 @@ const std::vector<OptionRow>& OptionRows()
          {{"", "where a file is there already: overwrite (default),"},
           {"...", "skip (resume a run cut off) or number (name-1.ext)"}},
          [](Options& o, const std::string& n, const std::string& v) {
-             for (const auto& [word, way] : conv::kExistingWays)
-                 if (v == word)
-                     return void(o.existing = way);
+             if (const auto way = conv::WordValue(conv::kExistingWays, v))
+                 return void(o.existing = *way);
              throw UsageError(n + " takes overwrite, skip or number, not '" + v + "'");
          }},
         {"--manifest", 0, "FILE", "Output",

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -32,10 +33,11 @@ std::string ProgramFolder()
     return ec ? std::string(".") : exe.parent_path().string();
 }
 
-int Run(int argc, char** argv)
+// The options from the line over the saved settings; the exit status instead when the
+// line is answered at once (a usage error, --help, --version).
+std::optional<int> ReadOptions(int argc, char** argv, cli::Options& options)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    cli::Options options;
     try {
         options = cli::ParseOptions(args, cli::DefaultOptions(conv::SettingsFilePath(ProgramFolder())));
     } catch (const cli::UsageError& e) {
@@ -50,42 +52,86 @@ int Run(int argc, char** argv)
         std::puts("pomi-pomira-convert " POMI_VERSION " (Pomi-Pomira AVI)");
         return 0;
     }
+    return std::nullopt;
+}
+
+// The run's records: --manifest's file of the whole run, or the window's options'
+// record, one a movie beside its pictures, written when the movie is done. A run
+// stopped by the user writes them too, saying so.
+class Records {
+public:
+    explicit Records(const cli::Options& options) : m_o(options) {}
+
+    void Keep(const cli::Outcome& outcome)
+    {
+        if (!m_o.manifest.empty() || m_o.savedManifest != conv::ManifestKind::None)
+            m_outcomes.push_back(outcome);
+    }
+    // The window's options' record of `movie` ("" for pictures).
+    void PartDone(const std::string& movie)
+    {
+        if (!m_o.manifest.empty() || m_o.savedManifest == conv::ManifestKind::None)
+            return;
+        Write(conv::ManifestPath(m_o.savedManifest, m_o.outputFolder, movie));
+        m_outcomes.clear();
+    }
+    void RunDone()
+    {
+        if (!m_o.manifest.empty())
+            Write(m_o.manifest);
+    }
+    bool Failed() const { return m_failed; }
+
+private:
+    void Write(const std::string& path)
+    {
+        std::string error;
+        if (!conv::WriteManifest(path, m_outcomes, error, g_interrupted)) {
+            std::fprintf(stderr, "pomi-pomira-convert: %s: %s\n", path.c_str(), error.c_str());
+            m_failed = true;
+        }
+    }
+
+    const cli::Options& m_o;
+    std::vector<cli::Outcome> m_outcomes;
+    bool m_failed = false;
+};
+
+// The last line of a run the user stopped: what it left untried.
+void SayStopped(const cli::Options& options, const cli::RunTotals& totals, int moviesStarted)
+{
+    const int untried = totals.untried;
+    std::string left = std::to_string(untried) + (untried == 1 ? " picture" : " pictures");
+    if (const int movies = options.movieMode ? int(options.inputs.size()) - moviesStarted : 0; movies > 0)
+        left += " and " + std::to_string(movies) + (movies == 1 ? " movie" : " movies");
+    std::fprintf(stderr, "pomi-pomira-convert: stopped by the user; every file written is whole; %s left untried\n",
+                 left.c_str());
+}
+
+int Run(int argc, char** argv)
+{
+    cli::Options options;
+    if (const std::optional<int> answered = ReadOptions(argc, argv, options))
+        return *answered;
     options.cancel = &g_interrupted;
     std::signal(SIGINT, Interrupted);
     std::signal(SIGTERM, Interrupted);
     cli::Progress progress(stderr, ::isatty(2), options.quiet);
-    std::vector<cli::Outcome> outcomes; // for the manifest
-    const bool recorded = !options.manifest.empty() || options.savedManifest != conv::ManifestKind::None;
-    int moviesStarted = 0; // what a stop left, for its summary
+    Records records(options);
     const cli::Report report = [&](const cli::Outcome& outcome, int total) {
         progress.Update(outcome, total);
-        if (recorded)
-            outcomes.push_back(outcome);
-    };
-    // The window's options' record: one a movie, beside its pictures, written when
-    // the movie is done; a movie stopped midway gets its record too, saying so.
-    std::string error;
-    bool recordFailed = false;
-    const auto writeSavedRecord = [&](const std::string& movie) {
-        if (!options.manifest.empty() || options.savedManifest == conv::ManifestKind::None)
-            return;
-        const std::string path = conv::ManifestPath(options.savedManifest, options.outputFolder, movie);
-        if (!conv::WriteManifest(path, outcomes, error, g_interrupted)) {
-            std::fprintf(stderr, "pomi-pomira-convert: %s: %s\n", path.c_str(), error.c_str());
-            recordFailed = true;
-        }
-        outcomes.clear();
+        records.Keep(outcome);
     };
     cli::RunTotals totals;
     std::vector<std::string> moviesFailed;
+    int moviesStarted = 0;
     if (options.movieMode) {
-        cli::ConvertMovies(
-            options, report, totals, moviesFailed,
-            [&](const std::string&) {
-                ++moviesStarted;
-                progress.NextPart();
-            },
-            writeSavedRecord);
+        const auto nextMovie = [&](const std::string&) {
+            ++moviesStarted;
+            progress.NextPart();
+        };
+        cli::ConvertMovies(options, report, totals, moviesFailed, nextMovie,
+                           [&](const std::string& movie) { records.PartDone(movie); });
         for (const std::string& why : moviesFailed)
             std::fprintf(stderr, "pomi-pomira-convert: %s\n", why.c_str());
         // One movie that could not be read: nothing else to sum up.
@@ -97,28 +143,20 @@ int Run(int argc, char** argv)
             std::fprintf(stderr, "pomi-pomira-convert: %s\n", why.c_str());
             ++totals.failed;
         }
+        std::string error;
         if (!cli::ConvertPictures(options, report, totals, &error)) {
             std::fprintf(stderr, "pomi-pomira-convert: %s\n", error.c_str());
             return 1;
         }
-        writeSavedRecord("");
+        records.PartDone("");
     }
     progress.Summary(totals, options.outputFolder);
-    // The record of a run, stopped or not: every file written (or there already).
-    if (!options.manifest.empty() && !conv::WriteManifest(options.manifest, outcomes, error, g_interrupted)) {
-        std::fprintf(stderr, "pomi-pomira-convert: %s: %s\n", options.manifest.c_str(), error.c_str());
-        recordFailed = true;
-    }
+    records.RunDone();
     if (g_interrupted) {
-        const int untried = totals.untried;
-        std::string left = std::to_string(untried) + (untried == 1 ? " picture" : " pictures");
-        if (const int movies = options.movieMode ? int(options.inputs.size()) - moviesStarted : 0; movies > 0)
-            left += " and " + std::to_string(movies) + (movies == 1 ? " movie" : " movies");
-        std::fprintf(stderr, "pomi-pomira-convert: stopped by the user; every file written is whole; %s left untried\n",
-                     left.c_str());
+        SayStopped(options, totals, moviesStarted);
         return 130;
     }
-    return totals.failed == 0 && moviesFailed.empty() && !recordFailed ? 0 : 1;
+    return totals.failed == 0 && moviesFailed.empty() && !records.Failed() ? 0 : 1;
 }
 
 } // namespace

@@ -13,20 +13,9 @@ namespace {
 constexpr const char* kSection = "OPTIONS";
 
 template <class Value, std::size_t N>
-std::optional<Value> ValueOf(const OptionWord<Value> (&words)[N], const std::string& text)
-{
-    for (const auto& w : words)
-        if (text == w.word)
-            return w.value;
-    return std::nullopt;
-}
-template <class Value, std::size_t N>
 std::string WordOf(const OptionWord<Value> (&words)[N], Value value)
 {
-    for (const auto& w : words)
-        if (w.value == value)
-            return w.word;
-    return words[0].word;
+    return words[WordPosition(words, value)].word;
 }
 
 bool Switch(const std::string& text, bool& on)
@@ -47,7 +36,7 @@ struct OptionKey {
 const OptionKey kKeys[] = {
     {"PICK",
      [](RunOptions& o, const std::string& t) {
-         const auto v = ValueOf(kPickWays, t);
+         const auto v = WordValue(kPickWays, t);
          return v && (o.pick = *v, true);
      },
      [](const RunOptions& o) { return WordOf(kPickWays, o.pick); }},
@@ -63,13 +52,13 @@ const OptionKey kKeys[] = {
      [](const RunOptions& o) { return o.name; }},
     {"EXISTS",
      [](RunOptions& o, const std::string& t) {
-         const auto v = ValueOf(kExistingWays, t);
+         const auto v = WordValue(kExistingWays, t);
          return v && (o.exists = *v, true);
      },
      [](const RunOptions& o) { return WordOf(kExistingWays, o.exists); }},
     {"MANIFEST",
      [](RunOptions& o, const std::string& t) {
-         const auto v = ValueOf(kManifestKinds, t);
+         const auto v = WordValue(kManifestKinds, t);
          return v && (o.manifest = *v, true);
      },
      [](const RunOptions& o) { return WordOf(kManifestKinds, o.manifest); }},

@@ -9,6 +9,7 @@
 #include "engine/StillNames.h"
 #include "framework/IniFile.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,31 @@ inline constexpr OptionWord<Existing> kExistingWays[] = {
     {"overwrite", Existing::Overwrite}, {"skip", Existing::Skip}, {"number", Existing::Number}};
 inline constexpr OptionWord<ManifestKind> kManifestKinds[] = {
     {"none", ManifestKind::None}, {"csv", ManifestKind::Csv}, {"json", ManifestKind::Json}};
+
+// The choice a word names, if any.
+template <class Value, std::size_t N>
+std::optional<Value> WordValue(const OptionWord<Value> (&words)[N], const std::string& text)
+{
+    for (const auto& w : words)
+        if (text == w.word)
+            return w.value;
+    return std::nullopt;
+}
+// A choice's place among its words (0 when absent), and the choice at a place (the
+// first one outside them).
+template <class Value, std::size_t N>
+int WordPosition(const OptionWord<Value> (&words)[N], Value value)
+{
+    for (std::size_t i = 0; i < N; ++i)
+        if (words[i].value == value)
+            return int(i);
+    return 0;
+}
+template <class Value, std::size_t N>
+Value WordAt(const OptionWord<Value> (&words)[N], int position)
+{
+    return words[position >= 0 && position < int(N) ? position : 0].value;
+}
 
 // The options stored in `ini`; a key absent, or whose value cannot be read, keeps its
 // default.

@@ -51,13 +51,12 @@ media::Result<void> RunOnWorkers(conv::RunRequest request, TConversionRun::Kind 
             stop = outcome.stop;
             return;
         }
-        if (outcome.existed) { // passed over, its file there already: counted, not tried
-            counter.setCaption(QStringLiteral("%1/%2").arg(++shown).arg(total));
-            return;
+        // A picture passed over, its file there already, is counted but not tried.
+        if (!outcome.existed) {
+            ++report.total;
+            if (outcome.written.empty())
+                report.failed.push_back(conv::NamedFailure(movie ? outcome.target : outcome.source, outcome.error));
         }
-        ++report.total;
-        if (outcome.written.empty())
-            report.failed.push_back(conv::NamedFailure(movie ? outcome.target : outcome.source, outcome.error));
         counter.setCaption(QStringLiteral("%1/%2").arg(++shown).arg(total));
     });
     run.Start();

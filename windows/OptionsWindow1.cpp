@@ -24,20 +24,6 @@ void Fill(fw::TComboBox* list, const char* const (&captions)[N])
         list->addItem(QString::fromUtf8(caption));
 }
 
-template <class Value, std::size_t N>
-int PositionIn(const conv::OptionWord<Value> (&words)[N], Value value)
-{
-    for (std::size_t i = 0; i < N; ++i)
-        if (words[i].value == value)
-            return int(i);
-    return 0;
-}
-template <class Value, std::size_t N>
-Value ValueIn(const conv::OptionWord<Value> (&words)[N], int position)
-{
-    return words[position >= 0 && position < int(N) ? position : 0].value;
-}
-
 } // namespace
 
 TOptionsForm1::TOptionsForm1(QWidget* parent) : fw::TForm(parent, Qt::Window | Qt::FramelessWindowHint)
@@ -83,12 +69,12 @@ std::optional<conv::RunOptions> TOptionsForm1::Edit(const conv::RunOptions& opti
 
 void TOptionsForm1::Show(const conv::RunOptions& o)
 {
-    ComboBox1->setItemIndex(PositionIn(conv::kPickWays, o.pick));
+    ComboBox1->setItemIndex(conv::WordPosition(conv::kPickWays, o.pick));
     Edit1->setText(QString::fromStdString(o.every));
     SpinEdit1->setValue(o.count);
     Edit2->setText(QString::fromStdString(o.name));
-    ComboBox2->setItemIndex(PositionIn(conv::kExistingWays, o.exists));
-    ComboBox3->setItemIndex(PositionIn(conv::kManifestKinds, o.manifest));
+    ComboBox2->setItemIndex(conv::WordPosition(conv::kExistingWays, o.exists));
+    ComboBox3->setItemIndex(conv::WordPosition(conv::kManifestKinds, o.manifest));
     ComboBox4->setItemIndex(o.strip ? 1 : 0);
     ComboBox5->setItemIndex(o.deinterlace ? 1 : 0);
     ComboBox6->setItemIndex(o.storedSize ? 1 : 0);
@@ -99,7 +85,7 @@ void TOptionsForm1::Show(const conv::RunOptions& o)
 media::Result<conv::RunOptions> TOptionsForm1::Shown() const
 {
     conv::RunOptions o;
-    o.pick = ValueIn(conv::kPickWays, ComboBox1->ItemIndex());
+    o.pick = conv::WordAt(conv::kPickWays, ComboBox1->ItemIndex());
     o.every = Edit1->text().trimmed().toStdString();
     if (!conv::ParseDuration(o.every))
         return media::Fail(media::FailureKind::BadData, "間隔が時間として読めません (2s, 0.5, 1:30)");
@@ -107,8 +93,8 @@ media::Result<conv::RunOptions> TOptionsForm1::Shown() const
     o.name = Edit2->text().toStdString();
     if (const auto names = conv::StillNames::Parse(o.name); !names)
         return media::Fail(media::FailureKind::BadData, "ﾌｧｲﾙ名の型が読めません: " + names.Message());
-    o.exists = ValueIn(conv::kExistingWays, ComboBox2->ItemIndex());
-    o.manifest = ValueIn(conv::kManifestKinds, ComboBox3->ItemIndex());
+    o.exists = conv::WordAt(conv::kExistingWays, ComboBox2->ItemIndex());
+    o.manifest = conv::WordAt(conv::kManifestKinds, ComboBox3->ItemIndex());
     o.strip = ComboBox4->ItemIndex() == 1;
     o.deinterlace = ComboBox5->ItemIndex() == 1;
     o.storedSize = ComboBox6->ItemIndex() == 1;
@@ -124,7 +110,7 @@ void TOptionsForm1::FormShow()
 // Only the value the chosen way of picking takes can be typed.
 void TOptionsForm1::ComboBox1Change()
 {
-    const conv::PickWay way = ValueIn(conv::kPickWays, ComboBox1->ItemIndex());
+    const conv::PickWay way = conv::WordAt(conv::kPickWays, ComboBox1->ItemIndex());
     Edit1->setEnabled(way == conv::PickWay::Every);
     SpinEdit1->setEnabled(way == conv::PickWay::Count);
 }

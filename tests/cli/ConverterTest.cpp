@@ -13,6 +13,7 @@
 #include "support/RunConverter.h"
 #include "support/ReferenceReading.h"
 #include "support/TempDir.h"
+#include "support/Text.h"
 #include "support/TruthMovie.h"
 
 #include <gtest/gtest.h>
@@ -38,14 +39,6 @@ std::string UsageMessage(std::vector<std::string> args)
         return e.what();
     }
     return "(accepted)";
-}
-
-std::map<std::string, std::string> FolderContents(const std::string& folder)
-{
-    std::map<std::string, std::string> files;
-    for (const auto& e : std::filesystem::directory_iterator(folder))
-        files[e.path().filename().string()] = TempDir::Read(e.path().string());
-    return files;
 }
 
 // Which source frame the picture file `out`/clip_<frame>.png shows (-1 when it cannot be read).
@@ -194,7 +187,7 @@ TEST(Converter, ParallelRunsWriteTheSameFilesAsOneAtATime)
             std::vector<int> inOrder(14);
             std::iota(inOrder.begin(), inOrder.end(), 0);
             EXPECT_EQ(reported, inOrder);
-            const auto files = FolderContents(o.outputFolder);
+            const auto files = TempDir::Contents(o.outputFolder);
             EXPECT_EQ(files.size(), 14u);
             EXPECT_TRUE(files.count("clip_00039.png"));
             if (jobs == 1)
@@ -279,7 +272,7 @@ TEST(Converter, ExitStatusTellsWhetherEverythingWasWritten)
     ASSERT_TRUE(WriteAvi(movie, AviSpec{"mjpeg", 32, 24, 12}));
     const std::string out = dir.File("out");
     EXPECT_EQ(RunConverter("-q --format jpeg --step 5 -o '" + out + "' '" + movie + "'"), 0);
-    EXPECT_EQ(FolderContents(out).size(), 3u);
+    EXPECT_EQ(TempDir::Contents(out).size(), 3u);
     TempDir::Write(dir.File("broken.png"), "not a png");
     EXPECT_EQ(RunConverter("-q -o '" + out + "' '" + dir.File("broken.png") + "' '" + out + "/clip_00000.jpg'"), 1);
     EXPECT_EQ(RunConverter("--nope '" + movie + "'"), 2);
@@ -303,7 +296,7 @@ TEST(Converter, SeveralMoviesInOneRunGiveTheFilesOfARunEach)
     const std::string settings = "--format png --start 15 --step 2 -o ";
     for (const std::string& movie : {a, b, c})
         RunConverter("-q " + settings + "'" + dir.File("apart") + "' '" + movie + "'");
-    const auto apart = FolderContents(dir.File("apart"));
+    const auto apart = TempDir::Contents(dir.File("apart"));
     // The mkv has 12 frames: alone, its start lies beyond its end and it fails.
     EXPECT_FALSE(apart.count("b v_00011.png"));
 
@@ -313,7 +306,7 @@ TEST(Converter, SeveralMoviesInOneRunGiveTheFilesOfARunEach)
                                     "'")
                                        .c_str());
     EXPECT_EQ(WEXITSTATUS(status), 1) << "a movie failed";
-    const auto together = FolderContents(dir.File("together"));
+    const auto together = TempDir::Contents(dir.File("together"));
     std::map<std::string, std::string> expected = apart;
     expected["b v_00011.png"] = together.count("b v_00011.png") ? together.at("b v_00011.png") : "";
     EXPECT_EQ(together.size(), 8u + 1 + 3); // a: 15..29 by 2; b: its last; c: 15, 17, 19
@@ -342,7 +335,7 @@ TEST(Converter, MoviesInEveryCommonContainerAreCutUnderTheirNames)
                                                               : std::vector<std::string>{"-c:v", "mpeg4", "-q:v", "2"};
         ASSERT_TRUE(EncodeWithFfmpeg(source, movie, codec, error)) << error;
         EXPECT_EQ(RunConverter("-q --format png --step 5 -o '" + out + "' '" + movie + "'"), 0);
-        const auto files = FolderContents(out);
+        const auto files = TempDir::Contents(out);
         EXPECT_EQ(files.size(), 3u);
         for (const char* want : {"clip_00000.png", "clip_00005.png", "clip_00010.png"})
             EXPECT_TRUE(files.count(want)) << want;
@@ -367,7 +360,7 @@ TEST(Converter, StretchesReadSideBySideGiveTheSourceFramesAndTheFilesOfOneReader
         EXPECT_EQ(RunConverter("-q --format png --colors full --step 3 --start 1 -j " + std::to_string(jobs) + " -o '" +
                                out + "' '" + movie + "'"),
                   0);
-        const auto files = FolderContents(out);
+        const auto files = TempDir::Contents(out);
         ASSERT_EQ(files.size(), 20u);
         if (jobs == 1) {
             first = files;
@@ -413,7 +406,7 @@ TEST(Converter, TimesCountsAndKeyPicturesPickTheFramesTheySay)
         EXPECT_EQ(RunConverter(std::string("-q --format png --colors full -j 3 ") + c.options + " -o '" + out + "' '" +
                                movie + "'"),
                   0);
-        const auto files = FolderContents(out);
+        const auto files = TempDir::Contents(out);
         EXPECT_EQ(files.size(), c.frames.size());
         for (int frame : c.frames)
             EXPECT_EQ(SourceFrameOf(source, out, frame), frame);
@@ -443,12 +436,8 @@ TEST(Converter, TimesCountsAndKeyPicturesPickTheFramesTheySay)
     ASSERT_EQ(RunConverter("-q --format png --every 1s --exists skip --manifest '" + again + "' -o '" + out + "' '" +
                            movie + "'"),
               0);
-    std::string expected = TempDir::Read(manifest);
-    for (const auto& [from, to] : {std::pair<std::string, std::string>(",64,48,", ",,,"),
-                                   std::pair<std::string, std::string>(",written\n", ",there already\n")})
-        for (std::size_t at = 0; (at = expected.find(from, at)) != std::string::npos; at += to.size())
-            expected.replace(at, from.size(), to);
-    EXPECT_EQ(TempDir::Read(again), expected);
+    EXPECT_EQ(TempDir::Read(again),
+              ReplacedAll(ReplacedAll(TempDir::Read(manifest), ",64,48,", ",,,"), ",written\n", ",there already\n"));
 }
 
 // Stills named from a template (frame n of a 25 fps movie shows at n / 25 s); a
@@ -469,7 +458,7 @@ TEST(Converter, StillsAreNamedFromATemplateAndFilesThereAlreadyAreTreatedAsAsked
     const std::string named = dir.File("named");
     EXPECT_EQ(run("--step 3 --name '{movie}-{n}-{time}'", named), 0);
     std::vector<std::string> names;
-    for (const auto& [name, bytes] : FolderContents(named))
+    for (const auto& [name, bytes] : TempDir::Contents(named))
         names.push_back(name);
     EXPECT_EQ(names, (std::vector<std::string>{"clip-1-00.00.00.000.png", "clip-2-00.00.00.120.png",
                                                "clip-3-00.00.00.240.png", "clip-4-00.00.00.360.png"}));
@@ -481,17 +470,17 @@ TEST(Converter, StillsAreNamedFromATemplateAndFilesThereAlreadyAreTreatedAsAsked
     TempDir::Write(out + "/clip_00000.png", "kept");
     std::filesystem::remove(out + "/clip_00005.png");
     EXPECT_EQ(run("--step 5 --exists skip", out), 0);
-    auto files = FolderContents(out);
+    auto files = TempDir::Contents(out);
     EXPECT_EQ(files.size(), 2u);
     EXPECT_EQ(files["clip_00000.png"], "kept");
     EXPECT_EQ(SourceFrameOf(source, out, 5), 5);
     EXPECT_EQ(run("--step 5 --exists number", out), 0);
-    files = FolderContents(out);
+    files = TempDir::Contents(out);
     EXPECT_EQ(files.size(), 4u);
     EXPECT_EQ(files["clip_00000.png"], "kept");
     EXPECT_TRUE(files.count("clip_00000-1.png") && files.count("clip_00005-1.png"));
     EXPECT_EQ(run("--step 5", out), 0);
-    EXPECT_NE(FolderContents(out)["clip_00000.png"], "kept");
+    EXPECT_NE(TempDir::Contents(out)["clip_00000.png"], "kept");
 }
 
 TEST(ConverterProgress, FailuresAreNamedOnceAndTheSummaryCounts)

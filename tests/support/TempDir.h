@@ -2,6 +2,7 @@
 // A scratch folder for one test, removed with everything in it afterwards.
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 
@@ -32,6 +33,15 @@ public:
         std::ostringstream s;
         s << in.rdbuf();
         return s.str();
+    }
+    // Each file of `folder` (not below it) by name, with its bytes; none when it is not there.
+    static std::map<std::string, std::string> Contents(const std::string& folder)
+    {
+        std::map<std::string, std::string> files;
+        std::error_code ec;
+        for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+            files[it->path().filename().string()] = Read(it->path().string());
+        return files;
     }
 
 private:

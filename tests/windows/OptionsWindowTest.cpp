@@ -4,32 +4,13 @@
 #include "media/movie/AviWriter.h"
 #include "support/MainWindowFixture.h"
 #include "support/RunConverter.h"
+#include "support/Text.h"
 #include "support/TruthMovie.h"
 
 #include <QTest>
 
 #include <filesystem>
 #include <map>
-
-namespace {
-
-std::map<std::string, std::string> FilesOf(const std::string& folder)
-{
-    std::map<std::string, std::string> files;
-    if (std::filesystem::is_directory(folder))
-        for (const auto& e : std::filesystem::directory_iterator(folder))
-            files[e.path().filename().string()] = TempDir::Read(e.path().string());
-    return files;
-}
-
-std::string Replaced(std::string text, const std::string& from, const std::string& to)
-{
-    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
-        text.replace(at, from.size(), to);
-    return text;
-}
-
-} // namespace
 
 class OptionsWindowTest : public MainWindowFixture {
 protected:
@@ -95,11 +76,11 @@ TEST_F(OptionsWindowTest, EachOptionGivesTheWindowsRunTheFilesAndRecordOfTheComm
         ChangeForm1->SpinEdit6->setValue(step == std::string::npos ? 1 : std::stoi(r.args.substr(step + 7)));
         ChangeForm1->Settings().setOutputFolder(QString::fromStdString(window));
         Run();
-        ASSERT_EQ(RunConverter(common + Replaced(r.args, "OUT", cli) + " -o '" + cli + "' '" + movie + "'"), 0);
-        auto windowFiles = FilesOf(window), cliFiles = FilesOf(cli);
+        ASSERT_EQ(RunConverter(common + ReplacedAll(r.args, "OUT", cli) + " -o '" + cli + "' '" + movie + "'"), 0);
+        auto windowFiles = TempDir::Contents(window), cliFiles = TempDir::Contents(cli);
         EXPECT_GT(windowFiles.size(), 2u);
         if (windowFiles.count("clip-manifest.csv"))
-            windowFiles["clip-manifest.csv"] = Replaced(windowFiles["clip-manifest.csv"], window, cli);
+            windowFiles["clip-manifest.csv"] = ReplacedAll(windowFiles["clip-manifest.csv"], window, cli);
         EXPECT_EQ(windowFiles, cliFiles);
         // The window's total is the engine's count of what the run took.
         // (A skipped picture's file is the older one; a numbered one stands beside it.)
@@ -190,10 +171,10 @@ TEST_F(OptionsWindowTest, SeveralMoviesDroppedAreCutInTurnAsTheCommandLineCutsTh
                                "' '" + movie + "'"),
                   0);
     }
-    auto windowFiles = FilesOf(window), cliFiles = FilesOf(cli);
+    auto windowFiles = TempDir::Contents(window), cliFiles = TempDir::Contents(cli);
     for (const char* manifest : {"a-manifest.csv", "b b-manifest.csv"}) {
         ASSERT_TRUE(windowFiles.count(manifest)) << manifest;
-        windowFiles[manifest] = Replaced(windowFiles[manifest], window, dir.File("one"));
+        windowFiles[manifest] = ReplacedAll(windowFiles[manifest], window, dir.File("one"));
     }
     EXPECT_EQ(windowFiles, cliFiles);
     EXPECT_TRUE(windowFiles.count("a_00025.png")) << "the longer movie cut to its own end";
