@@ -17,6 +17,14 @@ TEST(RunOptions, KeysRoundTripAndAnOldFileOrABadValueReadsAsTheDefault)
         EXPECT_EQ(conv::ReadRunOptions(ini), conv::RunOptions());
         EXPECT_FALSE(conv::HoldsRunOptions(ini));
     }
+    // The defaults, key by key, as the settings file's table gives them.
+    std::vector<std::pair<std::string, std::string>> defaults;
+    for (const fw::IniEntry& e : conv::RunOptionsEntries({}))
+        defaults.emplace_back(e.key, e.value);
+    EXPECT_EQ(defaults, (std::vector<std::pair<std::string, std::string>>{
+                            {"PICK", "step"}, {"EVERY", "1s"}, {"COUNT", "10"}, {"NAME", "{movie}_{frame}"},
+                            {"EXISTS", "overwrite"}, {"MANIFEST", "none"}, {"STRIP", "0"}, {"DEINTERLACE", "0"},
+                            {"STOREDSIZE", "0"}}));
     conv::RunOptions changed;
     changed.pick = conv::PickWay::Every;
     changed.every = "1:02.5";
