@@ -206,7 +206,7 @@ const std::vector<OptionRow>& OptionRows()
                  throw UsageError(n + " takes a file name ending in .csv or .json, not '" + v + "'");
              o.manifest = v;
          }},
-        {"--strip", 0, nullptr, "Output", {{"", "leave out the photos' EXIF and colour profile"}},
+        {"--strip", 0, nullptr, "Output", {{"", "leave out the photos' EXIF, XMP, IPTC and profile"}},
          [](Options& o, const std::string&, const std::string&) { o.picture.keepMetadata = false; }},
         {"--keep-metadata", 0, nullptr, "Output", {{"", "keep them (the default)"}},
          [](Options& o, const std::string&, const std::string&) { o.picture.keepMetadata = true; }},

@@ -110,7 +110,7 @@ struct PictureSettings {
     int brightness = 0; // a step of kBrightnessRange; 0 leaves the picture
     Rotation rotation = Rotation::None;
     Resize resize;
-    // A photo's EXIF and colour profile go with it into formats that hold them (not a
+    // A photo's EXIF, XMP, IPTC and colour profile go with it into formats that hold them (not a
     // list of the window: it always keeps them).
     bool keepMetadata = true;
     bool operator==(const PictureSettings&) const = default;

@@ -13,7 +13,7 @@ namespace {
 const char* const kPickCaptions[] = {"Nﾌﾚｰﾑごと (ﾒｲﾝ画面の間隔)", "N秒ごと", "N枚を範囲に均等に", "ｷｰﾌﾚｰﾑだけ"};
 const char* const kExistsCaptions[] = {"上書きする", "飛ばす (途中から続ける)", "番号を付ける (name-1)"};
 const char* const kManifestCaptions[] = {"作らない", "CSV (名前-manifest.csv)", "JSON (名前-manifest.json)"};
-const char* const kStripCaptions[] = {"残す (EXIF, ICC)", "消す"};
+const char* const kStripCaptions[] = {"残す (EXIF, XMP, IPTC, ICC)", "消す"};
 const char* const kDeinterlaceCaptions[] = {"そのまま", "解除する (bwdif)"};
 const char* const kStoredSizeCaptions[] = {"正方形にする (再生と同じ)", "保存どおり"};
 

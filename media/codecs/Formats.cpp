@@ -2,6 +2,7 @@
 
 #include "media/MimeTypeList.h"
 #include "media/codecs/Metadata.h"
+#include "media/codecs/XmpIptc.h"
 
 #include <vector>
 
@@ -34,11 +35,14 @@ Result<Bytes> EncodeImage(const Image& img, ImageFormat format, const SaveOption
         return Fail(FailureKind::Unsupported, "unknown save format");
     if (!options.metadata || options.metadata->Empty())
         return FormatRowOf(format).encode(img, options);
-    // The EXIF made true of the picture written, the profile only where it describes it.
+    // The EXIF and XMP made true of the picture written, the profile only where it
+    // describes it.
     Metadata written;
     written.exif = ExifForWriting(options.metadata->exif, img.width, img.height);
     if (ProfileFits(options.metadata->icc, img))
         written.icc = options.metadata->icc;
+    written.xmp = XmpForWriting(options.metadata->xmp, img.width, img.height);
+    written.iptc = options.metadata->iptc;
     SaveOptions withMetadata = options;
     withMetadata.metadata = written.Empty() ? nullptr : &written;
     return FormatRowOf(format).encode(img, withMetadata);

@@ -1,9 +1,11 @@
 #include "media/codecs/JpegLib.h"
 
 #include "media/codecs/Metadata.h"
+#include "media/codecs/XmpIptc.h"
 
 #include <algorithm>
 #include <iterator>
+#include <string_view>
 
 namespace media::jpeg {
 
@@ -22,8 +24,10 @@ void OnMessage(j_common_ptr cinfo, int level)
         ++cinfo->err->num_warnings;
 }
 
-// One APP1 segment holds at most 65533 bytes, "Exif\0\0" among them.
-constexpr std::size_t kMaxExifBytes = 65533 - 6;
+// A marker segment holds at most 65533 bytes; an APP1's EXIF has "Exif\0\0" among them.
+constexpr std::size_t kMaxSegmentBytes = 65533;
+constexpr std::string_view kExifName{"Exif\0\0", 6};
+constexpr std::size_t kMaxExifBytes = kMaxSegmentBytes - kExifName.size();
 
 } // namespace
 
@@ -36,23 +40,32 @@ void Attach(j_common_ptr cinfo, ErrorManager& err)
 
 bool WritesExif(const Metadata* meta) { return meta && !meta->exif.empty() && meta->exif.size() <= kMaxExifBytes; }
 
-Bytes ExifSegmentBody(const Metadata& meta)
+Bytes ExifSegmentBody(const Metadata& meta) { return SegmentBody(kExifName, meta.exif); }
+
+Bytes SegmentBody(std::string_view name, const Bytes& bytes)
 {
-    static constexpr std::uint8_t kName[] = {'E', 'x', 'i', 'f', 0, 0};
-    Bytes body(sizeof kName + meta.exif.size());
-    std::copy(std::begin(kName), std::end(kName), body.begin());
-    std::copy(meta.exif.begin(), meta.exif.end(), body.begin() + sizeof kName);
+    Bytes body(name.begin(), name.end());
+    body.insert(body.end(), bytes.begin(), bytes.end());
     return body;
 }
 
 void WriteMarkers(jpeg_compress_struct& cinfo, const Metadata* meta)
 {
-    if (WritesExif(meta)) {
-        const Bytes app1 = ExifSegmentBody(*meta);
-        jpeg_write_marker(&cinfo, JPEG_APP0 + 1, app1.data(), unsigned(app1.size()));
-    }
-    if (meta && !meta->icc.empty())
+    if (!meta)
+        return;
+    // Each where it fits in one segment, as nearly every photo's XMP and IPTC do.
+    const auto segment = [&](int marker, std::string_view name, const Bytes& bytes) {
+        if (!bytes.empty() && bytes.size() <= kMaxSegmentBytes - name.size()) {
+            const Bytes body = SegmentBody(name, bytes);
+            jpeg_write_marker(&cinfo, marker, body.data(), unsigned(body.size()));
+        }
+    };
+    segment(JPEG_APP0 + 1, kExifName, meta->exif);
+    segment(JPEG_APP0 + 1, kJpegXmpName, meta->xmp);
+    if (!meta->icc.empty())
         jpeg_write_icc_profile(&cinfo, meta->icc.data(), unsigned(meta->icc.size()));
+    if (!meta->iptc.empty())
+        segment(JPEG_APP0 + 13, kJpegPhotoshopName, PhotoshopOfIptc(meta->iptc));
 }
 
 } // namespace media::jpeg

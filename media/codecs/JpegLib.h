@@ -7,6 +7,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 extern "C" {
 #include <jpeglib.h>
@@ -56,7 +57,11 @@ bool WritesExif(const Metadata* meta);
 // The body of the APP1 segment that holds the photo's EXIF ("Exif\0\0", then it).
 Bytes ExifSegmentBody(const Metadata& meta);
 
-// The photo's EXIF and colour profile, written right after the compressor started.
+// A marker segment's body: its signature, then `bytes`.
+Bytes SegmentBody(std::string_view name, const Bytes& bytes);
+
+// The photo's EXIF, XMP, colour profile and IPTC, written right after the compressor
+// started.
 void WriteMarkers(jpeg_compress_struct& cinfo, const Metadata* meta);
 
 } // namespace media::jpeg

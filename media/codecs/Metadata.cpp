@@ -1,6 +1,7 @@
 #include "media/codecs/Metadata.h"
 
 #include "media/codecs/ByteReader.h"
+#include "media/codecs/XmpIptc.h"
 
 #include <libdeflate.h>
 #include <libheif/heif.h>
@@ -17,24 +18,37 @@ namespace media {
 
 namespace {
 
-// An ICC profile inflated from PNG's iCCP chunk may be at most this large.
-constexpr std::size_t kMaxProfileBytes = std::size_t(16) << 20;
+// An ICC profile or text inflated from a PNG chunk, or a block libheif holds, may be
+// at most this large.
+constexpr std::size_t kMaxBlockBytes = std::size_t(16) << 20;
 
 bool StartsWith(const std::uint8_t* data, std::size_t size, const char* prefix, std::size_t n)
 {
     return size >= n && std::memcmp(data, prefix, n) == 0;
 }
 
-// JPEG: the first APP1 that is EXIF, and the APP2 "ICC_PROFILE" pieces in their order.
+bool StartsWith(const std::uint8_t* data, std::size_t size, std::string_view prefix)
+{
+    return StartsWith(data, size, prefix.data(), prefix.size());
+}
+
+// JPEG: the first APP1 that is EXIF and the first that is XMP, the APP2 "ICC_PROFILE"
+// pieces in their order, and the IPTC of the APP13 Photoshop resources (which may
+// continue from one segment to the next).
 Metadata FromJpeg(const std::uint8_t* d, std::size_t n)
 {
     Metadata m;
+    Bytes photoshop;
     std::map<int, Bytes> pieces;
     int pieceCount = 0;
     std::size_t at = 2;
-    while (at + 4 <= n && d[at] == 0xFF) {
+    while (at + 4 <= n) {
+        if (d[at] != 0xFF) { // stray bytes before a marker, which libjpeg passes over too
+            ++at;
+            continue;
+        }
         const std::uint8_t marker = d[at + 1];
-        if (marker == 0xFF) { // fill byte
+        if (marker == 0xFF || marker == 0) { // a fill byte, or a stray one
             ++at;
             continue;
         }
@@ -47,6 +61,10 @@ Metadata FromJpeg(const std::uint8_t* d, std::size_t n)
         const std::size_t size = length - 2;
         if (marker == 0xE1 && m.exif.empty() && StartsWith(payload, size, "Exif\0\0", 6))
             m.exif.assign(payload + 6, payload + size);
+        if (marker == 0xE1 && m.xmp.empty() && StartsWith(payload, size, kJpegXmpName))
+            m.xmp.assign(payload + kJpegXmpName.size(), payload + size);
+        if (marker == 0xED && StartsWith(payload, size, kJpegPhotoshopName))
+            photoshop.insert(photoshop.end(), payload + kJpegPhotoshopName.size(), payload + size);
         if (marker == 0xE2 && StartsWith(payload, size, "ICC_PROFILE\0", 12) && size > 14) {
             pieceCount = payload[13];
             pieces[payload[12]].assign(payload + 14, payload + size);
@@ -57,6 +75,7 @@ Metadata FromJpeg(const std::uint8_t* d, std::size_t n)
         pieces.rbegin()->first == pieceCount)
         for (const auto& [seq, piece] : pieces)
             m.icc.insert(m.icc.end(), piece.begin(), piece.end());
+    m.iptc = IptcOfPhotoshop(photoshop.data(), photoshop.size());
     return m;
 }
 
@@ -64,7 +83,7 @@ Bytes Inflated(const std::uint8_t* data, std::size_t size)
 {
     const std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> inflater(
         libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
-    for (std::size_t room = std::max<std::size_t>(size * 4, 4096); inflater && room <= kMaxProfileBytes; room *= 4) {
+    for (std::size_t room = std::max<std::size_t>(size * 4, 4096); inflater && room <= kMaxBlockBytes; room *= 4) {
         Bytes out(room);
         std::size_t got = 0;
         const libdeflate_result r = libdeflate_zlib_decompress(inflater.get(), data, size, out.data(), room, &got);
@@ -78,7 +97,42 @@ Bytes Inflated(const std::uint8_t* data, std::size_t size)
     return {};
 }
 
-// PNG: the eXIf chunk and the iCCP chunk (name, method 0, zlib data).
+// A PNG text chunk that holds XMP or IPTC: "XML:com.adobe.xmp" in an iTXt (keyword,
+// compression flag and method, language, translated keyword, text) or, from some
+// writers, a tEXt or zTXt (keyword, [method,] text); or ImageMagick's "Raw profile
+// type xmp|iptc" in hexadecimal.
+void FromPngText(std::string_view type, const std::uint8_t* data, std::size_t size, Metadata& m)
+{
+    const auto* keyEnd = static_cast<const std::uint8_t*>(std::memchr(data, 0, std::min<std::size_t>(size, 80)));
+    if (!keyEnd)
+        return;
+    const std::string_view key(reinterpret_cast<const char*>(data), std::size_t(keyEnd - data));
+    const bool xmp = key == "XML:com.adobe.xmp", rawXmp = key == "Raw profile type xmp";
+    const bool rawIptc = key == "Raw profile type iptc";
+    Bytes* const out = xmp || rawXmp ? &m.xmp : rawIptc ? &m.iptc : nullptr;
+    if (!out || !out->empty())
+        return;
+    const std::uint8_t* text = keyEnd + 1;
+    const std::uint8_t* const end = data + size;
+    bool compressed = type == "zTXt";
+    if (type == "iTXt") {
+        if (end - text < 2)
+            return;
+        compressed = text[0] == 1;
+        const std::uint8_t* languageEnd = std::find(text + 2, end, 0);
+        text = languageEnd == end ? end : std::find(languageEnd + 1, end, 0);
+    }
+    if (compressed || type == "iTXt") // past the method, or the translated keyword's end
+        ++text;
+    if (text > end)
+        return;
+    Bytes value = compressed ? Inflated(text, std::size_t(end - text)) : Bytes(text, end);
+    *out = xmp ? std::move(value)
+               : BytesOfRawProfile(std::string_view(reinterpret_cast<const char*>(value.data()), value.size()));
+}
+
+// PNG: the eXIf chunk, the iCCP chunk (name, method 0, zlib data) and the text chunks
+// of XMP and IPTC.
 Metadata FromPng(const std::uint8_t* d, std::size_t n)
 {
     Metadata m;
@@ -89,7 +143,7 @@ Metadata FromPng(const std::uint8_t* d, std::size_t n)
             break;
         const std::uint8_t* type = d + at + 4;
         const std::uint8_t* data = d + at + 8;
-        if (std::memcmp(type, "IDAT", 4) == 0 || std::memcmp(type, "IEND", 4) == 0)
+        if (std::memcmp(type, "IEND", 4) == 0)
             break;
         if (std::memcmp(type, "eXIf", 4) == 0)
             m.exif.assign(data, data + *length);
@@ -99,12 +153,15 @@ Metadata FromPng(const std::uint8_t* d, std::size_t n)
             if (nameEnd && nameEnd + 2 <= data + *length && nameEnd[1] == 0)
                 m.icc = Inflated(nameEnd + 2, std::size_t(data + *length - (nameEnd + 2)));
         }
+        for (const std::string_view text : {"iTXt", "tEXt", "zTXt"})
+            if (std::memcmp(type, text.data(), 4) == 0)
+                FromPngText(text, data, *length, m);
         at += 12 + *length;
     }
     return m;
 }
 
-// WebP: its EXIF and ICCP chunks.
+// WebP: its EXIF, ICCP and XMP chunks.
 Metadata FromWebp(const std::uint8_t* d, std::size_t n)
 {
     Metadata m;
@@ -112,7 +169,7 @@ Metadata FromWebp(const std::uint8_t* d, std::size_t n)
     const std::unique_ptr<WebPDemuxer, void (*)(WebPDemuxer*)> demux(WebPDemux(&whole), WebPDemuxDelete);
     if (!demux)
         return m;
-    for (const auto& [fourcc, out] : {std::pair{"EXIF", &m.exif}, {"ICCP", &m.icc}}) {
+    for (const auto& [fourcc, out] : {std::pair{"EXIF", &m.exif}, {"ICCP", &m.icc}, {"XMP ", &m.xmp}}) {
         WebPChunkIterator chunk;
         if (WebPDemuxGetChunk(demux.get(), fourcc, 1, &chunk)) {
             out->assign(chunk.chunk.bytes, chunk.chunk.bytes + chunk.chunk.size);
@@ -125,8 +182,34 @@ Metadata FromWebp(const std::uint8_t* d, std::size_t n)
     return m;
 }
 
-// HEIF and AVIF: the primary picture's Exif block (behind the offset HEIF puts first)
-// and its raw ICC profile.
+// A metadata block of a HEIF picture; empty when it is larger than the program takes.
+Bytes HeifBlock(const heif_image_handle* handle, heif_item_id id)
+{
+    const std::size_t size = heif_image_handle_get_metadata_size(handle, id);
+    Bytes block(size <= kMaxBlockBytes ? size : 0);
+    if (block.empty() || heif_image_handle_get_metadata(handle, id, block.data()).code)
+        return {};
+    return block;
+}
+
+// The TIFF structure of a HEIF Exif block: behind the offset HEIF puts first and
+// JPEG's "Exif\0\0", either of which some writers leave out.
+Bytes ExifOfHeifBlock(const Bytes& block)
+{
+    const auto isTiff = [&](std::size_t at) {
+        return StartsWith(block.data() + at, block.size() - at, "II*\0", 4) ||
+               StartsWith(block.data() + at, block.size() - at, "MM\0*", 4);
+    };
+    std::size_t at = 0;
+    if (!isTiff(0) && block.size() > 4) {
+        at = 4 + ((std::size_t(block[0]) << 24) | (block[1] << 16) | (block[2] << 8) | block[3]);
+        if (at < block.size() && StartsWith(block.data() + at, block.size() - at, "Exif\0\0", 6))
+            at += 6;
+    }
+    return at < block.size() && isTiff(at) ? Bytes(block.begin() + std::ptrdiff_t(at), block.end()) : Bytes{};
+}
+
+// HEIF and AVIF: the primary picture's Exif block, its XMP and its raw ICC profile.
 Metadata FromHeif(const std::uint8_t* d, std::size_t n)
 {
     Metadata m;
@@ -138,17 +221,17 @@ Metadata FromHeif(const std::uint8_t* d, std::size_t n)
     const std::unique_ptr<heif_image_handle, void (*)(const heif_image_handle*)> primary(handle,
                                                                                          heif_image_handle_release);
     heif_item_id id = 0;
-    if (heif_image_handle_get_list_of_metadata_block_IDs(handle, "Exif", &id, 1) == 1) {
-        Bytes block(heif_image_handle_get_metadata_size(handle, id));
-        if (block.size() > 4 && !heif_image_handle_get_metadata(handle, id, block.data()).code) {
-            const std::size_t offset = (std::size_t(block[0]) << 24) | (block[1] << 16) | (block[2] << 8) | block[3];
-            if (offset < block.size() - 4)
-                m.exif.assign(block.begin() + 4 + std::ptrdiff_t(offset), block.end());
-        }
-    }
+    if (heif_image_handle_get_list_of_metadata_block_IDs(handle, "Exif", &id, 1) == 1)
+        m.exif = ExifOfHeifBlock(HeifBlock(handle, id));
+    std::vector<heif_item_id> mime(std::size_t(heif_image_handle_get_number_of_metadata_blocks(handle, "mime")));
+    mime.resize(std::size_t(heif_image_handle_get_list_of_metadata_block_IDs(handle, "mime", mime.data(), int(mime.size()))));
+    for (const heif_item_id block : mime)
+        if (m.xmp.empty() && std::strcmp(heif_image_handle_get_metadata_content_type(handle, block), "application/rdf+xml") == 0)
+            m.xmp = HeifBlock(handle, block);
     const heif_color_profile_type type = heif_image_handle_get_color_profile_type(handle);
     if (type == heif_color_profile_type_prof || type == heif_color_profile_type_rICC) {
-        m.icc.resize(heif_image_handle_get_raw_color_profile_size(handle));
+        const std::size_t size = heif_image_handle_get_raw_color_profile_size(handle);
+        m.icc.resize(size <= kMaxBlockBytes ? size : 0);
         if (m.icc.empty() || heif_image_handle_get_raw_color_profile(handle, m.icc.data()).code)
             m.icc.clear();
     }
@@ -222,7 +305,7 @@ Metadata ReadMetadata(const std::uint8_t* data, std::size_t size)
     if (SniffHeif(data, size) || SniffAvif(data, size))
         return FromHeif(data, size);
     if (SniffTiff(data, size))
-        return {{}, ReadTiffProfile(data, size)};
+        return ReadTiffMetadata(data, size);
     return {};
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // What a photo carries beside its pixels and a conversion keeps: its EXIF (capture
-// date and time, camera, exposure) and its ICC colour profile. Read from the file's
-// bytes apart from the pixels; written by the encoders of the formats that hold them.
+// date and time, camera, exposure), its ICC colour profile, and its XMP and IPTC
+// (keywords, captions, places). Read from the file's bytes apart from the pixels;
+// written by the encoders of the formats that hold them.
 #include "media/codecs/Codecs.h"
 
 namespace media {
@@ -9,15 +10,17 @@ namespace media {
 struct Metadata {
     Bytes exif; // a TIFF structure ("II*\0" or "MM\0*" …), without JPEG's "Exif\0\0"
     Bytes icc;  // the whole profile
-    bool Empty() const { return exif.empty() && icc.empty(); }
+    Bytes xmp;  // the XMP packet, as text
+    Bytes iptc; // the IPTC-IIM records, without Photoshop's wrapping
+    bool Empty() const { return exif.empty() && icc.empty() && xmp.empty() && iptc.empty(); }
 };
 
-// The EXIF and ICC profile of a JPEG, PNG, WebP, HEIF or AVIF file, and the profile
-// of a TIFF; what cannot be found or is damaged is left empty.
+// The EXIF, ICC profile, XMP and IPTC of a JPEG, PNG, WebP, HEIF or AVIF file, and
+// all but the EXIF of a TIFF; what cannot be found or is damaged is left empty.
 Metadata ReadMetadata(const std::uint8_t* data, std::size_t size);
 
-// A TIFF's ICC profile (in Tiff.cpp, beside its reading); empty without one.
-Bytes ReadTiffProfile(const std::uint8_t* data, std::size_t size);
+// A TIFF's ICC profile, XMP and IPTC (in Tiff.cpp, beside its reading).
+Metadata ReadTiffMetadata(const std::uint8_t* data, std::size_t size);
 
 // The EXIF to write with a picture of `width` × `height` that is already upright: the
 // orientation set to 1 (as stored), the embedded thumbnail dropped, the pixel size

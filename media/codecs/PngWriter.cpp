@@ -3,6 +3,7 @@
 // piece by libdeflate, which compresses smaller than zlib in a fraction of the time.
 #include "media/codecs/Codecs.h"
 #include "media/codecs/Metadata.h"
+#include "media/codecs/XmpIptc.h"
 
 #include <libdeflate.h>
 
@@ -205,6 +206,35 @@ struct CompressorFree {
     void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
 };
 
+// The photo's profile (iCCP), EXIF (eXIf), XMP (iTXt "XML:com.adobe.xmp") and IPTC
+// (tEXt "Raw profile type iptc", the one place PNG readers look for it).
+void PutMetadataChunks(std::vector<std::uint8_t>& out, const Metadata& meta, libdeflate_compressor* compressor)
+{
+    if (!meta.icc.empty()) {
+        std::vector<std::uint8_t> iccp = {'I', 'C', 'C', ' ', 'P', 'r', 'o', 'f', 'i', 'l', 'e', 0, 0};
+        const std::size_t start = iccp.size();
+        iccp.resize(start + libdeflate_zlib_compress_bound(compressor, meta.icc.size()));
+        const std::size_t packed = libdeflate_zlib_compress(compressor, meta.icc.data(), meta.icc.size(),
+                                                            iccp.data() + start, iccp.size() - start);
+        if (packed) {
+            iccp.resize(start + packed);
+            PutChunk(out, "iCCP", iccp.data(), iccp.size());
+        }
+    }
+    if (!meta.exif.empty())
+        PutChunk(out, "eXIf", meta.exif.data(), meta.exif.size());
+    const auto text = [&](const char (&type)[5], std::string_view head, const auto& body) {
+        std::vector<std::uint8_t> chunk(head.begin(), head.end());
+        chunk.insert(chunk.end(), body.begin(), body.end());
+        PutChunk(out, type, chunk.data(), chunk.size());
+    };
+    // keyword, no compression (flag and method), no language, no translated keyword
+    if (!meta.xmp.empty())
+        text("iTXt", {"XML:com.adobe.xmp\0\0\0\0\0", 22}, meta.xmp);
+    if (!meta.iptc.empty())
+        text("tEXt", {"Raw profile type iptc\0", 22}, RawProfileText("iptc", meta.iptc));
+}
+
 } // namespace
 
 Result<Bytes> EncodePng(const Image& img, const SaveOptions& options)
@@ -253,21 +283,8 @@ Result<Bytes> EncodePng(const Image& img, const SaveOptions& options)
     PutBe32(header, std::uint32_t(img.height));
     header.insert(header.end(), {depth, colourType, 0, 0, std::uint8_t(options.interlaced ? 1 : 0)});
     PutChunk(out, "IHDR", header.data(), header.size());
-    if (const Metadata* meta = options.metadata) {
-        if (!meta->icc.empty()) {
-            std::vector<std::uint8_t> iccp = {'I', 'C', 'C', ' ', 'P', 'r', 'o', 'f', 'i', 'l', 'e', 0, 0};
-            const std::size_t start = iccp.size();
-            iccp.resize(start + libdeflate_zlib_compress_bound(compressor.get(), meta->icc.size()));
-            const std::size_t packed = libdeflate_zlib_compress(compressor.get(), meta->icc.data(), meta->icc.size(),
-                                                                iccp.data() + start, iccp.size() - start);
-            if (packed) {
-                iccp.resize(start + packed);
-                PutChunk(out, "iCCP", iccp.data(), iccp.size());
-            }
-        }
-        if (!meta->exif.empty())
-            PutChunk(out, "eXIf", meta->exif.data(), meta->exif.size());
-    }
+    if (options.metadata)
+        PutMetadataChunks(out, *options.metadata, compressor.get());
     if (img.format == PixelFormat::Indexed) {
         std::vector<std::uint8_t> palette;
         for (std::size_t i = 0; i < img.palette.size() && i < (std::size_t(1) << depth); ++i)

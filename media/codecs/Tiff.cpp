@@ -389,19 +389,69 @@ Result<Image> DecodeTiff(const std::uint8_t* data, std::size_t size, const Reduc
         [&](const TiffHeader& header) { return ReadPixels(header); });
 }
 
-Bytes ReadTiffProfile(const std::uint8_t* data, std::size_t size)
+namespace {
+
+// The IPTC records are bytes that some versions of libtiff declare as 32-bit numbers,
+// others as bytes; whichever it is, the file holds the records' bytes as they stand.
+bool IptcInWords(TIFF* tif)
+{
+    const TIFFField* field = TIFFFieldWithTag(tif, TIFFTAG_RICHTIFFIPTC);
+    return field && TIFFFieldDataType(field) == TIFF_LONG;
+}
+
+} // namespace
+
+Metadata ReadTiffMetadata(const std::uint8_t* data, std::size_t size)
 {
     MemoryFile file;
     file.data = data;
     file.size = size;
     std::string lastError;
     const TiffHandle tif = OpenMemory(file, "r", lastError);
-    std::uint32_t length = 0;
-    void* profile = nullptr;
-    if (!tif || !TIFFGetField(tif.get(), TIFFTAG_ICCPROFILE, &length, &profile) || !profile)
-        return {};
-    return Bytes(static_cast<const std::uint8_t*>(profile), static_cast<const std::uint8_t*>(profile) + length);
+    Metadata m;
+    if (!tif)
+        return m;
+    const auto field = [&](ttag_t tag, std::size_t unit) {
+        std::uint32_t count = 0;
+        void* values = nullptr;
+        if (!TIFFGetField(tif.get(), tag, &count, &values) || !values)
+            return Bytes{};
+        const auto* bytes = static_cast<const std::uint8_t*>(values);
+        return Bytes(bytes, bytes + std::size_t(count) * unit);
+    };
+    m.icc = field(TIFFTAG_ICCPROFILE, 1);
+    m.xmp = field(TIFFTAG_XMLPACKET, 1);
+    if (IptcInWords(tif.get())) { // handed over in this machine's order: put back in the file's
+        m.iptc = field(TIFFTAG_RICHTIFFIPTC, 4);
+        if (TIFFIsByteSwapped(tif.get()))
+            TIFFSwabArrayOfLong(reinterpret_cast<std::uint32_t*>(m.iptc.data()), tmsize_t(m.iptc.size() / 4));
+    } else {
+        m.iptc = field(TIFFTAG_RICHTIFFIPTC, 1);
+    }
+    return m;
 }
+
+namespace {
+
+// The profile, XMP and IPTC in their tags (EXIF joins the file once it is written).
+void SetMetadataTags(TIFF* tif, const Metadata& meta)
+{
+    if (!meta.icc.empty())
+        TIFFSetField(tif, TIFFTAG_ICCPROFILE, std::uint32_t(meta.icc.size()), meta.icc.data());
+    if (!meta.xmp.empty())
+        TIFFSetField(tif, TIFFTAG_XMLPACKET, std::uint32_t(meta.xmp.size()), meta.xmp.data());
+    if (!meta.iptc.empty() && IptcInWords(tif)) { // zeros after the records fill the last number
+        std::vector<std::uint32_t> words((meta.iptc.size() + 3) / 4, 0);
+        std::memcpy(words.data(), meta.iptc.data(), meta.iptc.size());
+        if (TIFFIsByteSwapped(tif))
+            TIFFSwabArrayOfLong(words.data(), tmsize_t(words.size()));
+        TIFFSetField(tif, TIFFTAG_RICHTIFFIPTC, std::uint32_t(words.size()), words.data());
+    } else if (!meta.iptc.empty()) {
+        TIFFSetField(tif, TIFFTAG_RICHTIFFIPTC, std::uint32_t(meta.iptc.size()), meta.iptc.data());
+    }
+}
+
+} // namespace
 
 Result<Bytes> EncodeTiff(const Image& img, const SaveOptions& options)
 {
@@ -449,8 +499,8 @@ Result<Bytes> EncodeTiff(const Image& img, const SaveOptions& options)
         }
     }
     TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0));
-    if (meta && !meta->icc.empty())
-        TIFFSetField(tif, TIFFTAG_ICCPROFILE, std::uint32_t(meta->icc.size()), meta->icc.data());
+    if (meta)
+        SetMetadataTags(tif, *meta);
     std::vector<std::uint8_t> line(std::size_t(TIFFScanlineSize(tif)));
     bool ok = true;
     for (int y = 0; ok && y < img.height; ++y) {

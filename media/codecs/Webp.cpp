@@ -91,13 +91,14 @@ Result<Image> ReadPixels(const std::uint8_t* data, std::size_t size, const WebpH
     return img;
 }
 
-// The encoded picture with the photo's profile and EXIF in chunks of their own.
+// The encoded picture with the photo's profile, EXIF and XMP in chunks of their own
+// (WebP has no place for IPTC).
 Result<Bytes> WithMetadata(const Bytes& picture, const Metadata& meta)
 {
     const WebPData bitstream{picture.data(), picture.size()};
     const std::unique_ptr<WebPMux, void (*)(WebPMux*)> mux(WebPMuxCreate(&bitstream, 1), WebPMuxDelete);
     bool ok = bool(mux);
-    for (const auto& [fourcc, bytes] : {std::pair{"ICCP", &meta.icc}, {"EXIF", &meta.exif}})
+    for (const auto& [fourcc, bytes] : {std::pair{"ICCP", &meta.icc}, {"EXIF", &meta.exif}, {"XMP ", &meta.xmp}})
         if (ok && !bytes->empty()) {
             const WebPData chunk{bytes->data(), bytes->size()};
             ok = WebPMuxSetChunk(mux.get(), fourcc, &chunk, 1) == WEBP_MUX_OK;

@@ -17,7 +17,7 @@ class ImageEditor {
 public:
     // Replaces the picture with the file's; after a failure there is no picture.
     // `reduction` lets the decoder deliver it smaller (see Reduction). A failure's
-    // facts begin with the path. The file's EXIF and colour profile come with it.
+    // facts begin with the path. The file's EXIF, XMP, IPTC and colour profile come with it.
     Result<void> Load(const std::string& path, const Reduction& reduction = {});
     // A picture that comes from no file (a movie's frame): it carries no metadata.
     void SetImage(Image img)

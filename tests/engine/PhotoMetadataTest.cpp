@@ -1,9 +1,11 @@
 // A phone's photo converted by the command line keeps what it carries, as exiftool
 // reads it back: capture date, camera, the orientation made "as stored" (the pixels
 // are turned already), no thumbnail, its pixel size, and the ICC profile byte for
-// byte; formats that cannot hold a profile get sRGB pixels, matching LittleCMS's own
-// tificc within 2 levels; --strip leaves everything out. The photo is made by
-// ImageMagick and exiftool, its profile taken from a public AVIF sample.
+// byte; its XMP (a date held only there, keywords, the orientation and size made true
+// as the EXIF's) and IPTC keywords where the format holds them; formats that cannot
+// hold a profile get sRGB pixels, matching LittleCMS's own tificc within 2 levels;
+// --strip leaves everything out. The photo is made by ImageMagick and exiftool, its
+// profile taken from a public AVIF sample.
 #include "media/image/ImageEditor.h"
 #include "support/Outcome.h"
 #include "support/ReferenceReading.h"
@@ -43,7 +45,10 @@ TEST(PhotoMetadata, KeptWhereTheFormatHoldsItConvertedToSrgbWhereNotAndLeftOutWh
                            " && exiftool -q -icc_profile -b '" + POMI_SOURCE_DIR +
                            "/tests/data/public/avif/red-at-12-oclock-with-color-profile-lossy.avif' > '" + icc + "'" +
                            " && exiftool -q -overwrite_original -ExifByteOrder=II -Orientation#=6 -DateTimeOriginal='2024:06:01 10:20:30'"
-                           " -Make=Acme -Model='Phone 9' -ExifImageWidth=60 -ExifImageHeight=40 '-ThumbnailImage<=" +
+                           " -Make=Acme -Model='Phone 9' -ExifImageWidth=60 -ExifImageHeight=40"
+                           " -XMP-exif:DateTimeOriginal='2019:05:04 10:11:12' -XMP-tiff:Orientation#=6"
+                           " -XMP-exif:ExifImageWidth=60 -XMP-dc:Subject=alpha -XMP-dc:Subject=beta"
+                           " -IPTC:Keywords=alpha -IPTC:Keywords=beta -IPTC:City=Kyoto '-ThumbnailImage<=" +
                            dir.File("thumb.jpg") + "' '-icc_profile<=" + icc + "' '" + photo + "'")
                               .c_str()),
               0);
@@ -64,11 +69,12 @@ TEST(PhotoMetadata, KeptWhereTheFormatHoldsItConvertedToSrgbWhereNotAndLeftOutWh
         const char* format;
         const char* ext;
         bool strip;
-        bool exif, profile; // kept in the file
+        bool exif, profile, iptc; // kept in the file (XMP goes with the EXIF)
     } cases[] = {
-        {"jpeg", "jpg", false, true, true},   {"png", "png", false, true, true},  {"webp", "webp", false, true, true},
-        {"tiff", "tif", false, true, true},
-        {"bmp", "bmp", false, false, false}, {"pcx", "pcx", false, false, false}, {"jpeg", "jpg", true, false, false},
+        {"jpeg", "jpg", false, true, true, true},    {"png", "png", false, true, true, true},
+        {"webp", "webp", false, true, true, false},  {"tiff", "tif", false, true, true, true},
+        {"bmp", "bmp", false, false, false, false}, {"pcx", "pcx", false, false, false, false},
+        {"jpeg", "jpg", true, false, false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.format) + (c.strip ? " --strip" : ""));
@@ -86,6 +92,10 @@ TEST(PhotoMetadata, KeptWhereTheFormatHoldsItConvertedToSrgbWhereNotAndLeftOutWh
         EXPECT_EQ(Tag(file, "ExifImageWidth"), c.exif ? "40" : "");
         EXPECT_EQ(Tag(file, "ExifImageHeight"), c.exif ? "60" : "");
         EXPECT_EQ(Tag(file, "ThumbnailLength"), "");
+        EXPECT_EQ(Tag(file, "XMP:DateTimeOriginal") + "|" + Tag(file, "XMP:Subject") + "|" +
+                      Tag(file, "XMP:Orientation", true) + "|" + Tag(file, "XMP:ExifImageWidth"),
+                  c.exif ? "2019:05:04 10:11:12|alpha, beta|1|40" : "|||");
+        EXPECT_EQ(Tag(file, "IPTC:Keywords") + "|" + Tag(file, "IPTC:City"), c.iptc ? "alpha, beta|Kyoto" : "|");
         const std::string written = CommandOutput("exiftool -q -b -icc_profile '" + file + "'");
         if (c.profile) {
             EXPECT_EQ(written, profile) << "the profile is not the photo's, byte for byte";
@@ -109,6 +119,30 @@ TEST(PhotoMetadata, KeptWhereTheFormatHoldsItConvertedToSrgbWhereNotAndLeftOutWh
     EXPECT_FALSE(editor.PhotoMetadata().Empty());
     editor.SetImage(editor.Current());
     EXPECT_TRUE(editor.PhotoMetadata().Empty());
+}
+
+// Every public HEIF and AVIF picture whose capture date exiftool reads keeps it in the
+// JPEG made from it, C034.heic among them: its Exif block is a bare TIFF structure,
+// without the offset HEIF puts first.
+TEST(PhotoMetadata, PublicHeifPicturesKeepTheirCaptureDate)
+{
+    if (!Have("exiftool -ver"))
+        GTEST_SKIP() << "exiftool is missing";
+    TempDir dir;
+    int dated = 0;
+    for (const char* folder : {"heif", "avif"})
+        for (const auto& entry : std::filesystem::directory_iterator(std::string(POMI_SOURCE_DIR) + "/tests/data/public/" + folder)) {
+            const std::string source = entry.path().string(), date = Tag(source, "DateTimeOriginal");
+            if (date.empty())
+                continue;
+            SCOPED_TRACE(source);
+            ++dated;
+            const std::string out = dir.File(entry.path().stem().string());
+            if (std::system(("'" POMI_CONVERT "' -q --format jpeg -o '" + out + "' '" + source + "' 2>/dev/null").c_str()) != 0)
+                continue; // a picture the program refuses (a sequence of pictures) has nothing to keep
+            EXPECT_EQ(Tag(out + "/" + entry.path().stem().string() + ".jpg", "DateTimeOriginal"), date);
+        }
+    EXPECT_GE(dated, 1); // C034.heic
 }
 
 // Stills cut from a MOV and an MP4 made with a creation time, a camera and a place

@@ -1,6 +1,7 @@
 // Every depth through every format and back; flags and readers of other programs.
 #include "media/codecs/Formats.h"
 #include "media/codecs/Metadata.h"
+#include "media/codecs/XmpIptc.h"
 #include "support/Outcome.h"
 #include "support/ReferenceReading.h"
 #include "support/TempDir.h"
@@ -442,4 +443,35 @@ TEST(ImageCodecs, CutAndScrambledPublicSuiteFilesAndExifBlocksReadOrFailCleanly)
             exif.resize(seed % exif.size());
         EXPECT_LE(ExifForWriting(exif, 40, 30).size(), exif.size());
     }
+}
+
+// The XMP written with a turned, resized picture says orientation 1 and the new size,
+// in each way writers put a value (attributes in either quotes and with blanks as
+// Adobe writes them, elements as exiftool writes them), and leaves alone what only
+// looks like them.
+TEST(ImageCodecs, XmpOrientationAndSizeAreMadeTrueInEveryFormWritersUse)
+{
+    const struct {
+        const char* given;
+        const char* written; // for a picture of 40 × 30
+    } cases[] = {
+        {R"(<rdf:Description tiff:Orientation="6" exif:PixelXDimension="60"/>)",
+         R"(<rdf:Description tiff:Orientation="1" exif:PixelXDimension="40"/>)"},
+        {"<d tiff:Orientation = '8'\n exif:PixelYDimension='45'/>", "<d tiff:Orientation = '1'\n exif:PixelYDimension='30'/>"},
+        {"<tiff:ImageWidth> 60 </tiff:ImageWidth><tiff:ImageLength>45</tiff:ImageLength>",
+         "<tiff:ImageWidth> 40 </tiff:ImageWidth><tiff:ImageLength>30</tiff:ImageLength>"},
+        {R"(<d xtiff:Orientation="6" tiff:OrientationNote="6" tiff:Orientation="six"/>)",
+         R"(<d xtiff:Orientation="6" tiff:OrientationNote="6" tiff:Orientation="six"/>)"},
+        {R"(<d tiff:Orientation="6)", R"(<d tiff:Orientation="6)"},
+    };
+    for (const auto& c : cases) {
+        const std::string given = c.given;
+        const Bytes written = XmpForWriting(Bytes(given.begin(), given.end()), 40, 30);
+        EXPECT_EQ(std::string(written.begin(), written.end()), c.written);
+    }
+    // ImageMagick's hexadecimal "Raw profile" text: ours reads back; damage gives nothing.
+    const Bytes iptc = {0x1C, 0x02, 0x19, 0x00, 0x05, 'a', 'l', 'p', 'h', 'a'};
+    EXPECT_EQ(BytesOfRawProfile(RawProfileText("iptc", iptc)), iptc);
+    EXPECT_EQ(BytesOfRawProfile("\niptc\n      36\n1c0219"), Bytes{});
+    EXPECT_EQ(BytesOfRawProfile("\niptc\n2\n1cz2"), Bytes{});
 }
