@@ -1,8 +1,4 @@
-// libFuzzer: our PCX reader on arbitrary bytes.
-#include "media/codecs/Codecs.h"
+// libFuzzer entry of the target; its body is in FuzzBodies.cpp.
+#include "fuzz/FuzzBodies.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
-    (void)media::DecodePcx(data, size);
-    return 0;
-}
+POMI_FUZZ_TARGET("fuzz_pcx")

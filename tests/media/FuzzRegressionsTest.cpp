@@ -1,9 +1,7 @@
 // Every input a fuzz run found to crash, hang, leak or run out of memory is kept in
 // tests/data/fuzz-regressions/<target>/ and replayed here through what that target
-// exercised: it must come back (with an error or a picture), within bounded memory.
-#include "framework/IniFile.h"
-#include "support/Outcome.h"
-#include "media/codecs/Formats.h"
+// exercised (its target's own body): it must come back, within bounded memory.
+#include "fuzz/FuzzBodies.h"
 
 #include <gtest/gtest.h>
 
@@ -21,24 +19,6 @@ long PeakKilobytes()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
-}
-
-void Replay(const std::string& target, const std::string& bytes)
-{
-    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    if (target == "fuzz_settings") {
-        fw::IniLookup(bytes, "SET1", "PATH");
-        const std::string updated = fw::IniApply(bytes, {{"SET1", "PATH", "/a"}});
-        EXPECT_EQ(fw::IniLookup(updated, "SET1", "PATH"), "/a");
-        return;
-    }
-    media::Image img;
-    std::string error;
-    if (Take(media::DecodeImage(data, bytes.size()), img, error) && std::size_t(img.width) * img.height <= 1 << 16) {
-        std::vector<std::uint8_t> out;
-        for (auto format : {media::ImageFormat::Bmp, media::ImageFormat::Pcx, media::ImageFormat::Png})
-            Take(media::EncodeImage(img, format, {}), out, error);
-    }
 }
 
 } // namespace
@@ -59,7 +39,10 @@ TEST(FuzzRegressions, EveryKeptInputIsHandledWithinBoundedMemory)
             std::stringstream s;
             s << in.rdbuf();
             const long before = PeakKilobytes();
-            Replay(folder.path().filename().string(), s.str());
+            const std::string bytes = s.str();
+            const fuzz::Body body = fuzz::BodyOf(folder.path().filename().string());
+            ASSERT_NE(body, nullptr) << "no fuzz target of that name";
+            body(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
             EXPECT_LT(PeakKilobytes() - before, 512 * 1024);
             ++replayed;
         }
