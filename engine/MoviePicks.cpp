@@ -54,7 +54,9 @@ media::Result<std::vector<int>> PickPositions(const MoviePicks& p, const std::ve
             if (key >= start && key <= end)
                 take(key);
     } else if (p.everySeconds) {
-        const double from = times[std::size_t(start)], every = *p.everySeconds;
+        // From the time asked, not the picture shown then: --start 0.34s --every 2s
+        // gives the pictures shown at 0.34, 2.34, 4.34 s ...
+        const double from = p.startSeconds.value_or(times[std::size_t(start)]), every = *p.everySeconds;
         for (long long k = 0;;) {
             const double instant = from + double(k) * every;
             if (instant > times[std::size_t(end)] + 1e-9)

@@ -17,7 +17,8 @@ struct MoviePicks {
     std::optional<double> startSeconds, endSeconds;
     // How to pick in the range; unset, every frame.
     std::optional<int> step;            // every step-th position
-    std::optional<double> everySeconds; // the pictures shown at start, start + s, start + 2 s ...
+    std::optional<double> everySeconds; // the pictures shown at start, start + s, start + 2 s ... (from
+                                        // the start's time as given, or its frame's)
     std::optional<int> count;           // this many, spread evenly, first and last included
     bool keyframes = false;             // the key pictures only
 };

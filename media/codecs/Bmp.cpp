@@ -22,7 +22,7 @@ bool IsBitmapArray(const std::uint8_t* d, std::size_t n)
     return n >= kArrayHeader + 2 && d[0] == 'B' && d[1] == 'A' && d[kArrayHeader] == 'B' && d[kArrayHeader + 1] == 'M';
 }
 
-Failure Invalid(const char* why, FailureKind kind = FailureKind::BadData)
+Failure Invalid(const std::string& why, FailureKind kind = FailureKind::BadData)
 {
     return InvalidImage(ImageFormat::Bmp, why, kind);
 }
@@ -110,7 +110,7 @@ Result<void> CheckLayout(const BmpHeader& h)
     if (h.planes != 1)
         return Invalid("plane count is not 1");
     if (!PlausibleSize(h.claim.width, h.claim.height))
-        return Invalid("impossible picture size");
+        return Invalid(ImplausibleSizeText(h.claim.width, h.claim.height));
     if (h.bpp == 0 && (h.compression == kJpeg || h.compression == kPng))
         return Invalid("a JPEG or PNG picture inside a BMP is not read", FailureKind::Unsupported);
     if (h.compression == kOs2Huffman)

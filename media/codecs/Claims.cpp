@@ -12,7 +12,7 @@ Failure InvalidImage(ImageFormat format, const std::string& why, FailureKind kin
 Result<void> CheckClaim(ImageFormat format, const Claim& c, std::size_t fileBytes)
 {
     if (!PlausibleSize(c.width, c.height))
-        return InvalidImage(format, "impossible picture size");
+        return InvalidImage(format, ImplausibleSizeText(c.width, c.height));
     if (c.dataBytes <= double(c.available) * c.maxRatio)
         return {};
     return InvalidImage(format, "claims " + std::to_string(c.width) + " × " + std::to_string(c.height) +

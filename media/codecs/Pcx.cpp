@@ -8,7 +8,7 @@ namespace media {
 
 namespace {
 
-Failure Invalid(const char* why, FailureKind kind = FailureKind::BadData)
+Failure Invalid(const std::string& why, FailureKind kind = FailureKind::BadData)
 {
     return InvalidImage(ImageFormat::Pcx, why, kind);
 }
@@ -52,7 +52,7 @@ Result<PcxHeader> ReadHeader(const ByteReader& in)
     if (h.encoding > 1)
         return Invalid("unknown encoding", FailureKind::Unsupported);
     if (!PlausibleSize(h.claim.width, h.claim.height))
-        return Invalid("impossible picture size");
+        return Invalid(ImplausibleSizeText(h.claim.width, h.claim.height));
     const int bpp = h.bpp, planes = h.planes;
     h.packedIndex = planes == 1 && (bpp == 1 || bpp == 2 || bpp == 4 || bpp == 8);
     h.planarIndex = bpp == 1 && planes >= 2 && planes <= 4;

@@ -304,7 +304,7 @@ Result<TiffHeader> ReadHeader(const std::uint8_t* data, std::size_t size)
     h.tiled = TIFFIsTiled(tif);
     // The claim is only asked of a plausible size (a huge one could overflow its sum).
     if (!PlausibleSize(l.width, l.height))
-        return Invalid("impossible picture size");
+        return Invalid(ImplausibleSizeText(l.width, l.height));
     h.claim = TiffClaim(tif, l.width, l.height, double(l.bits) * l.samples / 8, size);
     return h;
 }

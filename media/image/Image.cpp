@@ -21,6 +21,15 @@ bool PlausibleSize(std::int64_t w, std::int64_t h)
     return w > 0 && h > 0 && w <= kMaxImageSide && h <= kMaxImageSide && w * h <= kMaxImagePixels;
 }
 
+std::string ImplausibleSizeText(std::int64_t w, std::int64_t h)
+{
+    const std::string size = "declares a size of " + std::to_string(w) + " × " + std::to_string(h) + " pixels";
+    if (w <= 0 || h <= 0)
+        return size;
+    return size + ", more than a picture may have (" + std::to_string(kMaxImagePixels) + ", " +
+           std::to_string(kMaxImageSide) + " a side)";
+}
+
 bool Image::Allocate(int w, int h, PixelFormat f)
 {
     if (!PlausibleSize(w, h))

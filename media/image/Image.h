@@ -41,6 +41,10 @@ struct Image {
 // Whether w × h is a size a picture may have (positive, within kMaxImagePixels).
 bool PlausibleSize(std::int64_t w, std::int64_t h);
 
+// Why a declared w × h is refused before anything is allocated: "declares a size of
+// 100000 × 100000 pixels, more than a picture may have (268435456, 1048576 a side)".
+std::string ImplausibleSizeText(std::int64_t w, std::int64_t h);
+
 // The picture as 24-bit colour (alpha composited over `background`).
 Image ToRgb24(const Image& img, Rgb background = {255, 255, 255});
 // The same, without copying a picture that already is 24-bit colour: the result is `img`

@@ -34,6 +34,8 @@ TEST(MoviePicks, EachWayOfPickingTakesThePicturesItsTimesOrCountsSay)
          {0, 3, 4, 5, 8, 9}},
         {"every 2 s from 0.55 s: at 0.5, 2.5 and 4.5 s",
          Picks([](auto& p) { p.everySeconds = 2, p.startSeconds = 0.55; }), {1, 5, 6}},
+        {"every 2.5 s from 1.95 s: at 1.95 and 4.45 s, not from 0.7 s, the time shown then",
+         Picks([](auto& p) { p.everySeconds = 2.5, p.startSeconds = 1.95; }), {3, 5}},
         {"4 spread: 0, 3, 6, 9", Picks([](auto& p) { p.count = 4; }), {0, 3, 6, 9}},
         {"3 spread: the middle rounded up", Picks([](auto& p) { p.count = 3; }), {0, 5, 9}},
         {"1: the first", Picks([](auto& p) { p.count = 1; }), {0}},

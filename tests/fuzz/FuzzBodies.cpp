@@ -183,7 +183,7 @@ void Names(const std::uint8_t* data, std::size_t size)
     const media::Result<conv::StillNames> names = conv::StillNames::Parse(lines[0]);
     if (!names)
         return;
-    const double at = seconds ? *seconds : 0;
+    const double at = seconds && *seconds < 1e9 ? *seconds : 0;
     const std::string name = names->Name("/movies/clip.avi", int(at) & 0xFFFFF, at, 7);
     Check(!name.empty() && name.find('/') == std::string::npos);
     (void)conv::ClockText(at);

@@ -6,6 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <tuple>
+
 #include <sys/resource.h>
 #include <zlib.h>
 
@@ -165,6 +170,37 @@ TEST(MemoryBombs, EveryFormatRefusesAClaimItsFileCannotHoldBeforeAllocating)
         std::string error;
         EXPECT_FALSE(Take(media::DecodeImage(bytes.data(), bytes.size()), img, error));
         EXPECT_NE(error.find(" pixels, the file holds " + std::to_string(bytes.size()) + " bytes"), std::string::npos)
+            << error;
+        EXPECT_LT(PeakKilobytes() - before, 64 * 1024) << "the decoder allocated for the claim";
+    }
+}
+
+// Sizes no picture may have, declared by our own readers' headers and by what
+// libheif and libtiff report, are refused naming the size, before allocating.
+TEST(MemoryBombs, ASizeNoPictureMayHaveIsRefusedNamingIt)
+{
+    std::ifstream in(POMI_SOURCE_DIR "/tests/data/public/heif/C034.heic", std::ios::binary);
+    Bytes heic((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(heic.empty());
+    for (std::size_t at = 0; at + 16 <= heic.size(); ++at)
+        if (std::equal(heic.begin() + std::ptrdiff_t(at), heic.begin() + std::ptrdiff_t(at) + 4, "ispe")) {
+            Put32Be(heic, at + 8, 100000); // its size box: version and flags, then width and height
+            Put32Be(heic, at + 12, 100000);
+        }
+    const std::vector<std::tuple<const char*, Bytes, const char*>> bombs = {
+        {"HEIC", heic, "100000 × 100000"},
+        {"TIFF", Tiff(100000, 100000, 8, 10), "100000 × 100000"},
+        {"PNG", Png(1000000, 1000, media::PixelFormat::Rgb24), "1000000 × 1000"},
+        {"BMP", Bmp(24, 0, 70000, 70000, 10), "70000 × 70000"},
+        {"JPEG", Jpeg(65500, 65500), "65500 × 65500"},
+    };
+    for (const auto& [name, bytes, size] : bombs) {
+        SCOPED_TRACE(name);
+        const long before = PeakKilobytes();
+        Image img;
+        std::string error;
+        EXPECT_FALSE(Take(media::DecodeImage(bytes.data(), bytes.size()), img, error));
+        EXPECT_NE(error.find(std::string("declares a size of ") + size + " pixels, more than a picture may have"), std::string::npos)
             << error;
         EXPECT_LT(PeakKilobytes() - before, 64 * 1024) << "the decoder allocated for the claim";
     }
