@@ -4,6 +4,7 @@
 #include "media/codecs/Codecs.h"
 #include "media/codecs/Exif.h"
 #include "media/codecs/JpegLib.h"
+#include "media/codecs/JpegLibavcodec.h"
 #include "media/codecs/Metadata.h"
 #include "media/image/Processing.h"
 
@@ -141,6 +142,28 @@ Result<Image> ReadPixels(JpegHeader& h, const Reduction& reduction)
     return img;
 }
 
+// A frame libjpeg cannot decode, through FFmpeg's decoder, turned as its EXIF says.
+Result<Image> DecodeOthersJpeg(const JpegFrameHeader& frame, const std::uint8_t* data, std::size_t size)
+{
+    struct Header {
+        Claim claim;
+    };
+    return DecodeInPhases(
+        ImageFormat::Jpeg, size,
+        [&]() -> Result<Header> {
+            return Header{{frame.width, frame.height, double(frame.width) * frame.height, size,
+                           density::kJpegPixelsPerByte}};
+        },
+        [&](const Header&) -> Result<Image> {
+            Result<Image> img = DecodeJpegThroughLibavcodec(data, size);
+            if (img) {
+                const Bytes exif = ReadMetadata(data, size).exif;
+                Orient(*img, ExifOrientation(exif.data(), exif.size()));
+            }
+            return img;
+        });
+}
+
 } // namespace
 
 // The start marker alone: libjpeg passes over stray bytes between it and the next marker.
@@ -148,6 +171,8 @@ bool SniffJpeg(const std::uint8_t* d, std::size_t n) { return n >= 2 && d[0] == 
 
 Result<Image> DecodeJpeg(const std::uint8_t* data, std::size_t size, const Reduction& reduction)
 {
+    if (const JpegFrameHeader frame = ReadJpegFrameHeader(data, size); ReadThroughLibavcodec(frame))
+        return DecodeOthersJpeg(frame, data, size);
     return DecodeInPhases(
         ImageFormat::Jpeg, size, [&] { return ReadHeader(data, size); },
         [&](JpegHeader& header) { return ReadPixels(header, reduction); });

@@ -67,6 +67,15 @@ bool DwebpReading(const std::string& path, Rgba& out)
            ReferenceReading(png, false, out);
 }
 
+// FFmpeg's reading of `path` (12-bit JPEG, which ImageMagick's libjpeg refuses), through a PNG.
+bool FfmpegReading(const std::string& path, Rgba& out)
+{
+    const TempDir dir;
+    const std::string png = dir.File("ffmpeg.png");
+    return std::system(("ffmpeg -v error -i '" + path + "' -pix_fmt rgb24 '" + png + "'").c_str()) == 0 &&
+           ReferenceReading(png, false, out);
+}
+
 // libheif's own reading of `path` (heif-convert), through a PNG that ImageMagick reads.
 // heif-convert writes every top-level picture of a file (r-1.png, r-2.png ...) in the
 // order heif-info lists them, which marks the primary one.
@@ -119,6 +128,7 @@ Counts ReadAll(const std::vector<Row>& rows, const std::string& base)
         Rgba want;
         const bool referenceRead = row.verdict == "pillow"         ? PillowReading(path, want)
                                    : row.verdict == "dwebp"        ? DwebpReading(path, want)
+                                   : row.verdict == "ffmpeg"       ? FfmpegReading(path, want)
                                    : row.verdict == "heif-convert" ? HeifConvertReading(path, want)
                                    : ReferenceReading(reference, row.verdict != "stored", want);
         if (!referenceRead) {

@@ -475,3 +475,40 @@ TEST(ImageCodecs, XmpOrientationAndSizeAreMadeTrueInEveryFormWritersUse)
     EXPECT_EQ(BytesOfRawProfile("\niptc\n      36\n1c0219"), Bytes{});
     EXPECT_EQ(BytesOfRawProfile("\niptc\n2\n1cz2"), Bytes{});
 }
+
+// Lossless JPEGs (SOF3), which libjpeg-turbo 2.1 refuses, are read through FFmpeg's
+// decoder: one written by ffmpeg from an 8-bit RGB picture gives that picture back
+// exactly; a Y'CbCr one reads as ffmpeg reads it. (The public 12-bit JPEG, read the
+// same way, is in the corpus table.)
+TEST(ImageCodecs, LosslessJpegsAreReadAsFfmpegReadsThem)
+{
+    if (!HaveImageMagick() || std::system("ffmpeg -version >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "ImageMagick or ffmpeg is missing";
+    TempDir dir;
+    const std::string source = dir.File("source.png");
+    ASSERT_EQ(std::system(("convert -size 61x37 gradient:red-blue -swirl 90 -depth 8 '" + source + "'").c_str()), 0);
+    const struct {
+        const char* name;
+        std::string file;
+        const char* made; // the ffmpeg options that write it from the source
+        bool exact;       // the same as the source, else as ffmpeg reads it
+    } cases[] = {
+        {"lossless RGB", dir.File("rgb.jpg"), "-c:v ljpeg -pix_fmt bgr24", true},
+        {"lossless Y'CbCr 4:2:0", dir.File("yuv.jpg"), "-c:v ljpeg -pix_fmt yuvj420p", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(std::system(("ffmpeg -v error -y -i '" + source + "' " + c.made + " '" + c.file + "'").c_str()), 0);
+        const std::string reference = c.exact ? source : dir.File("ffmpeg.png");
+        if (!c.exact)
+            ASSERT_EQ(std::system(("ffmpeg -v error -y -i '" + c.file + "' -pix_fmt rgb24 '" + reference + "'").c_str()), 0);
+        const std::string bytes = TempDir::Read(c.file);
+        Image ours;
+        std::string error;
+        ASSERT_TRUE(Take(DecodeImage(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), ours, error))
+            << error;
+        Rgba expected;
+        ASSERT_TRUE(ReferenceReading(reference, false, expected));
+        EXPECT_EQ(Difference(ours, expected, 0), "");
+    }
+}
