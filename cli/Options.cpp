@@ -210,6 +210,11 @@ const std::vector<OptionRow>& OptionRows()
          [](Options& o, const std::string&, const std::string&) { o.picture.keepMetadata = false; }},
         {"--keep-metadata", 0, nullptr, "Output", {{"", "keep them (the default)"}},
          [](Options& o, const std::string&, const std::string&) { o.picture.keepMetadata = true; }},
+        {"--recursive", 'r', nullptr, "Output",
+         {{"", "a folder's pictures and its sub-folders', written"}, {"...", "in the same tree of folders"}},
+         [](Options& o, const std::string&, const std::string&) { o.subFolders = true; }},
+        {"--flat", 0, nullptr, "Output", {{"", "with -r: every picture into the output folder itself"}},
+         [](Options& o, const std::string&, const std::string&) { o.flat = true; }},
         {"--colors", 0, "C", "Picture", {{"", "2, 16, 256, gray or full"}},
          [](Options& o, const std::string& n, const std::string& v) {
              o.picture.colourDepth = Choice(n, v, conv::kColourDepths);
@@ -261,11 +266,6 @@ const std::vector<OptionRow>& OptionRows()
          [](Options& o, const std::string&, const std::string&) { o.deinterlace = true; }},
         {"--no-deinterlace", 0, nullptr, "Movie", {{"", "frames as stored (default)"}},
          [](Options& o, const std::string&, const std::string&) { o.deinterlace = false; }},
-        {"--recursive", 'r', nullptr, "Output",
-         {{"", "a folder's pictures and its sub-folders', written"}, {"...", "in the same tree of folders"}},
-         [](Options& o, const std::string&, const std::string&) { o.subFolders = true; }},
-        {"--flat", 0, nullptr, "Output", {{"", "with -r: every picture into the output folder itself"}},
-         [](Options& o, const std::string&, const std::string&) { o.flat = true; }},
         {"--jobs", 'j', "N", "Running", {{"", "pictures converted at once (default: one a core)"}},
          [](Options& o, const std::string& n, const std::string& v) { o.jobs = Number(n, v, {1, 64}); }},
         {"--quiet", 'q', nullptr, "Running", {{"", "no progress and no summary; failures are still named"}},

@@ -21,11 +21,10 @@ const std::map<std::string, std::set<std::string>> kMayInclude = {
     {"framework", {}},
     {"widgets", {"framework"}},
     {"media", {"framework"}},
-    {"message", {"framework"}},
     {"engine", {"media", "framework"}},
     {"cli", {"engine", "media", "framework"}},
-    {"windows", {"engine", "media", "message", "widgets", "framework"}},
-    {"app", {"windows", "engine", "media", "message", "widgets", "framework"}},
+    {"windows", {"engine", "media", "widgets", "framework"}},
+    {"app", {"windows", "engine", "media", "widgets", "framework"}},
 };
 
 // The unit (path without extension) a line includes with quotes, if it is one of ours

@@ -2,7 +2,7 @@
 // The character's speech balloon: types one question of the catalogue out in the
 // markup renderer and keeps the answer for the window that asked.
 #include "framework/Form.h"
-#include "message/MsgView3.h"
+#include "widgets/MsgView3.h"
 #include "ui_MessageWindow1.h"
 
 #include <memory>

@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <map>
 #include <numeric>
+#include <set>
 #include <sstream>
 
 using cli::Options;
@@ -514,7 +515,7 @@ TEST(ConverterProgress, FailuresAreNamedOnceAndTheSummaryCounts)
     EXPECT_NE(text.find("pixels not square: 720 x 480 stored, shown 640 x 480\n"), std::string::npos) << text;
 }
 
-// --help fits a terminal and says every exit status; the manual made from it, as groff
+// --help fits a terminal, says every exit status and has each section once; the manual made from it, as groff
 // renders it, has the help's sections as its only sub-headings (an option's wrapped
 // lines are its text, not headings of their own).
 TEST(ConverterManual, HelpFitsATerminalAndTheManualRendersOnlyItsSectionsAsHeadings)
@@ -530,6 +531,7 @@ TEST(ConverterManual, HelpFitsATerminalAndTheManualRendersOnlyItsSectionsAsHeadi
     }
     EXPECT_NE(help.find("130 when stopped by Ctrl+C"), std::string::npos);
     ASSERT_GE(sections.size(), 4u);
+    EXPECT_EQ(std::set<std::string>(sections.begin(), sections.end()).size(), sections.size()) << "a section twice";
     if (std::system("command -v groff >/dev/null") != 0)
         GTEST_SKIP() << "groff is missing";
     TempDir dir;

@@ -104,9 +104,9 @@ public:
     bool Animate = true;
     QImage Backdrop; // the picture as it was when the drawing started
 
-    // Shared by every renderer of the program: only one draws at a time.
-    static int CurLineHeight;
-    static int PrevLineHeight;
+    // The heights of the line being drawn and of the one before it.
+    int CurLineHeight = 0;
+    int PrevLineHeight = 0;
 
 private:
     void Execute(std::unique_ptr<TDrawStep> chain, int mode);

@@ -5,7 +5,7 @@
 #include "framework/ColorQt.h"
 #include "framework/Exception.h"
 #include "framework/PictureControl.h"
-#include "message/MsgView3.h"
+#include "widgets/MsgView3.h"
 
 #include <QElapsedTimer>
 #include <QFontMetrics>
@@ -244,7 +244,6 @@ TEST(MarkupDrawing, StylesReplaceEachOtherAndTextSitsAtTheTopLeft)
         fw::TCanvasFont font = f.image.CanvasFont();
         font.Bold = bold, font.Italic = italic;
         // The line is as high as the text measured in the style in effect.
-        TMessageOut::CurLineHeight = 0;
         EXPECT_TRUE(SamePicture(f.image.Bitmap(), Reference(QSize(200, 60), Typed("Hi", font, {0, 0})))) << markup;
         EXPECT_FALSE(f.image.CanvasFont().Bold); // the canvas font comes back as it was
     }

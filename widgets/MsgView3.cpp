@@ -1,4 +1,4 @@
-#include "message/MsgView3.h"
+#include "widgets/MsgView3.h"
 
 #include "framework/ColorQt.h"
 #include "framework/PictureControl.h"
@@ -12,8 +12,6 @@
 
 #include <algorithm>
 
-int TMessageOut::CurLineHeight = 0;
-int TMessageOut::PrevLineHeight = 0;
 
 TDrawStep::~TDrawStep()
 {
