@@ -198,21 +198,24 @@ std::optional<std::string> IniLookup(std::string_view content, std::string_view 
     return std::nullopt;
 }
 
-std::string IniApply(std::string_view content, const std::vector<IniEntry>& entries)
+namespace {
+
+// The edits of one section, in the order first named; a later edit of a key wins.
+struct SectionEdits {
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> keys;
+    std::vector<bool> done;
+    bool seen = false;
+};
+
+std::vector<SectionEdits> EditsBySection(const std::vector<IniEntry>& entries)
 {
-    // The edits by section, in the order first named; a later edit of a key wins.
-    struct Section {
-        std::string name;
-        std::vector<std::pair<std::string, std::string>> keys;
-        std::vector<bool> done;
-        bool seen = false;
-    };
-    std::vector<Section> sections;
+    std::vector<SectionEdits> sections;
     for (const IniEntry& e : entries) {
         auto s = std::find_if(sections.begin(), sections.end(),
-                              [&](const Section& x) { return SameTextAscii(x.name, e.section); });
+                              [&](const SectionEdits& x) { return SameTextAscii(x.name, e.section); });
         if (s == sections.end())
-            s = sections.insert(sections.end(), Section{e.section, {}, {}, false});
+            s = sections.insert(sections.end(), SectionEdits{e.section, {}, {}, false});
         auto k = std::find_if(s->keys.begin(), s->keys.end(),
                               [&](const auto& x) { return SameTextAscii(x.first, e.key); });
         if (k == s->keys.end())
@@ -220,9 +223,16 @@ std::string IniApply(std::string_view content, const std::vector<IniEntry>& entr
         else
             k->second = std::string(SingleLine(e.value));
     }
-    for (Section& s : sections)
+    for (SectionEdits& s : sections)
         s.done.assign(s.keys.size(), false);
+    return sections;
+}
 
+} // namespace
+
+std::string IniApply(std::string_view content, const std::vector<IniEntry>& entries)
+{
+    std::vector<SectionEdits> sections = EditsBySection(entries);
     const std::string_view nl = PreferredEnding(content);
     std::string out;
     out.reserve(content.size() + 256);
@@ -230,7 +240,7 @@ std::string IniApply(std::string_view content, const std::vector<IniEntry>& entr
         out += kByteOrderMark;
         content.remove_prefix(kByteOrderMark.size());
     }
-    Section* current = nullptr;
+    SectionEdits* current = nullptr;
     std::string heldBlanks; // blank lines inside a section, placed after its new keys
     const auto endLine = [&]() {
         if (!out.empty() && out.back() != '\n')
@@ -254,7 +264,7 @@ std::string IniApply(std::string_view content, const std::vector<IniEntry>& entr
     while (lines.Next(line)) {
         if (const auto name = SectionName(line.text)) {
             closeSection();
-            for (Section& s : sections)
+            for (SectionEdits& s : sections)
                 if (!s.seen && SameTextAscii(s.name, *name)) {
                     s.seen = true;
                     current = &s;
@@ -288,7 +298,7 @@ std::string IniApply(std::string_view content, const std::vector<IniEntry>& entr
         out += line.ending;
     }
     closeSection();
-    for (Section& s : sections) {
+    for (SectionEdits& s : sections) {
         if (s.seen)
             continue;
         endLine();

@@ -159,6 +159,136 @@ std::optional<Bytes> CopiedFrame(const std::uint8_t* data, std::size_t size, con
     return std::nullopt;
 }
 
+// 8-bit Huffman-coded grey or Y'CbCr of the expected size only; turned, only pictures
+// of whole units (the blocks of a partial last row or column would land on the far
+// edge).
+bool Acceptable(const jpeg_decompress_struct& src, const CoefficientWrite& how, int turns)
+{
+    const bool colour = src.num_components == 3 && src.jpeg_color_space == JCS_YCbCr;
+    if (src.arith_code || src.data_precision != 8 || !(colour || src.num_components == 1) ||
+        int(src.image_width) != how.width || int(src.image_height) != how.height)
+        return false;
+    return !turns || (src.image_width % (src.max_h_samp_factor * DCTSIZE) == 0 &&
+                      src.image_height % (src.max_v_samp_factor * DCTSIZE) == 0);
+}
+
+// The turned components' arrays, asked for before the source's are made; none
+// without a turn.
+std::array<jvirt_barray_ptr, MAX_COMPONENTS> TurnedArrays(jpeg_decompress_struct& src, int turns)
+{
+    std::array<jvirt_barray_ptr, MAX_COMPONENTS> turned{};
+    const bool across = turns % 2; // a quarter turn: rows become columns
+    if (turns)
+        for (int c = 0; c < src.num_components; ++c) {
+            const jpeg_component_info& comp = src.comp_info[c];
+            turned[std::size_t(c)] = (*src.mem->request_virt_barray)(
+                reinterpret_cast<j_common_ptr>(&src), JPOOL_IMAGE, FALSE,
+                across ? comp.height_in_blocks : comp.width_in_blocks,
+                across ? comp.width_in_blocks : comp.height_in_blocks, JDIMENSION(across ? comp.h_samp_factor
+                                                                                          : comp.v_samp_factor));
+        }
+    return turned;
+}
+
+// The source's quantization steps and the ones written: the quality's tables
+// (libjpeg's standard ones scaled), each step no finer than the source's, each
+// component its own (a camera may quantize luma and chroma with one): luma's standard
+// for the first, chroma's for the others.
+struct Steps {
+    std::array<Table, NUM_QUANT_TBLS> before{};
+    std::array<Table, MAX_COMPONENTS> after{};
+    bool stay = true; // every step written is the source's
+};
+
+std::optional<Steps> StepsFor(const jpeg_decompress_struct& src, jpeg_compress_struct& dst, JpegQuality quality)
+{
+    Steps steps;
+    for (int t = 0; t < NUM_QUANT_TBLS; ++t)
+        if (src.quant_tbl_ptrs[t])
+            std::copy_n(src.quant_tbl_ptrs[t]->quantval, DCTSIZE2, steps.before[std::size_t(t)].begin());
+    jpeg_set_quality(&dst, EncodingOf(quality).quality, TRUE);
+    const auto standard = [&](int slot) {
+        Table t{};
+        std::copy_n(dst.quant_tbl_ptrs[slot]->quantval, DCTSIZE2, t.begin());
+        return t;
+    };
+    const Table luma = standard(0), chroma = standard(1);
+    for (int c = 0; c < src.num_components; ++c) {
+        const int slot = src.comp_info[c].quant_tbl_no;
+        if (!src.quant_tbl_ptrs[slot])
+            return std::nullopt;
+        const Table& scaled = c == 0 ? luma : chroma;
+        Table& after = steps.after[std::size_t(c)];
+        for (std::size_t k = 0; k < DCTSIZE2; ++k)
+            after[k] = std::max(scaled[k], steps.before[std::size_t(slot)][k]);
+        steps.stay = steps.stay && after == steps.before[std::size_t(slot)];
+    }
+    return steps;
+}
+
+// The written file's tables and size: the tables go with the frequencies (a quarter
+// turn makes vertical ones horizontal), and a quarter turn swaps the sides.
+void SetWrittenLayout(jpeg_compress_struct& dst, const Steps& steps, int components, bool across)
+{
+    for (int c = 0; c < components; ++c) {
+        if (!dst.quant_tbl_ptrs[c])
+            dst.quant_tbl_ptrs[c] = jpeg_alloc_quant_table(reinterpret_cast<j_common_ptr>(&dst));
+        for (int v = 0; v < DCTSIZE; ++v)
+            for (int u = 0; u < DCTSIZE; ++u)
+                dst.quant_tbl_ptrs[c]->quantval[v * DCTSIZE + u] =
+                    steps.after[std::size_t(c)][std::size_t(across ? u * DCTSIZE + v : v * DCTSIZE + u)];
+        dst.comp_info[c].quant_tbl_no = c;
+    }
+    if (across) {
+        std::swap(dst.image_width, dst.image_height);
+        for (int c = 0; c < dst.num_components; ++c)
+            std::swap(dst.comp_info[c].h_samp_factor, dst.comp_info[c].v_samp_factor);
+    }
+}
+
+// One component's blocks requantized where they are.
+void RequantizeInPlace(jpeg_decompress_struct& src, jvirt_barray_ptr blocks, const jpeg_component_info& comp,
+                       const std::array<float, DCTSIZE2>& ratio)
+{
+    // Where no step grows (the source is as coarse as the quality), nothing to do.
+    if (std::all_of(ratio.begin(), ratio.end(), [](float r) { return r == 1.f; }))
+        return;
+    const j_common_ptr common = reinterpret_cast<j_common_ptr>(&src);
+    for (JDIMENSION row = 0; row < comp.height_in_blocks; ++row) {
+        JBLOCKROW line = (*src.mem->access_virt_barray)(common, blocks, row, 1, TRUE)[0];
+        for (JDIMENSION column = 0; column < comp.width_in_blocks; ++column)
+            Requantize(line[column], ratio.data(), line[column]);
+    }
+}
+
+// One component's blocks requantized where they were and moved into `turned`: the
+// turned table holds each step at its new place.
+void RequantizeTurned(jpeg_decompress_struct& src, jvirt_barray_ptr blocks, jvirt_barray_ptr turned,
+                      const jpeg_component_info& comp, const std::array<float, DCTSIZE2>& ratio, int turns)
+{
+    const j_common_ptr common = reinterpret_cast<j_common_ptr>(&src);
+    const bool across = turns % 2;
+    const Turn turn{turns, comp.height_in_blocks, comp.width_in_blocks};
+    const JDIMENSION rows = across ? comp.width_in_blocks : comp.height_in_blocks;
+    const JDIMENSION columns = across ? comp.height_in_blocks : comp.width_in_blocks;
+    for (JDIMENSION row = 0; row < rows; ++row) {
+        JBLOCKROW out = (*src.mem->access_virt_barray)(common, turned, row, 1, TRUE)[0];
+        for (JDIMENSION column = 0; column < columns; ++column) {
+            JDIMENSION fromRow = 0, fromColumn = 0;
+            turn.SourceBlock(row, column, fromRow, fromColumn);
+            JCOEF in[DCTSIZE2];
+            Requantize((*src.mem->access_virt_barray)(common, blocks, fromRow, 1, FALSE)[0][fromColumn], ratio.data(),
+                       in);
+            for (int v = 0; v < DCTSIZE; ++v)
+                for (int u = 0; u < DCTSIZE; ++u) {
+                    bool negate = false;
+                    const JCOEF value = in[turn.SourceIndex(v, u, negate)];
+                    out[column][v * DCTSIZE + u] = negate ? JCOEF(-value) : value;
+                }
+        }
+    }
+}
+
 } // namespace
 
 std::optional<Bytes> RewriteJpegCoefficients(const std::uint8_t* data, std::size_t size, const CoefficientWrite& how)
@@ -174,55 +304,16 @@ std::optional<Bytes> RewriteJpegCoefficients(const std::uint8_t* data, std::size
     jpeg::Attach(reinterpret_cast<j_common_ptr>(&src), err);
     jpeg_create_decompress(&src);
     jpeg_mem_src(&src, data, static_cast<unsigned long>(size));
-    if (jpeg_read_header(&src, TRUE) != JPEG_HEADER_OK)
-        return std::nullopt;
-    // 8-bit Huffman-coded grey or Y'CbCr of the expected size only.
-    const bool colour = src.num_components == 3 && src.jpeg_color_space == JCS_YCbCr;
-    if (src.arith_code || src.data_precision != 8 || !(colour || src.num_components == 1) ||
-        int(src.image_width) != how.width || int(src.image_height) != how.height)
-        return std::nullopt;
     const int turns = ((how.quarterTurns % 4) + 4) % 4;
-    // Turned, the blocks of a partial last row or column would land on the far edge:
-    // only pictures of whole units are turned here.
-    if (turns && (src.image_width % (src.max_h_samp_factor * DCTSIZE) ||
-                  src.image_height % (src.max_v_samp_factor * DCTSIZE)))
+    if (jpeg_read_header(&src, TRUE) != JPEG_HEADER_OK || !Acceptable(src, how, turns))
         return std::nullopt;
-    // The turned components' arrays, asked for before the source's are made.
-    const bool across = turns % 2; // a quarter turn: rows become columns
-    std::array<jvirt_barray_ptr, MAX_COMPONENTS> turned{};
-    if (turns)
-        for (int c = 0; c < src.num_components; ++c) {
-            const jpeg_component_info& comp = src.comp_info[c];
-            turned[std::size_t(c)] = (*src.mem->request_virt_barray)(
-                reinterpret_cast<j_common_ptr>(&src), JPOOL_IMAGE, FALSE,
-                across ? comp.height_in_blocks : comp.width_in_blocks,
-                across ? comp.width_in_blocks : comp.height_in_blocks, JDIMENSION(across ? comp.h_samp_factor
-                                                                                          : comp.v_samp_factor));
-        }
-    // The quality's tables (libjpeg's standard ones scaled), each step no finer
-    // than the source's.
+    const bool across = turns % 2;
+    std::array<jvirt_barray_ptr, MAX_COMPONENTS> turned = TurnedArrays(src, turns);
     jpeg::Attach(reinterpret_cast<j_common_ptr>(&dst), err);
     jpeg_create_compress(&dst);
-    std::array<Table, NUM_QUANT_TBLS> before{};
-    for (int t = 0; t < NUM_QUANT_TBLS; ++t)
-        if (src.quant_tbl_ptrs[t])
-            std::copy_n(src.quant_tbl_ptrs[t]->quantval, DCTSIZE2, before[std::size_t(t)].begin());
-    jpeg_set_quality(&dst, EncodingOf(how.quality).quality, TRUE);
-    const Table luma = [&] { Table t{}; std::copy_n(dst.quant_tbl_ptrs[0]->quantval, DCTSIZE2, t.begin()); return t; }();
-    const Table chroma = [&] { Table t{}; std::copy_n(dst.quant_tbl_ptrs[1]->quantval, DCTSIZE2, t.begin()); return t; }();
-    // Each component its own table (a camera may quantize luma and chroma with one):
-    // luma's standard for the first, chroma's for the others.
-    std::array<Table, MAX_COMPONENTS> after{};
-    bool stepsStay = true;
-    for (int c = 0; c < src.num_components; ++c) {
-        const int slot = src.comp_info[c].quant_tbl_no;
-        if (!src.quant_tbl_ptrs[slot])
-            return std::nullopt;
-        const Table& standard = c == 0 ? luma : chroma;
-        for (std::size_t k = 0; k < DCTSIZE2; ++k)
-            after[std::size_t(c)][k] = std::max(standard[k], before[std::size_t(slot)][k]);
-        stepsStay = stepsStay && after[std::size_t(c)] == before[std::size_t(slot)];
-    }
+    const std::optional<Steps> steps = StepsFor(src, dst, how.quality);
+    if (!steps)
+        return std::nullopt;
     // The EXIF made true of the picture written (its size), as the pixel route makes it.
     Metadata written;
     if (how.metadata)
@@ -231,69 +322,24 @@ std::optional<Bytes> RewriteJpegCoefficients(const std::uint8_t* data, std::size
     const Metadata* markers = written.exif.empty() ? nullptr : &written;
     // Every step stays, nothing turns, baseline in and out: the coefficients would be
     // written as they are, so the frame's own coded data is the file.
-    if (stepsStay && !turns && !how.progressive && !src.progressive_mode)
+    if (steps->stay && !turns && !how.progressive && !src.progressive_mode)
         if (std::optional<Bytes> copied = CopiedFrame(data, size, markers))
             return copied;
-
     jvirt_barray_ptr* coefficients = jpeg_read_coefficients(&src);
     if (!coefficients || err.base.num_warnings > 0)
         return std::nullopt;
     jpeg_mem_dest(&dst, &buffer.data, &buffer.length);
     jpeg_copy_critical_parameters(&src, &dst);
-    // The tables go with the frequencies: a quarter turn makes vertical ones horizontal.
-    for (int c = 0; c < src.num_components; ++c) {
-        if (!dst.quant_tbl_ptrs[c])
-            dst.quant_tbl_ptrs[c] = jpeg_alloc_quant_table(reinterpret_cast<j_common_ptr>(&dst));
-        for (int v = 0; v < DCTSIZE; ++v)
-            for (int u = 0; u < DCTSIZE; ++u)
-                dst.quant_tbl_ptrs[c]->quantval[v * DCTSIZE + u] =
-                    after[std::size_t(c)][std::size_t(across ? u * DCTSIZE + v : v * DCTSIZE + u)];
-        dst.comp_info[c].quant_tbl_no = c;
-    }
-    if (across) {
-        std::swap(dst.image_width, dst.image_height);
-        for (int c = 0; c < dst.num_components; ++c)
-            std::swap(dst.comp_info[c].h_samp_factor, dst.comp_info[c].v_samp_factor);
-    }
-
+    SetWrittenLayout(dst, *steps, src.num_components, across);
     // Every block requantized (and moved, where the picture turns).
     for (int c = 0; c < src.num_components; ++c) {
         const jpeg_component_info& comp = src.comp_info[c];
         const std::array<float, DCTSIZE2> ratio =
-            Ratios(before[std::size_t(comp.quant_tbl_no)], after[std::size_t(c)]);
-        const j_common_ptr common = reinterpret_cast<j_common_ptr>(&src);
-        if (!turned[std::size_t(c)]) {
-            // Where no step grows (the source is as coarse as the quality), nothing to do.
-            if (std::all_of(ratio.begin(), ratio.end(), [](float r) { return r == 1.f; }))
-                continue;
-            for (JDIMENSION row = 0; row < comp.height_in_blocks; ++row) {
-                JBLOCKROW blocks = (*src.mem->access_virt_barray)(common, coefficients[c], row, 1, TRUE)[0];
-                for (JDIMENSION column = 0; column < comp.width_in_blocks; ++column)
-                    Requantize(blocks[column], ratio.data(), blocks[column]);
-            }
-            continue;
-        }
-        const Turn turn{turns, comp.height_in_blocks, comp.width_in_blocks};
-        const JDIMENSION rows = across ? comp.width_in_blocks : comp.height_in_blocks;
-        const JDIMENSION columns = across ? comp.height_in_blocks : comp.width_in_blocks;
-        for (JDIMENSION row = 0; row < rows; ++row) {
-            JBLOCKROW out = (*src.mem->access_virt_barray)(common, turned[std::size_t(c)], row, 1, TRUE)[0];
-            for (JDIMENSION column = 0; column < columns; ++column) {
-                JDIMENSION fromRow = 0, fromColumn = 0;
-                turn.SourceBlock(row, column, fromRow, fromColumn);
-                // Requantized where it was; the turned table holds its step at its
-                // new place.
-                JCOEF in[DCTSIZE2];
-                Requantize((*src.mem->access_virt_barray)(common, coefficients[c], fromRow, 1, FALSE)[0][fromColumn],
-                           ratio.data(), in);
-                for (int v = 0; v < DCTSIZE; ++v)
-                    for (int u = 0; u < DCTSIZE; ++u) {
-                        bool negate = false;
-                        const JCOEF value = in[turn.SourceIndex(v, u, negate)];
-                        out[column][v * DCTSIZE + u] = negate ? JCOEF(-value) : value;
-                    }
-            }
-        }
+            Ratios(steps->before[std::size_t(comp.quant_tbl_no)], steps->after[std::size_t(c)]);
+        if (turned[std::size_t(c)])
+            RequantizeTurned(src, coefficients[c], turned[std::size_t(c)], comp, ratio, turns);
+        else
+            RequantizeInPlace(src, coefficients[c], comp, ratio);
     }
     if (how.progressive)
         jpeg_simple_progression(&dst);
