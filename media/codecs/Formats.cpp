@@ -48,12 +48,13 @@ Result<Bytes> EncodeImage(const Image& img, ImageFormat format, const SaveOption
     return FormatRowOf(format).encode(img, withMetadata);
 }
 
-std::string FormatNames(std::string_view separator, std::string_view lastSeparator, const char* FormatRow::*column)
+std::string FormatNames(std::string_view separator, std::string_view lastSeparator, const char* FormatRow::*column,
+                        bool writtenOnly)
 {
     std::string names;
     std::vector<const char*> listed;
     for (const FormatRow& row : kFormatRows)
-        if (row.*column)
+        if (row.*column && (!writtenOnly || row.encode))
             listed.push_back(row.*column);
     for (std::size_t i = 0; i < listed.size(); ++i) {
         if (i > 0)

@@ -95,9 +95,10 @@ Result<Bytes> EncodeImage(const Image& img, ImageFormat format, const SaveOption
 
 // The formats in a sentence: FormatNames(", ", " or ") → "BMP, TIFF, …", or any
 // other column of the rows (&FormatRow::option → "bmp, tiff, …"; rows without
-// that column, such as the formats only read, are left out).
+// that column, such as the formats only read, are left out); `writtenOnly`: the
+// formats written alone.
 std::string FormatNames(std::string_view separator, std::string_view lastSeparator,
-                        const char* FormatRow::*column = &FormatRow::name);
+                        const char* FormatRow::*column = &FormatRow::name, bool writtenOnly = false);
 
 // Every format's MIME types, each followed by ';' (a desktop entry's list).
 std::string PictureMimeTypes();

@@ -1,7 +1,8 @@
-// Fills the desktop entry's template with what the picture formats' rows say (their
-// names in a sentence, as keywords, and their MIME types) and the movie containers'
-// MIME types. Run at build time, so the menu entry lists the formats the program
-// really reads.
+// Fills the desktop entry's and the AppStream file's templates with what the picture
+// formats' rows say (the names of those read and of those written in a sentence, as
+// keywords, and their MIME types) and what the movie containers' rows say (names and
+// MIME types). Run at build time, so both list the formats the program really reads
+// and writes.
 #include "media/codecs/Formats.h"
 #include "media/movie/Containers.h"
 
@@ -23,10 +24,18 @@ int main(int argc, char** argv)
     std::stringstream text;
     text << in.rdbuf();
     std::string out = text.str();
+    // AppStream's <provides>: a <mediatype> line for each MIME type of the lists.
+    std::string mediaTypes;
+    const std::string types = media::MovieMimeTypes() + media::PictureMimeTypes();
+    for (std::size_t at = 0, end; (end = types.find(';', at)) != std::string::npos; at = end + 1)
+        mediaTypes += "    <mediatype>" + types.substr(at, end - at) + "</mediatype>\n";
     const std::pair<std::string, std::string> fills[] = {
         {"@PICTURE_FORMATS@", media::FormatNames(", ", " or ")},
-        {"@PICTURE_FORMATS_JA@", media::FormatNames("・", "・")},
+        {"@WRITTEN_FORMATS@", media::FormatNames(", ", " or ", &media::FormatRow::name, true)},
+        {"@WRITTEN_FORMATS_JA@", media::FormatNames("・", "・", &media::FormatRow::name, true)},
         {"@PICTURE_KEYWORDS@", media::FormatNames(";", ";") + ";"},
+        {"@MOVIE_CONTAINERS@", media::ContainerNames(", ")},
+        {"@MEDIA_TYPES@", mediaTypes},
         {"@PICTURE_MIME_TYPES@", media::PictureMimeTypes()},
         {"@MOVIE_MIME_TYPES@", media::MovieMimeTypes()},
     };

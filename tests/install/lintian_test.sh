@@ -20,7 +20,7 @@ case "$deb" in
 *"_${version}_"*) ;;
 *) echo "the package $deb is not the converter's version $version" >&2; exit 1 ;;
 esac
-grep -q "<release version=\"$version\"" "$source/resources/desktop/example.qelto.PomiPomiraAVI.metainfo.xml" ||
+grep -q "<release version=\"$version\"" "$source/resources/desktop/example.qelto.PomiPomiraAVI.metainfo.xml.in" ||
     { echo "the AppStream file has no release $version" >&2; exit 1; }
 
 status=0

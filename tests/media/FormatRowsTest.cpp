@@ -20,6 +20,26 @@
 
 using namespace media;
 
+namespace {
+
+// A file the build made (the menu entry, the AppStream file).
+std::string Made(const char* path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The line of `text` that starts with `start`.
+std::string LineOf(const std::string& text, const std::string& start)
+{
+    const std::size_t at = text.find("\n" + start);
+    return at == std::string::npos ? "" : text.substr(at + 1, text.find('\n', at + 1) - at - 1);
+}
+
+} // namespace
+
 TEST(FormatRows, EachRowReadsWritesAndNamesItsOwnFiles)
 {
     Image picture;
@@ -30,6 +50,8 @@ TEST(FormatRows, EachRowReadsWritesAndNamesItsOwnFiles)
     std::stringstream entry;
     entry << entryFile.rdbuf();
     ASSERT_FALSE(entry.str().empty()) << POMI_DESKTOP_ENTRY;
+    const std::string appStream = Made(POMI_APPSTREAM), comment = LineOf(entry.str(), "Comment=");
+    ASSERT_FALSE(appStream.empty()) << POMI_APPSTREAM;
     const std::string listed = FormatNames(", ", " or ");
     // The formats only read: a public file of each (see tests/data/public/SOURCES.md).
     const std::map<ImageFormat, std::pair<std::string, Size>> samples = {
@@ -63,9 +85,13 @@ TEST(FormatRows, EachRowReadsWritesAndNamesItsOwnFiles)
         for (const char* ext : row.readExtensions)
             EXPECT_TRUE(!ext || conv::IsPictureFileName(std::string("a") + ext)) << ext;
         EXPECT_NE(listed.find(row.name), std::string::npos);
-        for (const char* type : row.mimeTypes)
+        for (const char* type : row.mimeTypes) {
             EXPECT_TRUE(!type || entry.str().find(std::string(type) + ";") != std::string::npos) << type;
+            EXPECT_TRUE(!type || appStream.find(std::string("<mediatype>") + type + "<") != std::string::npos) << type;
+        }
         EXPECT_NE(entry.str().find(std::string(";") + row.name + ";"), std::string::npos) << "keyword";
+        // The menu says "convert pictures to …" the formats written, and no other.
+        EXPECT_EQ(comment.find(std::string(" ") + row.name) != std::string::npos, bool(row.encode)) << comment;
     }
     EXPECT_EQ(listed, "BMP, TIFF, JPEG, PCX, PNG, WebP, HEIF or AVIF");
     EXPECT_EQ(FormatNames(", ", " or ", &FormatRow::option), "bmp, tiff, jpeg, pcx, png or webp");
@@ -123,10 +149,13 @@ TEST(FormatRows, EachContainerRowNamesMoviesTheProgramTakes)
             EXPECT_TRUE(conv::IsMovieFileName("CLIP" + upper)) << upper;
             EXPECT_FALSE(conv::IsPictureFileName(std::string("clip") + ext)) << ext;
         }
-        for (const char* type : row.mimeTypes)
+        for (const char* type : row.mimeTypes) {
             EXPECT_TRUE(!type || entry.str().find(std::string("=") + type + ";") != std::string::npos ||
                         entry.str().find(std::string(";") + type + ";") != std::string::npos)
                 << type;
+            EXPECT_TRUE(!type || Made(POMI_APPSTREAM).find(std::string("<mediatype>") + type + "<") != std::string::npos)
+                << type;
+        }
         EXPECT_TRUE(!row.name || help.find(std::string(row.name) + ",") != std::string::npos ||
                     help.find(std::string(row.name) + ";") != std::string::npos)
             << row.name;
