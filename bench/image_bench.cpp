@@ -4,7 +4,7 @@
 // sizes and ratios.
 //
 //   build/image_bench [folder, default /tmp/pomi-bench/photos] [count, default 200]
-#include "media/image/ImageEditor.h"
+#include "media/editor/ImageEditor.h"
 
 #include <chrono>
 #include <cmath>

@@ -7,7 +7,7 @@
 //                                           with -o DIR the files are written there and kept)
 // prints: "<decode s> <encode s> <cores>"
 #include "cli/Options.h"
-#include "media/image/ImageEditControl.h"
+#include "media/editor/ImageEditControl.h"
 #include "media/movie/MovieReader.h"
 
 #include <chrono>

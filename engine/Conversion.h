@@ -3,7 +3,7 @@
 // drive: the save settings, the picture chain in its fixed order (colour depth,
 // brightness, rotation, resize), the output names and the output folder. No Qt.
 #include "engine/PictureSettings.h"
-#include "media/image/ImageEditor.h"
+#include "media/editor/ImageEditor.h"
 
 #include <optional>
 #include <string>

@@ -3,7 +3,7 @@
 // (media::ImageEditControl) with Qt's strings and the system clipboard. It is never
 // seen; the conversion run drives it.
 #include "media/QtImage.h"
-#include "media/image/ImageEditControl.h"
+#include "media/editor/ImageEditControl.h"
 
 #include <QString>
 #include <QWidget>

@@ -27,6 +27,30 @@ const std::map<std::string, std::set<std::string>> kMayInclude = {
     {"app", {"windows", "engine", "media", "widgets", "framework"}},
 };
 
+// Inside media/, its floors: what a step gives back (Result) and lists of MIME types
+// at the bottom, the picture type and its steps under the codecs, the codecs under
+// the movie reader and the editor; the controls (media/ itself) on top.
+const std::map<std::string, std::set<std::string>> kMediaMayInclude = {
+    {"media/base", {}},
+    {"media/image", {"media/base"}},
+    {"media/codecs", {"media/image", "media/base"}},
+    {"media/movie", {"media/codecs", "media/image", "media/base"}},
+    {"media/editor", {"media/codecs", "media/image", "media/base"}},
+    {"media", {"media/editor", "media/movie", "media/codecs", "media/image", "media/base"}},
+};
+
+// A unit's layer: its top folder, or its floor inside media/.
+std::string LayerOf(const std::string& unit)
+{
+    const std::string top = unit.substr(0, unit.find('/'));
+    if (top != "media")
+        return top;
+    if (unit == "media/Result" || unit == "media/MimeTypeList")
+        return "media/base";
+    const std::size_t second = unit.find('/', 6);
+    return second == std::string::npos ? "media" : unit.substr(0, second);
+}
+
 // The unit (path without extension) a line includes with quotes, if it is one of ours
 // ("folder/…/Name.h"); empty otherwise.
 std::string IncludedUnit(const std::string& line)
@@ -74,6 +98,9 @@ TEST(Layers, FoldersIncludeOnlyTheLayersBelowAndNoUnitsIncludeEachOther)
         for (const std::string& to : edges) {
             const std::string target = to.substr(0, to.find('/'));
             EXPECT_TRUE(target == folder || kMayInclude.at(folder).count(target)) << unit << " includes " << to;
+            const std::string floor = LayerOf(unit), toFloor = LayerOf(to);
+            if (folder == "media" && target == "media")
+                EXPECT_TRUE(toFloor == floor || kMediaMayInclude.at(floor).count(toFloor)) << unit << " includes " << to;
         }
     }
     // Depth-first, with the path taken so far: an edge back onto it is a circle.

@@ -2,7 +2,7 @@
 // junk among the arguments, a disk that refuses writes, kills at any moment, odd
 // names; and atomic writes on many threads at once.
 #include "framework/AtomicFile.h"
-#include "media/image/ImageEditor.h"
+#include "media/editor/ImageEditor.h"
 #include "media/movie/AviWriter.h"
 #include "support/Outcome.h"
 #include "support/TempDir.h"

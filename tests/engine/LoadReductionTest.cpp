@@ -2,7 +2,7 @@
 // inverse DCT): the picture written must be the size a whole decode gives, and within
 // 40 dB of it, on real photos (EXIF-turned ones among them) and chains of every kind.
 #include "engine/Conversion.h"
-#include "media/image/ImageEditControl.h"
+#include "media/editor/ImageEditControl.h"
 #include "support/TruthMovie.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 // hold a profile get sRGB pixels, matching LittleCMS's own tificc within 2 levels;
 // --strip leaves everything out. The photo is made by ImageMagick and exiftool, its
 // profile taken from a public AVIF sample.
-#include "media/image/ImageEditor.h"
+#include "media/editor/ImageEditor.h"
 #include "support/Outcome.h"
 #include "support/ReferenceReading.h"
 #include "support/TempDir.h"

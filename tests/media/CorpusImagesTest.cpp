@@ -3,7 +3,7 @@
 // reference renderings, broken files fail cleanly or load. Skipped without the corpus.
 #include "media/GKitImageEdit.h"
 #include "support/Outcome.h"
-#include "media/image/ImageEditor.h"
+#include "media/editor/ImageEditor.h"
 
 #include <QImage>
 

@@ -8,7 +8,7 @@
 // which); they must load, and are counted apart.
 // One line a file; skipped without the corpus or ImageMagick. The same for the public
 // HEIF, AVIF, WebP and BMP suites kept in tests/data/public (tests/data/public-reads.tsv).
-#include "media/image/ImageEditor.h"
+#include "media/editor/ImageEditor.h"
 #include "support/Outcome.h"
 #include "support/ReferenceReading.h"
 #include "support/TempDir.h"

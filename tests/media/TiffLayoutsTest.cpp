@@ -2,7 +2,7 @@
 // picture with an alpha ramp and read by us and by ImageMagick: odd depths, planar
 // 12-bit, floating point, signed and 32-bit integers, CMYK with alpha, associated
 // alpha, tiles, palettes, the eight orientations.
-#include "media/image/ImageEditor.h"
+#include "media/editor/ImageEditor.h"
 #include "support/Outcome.h"
 #include "support/ReferenceReading.h"
 #include "support/TempDir.h"

@@ -3,7 +3,7 @@
 #include "cli/Options.h"
 #include "cli/Pipeline.h"
 #include "media/codecs/Formats.h"
-#include "media/image/ImageEditor.h"
+#include "media/editor/ImageEditor.h"
 #include "media/movie/AviWriter.h"
 #include "support/Outcome.h"
 #include "support/MainWindowFixture.h"

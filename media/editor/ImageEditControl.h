@@ -5,7 +5,7 @@
 // chain's steps). The window's control is this; the conversion run itself speaks in
 // typed values. A property value outside its table is refused with fw::Exception; a
 // method that cannot do its work returns false and keeps the reason in LastError.
-#include "media/image/ImageEditor.h"
+#include "media/editor/ImageEditor.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "media/image/ImageEditor.h"
+#include "media/editor/ImageEditor.h"
 
 #include "framework/AtomicFile.h"
 #include "media/codecs/Formats.h"

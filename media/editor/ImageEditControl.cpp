@@ -1,4 +1,4 @@
-#include "media/image/ImageEditControl.h"
+#include "media/editor/ImageEditControl.h"
 
 #include "framework/Exception.h"
 #include "media/codecs/Formats.h"
