@@ -92,6 +92,128 @@ void ApplyToFont(const TDrawStep& step, fw::TCanvasFont& font)
     }
 }
 
+// Bytes p .. p + count − 1 (1-based) of `text`, measured in `font`.
+Extent Measure(const fw::TCanvasFont& font, const std::string& text, int p, int count)
+{
+    return TextExtent(font, std::string_view(text).substr(std::size_t(p - 1), std::size_t(std::max(count, 0))));
+}
+
+// A chain of drawing steps that always ends in an empty one: appending fills it and
+// adds the next.
+class StepChain {
+public:
+    StepChain() : m_head(std::make_unique<TDrawStep>()), m_tail(m_head.get()) {}
+    TDrawStep* Append(std::int32_t kind, std::int32_t value = 0, std::int32_t x = 0, std::int32_t start = 0,
+                      std::int32_t length = 0)
+    {
+        TDrawStep* step = m_tail;
+        step->Kind = kind, step->Value = value, step->X = x, step->Start = start, step->Length = length;
+        step->Next = std::make_unique<TDrawStep>();
+        m_tail = step->Next.get();
+        return step;
+    }
+    // Everything after `step` dropped: the chain ends there.
+    void EndAfter(TDrawStep* step)
+    {
+        step->Next = std::make_unique<TDrawStep>();
+        m_tail = step->Next.get();
+    }
+    std::unique_ptr<TDrawStep> Take() { return std::move(m_head); }
+
+private:
+    std::unique_ptr<TDrawStep> m_head;
+    TDrawStep* m_tail;
+};
+
+// Where the layout is: the line's first byte (1-based), the bytes of it taken (n)
+// and before the last character (m), where its next run goes (x), the width of the
+// run laid out character by character (w) and the line's height so far (h).
+struct Pen {
+    int p = 1;
+    int n = 0, m = 0;
+    int x = 0, w = 0, h = 0;
+};
+
+// The characters of one line from pen.p on, laid into `chain` as far as they fit in
+// `width` (every line takes at least one) or to a line break ('#'): true when a break
+// ended it. Tags change `font` and the renderer's delay as they come.
+bool LayOutLine(TMessageOut& out, const std::string& text, int mode, int width, fw::TCanvasFont& font,
+                StepChain& chain, Pen& pen)
+{
+    const bool runModes = mode <= 3, charModes = mode >= 4;
+    const int last = int(text.size());
+    for (;;) {
+        pen.m = pen.n;
+        pen.n += int(fw::CharLength(text, std::size_t(pen.p + pen.n - 1)));
+        const char c = text[std::size_t(pen.p + pen.m - 1)];
+        if (c == '#') {
+            if (out.KeyAtBreak)
+                chain.Append(skKeyWait, 0, pen.x + pen.w);
+            return true;
+        }
+        // A "<" opens a tag when a ">" closes it; otherwise it is text.
+        const std::size_t lt = std::size_t(pen.p + pen.n - 2), gt = c == '<' ? text.find('>', lt + 2) : std::string::npos;
+        if (gt != std::string::npos) {
+            if (runModes)
+                chain.Append(skText, 0, pen.x, pen.p, pen.n - 1);
+            const Extent run = Measure(font, text, pen.p, pen.n - 1);
+            pen.x += run.width;
+            pen.w = 0;
+            pen.h = std::max(pen.h, run.height);
+            const std::string name = text.substr(lt + 1, gt - lt - 1);
+            pen.p = int(gt) + 2;
+            pen.m = pen.n;
+            pen.n = 0;
+            TDrawStep tag = TagStep(name);
+            ApplyToFont(tag, font);
+            if (tag.Kind == skFast)
+                out.Delay = out.FastDelay;
+            else if (tag.Kind == skNormalSpeed)
+                out.Delay = out.NormalDelay;
+            else if (tag.Kind == skSlow)
+                out.Delay = out.SlowDelay;
+            chain.Append(tag.Kind, tag.Value, pen.x + pen.w);
+        }
+        if (charModes) {
+            chain.Append(skCharWait, out.Delay);
+            if (pen.n > pen.m)
+                chain.Append(skText, 0, pen.x + Measure(font, text, pen.p, pen.m).width, pen.p + pen.m, pen.n - pen.m);
+            const Extent done = Measure(font, text, pen.p, pen.n);
+            pen.w = done.width;
+            pen.h = std::max(pen.h, done.height);
+        }
+        if (pen.p + pen.n > last)
+            return false;
+        // Another character when it still fits.
+        const int k = pen.n + int(fw::CharLength(text, std::size_t(pen.p + pen.n - 1)));
+        if (Measure(font, text, pen.p, k).width >= width - pen.x)
+            return false;
+    }
+}
+
+// A line that does not fit below the ones before it: mode 0 drops it and all after
+// it (false), modes 3 and 5 scroll it in, the others wait for a key at the last
+// line's end and start a clean page.
+bool BreakPage(int mode, TDrawStep* separator, StepChain& chain, int xEnd, int& y)
+{
+    if (mode == 0) {
+        chain.EndAfter(separator);
+        return false;
+    }
+    if (mode == 3 || mode == 5) {
+        separator->Kind = skScroll;
+        return true;
+    }
+    separator->Kind = skKeyWait;
+    separator->X = xEnd;
+    auto clear = std::make_unique<TDrawStep>();
+    clear->Kind = skClearPage;
+    clear->Next = std::move(separator->Next);
+    separator->Next = std::move(clear);
+    y = 0;
+    return true;
+}
+
 } // namespace
 
 TMessageOut::TMessageOut() = default;
@@ -100,127 +222,44 @@ std::unique_ptr<TDrawStep> TMessageOut::Layout(const std::string& text, int mode
 {
     if (mode < 0 || mode > 5)
         mode = 0;
-    const bool runModes = mode <= 3, charModes = mode >= 4;
     fw::TCanvasFont font = Image ? Image->CanvasFont() : fw::TCanvasFont();
     Delay = DefaultDelay;
     const int W = Right - Left, H = Bottom - Top;
     const int last = int(text.size());
-
-    // The chain always ends in an empty step: appending fills it and adds the next.
-    auto head = std::make_unique<TDrawStep>();
-    TDrawStep* tail = head.get();
-    const auto append = [&](std::int32_t kind, std::int32_t value = 0, std::int32_t x = 0, std::int32_t start = 0,
-                            std::int32_t length = 0) {
-        TDrawStep* step = tail;
-        step->Kind = kind, step->Value = value, step->X = x, step->Start = start, step->Length = length;
-        step->Next = std::make_unique<TDrawStep>();
-        tail = step->Next.get();
-        return step;
-    };
-    // Bytes p .. p + count − 1 (1-based), measured in the font in effect.
-    const auto extent = [&](int p, int count) {
-        return TextExtent(font, std::string_view(text).substr(std::size_t(p - 1), std::size_t(std::max(count, 0))));
-    };
-
-    int p = 1, n = 0, m = 0, x = 0, y = 0, h = 0, w = 0, xEnd = 0;
+    StepChain chain;
+    Pen pen;
+    int y = 0, xEnd = 0;
     bool firstLine = true;
-    while (p <= last) {
-        TDrawStep* lineHead = append(skNone);
-        TDrawStep* separator = append(skNone);
-        bool endedAtBreak = false;
-        for (;;) {
-            m = n;
-            n += int(fw::CharLength(text, std::size_t(p + n - 1)));
-            const char c = text[std::size_t(p + m - 1)];
-            if (c == '#') {
-                if (KeyAtBreak)
-                    append(skKeyWait, 0, x + w);
-                endedAtBreak = true;
-                break;
-            }
-            // A "<" opens a tag when a ">" closes it; otherwise it is text.
-            const std::size_t lt = std::size_t(p + n - 2), gt = c == '<' ? text.find('>', lt + 2) : std::string::npos;
-            if (gt != std::string::npos) {
-                if (runModes)
-                    append(skText, 0, x, p, n - 1);
-                const Extent run = extent(p, n - 1);
-                x += run.width;
-                w = 0;
-                h = std::max(h, run.height);
-                const std::string name = text.substr(lt + 1, gt - lt - 1);
-                p = int(gt) + 2;
-                m = n;
-                n = 0;
-                TDrawStep tag = TagStep(name);
-                ApplyToFont(tag, font);
-                if (tag.Kind == skFast)
-                    Delay = FastDelay;
-                else if (tag.Kind == skNormalSpeed)
-                    Delay = NormalDelay;
-                else if (tag.Kind == skSlow)
-                    Delay = SlowDelay;
-                append(tag.Kind, tag.Value, x + w);
-            }
-            if (charModes) {
-                append(skCharWait, Delay);
-                if (n > m)
-                    append(skText, 0, x + extent(p, m).width, p + m, n - m);
-                const Extent done = extent(p, n);
-                w = done.width;
-                h = std::max(h, done.height);
-            }
-            if (p + n > last)
-                break;
-            // Another character when it still fits; every line takes at least one.
-            const int k = n + int(fw::CharLength(text, std::size_t(p + n - 1)));
-            if (extent(p, k).width >= W - x)
-                break;
-        }
-        h = std::max(h, extent(p, n).height);
-        if (runModes) {
-            const int length = endedAtBreak ? n - 1 : n;
-            append(skText, 0, x, p, length);
-            const Extent run = extent(p, length);
-            x += run.width;
-            h = std::max(h, run.height);
+    while (pen.p <= last) {
+        TDrawStep* lineHead = chain.Append(skNone);
+        TDrawStep* separator = chain.Append(skNone);
+        const bool endedAtBreak = LayOutLine(*this, text, mode, W, font, chain, pen);
+        pen.h = std::max(pen.h, Measure(font, text, pen.p, pen.n).height);
+        if (mode <= 3) { // the line's last run
+            const int length = endedAtBreak ? pen.n - 1 : pen.n;
+            chain.Append(skText, 0, pen.x, pen.p, length);
+            const Extent run = Measure(font, text, pen.p, length);
+            pen.x += run.width;
+            pen.h = std::max(pen.h, run.height);
         }
         if (mode == 2 || mode == 3)
-            append(skCharWait, Delay);
+            chain.Append(skCharWait, Delay);
         lineHead->Kind = skLineHead;
-        lineHead->Value = h;
-        if (y + h > H) {
-            if (mode == 0) {
-                // This line and everything after it are dropped.
-                separator->Next = std::make_unique<TDrawStep>();
-                tail = separator->Next.get();
+        lineHead->Value = pen.h;
+        if (y + pen.h > H) {
+            if (!BreakPage(mode, separator, chain, xEnd, y))
                 break;
-            }
-            if (mode == 3 || mode == 5) {
-                separator->Kind = skScroll;
-            } else {
-                separator->Kind = skKeyWait;
-                separator->X = xEnd;
-                auto clear = std::make_unique<TDrawStep>();
-                clear->Kind = skClearPage;
-                clear->Next = std::move(separator->Next);
-                separator->Next = std::move(clear);
-                y = 0;
-            }
         } else if (!firstLine) {
             separator->Kind = skNextLine;
         }
         firstLine = false;
-        p += n;
-        n = 0;
-        xEnd = x + w;
-        x = 0;
-        w = 0;
-        y += h;
-        h = 0;
+        xEnd = pen.x + pen.w;
+        y += pen.h;
+        pen = Pen{pen.p + pen.n};
     }
     if (KeyAtEnd)
-        append(skKeyWait, 0, xEnd);
-    return head;
+        chain.Append(skKeyWait, 0, xEnd);
+    return chain.Take();
 }
 
 bool TMessageOut::Render(const std::string& text, int mode)
