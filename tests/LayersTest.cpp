@@ -99,8 +99,9 @@ TEST(Layers, FoldersIncludeOnlyTheLayersBelowAndNoUnitsIncludeEachOther)
             const std::string target = to.substr(0, to.find('/'));
             EXPECT_TRUE(target == folder || kMayInclude.at(folder).count(target)) << unit << " includes " << to;
             const std::string floor = LayerOf(unit), toFloor = LayerOf(to);
-            if (folder == "media" && target == "media")
+            if (folder == "media" && target == "media") {
                 EXPECT_TRUE(toFloor == floor || kMediaMayInclude.at(floor).count(toFloor)) << unit << " includes " << to;
+            }
         }
     }
     // Depth-first, with the path taken so far: an edge back onto it is a circle.

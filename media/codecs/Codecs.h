@@ -65,6 +65,13 @@ Result<Image> DecodeTiff(const std::uint8_t* data, std::size_t size, const Reduc
 Result<Image> DecodeWebp(const std::uint8_t* data, std::size_t size, const Reduction& reduction = {});
 // HEIF and AVIF alike (libheif tells them apart by their boxes).
 Result<Image> DecodeHeif(const std::uint8_t* data, std::size_t size, const Reduction& reduction = {});
+// What a photo carries beside its pixels (Metadata.cpp; a TIFF's in Tiff.cpp): what
+// cannot be found or is damaged is left empty.
+Metadata ReadJpegMetadata(const std::uint8_t* data, std::size_t size);
+Metadata ReadPngMetadata(const std::uint8_t* data, std::size_t size);
+Metadata ReadTiffMetadata(const std::uint8_t* data, std::size_t size);
+Metadata ReadWebpMetadata(const std::uint8_t* data, std::size_t size);
+Metadata ReadHeifMetadata(const std::uint8_t* data, std::size_t size); // HEIF and AVIF
 Result<Bytes> EncodeBmp(const Image& img, const SaveOptions& options = {});
 Result<Bytes> EncodePcx(const Image& img, const SaveOptions& options = {});
 Result<Bytes> EncodeJpeg(const Image& img, const SaveOptions& options = {});

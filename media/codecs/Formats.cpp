@@ -18,12 +18,27 @@ ImageFormat DetectFormat(const std::uint8_t* data, std::size_t size)
 
 Result<Image> DecodeImage(const std::uint8_t* data, std::size_t size, const Reduction& reduction)
 {
-    const ImageFormat format = DetectFormat(data, size);
+    return DecodeImage(data, size, DetectFormat(data, size), reduction);
+}
+
+Result<Image> DecodeImage(const std::uint8_t* data, std::size_t size, ImageFormat format, const Reduction& reduction)
+{
     if (format != ImageFormat::Unknown)
         return FormatRowOf(format).decode(data, size, reduction);
     if (size == 0)
         return Fail(FailureKind::BadData, "the file is empty");
     return Fail(FailureKind::Unsupported, "not a " + FormatNames(", ", " or ") + " picture");
+}
+
+Metadata ReadMetadata(const std::uint8_t* data, std::size_t size)
+{
+    return ReadMetadata(data, size, DetectFormat(data, size));
+}
+
+Metadata ReadMetadata(const std::uint8_t* data, std::size_t size, ImageFormat format)
+{
+    const auto read = format == ImageFormat::Unknown ? nullptr : FormatRowOf(format).metadata;
+    return read ? read(data, size) : Metadata{};
 }
 
 Result<Bytes> EncodeImage(const Image& img, ImageFormat format, const SaveOptions& options)

@@ -27,28 +27,29 @@ struct FormatRow {
     bool (*sniff)(const std::uint8_t* data, std::size_t size);
     Result<Image> (*decode)(const std::uint8_t* data, std::size_t size, const Reduction& reduction);
     Result<Bytes> (*encode)(const Image& img, const SaveOptions& options);
+    Metadata (*metadata)(const std::uint8_t* data, std::size_t size); // what a photo carries (nullptr: nothing)
 };
 
 // format, name, word, extension written, extensions read, MIME types, caption, control code,
-// takes quality, takes interlace, holds metadata, sniff, decode, encode
+// takes quality, takes interlace, holds metadata, sniff, decode, encode, metadata read
 inline constexpr FormatRow kFormatRows[] = {
     {ImageFormat::Bmp, "BMP", "bmp", ".bmp", {".bmp"}, {"image/bmp", "image/x-bmp"}, "BMP形式", 101, //
-     false, false, false, SniffBmp, DecodeBmp, EncodeBmp},
+     false, false, false, SniffBmp, DecodeBmp, EncodeBmp, nullptr},
     {ImageFormat::Tiff, "TIFF", "tiff", ".tif", {".tif", ".tiff"}, {"image/tiff"}, "TIFF形式", 102, //
-     false, false, true, SniffTiff, DecodeTiff, EncodeTiff},
+     false, false, true, SniffTiff, DecodeTiff, EncodeTiff, ReadTiffMetadata},
     {ImageFormat::Jpeg, "JPEG", "jpeg", ".jpg", {".jpg", ".jpeg", ".jpe"}, {"image/jpeg"}, "JPEG形式", 103, //
-     true, true, true, SniffJpeg, DecodeJpeg, EncodeJpeg},
+     true, true, true, SniffJpeg, DecodeJpeg, EncodeJpeg, ReadJpegMetadata},
     {ImageFormat::Pcx, "PCX", "pcx", ".pcx", {".pcx"}, {"image/vnd.zbrush.pcx", "image/x-pcx"}, "PCX形式", 104, //
-     false, false, false, SniffPcx, DecodePcx, EncodePcx},
+     false, false, false, SniffPcx, DecodePcx, EncodePcx, nullptr},
     {ImageFormat::Png, "PNG", "png", ".png", {".png"}, {"image/png"}, "PNG形式", 106, //
-     false, true, true, SniffPng, DecodePng, EncodePng},
+     false, true, true, SniffPng, DecodePng, EncodePng, ReadPngMetadata},
     {ImageFormat::Webp, "WebP", "webp", ".webp", {".webp"}, {"image/webp"}, "WebP形式", 107, //
-     true, false, true, SniffWebp, DecodeWebp, EncodeWebp},
+     true, false, true, SniffWebp, DecodeWebp, EncodeWebp, ReadWebpMetadata},
     // Read only: no word, caption, code or encoder.
     {ImageFormat::Heif, "HEIF", nullptr, ".heic", {".heic", ".heif", ".hif"}, {"image/heic", "image/heif"}, nullptr, 0,
-     false, false, false, SniffHeif, DecodeHeif, nullptr},
+     false, false, false, SniffHeif, DecodeHeif, nullptr, ReadHeifMetadata},
     {ImageFormat::Avif, "AVIF", nullptr, ".avif", {".avif"}, {"image/avif"}, nullptr, 0, //
-     false, false, false, SniffAvif, DecodeHeif, nullptr},
+     false, false, false, SniffAvif, DecodeHeif, nullptr, ReadHeifMetadata},
 };
 inline constexpr std::size_t kFormatCount = std::size(kFormatRows);
 
@@ -90,6 +91,13 @@ ImageFormat DetectFormat(const std::uint8_t* data, std::size_t size);
 
 // Detects the format and decodes the whole file's bytes.
 Result<Image> DecodeImage(const std::uint8_t* data, std::size_t size, const Reduction& reduction = {});
+// The same for a file whose format is known already (DetectFormat), so that it is sniffed once.
+Result<Image> DecodeImage(const std::uint8_t* data, std::size_t size, ImageFormat format, const Reduction& reduction);
+
+// What a photo carries (EXIF, ICC profile, XMP, IPTC), read by its format's row; empty
+// for the formats that hold none, and where it is damaged.
+Metadata ReadMetadata(const std::uint8_t* data, std::size_t size);
+Metadata ReadMetadata(const std::uint8_t* data, std::size_t size, ImageFormat format);
 // Keeps the picture's depth where the format can hold it; refuses options CheckSaveOptions refuses.
 Result<Bytes> EncodeImage(const Image& img, ImageFormat format, const SaveOptions& options);
 

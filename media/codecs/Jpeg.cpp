@@ -157,7 +157,7 @@ Result<Image> DecodeOthersJpeg(const JpegFrameHeader& frame, const std::uint8_t*
         [&](const Header&) -> Result<Image> {
             Result<Image> img = DecodeJpegThroughLibavcodec(data, size);
             if (img) {
-                const Bytes exif = ReadMetadata(data, size).exif;
+                const Bytes exif = ReadJpegMetadata(data, size).exif;
                 Orient(*img, ExifOrientation(exif.data(), exif.size()));
             }
             return img;

@@ -32,10 +32,12 @@ bool StartsWith(const std::uint8_t* data, std::size_t size, std::string_view pre
     return StartsWith(data, size, prefix.data(), prefix.size());
 }
 
+} // namespace
+
 // JPEG: the first APP1 that is EXIF and the first that is XMP, the APP2 "ICC_PROFILE"
 // pieces in their order, and the IPTC of the APP13 Photoshop resources (which may
 // continue from one segment to the next).
-Metadata FromJpeg(const std::uint8_t* d, std::size_t n)
+Metadata ReadJpegMetadata(const std::uint8_t* d, std::size_t n)
 {
     Metadata m;
     Bytes photoshop;
@@ -78,6 +80,8 @@ Metadata FromJpeg(const std::uint8_t* d, std::size_t n)
     m.iptc = IptcOfPhotoshop(photoshop.data(), photoshop.size());
     return m;
 }
+
+namespace {
 
 Bytes Inflated(const std::uint8_t* data, std::size_t size)
 {
@@ -131,9 +135,11 @@ void FromPngText(std::string_view type, const std::uint8_t* data, std::size_t si
                : BytesOfRawProfile(std::string_view(reinterpret_cast<const char*>(value.data()), value.size()));
 }
 
+} // namespace
+
 // PNG: the eXIf chunk, the iCCP chunk (name, method 0, zlib data) and the text chunks
 // of XMP and IPTC.
-Metadata FromPng(const std::uint8_t* d, std::size_t n)
+Metadata ReadPngMetadata(const std::uint8_t* d, std::size_t n)
 {
     Metadata m;
     const ByteReader in(d, n);
@@ -162,7 +168,7 @@ Metadata FromPng(const std::uint8_t* d, std::size_t n)
 }
 
 // WebP: its EXIF, ICCP and XMP chunks.
-Metadata FromWebp(const std::uint8_t* d, std::size_t n)
+Metadata ReadWebpMetadata(const std::uint8_t* d, std::size_t n)
 {
     Metadata m;
     const WebPData whole{d, n};
@@ -181,6 +187,8 @@ Metadata FromWebp(const std::uint8_t* d, std::size_t n)
         m.exif.erase(m.exif.begin(), m.exif.begin() + 6);
     return m;
 }
+
+namespace {
 
 // A metadata block of a HEIF picture; empty when it is larger than the program takes.
 Bytes HeifBlock(const heif_image_handle* handle, heif_item_id id)
@@ -209,8 +217,10 @@ Bytes ExifOfHeifBlock(const Bytes& block)
     return at < block.size() && isTiff(at) ? Bytes(block.begin() + std::ptrdiff_t(at), block.end()) : Bytes{};
 }
 
+} // namespace
+
 // HEIF and AVIF: the primary picture's Exif block, its XMP and its raw ICC profile.
-Metadata FromHeif(const std::uint8_t* d, std::size_t n)
+Metadata ReadHeifMetadata(const std::uint8_t* d, std::size_t n)
 {
     Metadata m;
     const std::unique_ptr<heif_context, void (*)(heif_context*)> context(heif_context_alloc(), heif_context_free);
@@ -237,6 +247,8 @@ Metadata FromHeif(const std::uint8_t* d, std::size_t n)
     }
     return m;
 }
+
+namespace {
 
 // A TIFF structure's numbers in its own byte order, every access checked.
 class TiffBytes {
@@ -293,21 +305,6 @@ std::optional<Ifd> IfdAt(const TiffBytes& t, std::size_t at)
 }
 
 } // namespace
-
-Metadata ReadMetadata(const std::uint8_t* data, std::size_t size)
-{
-    if (SniffJpeg(data, size))
-        return FromJpeg(data, size);
-    if (SniffPng(data, size))
-        return FromPng(data, size);
-    if (SniffWebp(data, size))
-        return FromWebp(data, size);
-    if (SniffHeif(data, size) || SniffAvif(data, size))
-        return FromHeif(data, size);
-    if (SniffTiff(data, size))
-        return ReadTiffMetadata(data, size);
-    return {};
-}
 
 Bytes ExifForWriting(const Bytes& exif, int width, int height)
 {

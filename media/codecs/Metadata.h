@@ -15,12 +15,7 @@ struct Metadata {
     bool Empty() const { return exif.empty() && icc.empty() && xmp.empty() && iptc.empty(); }
 };
 
-// The EXIF, ICC profile, XMP and IPTC of a JPEG, PNG, WebP, HEIF or AVIF file, and
-// all but the EXIF of a TIFF; what cannot be found or is damaged is left empty.
-Metadata ReadMetadata(const std::uint8_t* data, std::size_t size);
-
-// A TIFF's ICC profile, XMP and IPTC (in Tiff.cpp, beside its reading).
-Metadata ReadTiffMetadata(const std::uint8_t* data, std::size_t size);
+// (A file's metadata is read by its format's row: ReadMetadata in Formats.h.)
 
 // The EXIF to write with a picture of `width` × `height` that is already upright: the
 // orientation set to 1 (as stored), the embedded thumbnail dropped, the pixel size

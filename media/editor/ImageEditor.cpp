@@ -29,13 +29,14 @@ Result<void> ImageEditor::Load(const std::string& path, const Reduction& reducti
         whole = {w, h};
         return reduction(w, h);
     };
-    Result<Image> img = DecodeImage(bytes.data(), bytes.size(), reduction ? noting : Reduction());
+    const ImageFormat format = DetectFormat(bytes.data(), bytes.size());
+    Result<Image> img = DecodeImage(bytes.data(), bytes.size(), format, reduction ? noting : Reduction());
     if (!img)
         return img.Error().Prefixed(path + ": ");
     SetImage(std::move(*img));
     if (whole.width > 0)
         m_loadedSize = whole;
-    m_metadata = ReadMetadata(bytes.data(), bytes.size());
+    m_metadata = ReadMetadata(bytes.data(), bytes.size(), format);
     return {};
 }
 

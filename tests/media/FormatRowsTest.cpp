@@ -61,6 +61,7 @@ TEST(FormatRows, EachRowReadsWritesAndNamesItsOwnFiles)
     for (const FormatRow& row : kFormatRows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(bool(row.encode), bool(row.option)) << "a format is written where it has a word";
+        EXPECT_TRUE(!row.holdsMetadata || row.metadata) << "a format that holds metadata has its reader";
         Result<Bytes> bytes = Fail(FailureKind::Unsupported, "no sample");
         Size size{19, 7};
         if (row.encode) {
