@@ -214,8 +214,9 @@ std::optional<Steps> StepsFor(const jpeg_decompress_struct& src, jpeg_compress_s
     };
     const Table luma = standard(0), chroma = standard(1);
     for (int c = 0; c < src.num_components; ++c) {
+        // A frame header may name a table slot libjpeg has not checked yet.
         const int slot = src.comp_info[c].quant_tbl_no;
-        if (!src.quant_tbl_ptrs[slot])
+        if (slot < 0 || slot >= NUM_QUANT_TBLS || !src.quant_tbl_ptrs[slot])
             return std::nullopt;
         const Table& scaled = c == 0 ? luma : chroma;
         Table& after = steps.after[std::size_t(c)];

@@ -107,8 +107,9 @@ std::string RawProfileText(std::string_view name, const Bytes& bytes)
     static constexpr char kHex[] = "0123456789abcdef";
     char count[16];
     std::snprintf(count, sizeof count, "%8zu", bytes.size());
-    std::string text = "\n" + std::string(name) + "\n" + count;
-    text.reserve(text.size() + bytes.size() * 2 + bytes.size() / 36 + 2);
+    std::string text;
+    text.reserve(name.size() + sizeof count + bytes.size() * 2 + bytes.size() / 36 + 4);
+    text.append("\n").append(name).append("\n").append(count);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (i % 36 == 0)
             text += '\n';
