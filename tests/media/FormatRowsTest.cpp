@@ -46,11 +46,9 @@ TEST(FormatRows, EachRowReadsWritesAndNamesItsOwnFiles)
     picture.Allocate(19, 7, PixelFormat::Rgb24);
     for (std::size_t i = 0; i < picture.pixels.size(); ++i)
         picture.pixels[i] = std::uint8_t(i * 37);
-    std::ifstream entryFile(POMI_DESKTOP_ENTRY);
-    std::stringstream entry;
-    entry << entryFile.rdbuf();
-    ASSERT_FALSE(entry.str().empty()) << POMI_DESKTOP_ENTRY;
-    const std::string appStream = Made(POMI_APPSTREAM), comment = LineOf(entry.str(), "Comment=");
+    const std::string entry = Made(POMI_DESKTOP_ENTRY);
+    ASSERT_FALSE(entry.empty()) << POMI_DESKTOP_ENTRY;
+    const std::string appStream = Made(POMI_APPSTREAM), comment = LineOf(entry, "Comment=");
     ASSERT_FALSE(appStream.empty()) << POMI_APPSTREAM;
     const std::string listed = FormatNames(", ", " or ");
     // The formats only read: a public file of each (see tests/data/public/SOURCES.md).
@@ -87,10 +85,10 @@ TEST(FormatRows, EachRowReadsWritesAndNamesItsOwnFiles)
             EXPECT_TRUE(!ext || conv::IsPictureFileName(std::string("a") + ext)) << ext;
         EXPECT_NE(listed.find(row.name), std::string::npos);
         for (const char* type : row.mimeTypes) {
-            EXPECT_TRUE(!type || entry.str().find(std::string(type) + ";") != std::string::npos) << type;
+            EXPECT_TRUE(!type || entry.find(std::string(type) + ";") != std::string::npos) << type;
             EXPECT_TRUE(!type || appStream.find(std::string("<mediatype>") + type + "<") != std::string::npos) << type;
         }
-        EXPECT_NE(entry.str().find(std::string(";") + row.name + ";"), std::string::npos) << "keyword";
+        EXPECT_NE(entry.find(std::string(";") + row.name + ";"), std::string::npos) << "keyword";
         // The menu says "convert pictures to …" the formats written, and no other.
         EXPECT_EQ(comment.find(std::string(" ") + row.name) != std::string::npos, bool(row.encode)) << comment;
     }
@@ -136,9 +134,7 @@ TEST(ByteReader, ReadsWhatIsThereAndNothingPastTheEnd)
 // case (never as pictures), its MIME types in the menu entry, its name in --help.
 TEST(FormatRows, EachContainerRowNamesMoviesTheProgramTakes)
 {
-    std::ifstream entryFile(POMI_DESKTOP_ENTRY);
-    std::stringstream entry;
-    entry << entryFile.rdbuf();
+    const std::string entry = Made(POMI_DESKTOP_ENTRY), appStream = Made(POMI_APPSTREAM);
     const std::string help = cli::HelpText();
     for (const ContainerRow& row : kContainerRows) {
         for (const char* ext : row.extensions) {
@@ -151,10 +147,10 @@ TEST(FormatRows, EachContainerRowNamesMoviesTheProgramTakes)
             EXPECT_FALSE(conv::IsPictureFileName(std::string("clip") + ext)) << ext;
         }
         for (const char* type : row.mimeTypes) {
-            EXPECT_TRUE(!type || entry.str().find(std::string("=") + type + ";") != std::string::npos ||
-                        entry.str().find(std::string(";") + type + ";") != std::string::npos)
+            EXPECT_TRUE(!type || entry.find(std::string("=") + type + ";") != std::string::npos ||
+                        entry.find(std::string(";") + type + ";") != std::string::npos)
                 << type;
-            EXPECT_TRUE(!type || Made(POMI_APPSTREAM).find(std::string("<mediatype>") + type + "<") != std::string::npos)
+            EXPECT_TRUE(!type || appStream.find(std::string("<mediatype>") + type + "<") != std::string::npos)
                 << type;
         }
         EXPECT_TRUE(!row.name || help.find(std::string(row.name) + ",") != std::string::npos ||
