@@ -200,11 +200,37 @@ struct Converter {
         return Converter(o);
     }
     // The reason the picture could not be loaded, or nothing.
-    std::optional<std::string> Load(const std::string& path)
+    std::optional<std::string> Load(const std::string& path, const media::Bytes& bytes, media::ImageFormat format)
     {
-        if (const media::Result<void> loaded = editor.Load(path, reduction); !loaded)
+        if (const media::Result<void> loaded = editor.Load(path, bytes, format, reduction); !loaded)
             return loaded.Message();
         return std::nullopt;
+    }
+    // A HEIF or AVIF photo going to JPEG untouched: its decoder's YCbCr planes straight
+    // into the encoder, with no RGB between. False, with nothing done, where the run's
+    // settings or the file's coding do not allow it.
+    bool FinishFromPlanes(const RunRequest& o, Outcome& outcome, const media::Bytes& bytes, media::ImageFormat format,
+                          const std::string& named, std::atomic<bool>& stop)
+    {
+        const PictureSettings& s = o.picture;
+        if ((format != media::ImageFormat::Heif && format != media::ImageFormat::Avif) ||
+            s.format != OutputFormat::Jpeg || !conv::LeavesPixelsAlone(s) || s.rotation != Rotation::None)
+            return false;
+        const media::Metadata photo = media::ReadMetadata(bytes.data(), bytes.size(), format);
+        media::SaveOptions options = conv::SaveOptionsOf(s);
+        if (s.keepMetadata)
+            options.metadata = &photo;
+        else if (!photo.icc.empty()) // its colours are to be made sRGB, which takes the pixels
+            return false;
+        const bool halved = !media::EncodingOf(options.quality).fullChroma;
+        const std::optional<media::YCbCrPlanes> planes = media::DecodeHeifPlanes(bytes.data(), bytes.size(), halved);
+        if (!planes)
+            return false;
+        const media::Result<media::Bytes> jpeg = media::EncodeImage(*planes, options);
+        if (!jpeg)
+            return false;
+        FinishMade(o, outcome, *jpeg, planes->width, planes->height, named, stop);
+        return true;
     }
     // A file made already (a Motion JPEG frame rewritten), saved as Finish saves.
     void FinishMade(const RunRequest& o, Outcome& outcome, const media::Bytes& bytes, int width, int height,
@@ -626,7 +652,13 @@ media::Result<void> ConvertPictures(const RunRequest& o, const Report& report, R
                         Guarded(outcome, [&] {
                             if (!MadeFolderFor(path, outcome))
                                 return;
-                            const std::optional<std::string> notLoaded = converter->Load(o.inputs[i]);
+                            const media::Result<media::Bytes> bytes = media::ReadPictureFile(o.inputs[i]);
+                            const media::ImageFormat format =
+                                bytes ? media::DetectFormat(bytes->data(), bytes->size()) : media::ImageFormat::Unknown;
+                            if (bytes && converter->FinishFromPlanes(o, outcome, *bytes, format, path, stop))
+                                return;
+                            const std::optional<std::string> notLoaded =
+                                bytes ? converter->Load(o.inputs[i], *bytes, format) : bytes.Message();
                             converter->Finish(o, outcome, notLoaded, path, stop);
                         });
                     }

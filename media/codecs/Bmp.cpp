@@ -325,6 +325,14 @@ Result<Image> DecodeBmp(const std::uint8_t* data, std::size_t size, const Reduct
     return DecodeBytesInPhases(ImageFormat::Bmp, data, size, ReadHeader, ReadPixels);
 }
 
+Result<ImageHeader> ReadBmpHeader(const std::uint8_t* data, std::size_t size)
+{
+    return HeaderOf(ImageFormat::Bmp, size, ReadHeader(ByteReader(data, size)), [](const BmpHeader& b, ImageHeader& h) {
+        h.bitsPerPixel = b.bpp;
+        h.alpha = b.masks[3] != 0;
+    });
+}
+
 Result<Bytes> EncodeBmp(const Image& source, const SaveOptions&)
 {
     Image scratch;

@@ -53,6 +53,21 @@ Result<Image> DecodeBytesInPhases(ImageFormat format, const std::uint8_t* data, 
         format, size, [&] { return readHeader(in); }, [&](const auto& header) { return readPixels(in, header); });
 }
 
+// A header step's facts, once its claim is checked: `facts` fills the rest of the
+// ImageHeader from the format's own header.
+template <class Header, class Facts>
+Result<ImageHeader> HeaderOf(ImageFormat format, std::size_t fileBytes, Result<Header> header, Facts&& facts)
+{
+    if (!header)
+        return header.Error();
+    MEDIA_TRY(CheckClaim(format, header->claim, fileBytes));
+    ImageHeader h;
+    h.width = int(header->claim.width);
+    h.height = int(header->claim.height);
+    facts(*header, h);
+    return h;
+}
+
 // The densest each kind of data gets, in data bytes per file byte.
 namespace density {
 // Uncompressed rows; a file cut short may lack up to half of them.

@@ -7,8 +7,11 @@
 #include "media/Result.h"
 #include "media/image/Image.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,6 +51,22 @@ Result<void> CheckSaveOptions(const SaveOptions& options);
 // scaled inverse DCT decodes a fraction of the work); the others always give it whole.
 using Reduction = std::function<int(int width, int height)>;
 
+// What a picture file tells of itself before any pixel is decoded (its format's header
+// step, as libvips' loaders split header and load): its size as stored (HEIF and AVIF:
+// after the crop and turns of their boxes, which libheif applies as it decodes), the
+// bits a pixel has there, alpha, the EXIF turn its reader applies, whether it carries
+// EXIF or an ICC profile. A size no picture may have is refused by the header step.
+struct ImageHeader {
+    int width = 0, height = 0;
+    int bitsPerPixel = 24;
+    bool alpha = false;
+    int orientation = 1; // EXIF's 1..8
+    bool exif = false, icc = false;
+    // The size the picture is shown at, turned as its orientation says.
+    int UprightWidth() const { return orientation >= 5 && orientation <= 8 ? height : width; }
+    int UprightHeight() const { return orientation >= 5 && orientation <= 8 ? width : height; }
+};
+
 // Each format's own steps (the rows of Formats.h point at them).
 bool SniffBmp(const std::uint8_t* data, std::size_t size);
 bool SniffPcx(const std::uint8_t* data, std::size_t size);
@@ -65,6 +84,15 @@ Result<Image> DecodeTiff(const std::uint8_t* data, std::size_t size, const Reduc
 Result<Image> DecodeWebp(const std::uint8_t* data, std::size_t size, const Reduction& reduction = {});
 // HEIF and AVIF alike (libheif tells them apart by their boxes).
 Result<Image> DecodeHeif(const std::uint8_t* data, std::size_t size, const Reduction& reduction = {});
+// The header steps: size, depth, alpha and orientation (ReadImageHeader adds what the
+// metadata reader finds).
+Result<ImageHeader> ReadBmpHeader(const std::uint8_t* data, std::size_t size);
+Result<ImageHeader> ReadPcxHeader(const std::uint8_t* data, std::size_t size);
+Result<ImageHeader> ReadJpegHeader(const std::uint8_t* data, std::size_t size);
+Result<ImageHeader> ReadPngHeader(const std::uint8_t* data, std::size_t size);
+Result<ImageHeader> ReadTiffHeader(const std::uint8_t* data, std::size_t size);
+Result<ImageHeader> ReadWebpHeader(const std::uint8_t* data, std::size_t size);
+Result<ImageHeader> ReadHeifHeader(const std::uint8_t* data, std::size_t size); // HEIF and AVIF
 // What a photo carries beside its pixels (Metadata.cpp; a TIFF's in Tiff.cpp): what
 // cannot be found or is damaged is left empty.
 Metadata ReadJpegMetadata(const std::uint8_t* data, std::size_t size);
@@ -78,6 +106,25 @@ Result<Bytes> EncodeJpeg(const Image& img, const SaveOptions& options = {});
 Result<Bytes> EncodePng(const Image& img, const SaveOptions& options = {});
 Result<Bytes> EncodeTiff(const Image& img, const SaveOptions& options = {});
 Result<Bytes> EncodeWebp(const Image& img, const SaveOptions& options = {});
+
+// A picture as a decoder of YCbCr pictures gives it: planes of 8-bit Y, Cb and Cr in
+// JPEG's own colour (BT.601, full range), the colour planes whole (4:4:4) or halved
+// both ways (4:2:0, odd sides rounded up). `keep` holds whatever owns the samples.
+struct YCbCrPlanes {
+    int width = 0, height = 0;
+    bool halvedChroma = true;
+    std::array<const std::uint8_t*, 3> plane{};
+    std::array<int, 3> stride{};
+    std::shared_ptr<const void> keep;
+};
+// Writes the planes as a JPEG as EncodeJpeg writes a picture, without turning them
+// into RGB and back: the quality's sampling must be the planes'.
+Result<Bytes> EncodeJpegPlanes(const YCbCrPlanes& planes, const SaveOptions& options = {});
+// A HEIF or AVIF file's primary picture as planes, where the file's coding is what a
+// JPEG holds: 8-bit, no alpha, BT.601 full-range colour; `halvedChroma` as asked (the
+// decoder halves or doubles the colour planes as it would for RGB). Nothing where the
+// coding differs or the file cannot be read: the pixel route then reads it, or says why.
+std::optional<YCbCrPlanes> DecodeHeifPlanes(const std::uint8_t* data, std::size_t size, bool halvedChroma);
 
 // libdeflate's level for PNG output, chosen by measurement on photos: files no larger
 // than zlib's level 3 gave (what this program wrote before), in less time.

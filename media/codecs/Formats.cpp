@@ -21,13 +21,23 @@ Result<Image> DecodeImage(const std::uint8_t* data, std::size_t size, const Redu
     return DecodeImage(data, size, DetectFormat(data, size), reduction);
 }
 
-Result<Image> DecodeImage(const std::uint8_t* data, std::size_t size, ImageFormat format, const Reduction& reduction)
+namespace {
+
+// Why a file of no format known here is not read.
+Failure NotAPicture(std::size_t size)
 {
-    if (format != ImageFormat::Unknown)
-        return FormatRowOf(format).decode(data, size, reduction);
     if (size == 0)
         return Fail(FailureKind::BadData, "the file is empty");
     return Fail(FailureKind::Unsupported, "not a " + FormatNames(", ", " or ") + " picture");
+}
+
+} // namespace
+
+Result<Image> DecodeImage(const std::uint8_t* data, std::size_t size, ImageFormat format, const Reduction& reduction)
+{
+    if (format == ImageFormat::Unknown)
+        return NotAPicture(size);
+    return FormatRowOf(format).decode(data, size, reduction);
 }
 
 Metadata ReadMetadata(const std::uint8_t* data, std::size_t size)
@@ -41,6 +51,24 @@ Metadata ReadMetadata(const std::uint8_t* data, std::size_t size, ImageFormat fo
     return read ? read(data, size) : Metadata{};
 }
 
+Result<ImageHeader> ReadImageHeader(const std::uint8_t* data, std::size_t size)
+{
+    return ReadImageHeader(data, size, DetectFormat(data, size));
+}
+
+Result<ImageHeader> ReadImageHeader(const std::uint8_t* data, std::size_t size, ImageFormat format)
+{
+    if (format == ImageFormat::Unknown)
+        return NotAPicture(size);
+    Result<ImageHeader> header = FormatRowOf(format).header(data, size);
+    if (header) {
+        const Metadata carried = ReadMetadata(data, size, format);
+        header->exif = !carried.exif.empty();
+        header->icc = !carried.icc.empty();
+    }
+    return header;
+}
+
 Result<Bytes> EncodeImage(const Image& img, ImageFormat format, const SaveOptions& options)
 {
     MEDIA_TRY(CheckSaveOptions(options));
@@ -50,17 +78,22 @@ Result<Bytes> EncodeImage(const Image& img, ImageFormat format, const SaveOption
         return Fail(FailureKind::Unsupported, "unknown save format");
     if (!options.metadata || options.metadata->Empty())
         return FormatRowOf(format).encode(img, options);
-    // The EXIF and XMP made true of the picture written, the profile only where it
-    // describes it.
-    Metadata written;
-    written.exif = ExifForWriting(options.metadata->exif, img.width, img.height);
-    if (ProfileFits(options.metadata->icc, img))
-        written.icc = options.metadata->icc;
-    written.xmp = XmpForWriting(options.metadata->xmp, img.width, img.height);
-    written.iptc = options.metadata->iptc;
+    const Metadata written =
+        MetadataForWriting(*options.metadata, img.width, img.height, img.format == PixelFormat::Gray8);
     SaveOptions withMetadata = options;
     withMetadata.metadata = written.Empty() ? nullptr : &written;
     return FormatRowOf(format).encode(img, withMetadata);
+}
+
+Result<Bytes> EncodeImage(const YCbCrPlanes& planes, const SaveOptions& options)
+{
+    MEDIA_TRY(CheckSaveOptions(options));
+    if (!options.metadata || options.metadata->Empty())
+        return EncodeJpegPlanes(planes, options);
+    const Metadata written = MetadataForWriting(*options.metadata, planes.width, planes.height, false);
+    SaveOptions withMetadata = options;
+    withMetadata.metadata = written.Empty() ? nullptr : &written;
+    return EncodeJpegPlanes(planes, withMetadata);
 }
 
 std::string FormatNames(std::string_view separator, std::string_view lastSeparator, const char* FormatRow::*column,

@@ -28,28 +28,29 @@ struct FormatRow {
     Result<Image> (*decode)(const std::uint8_t* data, std::size_t size, const Reduction& reduction);
     Result<Bytes> (*encode)(const Image& img, const SaveOptions& options);
     Metadata (*metadata)(const std::uint8_t* data, std::size_t size); // what a photo carries (nullptr: nothing)
+    Result<ImageHeader> (*header)(const std::uint8_t* data, std::size_t size); // without decoding pixels
 };
 
 // format, name, word, extension written, extensions read, MIME types, caption, control code,
-// takes quality, takes interlace, holds metadata, sniff, decode, encode, metadata read
+// takes quality, takes interlace, holds metadata, sniff, decode, encode, metadata read, header read
 inline constexpr FormatRow kFormatRows[] = {
     {ImageFormat::Bmp, "BMP", "bmp", ".bmp", {".bmp"}, {"image/bmp", "image/x-bmp"}, "BMP形式", 101, //
-     false, false, false, SniffBmp, DecodeBmp, EncodeBmp, nullptr},
+     false, false, false, SniffBmp, DecodeBmp, EncodeBmp, nullptr, ReadBmpHeader},
     {ImageFormat::Tiff, "TIFF", "tiff", ".tif", {".tif", ".tiff"}, {"image/tiff"}, "TIFF形式", 102, //
-     false, false, true, SniffTiff, DecodeTiff, EncodeTiff, ReadTiffMetadata},
+     false, false, true, SniffTiff, DecodeTiff, EncodeTiff, ReadTiffMetadata, ReadTiffHeader},
     {ImageFormat::Jpeg, "JPEG", "jpeg", ".jpg", {".jpg", ".jpeg", ".jpe"}, {"image/jpeg"}, "JPEG形式", 103, //
-     true, true, true, SniffJpeg, DecodeJpeg, EncodeJpeg, ReadJpegMetadata},
+     true, true, true, SniffJpeg, DecodeJpeg, EncodeJpeg, ReadJpegMetadata, ReadJpegHeader},
     {ImageFormat::Pcx, "PCX", "pcx", ".pcx", {".pcx"}, {"image/vnd.zbrush.pcx", "image/x-pcx"}, "PCX形式", 104, //
-     false, false, false, SniffPcx, DecodePcx, EncodePcx, nullptr},
+     false, false, false, SniffPcx, DecodePcx, EncodePcx, nullptr, ReadPcxHeader},
     {ImageFormat::Png, "PNG", "png", ".png", {".png"}, {"image/png"}, "PNG形式", 106, //
-     false, true, true, SniffPng, DecodePng, EncodePng, ReadPngMetadata},
+     false, true, true, SniffPng, DecodePng, EncodePng, ReadPngMetadata, ReadPngHeader},
     {ImageFormat::Webp, "WebP", "webp", ".webp", {".webp"}, {"image/webp"}, "WebP形式", 107, //
-     true, false, true, SniffWebp, DecodeWebp, EncodeWebp, ReadWebpMetadata},
+     true, false, true, SniffWebp, DecodeWebp, EncodeWebp, ReadWebpMetadata, ReadWebpHeader},
     // Read only: no word, caption, code or encoder.
     {ImageFormat::Heif, "HEIF", nullptr, ".heic", {".heic", ".heif", ".hif"}, {"image/heic", "image/heif"}, nullptr, 0,
-     false, false, false, SniffHeif, DecodeHeif, nullptr, ReadHeifMetadata},
+     false, false, false, SniffHeif, DecodeHeif, nullptr, ReadHeifMetadata, ReadHeifHeader},
     {ImageFormat::Avif, "AVIF", nullptr, ".avif", {".avif"}, {"image/avif"}, nullptr, 0, //
-     false, false, false, SniffAvif, DecodeHeif, nullptr, ReadHeifMetadata},
+     false, false, false, SniffAvif, DecodeHeif, nullptr, ReadHeifMetadata, ReadHeifHeader},
 };
 inline constexpr std::size_t kFormatCount = std::size(kFormatRows);
 
@@ -94,12 +95,20 @@ Result<Image> DecodeImage(const std::uint8_t* data, std::size_t size, const Redu
 // The same for a file whose format is known already (DetectFormat), so that it is sniffed once.
 Result<Image> DecodeImage(const std::uint8_t* data, std::size_t size, ImageFormat format, const Reduction& reduction);
 
+// What a picture file tells of itself without its pixels being decoded (its row's
+// header step, and whether its metadata reader finds EXIF or a profile); an unknown
+// format, a damaged header or a size no picture may have is refused with its reason.
+Result<ImageHeader> ReadImageHeader(const std::uint8_t* data, std::size_t size);
+Result<ImageHeader> ReadImageHeader(const std::uint8_t* data, std::size_t size, ImageFormat format);
+
 // What a photo carries (EXIF, ICC profile, XMP, IPTC), read by its format's row; empty
 // for the formats that hold none, and where it is damaged.
 Metadata ReadMetadata(const std::uint8_t* data, std::size_t size);
 Metadata ReadMetadata(const std::uint8_t* data, std::size_t size, ImageFormat format);
 // Keeps the picture's depth where the format can hold it; refuses options CheckSaveOptions refuses.
 Result<Bytes> EncodeImage(const Image& img, ImageFormat format, const SaveOptions& options);
+// A picture given as YCbCr planes (DecodeHeifPlanes), written as a JPEG in the same way.
+Result<Bytes> EncodeImage(const YCbCrPlanes& planes, const SaveOptions& options);
 
 // The formats in a sentence: FormatNames(", ", " or ") → "BMP, TIFF, …", or any
 // other column of the rows (&FormatRow::option → "bmp, tiff, …"; rows without

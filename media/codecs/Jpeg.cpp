@@ -178,6 +178,25 @@ Result<Image> DecodeJpeg(const std::uint8_t* data, std::size_t size, const Reduc
         [&](JpegHeader& header) { return ReadPixels(header, reduction); });
 }
 
+Result<ImageHeader> ReadJpegHeader(const std::uint8_t* data, std::size_t size)
+{
+    if (const JpegFrameHeader frame = ReadJpegFrameHeader(data, size); ReadThroughLibavcodec(frame)) {
+        if (!PlausibleSize(frame.width, frame.height))
+            return Invalid(ImplausibleSizeText(frame.width, frame.height).c_str());
+        ImageHeader h;
+        h.width = frame.width, h.height = frame.height;
+        h.bitsPerPixel = frame.precision * frame.components;
+        const Bytes exif = ReadJpegMetadata(data, size).exif;
+        h.orientation = ExifOrientation(exif.data(), exif.size());
+        return h;
+    }
+    return HeaderOf(ImageFormat::Jpeg, size, ReadHeader(data, size), [](const JpegHeader& j, ImageHeader& h) {
+        const jpeg_decompress_struct& cinfo = j.reading->cinfo;
+        h.bitsPerPixel = cinfo.data_precision * cinfo.num_components;
+        h.orientation = j.orientation;
+    });
+}
+
 Result<Bytes> EncodeJpeg(const Image& source, const SaveOptions& options)
 {
     // JPEG holds grey or colour: palettes are expanded, alpha composited over white.
@@ -192,23 +211,7 @@ Result<Bytes> EncodeJpeg(const Image& source, const SaveOptions& options)
     if (setjmp(err.jump))
         return Fail(FailureKind::StepFailed, std::string("JPEG encoding failed: ") + err.message);
     jpeg_create_compress(&cinfo);
-    jpeg_mem_dest(&cinfo, &buffer.data, &buffer.length);
-    cinfo.image_width = JDIMENSION(img.width);
-    cinfo.image_height = JDIMENSION(img.height);
-    cinfo.input_components = grey ? 1 : 3;
-    cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    const QualityEncoding encoding = EncodingOf(options.quality);
-    jpeg_set_quality(&cinfo, encoding.quality, TRUE);
-    if (encoding.fullChroma && !grey)
-        cinfo.comp_info[0].h_samp_factor = cinfo.comp_info[0].v_samp_factor = 1;
-    cinfo.optimize_coding = FALSE;
-    if (options.interlaced)
-        jpeg_simple_progression(&cinfo);
-    const Metadata* meta = options.metadata;
-    cinfo.write_JFIF_header = !jpeg::WritesExif(meta); // EXIF comes first where it is, as cameras write it
-    jpeg_start_compress(&cinfo, TRUE);
-    jpeg::WriteMarkers(cinfo, meta);
+    jpeg::StartCompress(cinfo, buffer, img.width, img.height, grey ? JCS_GRAYSCALE : JCS_RGB, options);
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW row = const_cast<JSAMPROW>(img.Row(int(cinfo.next_scanline)));
         jpeg_write_scanlines(&cinfo, &row, 1);

@@ -68,4 +68,27 @@ void WriteMarkers(jpeg_compress_struct& cinfo, const Metadata* meta)
         segment(JPEG_APP0 + 13, kJpegPhotoshopName, PhotoshopOfIptc(meta->iptc));
 }
 
+void StartCompress(jpeg_compress_struct& cinfo, OutputBuffer& buffer, int width, int height, J_COLOR_SPACE space,
+                   const SaveOptions& options, bool raw)
+{
+    jpeg_mem_dest(&cinfo, &buffer.data, &buffer.length);
+    cinfo.image_width = JDIMENSION(width);
+    cinfo.image_height = JDIMENSION(height);
+    cinfo.input_components = space == JCS_GRAYSCALE ? 1 : 3;
+    cinfo.in_color_space = space;
+    jpeg_set_defaults(&cinfo);
+    const QualityEncoding encoding = EncodingOf(options.quality);
+    jpeg_set_quality(&cinfo, encoding.quality, TRUE);
+    if (encoding.fullChroma && space != JCS_GRAYSCALE)
+        cinfo.comp_info[0].h_samp_factor = cinfo.comp_info[0].v_samp_factor = 1;
+    cinfo.raw_data_in = raw ? TRUE : FALSE;
+    cinfo.optimize_coding = FALSE;
+    if (options.interlaced)
+        jpeg_simple_progression(&cinfo);
+    const Metadata* meta = options.metadata;
+    cinfo.write_JFIF_header = !WritesExif(meta); // EXIF comes first where it is, as cameras write it
+    jpeg_start_compress(&cinfo, TRUE);
+    WriteMarkers(cinfo, meta);
+}
+
 } // namespace media::jpeg

@@ -64,4 +64,10 @@ Bytes SegmentBody(std::string_view name, const Bytes& bytes);
 // started.
 void WriteMarkers(jpeg_compress_struct& cinfo, const Metadata* meta);
 
+// Sets a created compressor up to write a width × height picture of `space` into
+// `buffer` as the options ask (quality and its sampling, progressive), starts it and
+// writes the photo's markers. `raw`: the rows come as YCbCr planes at that sampling.
+void StartCompress(jpeg_compress_struct& cinfo, OutputBuffer& buffer, int width, int height, J_COLOR_SPACE space,
+                   const SaveOptions& options, bool raw = false);
+
 } // namespace media::jpeg

@@ -95,6 +95,7 @@ JpegFrameHeader ReadJpegFrameHeader(const std::uint8_t* d, std::size_t n)
             h.precision = d[at + 4];
             h.height = d[at + 5] << 8 | d[at + 6];
             h.width = d[at + 7] << 8 | d[at + 8];
+            h.components = d[at + 9];
             break;
         }
         at += 2 + length;

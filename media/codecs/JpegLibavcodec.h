@@ -16,6 +16,7 @@ struct JpegFrameHeader {
     int process = -1;
     int precision = 8;
     int width = 0, height = 0;
+    int components = 0;
 };
 
 JpegFrameHeader ReadJpegFrameHeader(const std::uint8_t* data, std::size_t size);

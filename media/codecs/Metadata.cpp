@@ -361,12 +361,22 @@ Bytes ExifForWriting(const Bytes& exif, int width, int height)
     return out;
 }
 
-bool ProfileFits(const Bytes& icc, const Image& picture)
+bool ProfileFits(const Bytes& icc, bool grey)
 {
     if (icc.size() < 128)
         return false;
-    const bool grey = picture.format == PixelFormat::Gray8;
     return std::memcmp(icc.data() + 16, grey ? "GRAY" : "RGB ", 4) == 0;
+}
+
+Metadata MetadataForWriting(const Metadata& photo, int width, int height, bool grey)
+{
+    Metadata written;
+    written.exif = ExifForWriting(photo.exif, width, height);
+    if (ProfileFits(photo.icc, grey))
+        written.icc = photo.icc;
+    written.xmp = XmpForWriting(photo.xmp, width, height);
+    written.iptc = photo.iptc;
+    return written;
 }
 
 namespace {

@@ -29,8 +29,12 @@ Bytes ExifForWriting(const Bytes& exif, int width, int height);
 // unchanged where the two cannot be joined.
 Bytes TiffWithExif(Bytes tiff, Bytes exif);
 
-// Whether an ICC profile describes the colours of `picture` (an RGB profile for
-// colour and palettes, a grey one for grey).
-bool ProfileFits(const Bytes& icc, const Image& picture);
+// Whether an ICC profile describes the colours of a grey or a colour picture (an RGB
+// profile for colour and palettes, a grey one for grey).
+bool ProfileFits(const Bytes& icc, bool grey);
+
+// What a photo's metadata becomes in a width × height picture written from it: the
+// EXIF and XMP made true of that picture, the profile only where it fits.
+Metadata MetadataForWriting(const Metadata& photo, int width, int height, bool grey);
 
 } // namespace media

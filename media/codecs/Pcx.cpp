@@ -189,6 +189,12 @@ Result<Image> DecodePcx(const std::uint8_t* data, std::size_t size, const Reduct
     return DecodeBytesInPhases(ImageFormat::Pcx, data, size, ReadHeader, ReadPixels);
 }
 
+Result<ImageHeader> ReadPcxHeader(const std::uint8_t* data, std::size_t size)
+{
+    return HeaderOf(ImageFormat::Pcx, size, ReadHeader(ByteReader(data, size)),
+                    [](const PcxHeader& p, ImageHeader& h) { h.bitsPerPixel = p.bpp * p.planes; });
+}
+
 Result<Bytes> EncodePcx(const Image& source, const SaveOptions&)
 {
     Image scratch;

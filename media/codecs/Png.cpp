@@ -3,6 +3,7 @@
 #include "media/codecs/Claims.h"
 #include "media/codecs/Codecs.h"
 #include "media/codecs/Exif.h"
+#include "media/codecs/Metadata.h"
 #include "media/image/Processing.h"
 
 #include <algorithm>
@@ -159,6 +160,19 @@ Result<Image> ReadPixels(PngHeader& h)
 } // namespace
 
 bool SniffPng(const std::uint8_t* d, std::size_t n) { return n >= 8 && std::memcmp(d, "\x89PNG\r\n\x1a\n", 8) == 0; }
+
+Result<ImageHeader> ReadPngHeader(const std::uint8_t* data, std::size_t size)
+{
+    return HeaderOf(ImageFormat::Png, size, ReadHeader(data, size), [&](const PngHeader& p, ImageHeader& h) {
+        const PngReading& r = *p.reading;
+        const int type = png_get_color_type(r.png, r.info);
+        h.bitsPerPixel = png_get_bit_depth(r.png, r.info) * png_get_channels(r.png, r.info);
+        h.alpha = (type & PNG_COLOR_MASK_ALPHA) || png_get_valid(r.png, r.info, PNG_INFO_tRNS);
+        // An eXIf chunk may come after the picture data: the metadata reader walks the chunks.
+        const Bytes exif = ReadPngMetadata(data, size).exif;
+        h.orientation = ExifOrientation(exif.data(), exif.size());
+    });
+}
 
 Result<Image> DecodePng(const std::uint8_t* data, std::size_t size, const Reduction&)
 {

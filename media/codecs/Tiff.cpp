@@ -382,6 +382,15 @@ bool SniffTiff(const std::uint8_t* d, std::size_t n)
                       (d[0] == 'M' && d[1] == 'M' && d[2] == 0 && (d[3] == 42 || d[3] == 43)));
 }
 
+Result<ImageHeader> ReadTiffHeader(const std::uint8_t* data, std::size_t size)
+{
+    return HeaderOf(ImageFormat::Tiff, size, ReadHeader(data, size), [](const TiffHeader& t, ImageHeader& h) {
+        h.bitsPerPixel = t.layout.bits * t.layout.samples;
+        h.alpha = t.layout.extra > 0;
+        h.orientation = t.orientation;
+    });
+}
+
 Result<Image> DecodeTiff(const std::uint8_t* data, std::size_t size, const Reduction&)
 {
     return DecodeInPhases(

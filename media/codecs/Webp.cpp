@@ -118,6 +118,14 @@ bool SniffWebp(const std::uint8_t* d, std::size_t n)
     return n >= 12 && std::memcmp(d, "RIFF", 4) == 0 && std::memcmp(d + 8, "WEBP", 4) == 0;
 }
 
+Result<ImageHeader> ReadWebpHeader(const std::uint8_t* data, std::size_t size)
+{
+    return HeaderOf(ImageFormat::Webp, size, ReadHeader(data, size), [](const WebpHeader& w, ImageHeader& h) {
+        h.alpha = w.alpha;
+        h.bitsPerPixel = w.alpha ? 32 : 24;
+    });
+}
+
 Result<Image> DecodeWebp(const std::uint8_t* data, std::size_t size, const Reduction&)
 {
     return DecodeInPhases(

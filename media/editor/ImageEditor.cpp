@@ -10,9 +10,8 @@
 
 namespace media {
 
-Result<void> ImageEditor::Load(const std::string& path, const Reduction& reduction)
+Result<Bytes> ReadPictureFile(const std::string& path)
 {
-    Clear();
     errno = 0;
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) // the system's reason where it gave one ("No such file or directory")
@@ -20,16 +19,31 @@ Result<void> ImageEditor::Load(const std::string& path, const Reduction& reducti
     const std::streamoff size = in.tellg();
     if (size < 0 || std::size_t(size) > kMaxImageFileBytes)
         return Fail(FailureKind::Unsupported, "too large to be a picture").Prefixed(path + ": ");
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    Bytes bytes(static_cast<std::size_t>(size));
     in.seekg(0);
     if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
         return Fail(FailureKind::Unreadable, "cannot be read").Prefixed(path + ": ");
+    return bytes;
+}
+
+Result<void> ImageEditor::Load(const std::string& path, const Reduction& reduction)
+{
+    Clear();
+    const Result<Bytes> bytes = ReadPictureFile(path);
+    if (!bytes)
+        return bytes.Error();
+    return Load(path, *bytes, DetectFormat(bytes->data(), bytes->size()), reduction);
+}
+
+Result<void> ImageEditor::Load(const std::string& path, const Bytes& bytes, ImageFormat format,
+                               const Reduction& reduction)
+{
+    Clear();
     Size whole;
     const Reduction noting = [&](int w, int h) {
         whole = {w, h};
         return reduction(w, h);
     };
-    const ImageFormat format = DetectFormat(bytes.data(), bytes.size());
     Result<Image> img = DecodeImage(bytes.data(), bytes.size(), format, reduction ? noting : Reduction());
     if (!img)
         return img.Error().Prefixed(path + ": ");

@@ -13,12 +13,17 @@ namespace media {
 // Files larger than this are not read at all.
 inline constexpr std::size_t kMaxImageFileBytes = std::size_t(1) << 30;
 
+// A picture file's bytes, or why they cannot be had (the path first).
+Result<Bytes> ReadPictureFile(const std::string& path);
+
 class ImageEditor {
 public:
     // Replaces the picture with the file's; after a failure there is no picture.
     // `reduction` lets the decoder deliver it smaller (see Reduction). A failure's
     // facts begin with the path. The file's EXIF, XMP, IPTC and colour profile come with it.
     Result<void> Load(const std::string& path, const Reduction& reduction = {});
+    // The same from the file's bytes, read already, of the format DetectFormat found.
+    Result<void> Load(const std::string& path, const Bytes& bytes, ImageFormat format, const Reduction& reduction);
     // A picture that comes from no file (a movie's frame): it carries no metadata.
     void SetImage(Image img)
     {

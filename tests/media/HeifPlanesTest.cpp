@@ -1,0 +1,82 @@
+// HEIF and AVIF photos written to JPEG straight from the decoder's YCbCr planes: the
+// route is taken where the file's coding is a JPEG's and only there, and what it
+// writes is as close to libheif's own reading (heif-convert) as the JPEG made
+// through RGB.
+#include "media/codecs/Formats.h"
+#include "support/ReferenceReading.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+media::Bytes FileBytes(const std::string& path)
+{
+    const std::string text = TempDir::Read(path);
+    return media::Bytes(text.begin(), text.end());
+}
+
+// The PSNR of a JPEG's colours against a reading of the same size, in dB.
+double PsnrOfJpeg(const media::Bytes& jpeg, const Rgba& reference)
+{
+    const media::Result<media::Image> img = media::DecodeImage(jpeg.data(), jpeg.size());
+    if (!img || img->width != reference.width || img->height != reference.height)
+        return 0;
+    double squares = 0;
+    for (int y = 0; y < img->height; ++y)
+        for (int x = 0; x < img->width; ++x)
+            for (int c = 0; c < 3; ++c) {
+                const double d = double(img->Row(y)[3 * x + c]) - reference.pixels[4 * (std::size_t(y) * img->width + x) + c];
+                squares += d * d;
+            }
+    const double mse = squares / (3.0 * img->width * img->height);
+    return mse == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mse);
+}
+
+} // namespace
+
+TEST(HeifPlanes, TakenWhereTheCodingIsAJpegsAndAsCloseToLibheifAsTheRgbRoute)
+{
+    if (!HaveImageMagick() || std::system("heif-convert --help >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "ImageMagick's convert or libheif's heif-convert is missing";
+    const struct {
+        const char* file;
+        int step; // 3: 4:2:0, 8: 4:4:4
+        bool planes;
+    } cases[] = {
+        {"heif/MIAF003.heic", 3, true},                               // 2048 × 2048
+        {"heif/C002.heic", 8, true},                                  // colour planes doubled by libheif
+        {"avif/kimono.rotate90.avif", 3, true},                       // turned by its boxes
+        {"avif/kimono.mirror-vertical.rotate270.crop.avif", 3, true}, // cut to 385 × 330: odd sides
+        {"heif/MIAF002.heic", 3, false},                              // 10-bit
+        {"heif/C006.heic", 3, false},                                 // alpha
+        {"avif/plum-blossom-small.profile1.8bpc.yuv444.alpha-limited.avif", 8, false},
+    };
+    const TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string path = std::string(POMI_SOURCE_DIR) + "/tests/data/public/" + c.file;
+        const media::Bytes bytes = FileBytes(path);
+        media::SaveOptions options;
+        options.quality.step = c.step;
+        const bool halved = !media::EncodingOf(options.quality).fullChroma;
+        const std::optional<media::YCbCrPlanes> planes = media::DecodeHeifPlanes(bytes.data(), bytes.size(), halved);
+        ASSERT_EQ(planes.has_value(), c.planes);
+        if (!planes)
+            continue;
+        const media::Result<media::Bytes> fromPlanes = media::EncodeImage(*planes, options);
+        const media::Result<media::Image> pixels = media::DecodeImage(bytes.data(), bytes.size());
+        ASSERT_TRUE(fromPlanes && pixels);
+        const media::Result<media::Bytes> fromRgb = media::EncodeImage(*pixels, media::ImageFormat::Jpeg, options);
+        const std::string png = dir.File("reference.png");
+        Rgba reference;
+        ASSERT_EQ(std::system(("heif-convert '" + path + "' '" + png + "' >/dev/null 2>&1").c_str()), 0);
+        ASSERT_TRUE(fromRgb && ReferenceReading(png, false, reference));
+        const double throughPlanes = PsnrOfJpeg(*fromPlanes, reference), throughRgb = PsnrOfJpeg(*fromRgb, reference);
+        EXPECT_GE(throughPlanes, 30);
+        EXPECT_GE(throughPlanes, throughRgb - 0.1) << "through RGB: " << throughRgb << " dB";
+    }
+}
