@@ -4,6 +4,7 @@
 #include <QStyledItemDelegate>
 
 #include <algorithm>
+#include <optional>
 
 namespace fw {
 
@@ -14,6 +15,28 @@ bool SortsBefore(const QString& a, const QString& b)
     return c != 0 ? c < 0 : QString::compare(a, b, Qt::CaseSensitive) < 0;
 }
 } // namespace
+
+// An entry whose hint shows it whole, and below it what the list's HintOf tells of
+// it, asked the first time the hint is wanted (by whatever shows hints).
+class HintedItem : public QListWidgetItem {
+public:
+    explicit HintedItem(const QString& text) : QListWidgetItem(text) {}
+    QVariant data(int role) const override
+    {
+        if (role != Qt::ToolTipRole)
+            return QListWidgetItem::data(role);
+        if (!m_hint) {
+            m_hint = text();
+            const auto* list = qobject_cast<const TListBox*>(listWidget());
+            if (const QString more = list && list->HintOf() ? list->HintOf()(text()) : QString(); !more.isEmpty())
+                *m_hint += QLatin1Char('\n') + more;
+        }
+        return *m_hint;
+    }
+
+private:
+    mutable std::optional<QString> m_hint;
+};
 
 // Entries too wide for the list lose their middle, never their end: for a path, the
 // file's name stays in sight.
@@ -54,8 +77,7 @@ void TListBox::AddItem(const QString& text)
         else
             lo = mid + 1;
     }
-    insertItem(lo, text);
-    item(lo)->setToolTip(text); // the hint shows the entry whole
+    insertItem(lo, new HintedItem(text));
 }
 
 QString TListBox::Item(int index) const

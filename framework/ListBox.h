@@ -2,6 +2,8 @@
 // A list of text lines kept in sorted order; the same text may stand in it twice.
 #include <QListWidget>
 
+#include <functional>
+
 namespace fw {
 
 class TListBox : public QListWidget {
@@ -18,6 +20,13 @@ public:
     // The entry as the list draws it: shortened in the middle when it does not fit.
     QString ShownText(int index) const;
     void Clear() { clear(); }
+    // What an entry's hint tells below the entry itself, asked when the hint is first
+    // shown (a picture's size, read from its file).
+    void SetHintOf(std::function<QString(const QString& entry)> hintOf) { m_hintOf = std::move(hintOf); }
+    const std::function<QString(const QString&)>& HintOf() const { return m_hintOf; }
+
+private:
+    std::function<QString(const QString&)> m_hintOf;
 };
 
 } // namespace fw

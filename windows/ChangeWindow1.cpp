@@ -17,6 +17,7 @@
 #include "windows/InfoWindow1.h"
 #include "windows/MessageWindow1.h"
 #include "windows/OptionsWindow1.h"
+#include "windows/PictureFacts.h"
 #include "windows/PreviewWindow1.h"
 
 #include <QCoreApplication>
@@ -77,6 +78,7 @@ TChangeForm1::TChangeForm1(QWidget* parent)
             || qobject_cast<fw::TListBox*>(field))
             ApplyFieldColours(field);
 
+    ListBox1->SetHintOf(PictureFacts);
     Edit2->setFilter(MovieDialogFilter());
     connect(BrowseEdit1, &TButtonEdit::OnExit, this, &TChangeForm1::DropFolderSeparator);
     connect(SpinEdit4, &TSpinEdit::OnExit, this, &TChangeForm1::SpinEdit4Change);

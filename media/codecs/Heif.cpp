@@ -151,56 +151,7 @@ Result<Image> ReadPixels(const HeifHeader& h)
     return img;
 }
 
-// Whether the picture's YCbCr is JPEG's: BT.601 (or unsaid, which libheif reads as
-// BT.601) at full range; libheif's own default where the picture says nothing.
-bool JpegColour(const heif_image* picture)
-{
-    heif_color_profile_nclx* nclx = nullptr;
-    if (heif_image_get_nclx_color_profile(picture, &nclx).code != heif_error_Ok || !nclx)
-        return true;
-    const heif_matrix_coefficients m = nclx->matrix_coefficients;
-    const bool jpeg = nclx->full_range_flag && (m == heif_matrix_coefficients_ITU_R_BT_601_6 ||
-                                                m == heif_matrix_coefficients_ITU_R_BT_470_6_System_B_G ||
-                                                m == heif_matrix_coefficients_unspecified);
-    heif_nclx_color_profile_free(nclx);
-    return jpeg;
-}
-
 } // namespace
-
-std::optional<YCbCrPlanes> DecodeHeifPlanes(const std::uint8_t* data, std::size_t size, bool halvedChroma)
-{
-    const Result<HeifHeader> h = ReadHeader(data, size);
-    if (!h || h->alpha || h->bits != 8 || heif_image_handle_get_chroma_bits_per_pixel(h->primary.get()) > 8 ||
-        !CheckClaim(h->format, h->claim, size))
-        return std::nullopt;
-    const std::unique_ptr<heif_decoding_options, OptionsFree> options(heif_decoding_options_alloc());
-    heif_image* decoded = nullptr;
-    if (heif_decode_image(h->primary.get(), &decoded, heif_colorspace_YCbCr,
-                          halvedChroma ? heif_chroma_420 : heif_chroma_444, options.get())
-            .code)
-        return std::nullopt;
-    const std::shared_ptr<const heif_image> picture(decoded, heif_image_release);
-    YCbCrPlanes planes;
-    planes.width = heif_image_get_width(decoded, heif_channel_Y);
-    planes.height = heif_image_get_height(decoded, heif_channel_Y);
-    planes.halvedChroma = halvedChroma;
-    const int shift = halvedChroma ? 1 : 0;
-    const heif_channel channels[] = {heif_channel_Y, heif_channel_Cb, heif_channel_Cr};
-    for (std::size_t c = 0; c < 3; ++c) {
-        const int w = c ? (planes.width + shift) >> shift : planes.width;
-        const int hgt = c ? (planes.height + shift) >> shift : planes.height;
-        planes.plane[c] = heif_image_get_plane_readonly(decoded, channels[c], &planes.stride[c]);
-        if (!planes.plane[c] || heif_image_get_width(decoded, channels[c]) != w ||
-            heif_image_get_height(decoded, channels[c]) != hgt ||
-            heif_image_get_bits_per_pixel_range(decoded, channels[c]) != 8)
-            return std::nullopt;
-    }
-    if (!PlausibleSize(planes.width, planes.height) || !JpegColour(decoded))
-        return std::nullopt;
-    planes.keep = picture;
-    return planes;
-}
 
 bool SniffHeif(const std::uint8_t* d, std::size_t n)
 {

@@ -1,5 +1,6 @@
 #include "media/codecs/JpegLibavcodec.h"
 
+#include "media/codecs/AvCodec.h"
 #include "media/codecs/Claims.h"
 
 #include <cstring>
@@ -23,13 +24,9 @@ bool IsFrameMarker(int marker)
     return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
 
-template <class T, void (*Free)(T**)>
-struct Freed {
-    void operator()(T* p) const { Free(&p); }
-};
-using Context = std::unique_ptr<AVCodecContext, Freed<AVCodecContext, avcodec_free_context>>;
-using Packet = std::unique_ptr<AVPacket, Freed<AVPacket, av_packet_free>>;
-using Frame = std::unique_ptr<AVFrame, Freed<AVFrame, av_frame_free>>;
+using av::Context;
+using av::Frame;
+using av::Packet;
 
 // swscale's names for JPEG's full-range layouts (it warns about the old ones).
 AVPixelFormat WithoutJ(AVPixelFormat format)

@@ -4,13 +4,14 @@
 #include "media/codecs/Formats.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 
 namespace media {
 
-Result<Bytes> ReadPictureFile(const std::string& path)
+Result<Bytes> ReadPictureFile(const std::string& path, std::size_t atMost)
 {
     errno = 0;
     std::ifstream in(path, std::ios::binary | std::ios::ate);
@@ -19,9 +20,9 @@ Result<Bytes> ReadPictureFile(const std::string& path)
     const std::streamoff size = in.tellg();
     if (size < 0 || std::size_t(size) > kMaxImageFileBytes)
         return Fail(FailureKind::Unsupported, "too large to be a picture").Prefixed(path + ": ");
-    Bytes bytes(static_cast<std::size_t>(size));
+    Bytes bytes(std::min(static_cast<std::size_t>(size), atMost));
     in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size())))
         return Fail(FailureKind::Unreadable, "cannot be read").Prefixed(path + ": ");
     return bytes;
 }

@@ -13,8 +13,9 @@ namespace media {
 // Files larger than this are not read at all.
 inline constexpr std::size_t kMaxImageFileBytes = std::size_t(1) << 30;
 
-// A picture file's bytes, or why they cannot be had (the path first).
-Result<Bytes> ReadPictureFile(const std::string& path);
+// A picture file's bytes (its first `atMost` only, where it is longer), or why they
+// cannot be had (the path first).
+Result<Bytes> ReadPictureFile(const std::string& path, std::size_t atMost = kMaxImageFileBytes);
 
 class ImageEditor {
 public:

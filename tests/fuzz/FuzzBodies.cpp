@@ -61,9 +61,13 @@ void Bmp(const std::uint8_t* data, std::size_t size) { (void)media::DecodeBmp(da
 void Pcx(const std::uint8_t* data, std::size_t size) { (void)media::DecodePcx(data, size); }
 
 // What Load does with a file's bytes (format detection, then the decoder it picks),
-// then a save to every format of our own, so the writers see odd pictures too.
+// then a save to every format of our own, so the writers see odd pictures too; the
+// header step and, for HEIF, the planes route that walks its boxes itself.
 void Load(const std::uint8_t* data, std::size_t size)
 {
+    (void)media::ReadImageHeader(data, size);
+    if (const auto planes = media::DecodeHeifPlanes(data, size, true))
+        (void)media::EncodeJpegPlanes(*planes, {});
     const media::Result<media::Image> img = media::DecodeImage(data, size);
     if (!img || std::size_t(img->width) * img->height > 1 << 16)
         return;

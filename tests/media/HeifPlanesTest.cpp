@@ -1,7 +1,6 @@
 // HEIF and AVIF photos written to JPEG straight from the decoder's YCbCr planes: the
-// route is taken where the file's coding is a JPEG's and only there, and what it
-// writes is as close to libheif's own reading (heif-convert) as the JPEG made
-// through RGB.
+// route is taken where the file's coding allows it and only there, and what it writes
+// is as close to libheif's own reading (heif-convert) as the JPEG made through RGB.
 #include "media/codecs/Formats.h"
 #include "support/ReferenceReading.h"
 #include "support/TempDir.h"
@@ -47,10 +46,10 @@ TEST(HeifPlanes, TakenWhereTheCodingIsAJpegsAndAsCloseToLibheifAsTheRgbRoute)
         int step; // 3: 4:2:0, 8: 4:4:4
         bool planes;
     } cases[] = {
-        {"heif/MIAF003.heic", 3, true},                               // 2048 × 2048
-        {"heif/C002.heic", 8, true},                                  // colour planes doubled by libheif
-        {"avif/kimono.rotate90.avif", 3, true},                       // turned by its boxes
-        {"avif/kimono.mirror-vertical.rotate270.crop.avif", 3, true}, // cut to 385 × 330: odd sides
+        {"heif/MIAF003.heic", 3, true},                               // 4:4:4, halved here
+        {"heif/C002.heic", 3, true},                                  // limited range, stretched
+        {"heif/C002.heic", 8, false},                                 // a JPEG at 4:4:4
+        {"avif/kimono.avif", 3, false},                               // AV1
         {"heif/MIAF002.heic", 3, false},                              // 10-bit
         {"heif/C006.heic", 3, false},                                 // alpha
         {"avif/plum-blossom-small.profile1.8bpc.yuv444.alpha-limited.avif", 8, false},
@@ -77,6 +76,7 @@ TEST(HeifPlanes, TakenWhereTheCodingIsAJpegsAndAsCloseToLibheifAsTheRgbRoute)
         ASSERT_TRUE(fromRgb && ReferenceReading(png, false, reference));
         const double throughPlanes = PsnrOfJpeg(*fromPlanes, reference), throughRgb = PsnrOfJpeg(*fromRgb, reference);
         EXPECT_GE(throughPlanes, 30);
-        EXPECT_GE(throughPlanes, throughRgb - 0.1) << "through RGB: " << throughRgb << " dB";
+        // Within half a dB (a 4:4:4 picture's colour is averaged here, by libjpeg there).
+        EXPECT_GE(throughPlanes, throughRgb - 0.5) << "through RGB: " << throughRgb << " dB";
     }
 }

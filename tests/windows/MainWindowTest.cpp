@@ -299,6 +299,14 @@ TEST_F(MainWindowTest, TheImageListShowsEachFilesNameAndItsHintTheWholePath)
     EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
     EXPECT_LE(list->fontMetrics().horizontalAdvance(shown), list->viewport()->width());
     EXPECT_EQ(list->item(0)->toolTip(), longPath);
+
+    // A picture's hint adds what its header tells (the size as shown: this one is
+    // stored 1024 × 722 and turned by its boxes), read when the hint is first asked for.
+    const QString avif = QStringLiteral(POMI_SOURCE_DIR "/tests/data/public/avif/kimono.rotate90.avif");
+    Drop({avif});
+    const QListWidgetItem* picture = list->findItems(avif, Qt::MatchExactly).value(0);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->toolTip().toStdString(), (avif + QStringLiteral("\n722 × 1024 ・ AVIF ・ 24ビット")).toStdString());
 }
 
 TEST_F(MainWindowTest, MovieDropsOpenEachAviInTurnAndIgnoreImages)
