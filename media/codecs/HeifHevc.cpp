@@ -217,6 +217,7 @@ std::optional<Layout> LayoutOf(const ByteReader& in, const Size& shown)
 // One picture through FFmpeg's HEVC decoder; nothing where it cannot be decoded.
 av::Frame Decoded(const Coded& coded)
 {
+    av_log_set_level(AV_LOG_QUIET); // its complaints about a damaged picture are ours to say
     const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_HEVC);
     av::Context context(codec ? avcodec_alloc_context3(codec) : nullptr);
     av::Packet packet(av_packet_alloc());

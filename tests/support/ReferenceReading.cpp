@@ -1,7 +1,11 @@
 #include "support/ReferenceReading.h"
 
+#include "support/TempDir.h"
+
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <sstream>
 
@@ -107,3 +111,24 @@ std::string Difference(const media::Image& ours, const Rgba& reference, int tole
     return why.str();
 }
 
+// libheif's own reading of `path` (heif-convert), through a PNG that ImageMagick reads.
+// heif-convert writes every top-level picture of a file (r-1.png, r-2.png ...) in the
+// order heif-info lists them, which marks the primary one.
+bool HeifConvertReading(const std::string& path, Rgba& out)
+{
+    const TempDir dir;
+    const std::string png = dir.File("r.png");
+    if (std::system(("heif-convert '" + path + "' '" + png + "' >/dev/null 2>&1").c_str()) != 0)
+        return false;
+    if (std::filesystem::exists(png))
+        return ReferenceReading(png, false, out);
+    const std::string info = dir.File("info.txt");
+    if (std::system(("heif-info '" + path + "' >'" + info + "' 2>/dev/null").c_str()) != 0)
+        return false;
+    std::ifstream in(info);
+    int image = 0;
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("image:", 0) == 0 && ++image && line.find("primary") != std::string::npos)
+            return ReferenceReading(dir.File("r-" + std::to_string(image) + ".png"), false, out);
+    return false;
+}

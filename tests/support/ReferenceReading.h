@@ -18,6 +18,9 @@ struct Rgba {
 // ImageMagick; the samples of the others are taken as they are.
 bool ReferenceReading(const std::string& path, bool upright, Rgba& out);
 
+// libheif's own reading of `path` (heif-convert): its primary picture.
+bool HeifConvertReading(const std::string& path, Rgba& out);
+
 // Pillow's reading of `path`, turned upright.
 bool PillowReading(const std::string& path, Rgba& out);
 
