@@ -48,7 +48,7 @@ TEST(HeifPlanes, TakenWhereTheCodingIsAJpegsAndAsCloseToLibheifAsTheRgbRoute)
     } cases[] = {
         {"heif/MIAF003.heic", 3, true},                               // 4:4:4, halved here
         {"heif/C002.heic", 3, true},                                  // limited range, stretched
-        {"heif/C022.heic", 3, true},                                  // a 3 × 2 grid
+        {"heif/C022.heic", 3, true},                                  // a 2 × 2 grid, cut at its right and bottom
         {"heif/C002.heic", 8, false},                                 // a JPEG at 4:4:4
         {"avif/kimono.avif", 3, false},                               // AV1
         {"heif/MIAF002.heic", 3, false},                              // 10-bit
