@@ -206,15 +206,15 @@ struct Converter {
             return loaded.Message();
         return std::nullopt;
     }
-    // A HEIF or AVIF photo going to JPEG untouched: its decoder's YCbCr planes straight
-    // into the encoder, with no RGB between. False, with nothing done, where the run's
-    // settings or the file's coding do not allow it.
+    // A HEIC photo going to JPEG untouched: its HEVC pictures' YCbCr planes straight
+    // into the encoder, with no RGB between. False, with nothing written, where the
+    // run's settings or the file's coding do not allow it.
     bool FinishFromPlanes(const RunRequest& o, Outcome& outcome, const media::Bytes& bytes, media::ImageFormat format,
                           const std::string& named, std::atomic<bool>& stop)
     {
         const PictureSettings& s = o.picture;
-        if ((format != media::ImageFormat::Heif && format != media::ImageFormat::Avif) ||
-            s.format != OutputFormat::Jpeg || !conv::LeavesPixelsAlone(s) || s.rotation != Rotation::None)
+        if (format != media::ImageFormat::Heif || s.format != OutputFormat::Jpeg || !conv::LeavesPixelsAlone(s) ||
+            s.rotation != Rotation::None)
             return false;
         const media::Metadata photo = media::ReadMetadata(bytes.data(), bytes.size(), format);
         media::SaveOptions options = conv::SaveOptionsOf(s);

@@ -120,10 +120,10 @@ struct YCbCrPlanes {
 // Writes the planes as a JPEG as EncodeJpeg writes a picture, without turning them
 // into RGB and back: the quality's sampling must be the planes'.
 Result<Bytes> EncodeJpegPlanes(const YCbCrPlanes& planes, const SaveOptions& options = {});
-// A HEIF or AVIF file's primary picture as planes, where the file's coding is what a
-// JPEG holds: 8-bit, no alpha, BT.601 full-range colour; `halvedChroma` as asked (the
-// decoder halves or doubles the colour planes as it would for RGB). Nothing where the
-// coding differs or the file cannot be read: the pixel route then reads it, or says why.
+// A HEIF file's primary picture as 4:2:0 planes (HeifHevc.cpp), where it is plain:
+// one HEVC picture or a grid of them, not cropped, turned or mirrored, 8-bit, no
+// alpha, BT.601 colour. Nothing where it is not, or cannot be read, or
+// `halvedChroma` is false: the pixel route then reads it, or says why.
 std::optional<YCbCrPlanes> DecodeHeifPlanes(const std::uint8_t* data, std::size_t size, bool halvedChroma);
 
 // libdeflate's level for PNG output, chosen by measurement on photos: files no larger
