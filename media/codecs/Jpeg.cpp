@@ -142,24 +142,31 @@ Result<Image> ReadPixels(JpegHeader& h, const Reduction& reduction)
     return img;
 }
 
-// A frame libjpeg cannot decode, through FFmpeg's decoder, turned as its EXIF says.
+// The header of a frame libjpeg cannot decode (lossless, deeper than 8 bits): its
+// claim, and the turn its EXIF asks for.
+struct OthersHeader {
+    Claim claim;
+    JpegFrameHeader frame;
+    int orientation = 1;
+};
+
+Result<OthersHeader> ReadOthersHeader(const JpegFrameHeader& frame, const std::uint8_t* data, std::size_t size)
+{
+    const Bytes exif = ReadJpegMetadata(data, size).exif;
+    return OthersHeader{{frame.width, frame.height, double(frame.width) * frame.height, size, density::kJpegPixelsPerByte},
+                        frame,
+                        ExifOrientation(exif.data(), exif.size())};
+}
+
+// Such a frame through FFmpeg's decoder, turned as its EXIF says.
 Result<Image> DecodeOthersJpeg(const JpegFrameHeader& frame, const std::uint8_t* data, std::size_t size)
 {
-    struct Header {
-        Claim claim;
-    };
     return DecodeInPhases(
-        ImageFormat::Jpeg, size,
-        [&]() -> Result<Header> {
-            return Header{{frame.width, frame.height, double(frame.width) * frame.height, size,
-                           density::kJpegPixelsPerByte}};
-        },
-        [&](const Header&) -> Result<Image> {
+        ImageFormat::Jpeg, size, [&] { return ReadOthersHeader(frame, data, size); },
+        [&](const OthersHeader& header) -> Result<Image> {
             Result<Image> img = DecodeJpegThroughLibavcodec(data, size);
-            if (img) {
-                const Bytes exif = ReadJpegMetadata(data, size).exif;
-                Orient(*img, ExifOrientation(exif.data(), exif.size()));
-            }
+            if (img)
+                Orient(*img, header.orientation);
             return img;
         });
 }
@@ -180,16 +187,12 @@ Result<Image> DecodeJpeg(const std::uint8_t* data, std::size_t size, const Reduc
 
 Result<ImageHeader> ReadJpegHeader(const std::uint8_t* data, std::size_t size)
 {
-    if (const JpegFrameHeader frame = ReadJpegFrameHeader(data, size); ReadThroughLibavcodec(frame)) {
-        if (!PlausibleSize(frame.width, frame.height))
-            return Invalid(ImplausibleSizeText(frame.width, frame.height).c_str());
-        ImageHeader h;
-        h.width = frame.width, h.height = frame.height;
-        h.bitsPerPixel = frame.precision * frame.components;
-        const Bytes exif = ReadJpegMetadata(data, size).exif;
-        h.orientation = ExifOrientation(exif.data(), exif.size());
-        return h;
-    }
+    if (const JpegFrameHeader frame = ReadJpegFrameHeader(data, size); ReadThroughLibavcodec(frame))
+        return HeaderOf(ImageFormat::Jpeg, size, ReadOthersHeader(frame, data, size),
+                        [](const OthersHeader& o, ImageHeader& h) {
+                            h.bitsPerPixel = o.frame.precision * o.frame.components;
+                            h.orientation = o.orientation;
+                        });
     return HeaderOf(ImageFormat::Jpeg, size, ReadHeader(data, size), [](const JpegHeader& j, ImageHeader& h) {
         const jpeg_decompress_struct& cinfo = j.reading->cinfo;
         h.bitsPerPixel = cinfo.data_precision * cinfo.num_components;
