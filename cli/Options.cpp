@@ -256,6 +256,12 @@ const std::vector<OptionRow>& OptionRows()
          [](Options& o, const std::string& n, const std::string& v) { o.picks.count = Number(n, v, {1, 1 << 30}); }},
         {"--keyframes", 0, nullptr, "Movie", {{"", "the key pictures only"}},
          [](Options& o, const std::string&, const std::string&) { o.picks.keyframes = true; }},
+        {"--sharpest", 0, nullptr, "Movie",
+         {{"", "with --step, --every or --count: the sharpest picture"}, {"...", "of each stride, not its first"}},
+         [](Options& o, const std::string&, const std::string&) { o.picks.sharpest = true; }},
+        {"--dedup", 0, nullptr, "Movie",
+         {{"", "pass over a picture that looks the same as the last"}, {"...", "one written"}},
+         [](Options& o, const std::string&, const std::string&) { o.picks.dedup = true; }},
         {"--stored-size", 0, nullptr, "Movie",
          {{"", "pictures as stored: DV, DVD and HDV pixels are"}, {"...", "not made square"}},
          [](Options& o, const std::string&, const std::string&) { o.storedSize = true; }},
@@ -410,15 +416,18 @@ Options ParseOptions(const std::vector<std::string>& args, Options o)
     const bool ranged = p.start || p.end || p.startSeconds || p.endSeconds;
     const int ways = givenAny(kPickOptions);
     if (!o.movieMode &&
-        (ranged || ways || givenAny({"--name", "--stored-size", "--square-pixels", "--deinterlace", "--no-deinterlace"})))
+        (ranged || ways ||
+         givenAny({"--name", "--stored-size", "--square-pixels", "--deinterlace", "--no-deinterlace", "--sharpest", "--dedup"})))
         throw UsageError("--start, --end and --step are for movies (--every, --count, --keyframes, --name, "
-                         "--stored-size and --deinterlace too)");
+                         "--stored-size, --deinterlace, --sharpest and --dedup too)");
     if (o.movieMode && (o.subFolders || o.flat))
         throw UsageError("-r and --flat are for folders of pictures");
     if (o.flat && !o.subFolders)
         throw UsageError("--flat goes with -r: a tree's pictures into one folder");
     if (ways > 1)
         throw UsageError("--step, --every, --count and --keyframes each pick the pictures their own way: give one");
+    if (p.sharpest && !p.step && !p.everySeconds && !p.count)
+        throw UsageError("--sharpest picks within the strides of --step, --every or --count: give one");
     if (p.start && p.end && *p.end < *p.start)
         throw UsageError("--end " + std::to_string(*p.end) + " lies before --start " + std::to_string(*p.start));
     if (p.startSeconds && p.endSeconds && *p.endSeconds < *p.startSeconds)

@@ -46,7 +46,7 @@ void Progress::NextPart()
 void Progress::Update(const Outcome& outcome, int total)
 {
     ++m_done;
-    if (outcome.written.empty() && !outcome.existed) {
+    if (outcome.written.empty() && !outcome.existed && !outcome.repeats) {
         ClearBar();
         const std::string& why = outcome.error.empty() ? std::string("could not be converted") : outcome.error;
         // Most reasons already begin with the file's name.
@@ -92,6 +92,8 @@ void Progress::Summary(const RunTotals& totals, const std::string& folder)
     std::string existed;
     if (totals.existed)
         existed.append(", ").append(std::to_string(totals.existed)).append(" there already");
+    if (totals.repeats)
+        existed.append(", ").append(std::to_string(totals.repeats)).append(totals.repeats == 1 ? " repeat" : " repeats").append(" passed over");
     if (totals.moviesUnread)
         existed.append(", ").append(std::to_string(totals.moviesUnread)).append(totals.moviesUnread == 1 ? " movie" : " movies").append(" not read");
     // A rate only where something was written.

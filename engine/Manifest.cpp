@@ -3,6 +3,7 @@
 #include "framework/AtomicFile.h"
 #include "framework/Paths.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -42,12 +43,23 @@ std::string Sha256Of(const std::string& path)
 // One line of the record.
 struct Entry {
     std::string file, source, error, sha256;
-    std::string status; // "written", "there already", "failed", or "cut off" for a stopped run
+    std::string status; // "written", "there already", "repeat", "failed", or "cut off" for a stopped run
     std::optional<int> frame;
     double seconds = 0;
     bool key = false;
     int width = 0, height = 0;
+    std::optional<int> nominal, repeats;
+    std::optional<double> score;
 };
+
+std::string Number(const std::optional<int>& n) { return n ? std::to_string(*n) : std::string(); }
+
+std::string Score(double s)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", s);
+    return text;
+}
 
 // The movie's path, without the "#frame" the outcome's source carries.
 std::string SourceOf(const conv::Outcome& o)
@@ -95,13 +107,22 @@ std::string Json(const std::string& text)
 
 std::string AsCsv(const std::vector<Entry>& entries)
 {
-    std::string text = "file,source,frame,time,key,width,height,sha256,error,status\n";
+    // The columns of picks that look at the pictures only where a run made them.
+    const auto any = [&](auto field) {
+        return std::any_of(entries.begin(), entries.end(), [&](const Entry& e) { return (e.*field).has_value(); });
+    };
+    const bool looked = any(&Entry::nominal) || any(&Entry::score), repeats = any(&Entry::repeats);
+    std::string text = "file,source,frame,time,key,width,height,sha256,error,status";
+    text.append(looked ? ",nominal,score" : "").append(repeats ? ",repeats\n" : "\n");
     for (const Entry& e : entries) {
         const bool movie = e.frame.has_value();
         text += Csv(e.file) + "," + Csv(e.source) + "," + (movie ? std::to_string(*e.frame) : "") + "," +
                 (movie ? Seconds(e.seconds) : "") + "," + (movie ? (e.key ? "yes" : "no") : "") + "," +
                 (e.width ? std::to_string(e.width) : "") + "," + (e.height ? std::to_string(e.height) : "") + "," +
-                e.sha256 + "," + Csv(e.error) + "," + e.status + "\n";
+                e.sha256 + "," + Csv(e.error) + "," + e.status;
+        if (looked)
+            text.append(",").append(Number(e.nominal)).append(",").append(e.score ? Score(*e.score) : "");
+        text.append(repeats ? "," + Number(e.repeats) + "\n" : "\n");
     }
     return text;
 }
@@ -121,6 +142,12 @@ std::string AsJson(const std::vector<Entry>& entries)
             text += ", \"sha256\": " + Json(e.sha256);
         if (!e.error.empty())
             text += ", \"error\": " + Json(e.error);
+        if (e.nominal)
+            text += ", \"nominal\": " + std::to_string(*e.nominal);
+        if (e.score)
+            text += ", \"score\": " + Score(*e.score);
+        if (e.repeats)
+            text += ", \"repeats\": " + std::to_string(*e.repeats);
         text += ", \"status\": " + Json(e.status);
         text += i + 1 < entries.size() ? "},\n" : "}\n";
     }
@@ -151,7 +178,10 @@ bool WriteManifest(const std::string& path, const std::vector<conv::Outcome>& ou
         Entry e;
         e.source = SourceOf(o);
         e.frame = o.frame, e.seconds = o.seconds, e.key = o.key;
-        if (o.existed) {
+        e.nominal = o.nominal, e.score = o.score, e.repeats = o.repeats;
+        if (o.repeats) {
+            e.status = "repeat";
+        } else if (o.existed) {
             e.file = o.target;
             e.status = "there already";
             e.sha256 = Sha256Of(o.target);

@@ -28,6 +28,13 @@ std::string Seconds(double s)
 
 } // namespace
 
+std::pair<int, int> PickRange(const MoviePicks& p, const std::vector<double>& times)
+{
+    const int last = int(times.size()) - 1;
+    return {p.startSeconds ? ShownAt(times, *p.startSeconds) : p.start.value_or(0),
+            p.endSeconds ? ShownAt(times, *p.endSeconds) : std::min(p.end.value_or(last), last)};
+}
+
 media::Result<std::vector<int>> PickPositions(const MoviePicks& p, const std::vector<double>& times,
                                               const std::vector<int>& keys, const std::string& movie)
 {
@@ -40,8 +47,7 @@ media::Result<std::vector<int>> PickPositions(const MoviePicks& p, const std::ve
     if (p.start && *p.start > last)
         return media::Fail(media::FailureKind::StepFailed, movie + ": --start " + std::to_string(*p.start) +
                                                                " lies beyond the last frame, " + std::to_string(last));
-    const int start = p.startSeconds ? ShownAt(times, *p.startSeconds) : p.start.value_or(0);
-    const int end = p.endSeconds ? ShownAt(times, *p.endSeconds) : std::min(p.end.value_or(last), last);
+    const auto [start, end] = PickRange(p, times);
     std::vector<int> picked;
     const auto take = [&](int n) {
         if (picked.empty() || picked.back() < n) // never the same picture twice

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace conv {
@@ -21,7 +22,15 @@ struct MoviePicks {
                                         // the start's time as given, or its frame's)
     std::optional<int> count;           // this many, spread evenly, first and last included
     bool keyframes = false;             // the key pictures only
+    // Looking at the pictures (see SmartPicks): each stride's sharpest picture instead
+    // of its first, and none that looks the same as the last one written.
+    bool sharpest = false;
+    bool dedup = false;
 };
+
+// The range's first and last positions (last < first: nothing in it), as PickPositions
+// takes them; `times` holds at least one.
+std::pair<int, int> PickRange(const MoviePicks& picks, const std::vector<double>& times);
 
 // The positions to take, ascending, from each position's presentation time (never
 // decreasing) and the key pictures' positions. Fails when the range starts beyond

@@ -1,4 +1,6 @@
 #include "engine/Pipeline.h"
+
+#include "engine/SmartPicks.h"
 #include "engine/StillNames.h"
 
 #include "media/codecs/ShotExif.h"
@@ -93,8 +95,8 @@ public:
         m_waiting.emplace(outcome.index, std::move(outcome));
         for (auto it = m_waiting.find(m_next); it != m_waiting.end(); it = m_waiting.find(m_next)) {
             Outcome& done = it->second;
-            if (done.existed) { // told, for the record of the whole set
-                ++m_totals.existed;
+            if (done.existed || done.repeats) { // told, for the record of the whole set
+                ++(done.existed ? m_totals.existed : m_totals.repeats);
                 if (m_report)
                     m_report(done, m_total);
             } else if (done.skipped) {
@@ -377,6 +379,7 @@ struct MovieRun {
     std::string fitted;             // how the range was brought inside the movie, if it was
     std::vector<double> times;      // every position's presentation time
     std::vector<int> keys;          // the key pictures' positions, ascending
+    LookedAt looked;                // what looking at the pictures chose
     std::optional<media::ShotFacts> shot; // when the movie began, the camera, where: its stills carry them
     int total = 0;
     int jobs = 1;
@@ -407,6 +410,13 @@ Outcome MovieOutcome(const MovieRun& run, int index, int position)
     outcome.frame = position;
     outcome.seconds = run.times[std::size_t(position)];
     outcome.key = std::binary_search(run.keys.begin(), run.keys.end(), position);
+    const auto noted = [position](const auto& found, auto& field) {
+        if (const auto it = found.find(position); it != found.end())
+            field = it->second;
+    };
+    noted(run.looked.nominal, outcome.nominal);
+    noted(run.looked.score, outcome.score);
+    noted(run.looked.repeats, outcome.repeats);
     return outcome;
 }
 
@@ -429,6 +439,12 @@ media::Result<void> PrepareMovieRun(MovieRun& run)
     media::Result<std::vector<int>> positions = PickPositions(picks, run.times, run.keys, run.movie);
     if (!positions)
         return positions.Error();
+    if (picks.sharpest || picks.dedup) {
+        positions = LookAtPictures(*run.reader, picks, *positions, PickRange(picks, run.times).second, run.looked,
+                                   o.cancel);
+        if (!positions)
+            return positions.Error();
+    }
     run.positions = std::move(*positions);
     run.total = int(run.positions.size());
     media::Result<std::vector<std::string>> paths =
@@ -440,7 +456,7 @@ media::Result<void> PrepareMovieRun(MovieRun& run)
     // Files there already that are to be passed over are not even read.
     for (std::size_t i = 0; i < run.positions.size(); ++i) {
         Outcome outcome = MovieOutcome(run, int(i), run.positions[i]);
-        if (!PassedOver(o, run.paths[i], outcome)) {
+        if (!outcome.repeats && !PassedOver(o, run.paths[i], outcome)) {
             run.toRead.push_back(run.positions[i]);
             continue;
         }
@@ -691,6 +707,7 @@ void ConvertMovies(const RunRequest& request, const Report& report, RunTotals& t
         totals.converted += part.converted;
         totals.failed += part.failed;
         totals.existed += part.existed;
+        totals.repeats += part.repeats;
         totals.untried += part.untried;
         // Said movie by movie when there are several.
         const std::string whose = request.inputs.size() > 1 ? movie + ": " : std::string();

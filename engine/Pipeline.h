@@ -63,12 +63,19 @@ struct Outcome {
     double seconds = 0;
     bool key = false;
     int width = 0, height = 0; // the picture written
+    // Picked by looking (see SmartPicks): the stride's own pick and the picture's
+    // focus measure (--sharpest); a picture passed over, the earlier position it looks
+    // the same as (--dedup).
+    std::optional<int> nominal;
+    std::optional<double> score;
+    std::optional<int> repeats;
 };
 
 struct RunTotals {
     int converted = 0;
     int failed = 0;
     int existed = 0; // passed over, their files there already
+    int repeats = 0; // passed over, looking the same as the picture written before
     int untried = 0; // not tried, the run having stopped (they are not reported one by one)
     int moviesUnread = 0; // of several movies, those that could not be read at all
     // A movie whose pixels are not square: "720 x 480 stored, shown 640 x 480".

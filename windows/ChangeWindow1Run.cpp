@@ -51,8 +51,8 @@ media::Result<void> RunOnWorkers(conv::RunRequest request, TConversionRun::Kind 
             stop = outcome.stop;
             return;
         }
-        // A picture passed over, its file there already, is counted but not tried.
-        if (!outcome.existed) {
+        // A picture passed over (its file there already, or a repeat) is counted but not tried.
+        if (!outcome.existed && !outcome.repeats) {
             ++report.total;
             if (outcome.written.empty())
                 report.failed.push_back(conv::NamedFailure(movie ? outcome.target : outcome.source, outcome.error));
