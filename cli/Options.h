@@ -6,6 +6,7 @@
 #include "engine/RunOptions.h"
 
 #include <atomic>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -35,6 +36,7 @@ struct Options {
     std::vector<std::string> inputs;
     std::vector<std::string> within; // each input's sub-folder of the output (see TakeFolders)
     const std::atomic<bool>* cancel = nullptr; // set (Ctrl+C) to stop after the pictures in flight
+    std::function<void(int done, int total)> looking; // how far looking at a movie's pictures has come
 };
 
 // A usage error; its text names the bad option or value.

@@ -56,6 +56,7 @@ inline conv::RunRequest RequestOf(const Options& o)
     request.deinterlace = o.deinterlace;
     request.jobs = o.jobs;
     request.cancel = o.cancel;
+    request.looking = o.looking;
     return request;
 }
 

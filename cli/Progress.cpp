@@ -22,16 +22,17 @@ void Progress::ClearBar()
     m_barShown = false;
 }
 
-void Progress::DrawBar(int total)
+void Progress::DrawBar(int done, int total, std::chrono::steady_clock::time_point since, const char* what)
 {
     constexpr int kWidth = 30;
-    const double elapsed = Elapsed(m_partStart);
-    const double rate = elapsed > 0 ? m_done / elapsed : 0;
-    const int filled = total > 0 ? m_done * kWidth / total : kWidth;
-    const int left = rate > 0 ? int((total - m_done) / rate + 0.5) : 0;
+    const double elapsed = Elapsed(since);
+    const double rate = elapsed > 0 ? done / elapsed : 0;
+    const int filled = total > 0 ? done * kWidth / total : kWidth;
+    const int left = rate > 0 ? int((total - done) / rate + 0.5) : 0;
     std::string bar(std::size_t(filled), '#');
     bar.append(std::size_t(kWidth - filled), '.');
-    std::fprintf(m_out, "\r\033[K[%s] %d/%d  %.1f/s  %d:%02d left", bar.c_str(), m_done, total, rate, left / 60, left % 60);
+    std::fprintf(m_out, "\r\033[K%s[%s] %d/%d  %.1f/s  %d:%02d left", what, bar.c_str(), done, total, rate, left / 60,
+                 left % 60);
     std::fflush(m_out);
     m_barShown = true;
 }
@@ -60,7 +61,22 @@ void Progress::Update(const Outcome& outcome, int total)
     const auto now = std::chrono::steady_clock::now();
     if (m_done == total || now - m_lastDraw > std::chrono::milliseconds(100)) {
         m_lastDraw = now;
-        DrawBar(total);
+        DrawBar(m_done, total, m_partStart, "");
+    }
+}
+
+void Progress::Looking(int done, int total)
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (done == 0)
+        m_lookStart = now;
+    if (done == total)
+        m_partStart = now; // the pictures' rate counts from here
+    if (m_quiet || !m_terminal)
+        return;
+    if (done == total || now - m_lastDraw > std::chrono::milliseconds(100)) {
+        m_lastDraw = now;
+        DrawBar(done, total, m_lookStart, "looking at the pictures ");
     }
 }
 

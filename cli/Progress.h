@@ -17,6 +17,8 @@ class Progress {
 public:
     Progress(std::FILE* out, bool terminal, bool quiet);
     void Update(const Outcome& outcome, int total);
+    // A movie's pictures looked at before its run (--sharpest, --dedup): `done` of `total`.
+    void Looking(int done, int total);
     // Another movie of the run begins: the bar counts its pictures afresh.
     void NextPart();
     void Summary(const RunTotals& totals, const std::string& folder);
@@ -30,10 +32,11 @@ private:
     std::chrono::steady_clock::time_point m_start;
     std::chrono::steady_clock::time_point m_partStart; // of the movie the bar counts
     std::chrono::steady_clock::time_point m_lastDraw;
+    std::chrono::steady_clock::time_point m_lookStart;
 
     double Elapsed(std::chrono::steady_clock::time_point since) const;
     void ClearBar();
-    void DrawBar(int total);
+    void DrawBar(int done, int total, std::chrono::steady_clock::time_point since, const char* what);
 };
 
 } // namespace cli

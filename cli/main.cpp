@@ -117,6 +117,7 @@ int Run(int argc, char** argv)
     std::signal(SIGINT, Interrupted);
     std::signal(SIGTERM, Interrupted);
     cli::Progress progress(stderr, ::isatty(2), options.quiet);
+    options.looking = [&](int done, int total) { progress.Looking(done, total); };
     Records records(options);
     const cli::Report report = [&](const cli::Outcome& outcome, int total) {
         progress.Update(outcome, total);

@@ -1,5 +1,6 @@
 #include "engine/Pipeline.h"
 
+#include "engine/RepeatGate.h"
 #include "engine/SmartPicks.h"
 #include "engine/StillNames.h"
 
@@ -380,6 +381,7 @@ struct MovieRun {
     std::vector<double> times;      // every position's presentation time
     std::vector<int> keys;          // the key pictures' positions, ascending
     LookedAt looked;                // what looking at the pictures chose
+    std::unique_ptr<RepeatGate> repeats; // with --dedup: where each picture learns whether it repeats
     std::optional<media::ShotFacts> shot; // when the movie began, the camera, where: its stills carry them
     int total = 0;
     int jobs = 1;
@@ -416,7 +418,6 @@ Outcome MovieOutcome(const MovieRun& run, int index, int position)
     };
     noted(run.looked.nominal, outcome.nominal);
     noted(run.looked.score, outcome.score);
-    noted(run.looked.repeats, outcome.repeats);
     return outcome;
 }
 
@@ -439,9 +440,9 @@ media::Result<void> PrepareMovieRun(MovieRun& run)
     media::Result<std::vector<int>> positions = PickPositions(picks, run.times, run.keys, run.movie);
     if (!positions)
         return positions.Error();
-    if (picks.sharpest || picks.dedup) {
+    if (picks.sharpest) {
         positions = LookAtPictures(*run.reader, picks, *positions, PickRange(picks, run.times).second, run.looked,
-                                   o.cancel);
+                                   o.cancel, o.looking);
         if (!positions)
             return positions.Error();
     }
@@ -456,7 +457,7 @@ media::Result<void> PrepareMovieRun(MovieRun& run)
     // Files there already that are to be passed over are not even read.
     for (std::size_t i = 0; i < run.positions.size(); ++i) {
         Outcome outcome = MovieOutcome(run, int(i), run.positions[i]);
-        if (!outcome.repeats && !PassedOver(o, run.paths[i], outcome)) {
+        if (!PassedOver(o, run.paths[i], outcome)) {
             run.toRead.push_back(run.positions[i]);
             continue;
         }
@@ -472,7 +473,10 @@ media::Result<void> PrepareMovieRun(MovieRun& run)
     // (Reading every frame needs no seek, and one decoder using every core does best.)
     const std::vector<int>& read = run.toRead;
     const bool everyFrame = read.empty() || read.back() - read.front() + 1 == int(read.size());
-    run.stretches = run.reader->DecodesInDevelopers() || everyFrame
+    // Repeats are decided in the run's order, which one reader hands out as it reads.
+    if (o.picks.dedup)
+        run.repeats = std::make_unique<RepeatGate>(run.total, run.stop);
+    run.stretches = run.reader->DecodesInDevelopers() || everyFrame || run.repeats
                         ? std::vector<std::pair<std::size_t, std::size_t>>{{0, read.size()}}
                         : Stretches(run.reader->IndependentStarts(), read);
     run.readers = std::min<int>(run.stretches.size() > 1 ? run.jobs : 1, int(run.stretches.size()));
@@ -484,6 +488,8 @@ media::Result<void> PrepareMovieRun(MovieRun& run)
 // was read.
 void Done(MovieRun& run)
 {
+    if (run.repeats)
+        run.repeats->Handed(run.total);
     if (--run.readersLeft == 0)
         run.frames.Close();
 }
@@ -518,7 +524,10 @@ void ReadStretches(MovieRun& run)
                 if (run.stop || Cancelled(run.o))
                     return false;
                 const auto place = std::lower_bound(run.positions.begin(), run.positions.end(), position);
-                run.frames.Push(MovieRun::Frame{int(place - run.positions.begin()), std::move(picture)});
+                const int index = int(place - run.positions.begin());
+                if (run.repeats)
+                    run.repeats->Handed(index);
+                run.frames.Push(MovieRun::Frame{index, std::move(picture)});
                 return true;
             };
             mine.ReadPositionsUndeveloped(std::vector<int>(run.toRead.begin() + std::ptrdiff_t(first),
@@ -537,7 +546,9 @@ void DevelopFrames(MovieRun& run, InOrder& order)
     using Developer = media::Result<std::unique_ptr<media::FrameDeveloper>>;
     media::Result<Converter> converter = Converter::For(run.o);
     const Developer developer = converter ? Made<media::FrameDeveloper>(*run.reader) : Developer(converter.Error());
-    const std::optional<media::CoefficientWrite> coefficients = CoefficientRoute(run.o.picture);
+    // Passing over repeats compares pixels, so it takes the way through them.
+    const std::optional<media::CoefficientWrite> coefficients =
+        run.repeats ? std::nullopt : CoefficientRoute(run.o.picture);
     while (auto frame = run.frames.Pop()) {
         Outcome outcome = MovieOutcome(run, frame->index, frame->picture.Position());
         if (run.stop || Cancelled(run.o)) {
@@ -578,8 +589,18 @@ void DevelopFrames(MovieRun& run, InOrder& order)
             std::optional<std::string> notTaken;
             if (!converter->editor.HasImage() || !developed)
                 notTaken = conv::kFrameNotDecoded;
-            converter->Finish(run.o, outcome, notTaken, path, run.stop);
+            else if (run.repeats)
+                outcome.repeats = run.repeats->Decide(frame->index, outcome.frame.value_or(0),
+                                                      media::PlanesToCompare(converter->editor.Current()));
+            if (!outcome.repeats)
+                converter->Finish(run.o, outcome, notTaken, path, run.stop);
         });
+        // Settled whatever happened, so no later picture waits for this one.
+        if (run.repeats) {
+            run.repeats->Pass(frame->index);
+            if (run.stop)
+                run.repeats->Wake();
+        }
         order.Finished(std::move(outcome));
     }
 }

@@ -44,6 +44,9 @@ struct RunRequest {
     bool fitRange = false;                    // a range beyond the movie's end brought inside it (and said)
     int jobs = 0;                             // 0: one a core
     const std::atomic<bool>* cancel = nullptr; // set by the user to stop after the pictures in flight
+    // Told, on a reading thread, how far looking at a movie's pictures before its run
+    // has come (--sharpest, --dedup): done of total pictures.
+    std::function<void(int done, int total)> looking;
 };
 
 struct Outcome {

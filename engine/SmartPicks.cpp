@@ -14,10 +14,23 @@ namespace {
 // outweigh the grain and the measure costs little beside the decoding.
 constexpr int kFocusSide = 640;
 
-bool Stopped(const std::atomic<bool>* cancel) { return cancel && cancel->load(); }
+// How far looking has come, and whether to go on.
+struct Pace {
+    const std::atomic<bool>* cancel;
+    const Looking& looking;
+    int total;
+    int done = 0;
+
+    bool Next()
+    {
+        if (looking)
+            looking(++done, total);
+        return !(cancel && cancel->load());
+    }
+};
 
 std::vector<int> SharpestOfStrides(media::MovieReader& own, const std::vector<int>& nominal, int rangeEnd,
-                                   LookedAt& found, const std::atomic<bool>* cancel)
+                                   LookedAt& found, Pace& pace)
 {
     std::vector<int> chosen = nominal;
     std::vector<std::optional<double>> best(nominal.size());
@@ -31,7 +44,7 @@ std::vector<int> SharpestOfStrides(media::MovieReader& own, const std::vector<in
             if (!best[stride] || score > *best[stride])
                 best[stride] = score, chosen[stride] = position;
         }
-        return !Stopped(cancel);
+        return pace.Next();
     });
     own.FitInside(0, 0);
     for (std::size_t i = 0; i < nominal.size(); ++i) {
@@ -42,42 +55,21 @@ std::vector<int> SharpestOfStrides(media::MovieReader& own, const std::vector<in
     return chosen;
 }
 
-void MarkRepeats(media::MovieReader& own, const std::vector<int>& positions, LookedAt& found,
-                 const std::atomic<bool>* cancel)
-{
-    std::optional<media::ComparedPlanes> kept;
-    int keptAt = -1;
-    media::Image picture;
-    for (const int position : positions) {
-        if (Stopped(cancel))
-            return;
-        if (!own.ReadFrame(position, picture))
-            continue;
-        media::ComparedPlanes planes = media::PlanesToCompare(picture);
-        if (kept && media::LookTheSame(planes, *kept)) {
-            found.repeats[position] = keptAt;
-            continue;
-        }
-        kept = std::move(planes);
-        keptAt = position;
-    }
-}
-
 } // namespace
 
 media::Result<std::vector<int>> LookAtPictures(const media::MovieReader& reader, const MoviePicks& picks,
                                                const std::vector<int>& nominal, int rangeEnd, LookedAt& found,
-                                               const std::atomic<bool>* cancel)
+                                               const std::atomic<bool>* cancel, const Looking& looking)
 {
-    if (nominal.empty() || (!picks.sharpest && !picks.dedup))
+    if (nominal.empty() || !picks.sharpest)
         return nominal;
     auto own = reader.Twin(media::MovieReader::Options{});
     if (!own)
         return own.Error();
-    std::vector<int> positions = picks.sharpest ? SharpestOfStrides(**own, nominal, rangeEnd, found, cancel) : nominal;
-    if (picks.dedup)
-        MarkRepeats(**own, positions, found, cancel);
-    return positions;
+    Pace pace{cancel, looking, std::max(rangeEnd, nominal.back()) - nominal.front() + 1};
+    if (looking)
+        looking(0, pace.total);
+    return SharpestOfStrides(**own, nominal, rangeEnd, found, pace);
 }
 
 } // namespace conv
