@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -259,6 +260,21 @@ const std::vector<OptionRow>& OptionRows()
         {"--sharpest", 0, nullptr, "Movie",
          {{"", "with --step, --every or --count: the sharpest picture"}, {"...", "of each stride, not its first"}},
          [](Options& o, const std::string&, const std::string&) { o.picks.sharpest = true; }},
+        {"--scenes", 0, nullptr, "Movie", {{"", "one still per shot, cuts found from the pictures"}},
+         [](Options& o, const std::string&, const std::string&) { o.picks.scenes = true; }},
+        {"--shot-still", 0, "WHICH", "Movie",
+         {{"", "first, middle or sharpest: which picture of a shot"}, {"...", "is its still (default first)"}},
+         [](Options& o, const std::string& n, const std::string& v) {
+             using Still = conv::MoviePicks::ShotStill;
+             const std::map<std::string, Still> names = {
+                 {"first", Still::First}, {"middle", Still::Middle}, {"sharpest", Still::Sharpest}};
+             const auto it = names.find(v);
+             if (it == names.end())
+                 throw UsageError(n + " takes first, middle or sharpest, not '" + v + "'");
+             o.picks.shotStill = it->second;
+         }},
+        {"--min-shot", 0, "TIME", "Movie", {{"", "with --scenes: the shortest shot (default 0.6s)"}},
+         [](Options& o, const std::string& n, const std::string& v) { o.picks.minShot = Duration(n, v); }},
         {"--dedup", 0, nullptr, "Movie",
          {{"", "pass over a picture that looks the same as the last"}, {"...", "one written"}},
          [](Options& o, const std::string&, const std::string&) { o.picks.dedup = true; }},
@@ -362,7 +378,7 @@ Options ParseOptions(const std::vector<std::string>& args, Options o)
     const auto givenAny = [&](std::initializer_list<const char*> names) {
         return int(std::count_if(names.begin(), names.end(), [&](const char* n) { return given.count(n) > 0; }));
     };
-    const std::initializer_list<const char*> kPickOptions = {"--step", "--every", "--count", "--keyframes"};
+    const std::initializer_list<const char*> kPickOptions = {"--step", "--every", "--count", "--keyframes", "--scenes"};
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string arg = args[i];
         if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
@@ -393,7 +409,8 @@ Options ParseOptions(const std::vector<std::string>& args, Options o)
         }
         const bool picks = std::find(kPickOptions.begin(), kPickOptions.end(), arg) != kPickOptions.end();
         if (picks && givenAny(kPickOptions) == 0)
-            o.picks.step.reset(), o.picks.everySeconds.reset(), o.picks.count.reset(), o.picks.keyframes = false;
+            o.picks.step.reset(), o.picks.everySeconds.reset(), o.picks.count.reset(), o.picks.keyframes = false,
+                                 o.picks.scenes = false;
         given.insert(arg);
         row->apply(o, arg, value);
     }
@@ -417,15 +434,19 @@ Options ParseOptions(const std::vector<std::string>& args, Options o)
     const int ways = givenAny(kPickOptions);
     if (!o.movieMode &&
         (ranged || ways ||
-         givenAny({"--name", "--stored-size", "--square-pixels", "--deinterlace", "--no-deinterlace", "--sharpest", "--dedup"})))
-        throw UsageError("--start, --end and --step are for movies (--every, --count, --keyframes, --name, "
-                         "--stored-size, --deinterlace, --sharpest and --dedup too)");
+         givenAny({"--name", "--stored-size", "--square-pixels", "--deinterlace", "--no-deinterlace", "--sharpest",
+                   "--dedup", "--shot-still", "--min-shot"})))
+        throw UsageError("--start, --end and --step are for movies (--every, --count, --keyframes, --scenes, "
+                         "--name, --stored-size, --deinterlace, --sharpest and --dedup too)");
     if (o.movieMode && (o.subFolders || o.flat))
         throw UsageError("-r and --flat are for folders of pictures");
     if (o.flat && !o.subFolders)
         throw UsageError("--flat goes with -r: a tree's pictures into one folder");
     if (ways > 1)
-        throw UsageError("--step, --every, --count and --keyframes each pick the pictures their own way: give one");
+        throw UsageError("--step, --every, --count, --keyframes and --scenes each pick the pictures their own way: "
+                         "give one");
+    if (givenAny({"--shot-still", "--min-shot"}) && !p.scenes)
+        throw UsageError("--shot-still and --min-shot go with --scenes");
     if (p.sharpest && !p.step && !p.everySeconds && !p.count)
         throw UsageError("--sharpest picks within the strides of --step, --every or --count: give one");
     if (p.start && p.end && *p.end < *p.start)

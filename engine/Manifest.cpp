@@ -50,6 +50,7 @@ struct Entry {
     int width = 0, height = 0;
     std::optional<int> nominal, repeats;
     std::optional<double> score;
+    std::optional<conv::ShotSpan> shot;
 };
 
 std::string Number(const std::optional<int>& n) { return n ? std::to_string(*n) : std::string(); }
@@ -111,9 +112,11 @@ std::string AsCsv(const std::vector<Entry>& entries)
     const auto any = [&](auto field) {
         return std::any_of(entries.begin(), entries.end(), [&](const Entry& e) { return (e.*field).has_value(); });
     };
-    const bool looked = any(&Entry::nominal) || any(&Entry::score), repeats = any(&Entry::repeats);
+    const bool looked = any(&Entry::nominal) || any(&Entry::score), repeats = any(&Entry::repeats),
+               shots = any(&Entry::shot);
     std::string text = "file,source,frame,time,key,width,height,sha256,error,status";
-    text.append(looked ? ",nominal,score" : "").append(repeats ? ",repeats\n" : "\n");
+    text.append(looked ? ",nominal,score" : "").append(repeats ? ",repeats" : "");
+    text.append(shots ? ",shot,shot_first,shot_last,shot_start,shot_end\n" : "\n");
     for (const Entry& e : entries) {
         const bool movie = e.frame.has_value();
         text += Csv(e.file) + "," + Csv(e.source) + "," + (movie ? std::to_string(*e.frame) : "") + "," +
@@ -122,7 +125,14 @@ std::string AsCsv(const std::vector<Entry>& entries)
                 e.sha256 + "," + Csv(e.error) + "," + e.status;
         if (looked)
             text.append(",").append(Number(e.nominal)).append(",").append(e.score ? Score(*e.score) : "");
-        text.append(repeats ? "," + Number(e.repeats) + "\n" : "\n");
+        text.append(repeats ? "," + Number(e.repeats) : "");
+        if (shots && e.shot)
+            text.append(",").append(std::to_string(e.shot->number)).append(",").append(std::to_string(e.shot->first))
+                .append(",").append(std::to_string(e.shot->last)).append(",").append(Seconds(e.shot->firstSeconds))
+                .append(",").append(Seconds(e.shot->lastSeconds));
+        else if (shots)
+            text.append(",,,,,");
+        text.append("\n");
     }
     return text;
 }
@@ -148,6 +158,10 @@ std::string AsJson(const std::vector<Entry>& entries)
             text += ", \"score\": " + Score(*e.score);
         if (e.repeats)
             text += ", \"repeats\": " + std::to_string(*e.repeats);
+        if (e.shot)
+            text += ", \"shot\": {\"number\": " + std::to_string(e.shot->number) +
+                    ", \"first\": " + std::to_string(e.shot->first) + ", \"last\": " + std::to_string(e.shot->last) +
+                    ", \"start\": " + Seconds(e.shot->firstSeconds) + ", \"end\": " + Seconds(e.shot->lastSeconds) + "}";
         text += ", \"status\": " + Json(e.status);
         text += i + 1 < entries.size() ? "},\n" : "}\n";
     }
@@ -178,7 +192,7 @@ bool WriteManifest(const std::string& path, const std::vector<conv::Outcome>& ou
         Entry e;
         e.source = SourceOf(o);
         e.frame = o.frame, e.seconds = o.seconds, e.key = o.key;
-        e.nominal = o.nominal, e.score = o.score, e.repeats = o.repeats;
+        e.nominal = o.nominal, e.score = o.score, e.repeats = o.repeats, e.shot = o.shot;
         if (o.repeats) {
             e.status = "repeat";
         } else if (o.existed) {

@@ -26,6 +26,11 @@ struct MoviePicks {
     // of its first, and none that looks the same as the last one written.
     bool sharpest = false;
     bool dedup = false;
+    // One still per shot, found from the change between pictures: the shot's first,
+    // middle or sharpest picture; a shot lasts at least minShot seconds.
+    bool scenes = false;
+    enum class ShotStill { First, Middle, Sharpest } shotStill = ShotStill::First;
+    double minShot = 0.6;
 };
 
 // The range's first and last positions (last < first: nothing in it), as PickPositions

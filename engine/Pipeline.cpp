@@ -418,6 +418,7 @@ Outcome MovieOutcome(const MovieRun& run, int index, int position)
     };
     noted(run.looked.nominal, outcome.nominal);
     noted(run.looked.score, outcome.score);
+    noted(run.looked.shot, outcome.shot);
     return outcome;
 }
 
@@ -440,9 +441,9 @@ media::Result<void> PrepareMovieRun(MovieRun& run)
     media::Result<std::vector<int>> positions = PickPositions(picks, run.times, run.keys, run.movie);
     if (!positions)
         return positions.Error();
-    if (picks.sharpest) {
-        positions = LookAtPictures(*run.reader, picks, *positions, PickRange(picks, run.times).second, run.looked,
-                                   o.cancel, o.looking);
+    if (picks.sharpest || picks.scenes) {
+        const LookingAt what{*positions, PickRange(picks, run.times).second, run.times, o.cancel, o.looking};
+        positions = LookAtPictures(*run.reader, picks, what, run.looked);
         if (!positions)
             return positions.Error();
     }

@@ -5,6 +5,7 @@
 // run would produce them, and the files are exactly the ones it would write.
 #include "engine/Conversion.h"
 #include "engine/MoviePicks.h"
+#include "engine/SmartPicks.h"
 
 #include <atomic>
 #include <functional>
@@ -72,6 +73,8 @@ struct Outcome {
     std::optional<int> nominal;
     std::optional<double> score;
     std::optional<int> repeats;
+    // With --scenes: the shot the still stands for (see SmartPicks' ShotSpan).
+    std::optional<ShotSpan> shot;
 };
 
 struct RunTotals {

@@ -90,6 +90,12 @@ TEST(ConverterOptions, EveryBadValueIsAUsageErrorNamingTheOptionAndValue)
         {{"--manifest", "run.txt", "a.avi"}, "--manifest takes a file name ending in .csv or .json, not 'run.txt'"},
         {{"--keyframes", "a.png"}, "are for movies"},
         {{"--stored-size", "a.png"}, "are for movies"},
+        {{"--dedup", "a.png"}, "are for movies"},
+        {{"--sharpest", "a.avi"}, "--sharpest picks within the strides of --step, --every or --count"},
+        {{"--sharpest", "--keyframes", "a.avi"}, "--sharpest picks within the strides"},
+        {{"--scenes", "--step", "3", "a.avi"}, "each pick the pictures their own way: give one"},
+        {{"--shot-still", "middle", "a.avi"}, "--shot-still and --min-shot go with --scenes"},
+        {{"--scenes", "--shot-still", "last", "a.avi"}, "--shot-still takes first, middle or sharpest, not 'last'"},
     };
     for (const auto& [args, expected] : cases)
         EXPECT_NE(UsageMessage(args).find(expected), std::string::npos) << UsageMessage(args);

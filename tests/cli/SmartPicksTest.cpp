@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <random>
@@ -79,6 +81,69 @@ std::vector<int> Frames(const std::map<int, std::map<std::string, std::string>>&
     for (const auto& [frame, row] : rows)
         if (row.at("status") == status)
             frames.push_back(frame);
+    return frames;
+}
+
+// A smooth scene of its own for each `seed`, as a shot has its own light: a coarse
+// grid of colours around one of the scene's, blended between its cells, repeating
+// across, slid `shift` pixels.
+std::vector<std::uint8_t> Scene(int w, int h, unsigned seed, int shift)
+{
+    constexpr int kColumns = 10, kRows = 6;
+    std::mt19937 random(seed);
+    int base[3];
+    for (int& b : base)
+        b = 50 + int(random() % 156);
+    std::vector<int> grid(kColumns * kRows * 3);
+    for (std::size_t i = 0; i < grid.size(); ++i)
+        grid[i] = std::clamp(base[i % 3] - 50 + int(random() % 101), 0, 255);
+    std::vector<std::uint8_t> rgb(std::size_t(w) * std::size_t(h) * 3);
+    const double cellW = double(w) / kColumns, cellH = double(h) / (kRows - 1);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const double gx = std::fmod((x + shift) / cellW, kColumns), gy = y / cellH;
+            const int x0 = int(gx), y0 = std::min(int(gy), kRows - 2);
+            const double fx = gx - x0, fy = gy - y0;
+            for (int c = 0; c < 3; ++c) {
+                const auto at = [&](int cx, int cy) { return grid[std::size_t(((cy * kColumns) + cx % kColumns) * 3 + c)]; };
+                const double top = at(x0, y0) * (1 - fx) + at(x0 + 1, y0) * fx;
+                const double bottom = at(x0, y0 + 1) * (1 - fx) + at(x0 + 1, y0 + 1) * fx;
+                rgb[(std::size_t(y) * std::size_t(w) + std::size_t(x)) * 3 + std::size_t(c)] =
+                    std::uint8_t(top * (1 - fy) + bottom * fy + 0.5);
+            }
+        }
+    return rgb;
+}
+
+std::vector<std::uint8_t> Mixed(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b, double t)
+{
+    std::vector<std::uint8_t> mix(a.size());
+    for (std::size_t i = 0; i < a.size(); ++i)
+        mix[i] = std::uint8_t(a[i] * (1 - t) + b[i] * t + 0.5);
+    return mix;
+}
+
+// Of cuts that should be found (each with the positions that count as found), how
+// well `found` finds them: F1 of precision and recall.
+double F1(const std::vector<std::pair<int, int>>& truth, const std::vector<int>& found)
+{
+    int hits = 0;
+    for (const auto& [lo, hi] : truth)
+        hits += std::any_of(found.begin(), found.end(), [&](int f) { return f >= lo && f <= hi; });
+    if (hits == 0)
+        return 0;
+    const double precision = double(hits) / double(found.size()), recall = double(hits) / double(truth.size());
+    return 2 * precision * recall / (precision + recall);
+}
+
+// The pictures ffmpeg's metadata printer lists in `file` (frames of a 25 fps movie).
+std::vector<int> PrintedFrames(const std::string& file)
+{
+    std::vector<int> frames;
+    std::istringstream lines(TempDir::Read(file));
+    for (std::string line; std::getline(lines, line);)
+        if (const std::size_t at = line.find("pts_time:"); at != std::string::npos)
+            frames.push_back(int(std::lround(std::stod(line.substr(at + 9)) * 25)));
     return frames;
 }
 
@@ -175,4 +240,77 @@ TEST(SmartPicks, HeldScenesGiveTheFirstPictureOfEachHoldAsMpdecimateKeepsIt)
             keptByFfmpeg.push_back(pts);
     }
     EXPECT_EQ(keptByFfmpeg, firsts);
+}
+
+TEST(SmartPicks, ShotsAreFoundAtHardCutsAndTheMiddleOfDissolvesButNotAtAFlashOrAPan)
+{
+    if (!HaveFfmpeg())
+        GTEST_SKIP() << "ffmpeg not installed";
+    // 25 fps: A 0-39 | B 40-89 with a flash at 60-61 | C 90-119, dissolving into D over
+    // 120-139 | D, panning fast over 150-174, dissolving into E over 190-201 | E | F 242-281.
+    const int w = 320, h = 180;
+    SourceMovie source{w, h, {}};
+    int pan = 0;
+    for (int n = 0; n < 282; ++n) {
+        const auto scene = [&](unsigned seed) { return Scene(w, h, seed, n + pan); };
+        if (n >= 150 && n < 175)
+            pan += 12;
+        std::vector<std::uint8_t> frame;
+        if (n < 40)
+            frame = scene(1);
+        else if (n < 90)
+            frame = scene(2);
+        else if (n < 120)
+            frame = scene(3);
+        else if (n < 140)
+            frame = Mixed(scene(3), scene(4), (n - 119) / 21.0);
+        else if (n < 190)
+            frame = scene(4);
+        else if (n < 202)
+            frame = Mixed(scene(4), scene(5), (n - 189) / 13.0);
+        else if (n < 242)
+            frame = scene(5);
+        else
+            frame = scene(6);
+        if (n == 60 || n == 61)
+            for (std::uint8_t& v : frame)
+                v = std::uint8_t(std::min(255, v + 120));
+        source.frames.push_back(std::move(frame));
+    }
+    // Hard cuts within one picture; a dissolve's middle (129.5, 195.5) within one.
+    const std::vector<std::pair<int, int>> truth = {{39, 41}, {89, 91}, {129, 130}, {195, 196}, {241, 243}};
+    TempDir dir;
+    const std::string movie = dir.File("shots.mp4"), manifest = dir.File("run.csv");
+    std::string error;
+    ASSERT_TRUE(EncodeWithFfmpeg(source, movie, {"-c:v", "libx264", "-crf", "18", "-g", "50", "-pix_fmt", "yuv420p"},
+                                 error))
+        << error;
+    ASSERT_EQ(RunConverter("-q --format png --scenes --manifest '" + manifest + "' -o '" + dir.File("out") + "' '" +
+                           movie + "'"),
+              0);
+    const auto rows = ManifestRows(TempDir::Read(manifest));
+    std::vector<int> cuts = Frames(rows, "written");
+    ASSERT_FALSE(cuts.empty());
+    EXPECT_EQ(cuts.front(), 0);
+    cuts.erase(cuts.begin());
+    ASSERT_EQ(cuts.size(), truth.size()) << ::testing::PrintToString(cuts);
+    for (std::size_t i = 0; i < truth.size(); ++i) {
+        EXPECT_GE(cuts[i], truth[i].first) << i;
+        EXPECT_LE(cuts[i], truth[i].second) << i;
+        const auto& row = rows.at(cuts[i]);
+        EXPECT_EQ(row.at("shot"), std::to_string(i + 2));
+        EXPECT_EQ(row.at("shot_first"), std::to_string(cuts[i]));
+        EXPECT_EQ(std::stoi(rows.at(i == 0 ? 0 : cuts[i - 1]).at("shot_last")), cuts[i] - 1);
+    }
+
+    // The same movie through ffmpeg's own scene detection, for comparison.
+    const std::string scdet = dir.File("scdet.txt"), select = dir.File("select.txt");
+    ASSERT_TRUE(RunFfmpeg({"-i", movie, "-vf", "scdet,metadata=print:key=lavfi.scd.time:file=" + scdet, "-f", "null", "-"},
+                          error))
+        << error;
+    ASSERT_TRUE(RunFfmpeg({"-i", movie, "-vf", "select='gt(scene,0.3)',metadata=print:file=" + select, "-f", "null", "-"},
+                          error))
+        << error;
+    std::printf("cuts found, F1: ours %.2f, ffmpeg scdet %.2f, select gt(scene,0.3) %.2f\n", F1(truth, cuts),
+                F1(truth, PrintedFrames(scdet)), F1(truth, PrintedFrames(select)));
 }
