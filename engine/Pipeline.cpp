@@ -382,6 +382,7 @@ struct MovieRun {
     std::vector<int> keys;          // the key pictures' positions, ascending
     LookedAt looked;                // what looking at the pictures chose
     std::unique_ptr<RepeatGate> repeats; // with --dedup: where each picture learns whether it repeats
+    bool keysAlone = false;               // key pictures handed out as packets, decoded by the workers
     std::optional<media::ShotFacts> shot; // when the movie began, the camera, where: its stills carry them
     int total = 0;
     int jobs = 1;
@@ -477,7 +478,10 @@ media::Result<void> PrepareMovieRun(MovieRun& run)
     // Repeats are decided in the run's order, which one reader hands out as it reads.
     if (o.picks.dedup)
         run.repeats = std::make_unique<RepeatGate>(run.total, run.stop);
-    run.stretches = run.reader->DecodesInDevelopers() || everyFrame || run.repeats
+    // Key pictures that decode by themselves go out as packets from one reader, and every
+    // worker decodes its own.
+    run.keysAlone = o.picks.keyframes;
+    run.stretches = run.reader->DecodesInDevelopers() || everyFrame || run.repeats || run.keysAlone
                         ? std::vector<std::pair<std::size_t, std::size_t>>{{0, read.size()}}
                         : Stretches(run.reader->IndependentStarts(), read);
     run.readers = std::min<int>(run.stretches.size() > 1 ? run.jobs : 1, int(run.stretches.size()));
@@ -533,7 +537,7 @@ void ReadStretches(MovieRun& run)
             };
             mine.ReadPositionsUndeveloped(std::vector<int>(run.toRead.begin() + std::ptrdiff_t(first),
                                                            run.toRead.begin() + std::ptrdiff_t(last)),
-                                          hand);
+                                          hand, run.keysAlone);
         }
     } catch (const std::exception& e) {
         return Broke(run, Described(e));

@@ -33,6 +33,7 @@ void TurnUpright(const DevelopSetup& setup, Image& picture);
 struct UndevelopedFrameData {
     int position = 0;
     av::Packet packet;  // to decode, when the developers decode
+    bool alone = false; // the packet is a key picture's, decoded by itself
     av::Frame frame;    // decoded, to convert
     bool failed = false; // the reader found no picture: nothing to develop
 };

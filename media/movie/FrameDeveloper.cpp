@@ -73,6 +73,23 @@ struct FrameDeveloper::Impl {
         return ok;
     }
 
+    // A key picture's packet decoded by itself: whatever the decoder held is let go
+    // before and after, and a picture that is no key picture is left to the exact way.
+    bool DecodeAlone(const AVPacket* packet, Image& out)
+    {
+        if (!OpenDecoder())
+            return false;
+        avcodec_flush_buffers(decoder.get());
+        const bool ok = avcodec_send_packet(decoder.get(), packet) >= 0 &&
+                        avcodec_send_packet(decoder.get(), nullptr) >= 0 &&
+                        avcodec_receive_frame(decoder.get(), decoded.get()) == 0 && decoded->key_frame &&
+                        decoded->decode_error_flags == 0 && !(decoded->flags & AV_FRAME_FLAG_CORRUPT) &&
+                        ToRgb(scaler, decoded.get(), *setup, out);
+        av_frame_unref(decoded.get());
+        avcodec_flush_buffers(decoder.get());
+        return ok;
+    }
+
     bool ReadExactly(int position, Image& out)
     {
         if (!exact) {
@@ -111,6 +128,8 @@ bool FrameDeveloper::Develop(const UndevelopedFrame& frame, Image& out)
         ok = false;
     else if (d.frame)
         ok = ToRgb(m->scaler, d.frame.get(), *m->setup, out);
+    else if (d.packet && d.alone)
+        ok = m->DecodeAlone(d.packet.get(), out);
     else if (d.packet && m->setup->jpegPackets)
         ok = DecodeJpegPacket(*m->setup, d.packet.get(), out);
     else if (d.packet && m->setup->decodes)

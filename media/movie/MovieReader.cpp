@@ -302,17 +302,27 @@ struct MovieReader::Impl {
 
     // The key picture at `n` from its packet alone, none decoded before it (the
     // pictures shown are the same; reading on from one is left to ShownAt).
-    bool KeyPictureAt(std::int64_t n, Image& out)
+    // Where positions are chunks (AVI) and pictures come out reordered, a key packet's
+    // picture is not the one shown at its chunk; and a key flag that can lie is no
+    // ground for decoding a packet alone.
+    bool KeysDecodeAlone() const
     {
-        // Where positions are chunks (AVI) and pictures come out reordered, a key
-        // packet's picture is not the one shown at its chunk; and a key flag that can
-        // lie is no ground for decoding a packet alone.
-        if ((index.ChunkStamps() && (reorders || stampLead.value_or(0) != 0)) || !keysReliable)
-            return false;
+        return !(index.ChunkStamps() && (reorders || stampLead.value_or(0) != 0)) && keysReliable;
+    }
+
+    // The key packet shown at `n`, or none.
+    const AVPacket* KeyPacketAt(std::int64_t n)
+    {
         if (!keyPackets)
             keyPackets.emplace(file, stream, index);
         const AVPacket* packet = keyPackets->ShownAt(n);
-        if (!packet || !(packet->flags & AV_PKT_FLAG_KEY))
+        return packet && (packet->flags & AV_PKT_FLAG_KEY) ? packet : nullptr;
+    }
+
+    bool KeyPictureAt(std::int64_t n, Image& out)
+    {
+        const AVPacket* packet = KeysDecodeAlone() ? KeyPacketAt(n) : nullptr;
+        if (!packet)
             return false;
         if (keyDecoder) {
             avcodec_flush_buffers(keyDecoder.get());
@@ -977,17 +987,24 @@ void MovieReader::ReadRunUndeveloped(int start, int end, int step,
 }
 
 void MovieReader::ReadPositionsUndeveloped(const std::vector<int>& positions,
-                                           const std::function<bool(int, UndevelopedFrame&&)>& deliver)
+                                           const std::function<bool(int, UndevelopedFrame&&)>& deliver, bool keysAlone)
 {
     if (positions.empty())
         return;
+    // Deinterlacing takes the neighbours' fields too; pictures that stand alone go as
+    // packets anyway.
+    keysAlone = keysAlone && m->KeysDecodeAlone() && !m->options.deinterlace && !m->setup->decodes;
     m->runEnd = m->LastOfRun(positions.back(), positions.back(), 1);
     for (const int n : positions) {
         if (n < 0 || n >= PositionCount())
             continue;
         UndevelopedFrame frame;
         frame.m->position = int(n);
-        if (m->setup->decodes) {
+        const AVPacket* key = keysAlone ? m->KeyPacketAt(n) : nullptr;
+        if (key) {
+            frame.m->packet.reset(av_packet_clone(key));
+            frame.m->alone = true;
+        } else if (m->setup->decodes) {
             // Packets only; without one the developer reads the position the exact way.
             if (const AVPacket* packet = m->packets->ShownAt(n))
                 frame.m->packet.reset(av_packet_clone(packet));

@@ -100,9 +100,11 @@ public:
     // its own, this reads packets only and the developers decode them side by side;
     // for the others this decodes, and the developers convert.
     void ReadRunUndeveloped(int start, int end, int step, const std::function<bool(int, UndevelopedFrame&&)>& deliver);
-    // The same for the positions given, which ascend.
+    // The same for the positions given, which ascend. With `keysAlone`, a key picture
+    // that decodes by itself (see ReadKeyPicture) is handed out as its packet, for the
+    // developers to decode side by side: for runs of key pictures.
     void ReadPositionsUndeveloped(const std::vector<int>& positions,
-                                  const std::function<bool(int, UndevelopedFrame&&)>& deliver);
+                                  const std::function<bool(int, UndevelopedFrame&&)>& deliver, bool keysAlone = false);
     // True when ReadRunUndeveloped leaves the decoding to the developers.
     bool DecodesInDevelopers() const;
     // The positions of the key pictures a run can begin at without anything before
