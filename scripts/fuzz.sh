@@ -3,7 +3,8 @@
 # project's regression inputs and, where present, the shared corpus. Inputs that
 # crash, time out or run out of memory land in tests/data/fuzz-regressions/<target>/,
 # which the test suite replays (inputs that are merely slow are not kept: a big
-# picture is slow under the sanitizers, and the time limit catches a hang). Usage: scripts/fuzz.sh [SECONDS-PER-TARGET] [TARGET...]
+# picture is slow under the sanitizers, and the time limit catches a hang).
+# Usage: scripts/fuzz.sh [SECONDS-PER-TARGET] [TARGET...]
 set -eu
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
