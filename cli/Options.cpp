@@ -447,8 +447,12 @@ Options ParseOptions(const std::vector<std::string>& args, Options o)
                          "give one");
     if (givenAny({"--shot-still", "--min-shot"}) && !p.scenes)
         throw UsageError("--shot-still and --min-shot go with --scenes");
-    if (p.sharpest && !p.step && !p.everySeconds && !p.count)
-        throw UsageError("--sharpest picks within the strides of --step, --every or --count: give one");
+    // A saved --sharpest goes quietly where this line picks without strides.
+    if (p.sharpest && !p.step && !p.everySeconds && !p.count) {
+        if (given.count("--sharpest"))
+            throw UsageError("--sharpest picks within the strides of --step, --every or --count: give one");
+        o.picks.sharpest = false;
+    }
     if (p.start && p.end && *p.end < *p.start)
         throw UsageError("--end " + std::to_string(*p.end) + " lies before --start " + std::to_string(*p.start));
     if (p.startSeconds && p.endSeconds && *p.endSeconds < *p.startSeconds)

@@ -68,6 +68,10 @@ const OptionKey kKeys[] = {
      [](const RunOptions& o) { return std::string(o.deinterlace ? "1" : "0"); }},
     {"STOREDSIZE", [](RunOptions& o, const std::string& t) { return Switch(t, o.storedSize); },
      [](const RunOptions& o) { return std::string(o.storedSize ? "1" : "0"); }},
+    {"SHARPEST", [](RunOptions& o, const std::string& t) { return Switch(t, o.sharpest); },
+     [](const RunOptions& o) { return std::string(o.sharpest ? "1" : "0"); }},
+    {"DEDUP", [](RunOptions& o, const std::string& t) { return Switch(t, o.dedup); },
+     [](const RunOptions& o) { return std::string(o.dedup ? "1" : "0"); }},
 };
 
 } // namespace

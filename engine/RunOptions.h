@@ -15,7 +15,7 @@
 
 namespace conv {
 
-enum class PickWay { Step, Every, Count, Keyframes };
+enum class PickWay { Step, Every, Count, Keyframes, Scenes };
 enum class ManifestKind { None, Csv, Json };
 
 struct RunOptions {
@@ -28,6 +28,8 @@ struct RunOptions {
     bool strip = false;
     bool deinterlace = false;
     bool storedSize = false;
+    bool sharpest = false; // each stride's sharpest picture (with step, every or count)
+    bool dedup = false;    // no picture that looks the same as the last one written
 
     bool operator==(const RunOptions&) const = default;
 };
@@ -39,7 +41,11 @@ struct OptionWord {
     Value value;
 };
 inline constexpr OptionWord<PickWay> kPickWays[] = {
-    {"step", PickWay::Step}, {"every", PickWay::Every}, {"count", PickWay::Count}, {"keyframes", PickWay::Keyframes}};
+    {"step", PickWay::Step},
+    {"every", PickWay::Every},
+    {"count", PickWay::Count},
+    {"keyframes", PickWay::Keyframes},
+    {"scenes", PickWay::Scenes}};
 inline constexpr OptionWord<Existing> kExistingWays[] = {
     {"overwrite", Existing::Overwrite}, {"skip", Existing::Skip}, {"number", Existing::Number}};
 inline constexpr OptionWord<ManifestKind> kManifestKinds[] = {
@@ -92,7 +98,12 @@ void ApplyRunOptions(const RunOptions& o, Run& run)
         picks.step.reset(), picks.count = o.count;
     } else if (o.pick == PickWay::Keyframes) {
         picks.step.reset(), picks.keyframes = true;
+    } else if (o.pick == PickWay::Scenes) {
+        picks.step.reset(), picks.scenes = true;
     }
+    // Strides only where the picks have them.
+    picks.sharpest = o.sharpest && o.pick != PickWay::Keyframes && o.pick != PickWay::Scenes;
+    picks.dedup = o.dedup;
     run.stillNames = o.name;
     run.existing = o.exists;
     run.picture.keepMetadata = !o.strip;

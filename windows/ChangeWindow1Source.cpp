@@ -135,7 +135,12 @@ bool TChangeForm1::MovieStillThere()
     return false;
 }
 
-void TChangeForm1::WriteFrameTotal() { ShadowLabel14->setCaption(QString::number(FramesPicked())); }
+// One still a shot: how many shots there are is known once the run has looked.
+void TChangeForm1::WriteFrameTotal()
+{
+    const bool shots = Options.pick == conv::PickWay::Scenes && GKitMSPlay1->HasMovie();
+    ShadowLabel14->setCaption(shots ? QStringLiteral("?") : QString::number(FramesPicked()));
+}
 
 int TChangeForm1::FramesPicked()
 {

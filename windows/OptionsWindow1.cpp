@@ -10,12 +10,15 @@
 namespace {
 
 // Each list's entries, in the order of the engine's words for the option.
-const char* const kPickCaptions[] = {"Nﾌﾚｰﾑごと (ﾒｲﾝ画面の間隔)", "N秒ごと", "N枚を範囲に均等に", "ｷｰﾌﾚｰﾑだけ"};
+const char* const kPickCaptions[] = {"Nﾌﾚｰﾑごと (ﾒｲﾝ画面の間隔)", "N秒ごと", "N枚を範囲に均等に", "ｷｰﾌﾚｰﾑだけ",
+                                     "ｼｰﾝごとに1枚"};
 const char* const kExistsCaptions[] = {"上書きする", "飛ばす (途中から続ける)", "番号を付ける (name-1)"};
 const char* const kManifestCaptions[] = {"作らない", "CSV (名前-manifest.csv)", "JSON (名前-manifest.json)"};
 const char* const kStripCaptions[] = {"残す (EXIF, XMP, IPTC, ICC)", "消す"};
 const char* const kDeinterlaceCaptions[] = {"そのまま", "解除する (bwdif)"};
 const char* const kStoredSizeCaptions[] = {"正方形にする (再生と同じ)", "保存どおり"};
+const char* const kSharpestCaptions[] = {"区切りの最初の1枚", "区切りで一番くっきりした1枚"};
+const char* const kDedupCaptions[] = {"そのまま書く", "前と同じ絵は飛ばす"};
 
 template <std::size_t N>
 void Fill(fw::TComboBox* list, const char* const (&captions)[N])
@@ -31,15 +34,17 @@ TOptionsForm1::TOptionsForm1(QWidget* parent) : fw::TForm(parent, Qt::Window | Q
     setupUi(this);
     SetDragByFreeSpot(true);
     LoadLayout();
-    SetClientSize(330, 300);
+    SetClientSize(330, 348);
     Fill(ComboBox1, kPickCaptions);
     Fill(ComboBox2, kExistsCaptions);
     Fill(ComboBox3, kManifestCaptions);
     Fill(ComboBox4, kStripCaptions);
     Fill(ComboBox5, kDeinterlaceCaptions);
     Fill(ComboBox6, kStoredSizeCaptions);
+    Fill(ComboBox7, kSharpestCaptions);
+    Fill(ComboBox8, kDedupCaptions);
     for (QWidget* field : std::initializer_list<QWidget*>{ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5,
-                                                         ComboBox6, Edit1, Edit2, SpinEdit1})
+                                                         ComboBox6, ComboBox7, ComboBox8, Edit1, Edit2, SpinEdit1})
         ApplyFieldColours(field);
     connect(Edit2, &QLineEdit::textChanged, this, &TOptionsForm1::ShowExample);
     // Esc leaves as the cancel button does, Enter as OK.
@@ -78,6 +83,8 @@ void TOptionsForm1::Show(const conv::RunOptions& o)
     ComboBox4->setItemIndex(o.strip ? 1 : 0);
     ComboBox5->setItemIndex(o.deinterlace ? 1 : 0);
     ComboBox6->setItemIndex(o.storedSize ? 1 : 0);
+    ComboBox7->setItemIndex(o.sharpest ? 1 : 0);
+    ComboBox8->setItemIndex(o.dedup ? 1 : 0);
     ComboBox1Change();
     ShowExample();
 }
@@ -98,6 +105,8 @@ media::Result<conv::RunOptions> TOptionsForm1::Shown() const
     o.strip = ComboBox4->ItemIndex() == 1;
     o.deinterlace = ComboBox5->ItemIndex() == 1;
     o.storedSize = ComboBox6->ItemIndex() == 1;
+    o.sharpest = ComboBox7->ItemIndex() == 1;
+    o.dedup = ComboBox8->ItemIndex() == 1;
     return o;
 }
 
@@ -107,12 +116,14 @@ void TOptionsForm1::FormShow()
     ComboBox1->setFocus();
 }
 
-// Only the value the chosen way of picking takes can be typed.
+// Only the value the chosen way of picking takes can be typed, and the sharpest of a
+// stride only chosen where there are strides.
 void TOptionsForm1::ComboBox1Change()
 {
     const conv::PickWay way = conv::WordAt(conv::kPickWays, ComboBox1->ItemIndex());
     Edit1->setEnabled(way == conv::PickWay::Every);
     SpinEdit1->setEnabled(way == conv::PickWay::Count);
+    ComboBox7->setEnabled(way != conv::PickWay::Keyframes && way != conv::PickWay::Scenes);
 }
 
 // The first still's name as the template gives it, or why there is none.

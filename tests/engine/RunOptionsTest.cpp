@@ -24,7 +24,7 @@ TEST(RunOptions, KeysRoundTripAndAnOldFileOrABadValueReadsAsTheDefault)
     EXPECT_EQ(defaults, (std::vector<std::pair<std::string, std::string>>{
                             {"PICK", "step"}, {"EVERY", "1s"}, {"COUNT", "10"}, {"NAME", "{movie}_{frame}"},
                             {"EXISTS", "overwrite"}, {"MANIFEST", "none"}, {"STRIP", "0"}, {"DEINTERLACE", "0"},
-                            {"STOREDSIZE", "0"}}));
+                            {"STOREDSIZE", "0"}, {"SHARPEST", "0"}, {"DEDUP", "0"}}));
     conv::RunOptions changed;
     changed.pick = conv::PickWay::Every;
     changed.every = "1:02.5";
@@ -32,7 +32,7 @@ TEST(RunOptions, KeysRoundTripAndAnOldFileOrABadValueReadsAsTheDefault)
     changed.name = "{movie} at {time}";
     changed.exists = conv::Existing::Number;
     changed.manifest = conv::ManifestKind::Json;
-    changed.strip = changed.deinterlace = changed.storedSize = true;
+    changed.strip = changed.deinterlace = changed.storedSize = changed.sharpest = changed.dedup = true;
     fw::TIniFile(path).Write(conv::RunOptionsEntries(changed));
     EXPECT_EQ(conv::ReadRunOptions(fw::TIniFile(path)), changed);
     EXPECT_NE(TempDir::Read(path).find("[SET1]\nFORMAT=2\n"), std::string::npos) << "the design's keys stay";
@@ -45,7 +45,7 @@ TEST(RunOptions, KeysRoundTripAndAnOldFileOrABadValueReadsAsTheDefault)
     } bad[] = {{"PICK", "sometimes"}, {"PICK", "STEP"},  {"EVERY", "0"},      {"EVERY", "-2s"},   {"EVERY", "soon"},
                {"COUNT", "0"},        {"COUNT", "x"},    {"COUNT", "1e9"},    {"NAME", "{movie"}, {"NAME", "a/{n}"},
                {"NAME", "{nope}"},    {"EXISTS", "keep"}, {"MANIFEST", "xml"}, {"STRIP", "yes"},   {"DEINTERLACE", "2"},
-               {"STOREDSIZE", ""}};
+               {"STOREDSIZE", ""},    {"SHARPEST", "on"}, {"DEDUP", "-1"}};
     for (const auto& [key, value] : bad) {
         fw::TIniFile(path).Write(conv::RunOptionsEntries(changed));
         fw::TIniFile(path).Write({{"OPTIONS", key, value}});
@@ -63,7 +63,7 @@ TEST(RunOptions, TheCommandLineFollowsTheSavedOptionsAndWhatItIsGivenWins)
     TempDir dir;
     const std::string ini = dir.File("Pomi_Pomira.ini");
     TempDir::Write(ini, "[OPTIONS]\nPICK=every\nEVERY=2s\nNAME={movie}-{n}\nEXISTS=skip\nMANIFEST=csv\nSTRIP=1\n"
-                        "DEINTERLACE=1\nSTOREDSIZE=1\n");
+                        "DEINTERLACE=1\nSTOREDSIZE=1\nSHARPEST=1\nDEDUP=1\n");
     const cli::Options saved = cli::DefaultOptions(ini);
     const auto parse = [&](std::vector<std::string> args) {
         args.push_back("clip.avi");
@@ -77,6 +77,7 @@ TEST(RunOptions, TheCommandLineFollowsTheSavedOptionsAndWhatItIsGivenWins)
     EXPECT_EQ(plain.savedManifest, conv::ManifestKind::Csv);
     EXPECT_FALSE(plain.picture.keepMetadata);
     EXPECT_TRUE(plain.deinterlace && plain.storedSize);
+    EXPECT_TRUE(plain.picks.sharpest && plain.picks.dedup);
 
     // Another way of picking replaces the saved one (and is no clash with it).
     const cli::Options stepped = parse({"--step", "5"});
@@ -84,6 +85,9 @@ TEST(RunOptions, TheCommandLineFollowsTheSavedOptionsAndWhatItIsGivenWins)
     EXPECT_FALSE(stepped.picks.everySeconds);
     EXPECT_EQ(parse({"--keyframes"}).picks.keyframes, true);
     EXPECT_FALSE(parse({"--keyframes"}).picks.everySeconds);
+    // A saved sharpest goes quietly with a pick that has no strides.
+    EXPECT_FALSE(parse({"--scenes"}).picks.sharpest);
+    EXPECT_TRUE(parse({"--scenes"}).picks.dedup);
     const cli::Options undone = parse({"--manifest", "none", "--keep-metadata", "--no-deinterlace", "--square-pixels",
                                        "--exists", "overwrite", "--name", "{movie}_{frame}"});
     EXPECT_EQ(undone.savedManifest, conv::ManifestKind::None);
