@@ -20,6 +20,8 @@
 #include "windows/PictureFacts.h"
 #include "windows/PreviewWindow1.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -28,6 +30,7 @@
 #include <QPainter>
 #include <QShortcut>
 #include <QProcess>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -252,7 +255,15 @@ void TChangeForm1::OpenOptions()
     const QString ext = QString::fromStdString(conv::OutputExtension(state.picture));
     const int first = state.startFrame;
     OptionsForm1->SetExample(state.movie, first, GKitMSPlay1->HasMovie() ? GKitMSPlay1->FrameTime(first) : 0.0, ext);
-    OptionsForm1->move(x() + (width() - OptionsForm1->width()) / 2, y() + (height() - OptionsForm1->height()) / 2);
+    // Over the middle of this window, and whole on its screen (the options are taller
+    // than this window).
+    QPoint at(x() + (width() - OptionsForm1->width()) / 2, y() + (height() - OptionsForm1->height()) / 2);
+    if (const QScreen* screen = QGuiApplication::screenAt(geometry().center())) {
+        const QRect area = screen->availableGeometry();
+        at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() + 1 - OptionsForm1->width())));
+        at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() + 1 - OptionsForm1->height())));
+    }
+    OptionsForm1->move(at);
     if (const auto chosen = OptionsForm1->Edit(Options))
         SetOptions(*chosen);
 }
