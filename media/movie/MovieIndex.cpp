@@ -49,11 +49,20 @@ struct Walk {
 
 bool IsAvi(const AVFormatContext* fmt) { return fmt->iformat && std::strcmp(fmt->iformat->name, "avi") == 0; }
 
-av::Format OpenProbed(const std::shared_ptr<const MovieFile>& file)
+// An MP4 or QuickTime file's header states every stream and every packet's stamps and
+// flags, so its packets need no stream probe (which decodes pictures) to be listed.
+// (Matroska's header does too, but its HEVC stamps come out otherwise without it.)
+bool StatesItsStreams(const AVFormatContext* fmt)
+{
+    return fmt->iformat && std::strcmp(fmt->iformat->name, "mov,mp4,m4a,3gp,3g2,mj2") == 0;
+}
+
+av::Format OpenProbed(const std::shared_ptr<const MovieFile>& file, int stream)
 {
     Result<av::Format> opened = av::OpenFormat(file);
     av::Format fmt = opened ? std::move(*opened) : nullptr;
-    if (fmt && avformat_find_stream_info(fmt.get(), nullptr) < 0)
+    const bool stated = fmt && StatesItsStreams(fmt.get()) && stream >= 0 && stream < int(fmt->nb_streams);
+    if (fmt && !stated && avformat_find_stream_info(fmt.get(), nullptr) < 0)
         fmt.reset();
     return fmt;
 }
@@ -94,7 +103,7 @@ std::vector<PacketInfo> AviPackets(const std::shared_ptr<const MovieFile>& file,
             }
     }
     if (walkFromStart) {
-        walk.fmt = OpenProbed(file);
+        walk.fmt = OpenProbed(file, walk.stream);
         if (!walk.fmt)
             return packets;
     }
@@ -123,7 +132,7 @@ void TakeSeekStamps(std::vector<PacketInfo>& packets, const std::vector<std::int
 
 MovieIndex MovieIndex::Measure(const std::shared_ptr<const MovieFile>& file, int stream)
 {
-    Walk walk{OpenProbed(file), stream};
+    Walk walk{OpenProbed(file, stream), stream};
     if (!walk.fmt || stream < 0 || stream >= int(walk.fmt->nb_streams))
         return {};
     const std::int64_t fileSize = walk.fmt->pb ? avio_size(walk.fmt->pb) : -1;
