@@ -56,6 +56,10 @@ void Progress::Update(const Outcome& outcome, int total)
         else
             std::fprintf(m_out, "pomi-pomira-convert: %s: %s\n", outcome.source.c_str(), why.c_str());
     }
+    if (!outcome.warning.empty()) {
+        ClearBar();
+        std::fprintf(m_out, "pomi-pomira-convert: %s: %s\n", outcome.source.c_str(), outcome.warning.c_str());
+    }
     if (m_quiet || !m_terminal)
         return;
     const auto now = std::chrono::steady_clock::now();

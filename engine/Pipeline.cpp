@@ -233,7 +233,17 @@ struct Converter {
         if (!jpeg)
             return false;
         FinishMade(o, outcome, *jpeg, planes->width, planes->height, named, stop);
+        SayLeftOut(o, outcome, photo);
         return true;
+    }
+    // What the photo's metadata left out for its size, beside a file written with it.
+    static void SayLeftOut(const RunRequest& o, Outcome& outcome, const media::Metadata& photo)
+    {
+        if (!o.picture.keepMetadata || photo.leftOut.empty() || outcome.written.empty())
+            return;
+        outcome.warning = "metadata left out: ";
+        for (std::size_t i = 0; i < photo.leftOut.size(); ++i)
+            outcome.warning.append(i ? "; " : "").append(photo.leftOut[i]);
     }
     // A file made already (a Motion JPEG frame rewritten), saved as Finish saves.
     void FinishMade(const RunRequest& o, Outcome& outcome, const media::Bytes& bytes, int width, int height,
@@ -252,6 +262,7 @@ struct Converter {
         outcome.target = path;
         const conv::PictureOutcome done = conv::ConvertPicture(editor, o.picture, notTaken, path, o.outputFolder);
         Record(outcome, done, path, editor.Current().width, editor.Current().height, stop);
+        SayLeftOut(o, outcome, editor.PhotoMetadata());
     }
     static void Record(Outcome& outcome, const conv::PictureOutcome& done, const std::string& path, int width,
                        int height, std::atomic<bool>& stop)

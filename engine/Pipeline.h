@@ -56,6 +56,8 @@ struct Outcome {
     std::string target;  // the file it is written to
     std::string written; // the file written, empty when it failed
     std::string error;
+    // Said beside a file written: what of the photo's metadata was left out for its size.
+    std::string warning;
     // The output folder cannot be written, the run stops here: the folder (the
     // failure's place) and the reason.
     std::optional<media::Failure> stop;

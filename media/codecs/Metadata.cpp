@@ -83,11 +83,24 @@ Metadata ReadJpegMetadata(const std::uint8_t* d, std::size_t n)
 
 namespace {
 
-Bytes Inflated(const std::uint8_t* data, std::size_t size)
+// "an ICC profile of N bytes, more than ..." for a block left out.
+std::string TooLarge(const std::string& what, std::size_t size)
+{
+    return what + (size ? " of " + std::to_string(size) + " bytes" : " that inflates") + ", more than the " +
+           std::to_string(kMaxBlockBytes >> 20) + " MB a block may have";
+}
+
+// The zlib data inflated; empty when damaged, and then `what` is said in `m` when it
+// would inflate beyond the limit.
+Bytes Inflated(const std::uint8_t* data, std::size_t size, Metadata& m, const char* what)
 {
     const std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> inflater(
         libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
-    for (std::size_t room = std::max<std::size_t>(size * 4, 4096); inflater && room <= kMaxBlockBytes; room *= 4) {
+    for (std::size_t room = std::max<std::size_t>(size * 4, 4096); inflater; room *= 4) {
+        if (room > kMaxBlockBytes) {
+            m.leftOut.push_back(TooLarge(what, 0));
+            break;
+        }
         Bytes out(room);
         std::size_t got = 0;
         const libdeflate_result r = libdeflate_zlib_decompress(inflater.get(), data, size, out.data(), room, &got);
@@ -130,7 +143,8 @@ void FromPngText(std::string_view type, const std::uint8_t* data, std::size_t si
         ++text;
     if (text > end)
         return;
-    Bytes value = compressed ? Inflated(text, std::size_t(end - text)) : Bytes(text, end);
+    Bytes value = compressed ? Inflated(text, std::size_t(end - text), m, xmp ? "an XMP packet" : "an IPTC profile")
+                             : Bytes(text, end);
     *out = xmp ? std::move(value)
                : BytesOfRawProfile(std::string_view(reinterpret_cast<const char*>(value.data()), value.size()));
 }
@@ -157,7 +171,7 @@ Metadata ReadPngMetadata(const std::uint8_t* d, std::size_t n)
             const std::size_t nameRoom = std::min<std::size_t>(*length, 80);
             const auto* nameEnd = static_cast<const std::uint8_t*>(std::memchr(data, 0, nameRoom));
             if (nameEnd && nameEnd + 2 <= data + *length && nameEnd[1] == 0)
-                m.icc = Inflated(nameEnd + 2, std::size_t(data + *length - (nameEnd + 2)));
+                m.icc = Inflated(nameEnd + 2, std::size_t(data + *length - (nameEnd + 2)), m, "an ICC profile");
         }
         for (const std::string_view text : {"iTXt", "tEXt", "zTXt"})
             if (std::memcmp(type, text.data(), 4) == 0)
@@ -190,10 +204,13 @@ Metadata ReadWebpMetadata(const std::uint8_t* d, std::size_t n)
 
 namespace {
 
-// A metadata block of a HEIF picture; empty when it is larger than the program takes.
-Bytes HeifBlock(const heif_image_handle* handle, heif_item_id id)
+// A metadata block of a HEIF picture; empty when it is larger than the program takes
+// (and then said in `m`).
+Bytes HeifBlock(const heif_image_handle* handle, heif_item_id id, const char* what, Metadata& m)
 {
     const std::size_t size = heif_image_handle_get_metadata_size(handle, id);
+    if (size > kMaxBlockBytes)
+        m.leftOut.push_back(TooLarge(what, size));
     Bytes block(size <= kMaxBlockBytes ? size : 0);
     if (block.empty() || heif_image_handle_get_metadata(handle, id, block.data()).code)
         return {};
@@ -232,15 +249,17 @@ Metadata ReadHeifMetadata(const std::uint8_t* d, std::size_t n)
                                                                                          heif_image_handle_release);
     heif_item_id id = 0;
     if (heif_image_handle_get_list_of_metadata_block_IDs(handle, "Exif", &id, 1) == 1)
-        m.exif = ExifOfHeifBlock(HeifBlock(handle, id));
+        m.exif = ExifOfHeifBlock(HeifBlock(handle, id, "an Exif block", m));
     std::vector<heif_item_id> mime(std::size_t(heif_image_handle_get_number_of_metadata_blocks(handle, "mime")));
     mime.resize(std::size_t(heif_image_handle_get_list_of_metadata_block_IDs(handle, "mime", mime.data(), int(mime.size()))));
     for (const heif_item_id block : mime)
         if (m.xmp.empty() && std::strcmp(heif_image_handle_get_metadata_content_type(handle, block), "application/rdf+xml") == 0)
-            m.xmp = HeifBlock(handle, block);
+            m.xmp = HeifBlock(handle, block, "an XMP packet", m);
     const heif_color_profile_type type = heif_image_handle_get_color_profile_type(handle);
     if (type == heif_color_profile_type_prof || type == heif_color_profile_type_rICC) {
         const std::size_t size = heif_image_handle_get_raw_color_profile_size(handle);
+        if (size > kMaxBlockBytes)
+            m.leftOut.push_back(TooLarge("an ICC profile", size));
         m.icc.resize(size <= kMaxBlockBytes ? size : 0);
         if (m.icc.empty() || heif_image_handle_get_raw_color_profile(handle, m.icc.data()).code)
             m.icc.clear();

@@ -5,6 +5,9 @@
 // written by the encoders of the formats that hold them.
 #include "media/codecs/Codecs.h"
 
+#include <string>
+#include <vector>
+
 namespace media {
 
 struct Metadata {
@@ -12,6 +15,9 @@ struct Metadata {
     Bytes icc;  // the whole profile
     Bytes xmp;  // the XMP packet, as text
     Bytes iptc; // the IPTC-IIM records, without Photoshop's wrapping
+    // What was left out for its size, before anything was allocated for it: "an ICC
+    // profile of 4294967295 bytes, more than the 16 MB a block may have".
+    std::vector<std::string> leftOut;
     bool Empty() const { return exif.empty() && icc.empty() && xmp.empty() && iptc.empty(); }
 };
 

@@ -1,6 +1,7 @@
 // Small files whose headers claim huge pictures, one or more per format: each is
 // refused before anything is allocated, with a reason that names the claim.
 #include "media/codecs/Formats.h"
+#include "media/codecs/Metadata.h"
 #include "support/Outcome.h"
 #include "media/image/Image.h"
 
@@ -220,4 +221,35 @@ TEST(MemoryBombs, HonestFilesOfTheSameShapesStillDecode)
     std::string error;
     const Bytes tiff = Tiff(16, 16, 1, 256);
     EXPECT_TRUE(Take(media::DecodeImage(tiff.data(), tiff.size()), img, error)) << error;
+}
+
+TEST(MemoryBombs, AMetadataBlockBeyondTheLimitIsLeftOutAndSaidSo)
+{
+    // A PNG whose iCCP profile inflates to 64 MB (64 kB compressed), beside one of 1 kB.
+    const auto withProfile = [](std::size_t inflated) {
+        Bytes png = Encoded(media::ImageFormat::Png);
+        const Bytes zeros(inflated);
+        uLongf packed = compressBound(uLong(zeros.size()));
+        Bytes data = {'p', 0, 0};
+        data.resize(3 + packed);
+        compress2(data.data() + 3, &packed, zeros.data(), uLong(zeros.size()), 9);
+        data.resize(3 + packed);
+        Bytes chunk(8 + data.size() + 4);
+        Put32Be(chunk, 0, std::uint32_t(data.size()));
+        std::copy_n("iCCP", 4, chunk.begin() + 4);
+        std::copy(data.begin(), data.end(), chunk.begin() + 8);
+        Put32Be(chunk, 8 + data.size(), std::uint32_t(crc32(0, chunk.data() + 4, uInt(4 + data.size()))));
+        png.insert(png.begin() + 33, chunk.begin(), chunk.end()); // after the IHDR
+        return png;
+    };
+    const Bytes bomb = withProfile(64 << 20), fine = withProfile(1024);
+    const long before = PeakKilobytes();
+    const media::Metadata left = media::ReadMetadata(bomb.data(), bomb.size());
+    EXPECT_TRUE(left.icc.empty());
+    ASSERT_EQ(left.leftOut.size(), 1u);
+    EXPECT_EQ(left.leftOut[0], "an ICC profile that inflates, more than the 16 MB a block may have");
+    EXPECT_LT(PeakKilobytes() - before, 32 * 1024) << "the reader allocated for the claim";
+    const media::Metadata kept = media::ReadMetadata(fine.data(), fine.size());
+    EXPECT_EQ(kept.icc.size(), 1024u);
+    EXPECT_TRUE(kept.leftOut.empty());
 }
