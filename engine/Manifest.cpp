@@ -125,7 +125,8 @@ std::string AsCsv(const std::vector<Entry>& entries)
                 e.sha256 + "," + Csv(e.error) + "," + e.status;
         if (looked)
             text.append(",").append(Number(e.nominal)).append(",").append(e.score ? Score(*e.score) : "");
-        text.append(repeats ? "," + Number(e.repeats) : "");
+        if (repeats)
+            text.append(",").append(Number(e.repeats));
         if (shots && e.shot)
             text.append(",").append(std::to_string(e.shot->number)).append(",").append(std::to_string(e.shot->first))
                 .append(",").append(std::to_string(e.shot->last)).append(",").append(Seconds(e.shot->firstSeconds))
@@ -152,16 +153,25 @@ std::string AsJson(const std::vector<Entry>& entries)
             text += ", \"sha256\": " + Json(e.sha256);
         if (!e.error.empty())
             text += ", \"error\": " + Json(e.error);
+        // Appended piece by piece: GCC 12 misjudges the sums of such pieces at -O3.
         if (e.nominal)
-            text += ", \"nominal\": " + std::to_string(*e.nominal);
+            text.append(", \"nominal\": ").append(std::to_string(*e.nominal));
         if (e.score)
-            text += ", \"score\": " + Score(*e.score);
+            text.append(", \"score\": ").append(Score(*e.score));
         if (e.repeats)
-            text += ", \"repeats\": " + std::to_string(*e.repeats);
+            text.append(", \"repeats\": ").append(std::to_string(*e.repeats));
         if (e.shot)
-            text += ", \"shot\": {\"number\": " + std::to_string(e.shot->number) +
-                    ", \"first\": " + std::to_string(e.shot->first) + ", \"last\": " + std::to_string(e.shot->last) +
-                    ", \"start\": " + Seconds(e.shot->firstSeconds) + ", \"end\": " + Seconds(e.shot->lastSeconds) + "}";
+            text.append(", \"shot\": {\"number\": ")
+                .append(std::to_string(e.shot->number))
+                .append(", \"first\": ")
+                .append(std::to_string(e.shot->first))
+                .append(", \"last\": ")
+                .append(std::to_string(e.shot->last))
+                .append(", \"start\": ")
+                .append(Seconds(e.shot->firstSeconds))
+                .append(", \"end\": ")
+                .append(Seconds(e.shot->lastSeconds))
+                .append("}");
         text += ", \"status\": " + Json(e.status);
         text += i + 1 < entries.size() ? "},\n" : "}\n";
     }

@@ -86,8 +86,12 @@ namespace {
 // "an ICC profile of N bytes, more than ..." for a block left out.
 std::string TooLarge(const std::string& what, std::size_t size)
 {
-    return what + (size ? " of " + std::to_string(size) + " bytes" : " that inflates") + ", more than the " +
-           std::to_string(kMaxBlockBytes >> 20) + " MB a block may have";
+    std::string text = what;
+    if (size)
+        text.append(" of ").append(std::to_string(size)).append(" bytes");
+    else
+        text.append(" that inflates");
+    return text.append(", more than the ").append(std::to_string(kMaxBlockBytes >> 20)).append(" MB a block may have");
 }
 
 // The zlib data inflated; empty when damaged, and then `what` is said in `m` when it
