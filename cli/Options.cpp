@@ -369,16 +369,25 @@ Options DefaultOptions(const std::string& settingsFile)
     return o;
 }
 
-Options ParseOptions(const std::vector<std::string>& args, Options o)
+namespace {
+
+const std::initializer_list<const char*> kPickOptions = {"--step", "--every", "--count", "--keyframes", "--scenes"};
+
+// The options given on this line: only they can be a usage error, and a way of
+// picking given here replaces the saved one.
+struct Given {
+    std::set<std::string> names;
+    int Any(std::initializer_list<const char*> among) const
+    {
+        return int(std::count_if(among.begin(), among.end(), [&](const char* n) { return names.count(n) > 0; }));
+    }
+};
+
+// The arguments read over `o`: the options applied, the rest taken as inputs.
+Given ReadArguments(const std::vector<std::string>& args, Options& o)
 {
+    Given given;
     bool onlyFiles = false;
-    // The options given on this line: only they can be a usage error, and a way of
-    // picking given here replaces the saved one.
-    std::set<std::string> given;
-    const auto givenAny = [&](std::initializer_list<const char*> names) {
-        return int(std::count_if(names.begin(), names.end(), [&](const char* n) { return given.count(n) > 0; }));
-    };
-    const std::initializer_list<const char*> kPickOptions = {"--step", "--every", "--count", "--keyframes", "--scenes"};
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string arg = args[i];
         if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
@@ -408,12 +417,54 @@ Options ParseOptions(const std::vector<std::string>& args, Options o)
             value = args[++i];
         }
         const bool picks = std::find(kPickOptions.begin(), kPickOptions.end(), arg) != kPickOptions.end();
-        if (picks && givenAny(kPickOptions) == 0)
+        if (picks && given.Any(kPickOptions) == 0)
             o.picks.step.reset(), o.picks.everySeconds.reset(), o.picks.count.reset(), o.picks.keyframes = false,
                                  o.picks.scenes = false;
-        given.insert(arg);
+        given.names.insert(arg);
         row->apply(o, arg, value);
     }
+    return given;
+}
+
+// The combinations the line may not ask for, and a saved pick the line's leaves no
+// room for.
+void CheckCombinations(const Given& given, Options& o)
+{
+    const conv::MoviePicks& p = o.picks;
+    const bool ranged = p.start || p.end || p.startSeconds || p.endSeconds;
+    const int ways = given.Any(kPickOptions);
+    if (!o.movieMode &&
+        (ranged || ways ||
+         given.Any({"--name", "--stored-size", "--square-pixels", "--deinterlace", "--no-deinterlace", "--sharpest",
+                    "--dedup", "--shot-still", "--min-shot"})))
+        throw UsageError("--start, --end and --step are for movies (--every, --count, --keyframes, --scenes, "
+                         "--name, --stored-size, --deinterlace, --sharpest and --dedup too)");
+    if (o.movieMode && (o.subFolders || o.flat))
+        throw UsageError("-r and --flat are for folders of pictures");
+    if (o.flat && !o.subFolders)
+        throw UsageError("--flat goes with -r: a tree's pictures into one folder");
+    if (ways > 1)
+        throw UsageError("--step, --every, --count, --keyframes and --scenes each pick the pictures their own way: "
+                         "give one");
+    if (given.Any({"--shot-still", "--min-shot"}) && !p.scenes)
+        throw UsageError("--shot-still and --min-shot go with --scenes");
+    // A saved --sharpest goes quietly where this line picks without strides.
+    if (p.sharpest && !p.step && !p.everySeconds && !p.count) {
+        if (given.names.count("--sharpest"))
+            throw UsageError("--sharpest picks within the strides of --step, --every or --count: give one");
+        o.picks.sharpest = false;
+    }
+    if (p.start && p.end && *p.end < *p.start)
+        throw UsageError("--end " + std::to_string(*p.end) + " lies before --start " + std::to_string(*p.start));
+    if (p.startSeconds && p.endSeconds && *p.endSeconds < *p.startSeconds)
+        throw UsageError("--end lies before --start");
+}
+
+} // namespace
+
+Options ParseOptions(const std::vector<std::string>& args, Options o)
+{
+    const Given given = ReadArguments(args, o);
     if (o.help || o.version)
         return o;
     if (o.inputs.empty())
@@ -429,34 +480,7 @@ Options ParseOptions(const std::vector<std::string>& args, Options o)
             if (!conv::IsMovieFileName(input))
                 throw UsageError("'" + input + "' is not a movie: movies and pictures are converted in runs of "
                                  "their own");
-    const conv::MoviePicks& p = o.picks;
-    const bool ranged = p.start || p.end || p.startSeconds || p.endSeconds;
-    const int ways = givenAny(kPickOptions);
-    if (!o.movieMode &&
-        (ranged || ways ||
-         givenAny({"--name", "--stored-size", "--square-pixels", "--deinterlace", "--no-deinterlace", "--sharpest",
-                   "--dedup", "--shot-still", "--min-shot"})))
-        throw UsageError("--start, --end and --step are for movies (--every, --count, --keyframes, --scenes, "
-                         "--name, --stored-size, --deinterlace, --sharpest and --dedup too)");
-    if (o.movieMode && (o.subFolders || o.flat))
-        throw UsageError("-r and --flat are for folders of pictures");
-    if (o.flat && !o.subFolders)
-        throw UsageError("--flat goes with -r: a tree's pictures into one folder");
-    if (ways > 1)
-        throw UsageError("--step, --every, --count, --keyframes and --scenes each pick the pictures their own way: "
-                         "give one");
-    if (givenAny({"--shot-still", "--min-shot"}) && !p.scenes)
-        throw UsageError("--shot-still and --min-shot go with --scenes");
-    // A saved --sharpest goes quietly where this line picks without strides.
-    if (p.sharpest && !p.step && !p.everySeconds && !p.count) {
-        if (given.count("--sharpest"))
-            throw UsageError("--sharpest picks within the strides of --step, --every or --count: give one");
-        o.picks.sharpest = false;
-    }
-    if (p.start && p.end && *p.end < *p.start)
-        throw UsageError("--end " + std::to_string(*p.end) + " lies before --start " + std::to_string(*p.start));
-    if (p.startSeconds && p.endSeconds && *p.endSeconds < *p.startSeconds)
-        throw UsageError("--end lies before --start");
+    CheckCombinations(given, o);
     return o;
 }
 
