@@ -11,6 +11,7 @@
 
 #include <png.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -48,6 +49,21 @@ void OnError(png_structp png, png_const_charp message)
 
 void OnWarning(png_structp, png_const_charp) {}
 
+// The widest row libpng buffers: the width limit set below at 16-bit RGBA, plus its
+// filter byte and slack.
+constexpr png_alloc_size_t kWidestRowBytes = (png_alloc_size_t(1) << 20) * 8 + 1024;
+
+// libpng only warns about a chunk longer than the chunk limit, and then allocates the
+// length the chunk claims (and clears it). An allocation above the cap is refused here
+// instead: libpng skips the chunk, and a length the file does not hold ends the read.
+png_voidp AllocateCapped(png_structp png, png_alloc_size_t bytes)
+{
+    const auto* cap = static_cast<const png_alloc_size_t*>(png_get_mem_ptr(png));
+    return bytes > *cap ? nullptr : std::malloc(bytes);
+}
+
+void Release(png_structp, png_voidp p) { std::free(p); }
+
 // libpng's reading objects and the bytes they read, at one address from the header
 // step to the end of the pixel step, destroyed on every way out: a return, an error's
 // jump, or an exception (a picture too large for memory).
@@ -56,6 +72,7 @@ struct PngReading {
     png_infop info = nullptr;
     ReadState state{};
     std::string message; // the last error libpng gave
+    png_alloc_size_t largestAllocation = 0;
     PngReading() = default;
     PngReading(const PngReading&) = delete;
     PngReading& operator=(const PngReading&) = delete;
@@ -78,7 +95,12 @@ Result<PngHeader> ReadHeader(const std::uint8_t* data, std::size_t size)
     PngHeader h;
     h.reading = std::make_unique<PngReading>();
     PngReading& r = *h.reading;
-    r.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &r.message, OnError, OnWarning);
+    // No chunk (text, profiles, the compressed data's buffers) bigger than the file
+    // could inflate to.
+    const auto chunkLimit = png_alloc_size_t(std::min<double>(double(size) * density::kDeflate, 64u << 20));
+    r.largestAllocation = std::max(chunkLimit, kWidestRowBytes);
+    r.png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &r.message, OnError, OnWarning, &r.largestAllocation,
+                                     AllocateCapped, Release);
     r.info = r.png ? png_create_info_struct(r.png) : nullptr;
     if (!r.info)
         return Fail(FailureKind::StepFailed, "PNG decoder unavailable");
@@ -87,9 +109,7 @@ Result<PngHeader> ReadHeader(const std::uint8_t* data, std::size_t size)
         return Invalid(r.message);
     png_set_read_fn(r.png, &r.state, ReadBytes);
     png_set_user_limits(r.png, 1u << 20, 1u << 20);
-    // No chunk (text, profiles, the compressed data's buffers) bigger than the file
-    // could inflate to.
-    png_set_chunk_malloc_max(r.png, png_alloc_size_t(std::min<double>(double(size) * density::kDeflate, 64u << 20)));
+    png_set_chunk_malloc_max(r.png, chunkLimit);
     png_read_info(r.png, r.info);
     const png_uint_32 w = png_get_image_width(r.png, r.info), h2 = png_get_image_height(r.png, r.info);
     // The filtered rows, deflated, cannot come out of fewer bytes than this.
