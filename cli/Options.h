@@ -18,6 +18,8 @@ struct Options {
     conv::PictureSettings picture;
     std::string outputFolder = ".";
     conv::MoviePicks picks; // which pictures of a movie
+    conv::SheetGrid sheet, sprite; // a movie's contact sheets and sprite sheets
+    bool sheetOnly = false;        // the sheets instead of the stills' own files
     std::string stillNames; // how a movie's stills are named: a template, empty for the default
     conv::Existing existing = conv::Existing::Overwrite; // where a file is there already
     std::string manifest; // the run's record (.csv or .json), or none

@@ -50,6 +50,9 @@ inline conv::RunRequest RequestOf(const Options& o)
     request.picture = o.picture;
     request.outputFolder = o.outputFolder;
     request.picks = o.picks;
+    request.sheet = o.sheet;
+    request.sprite = o.sprite;
+    request.sheetOnly = o.sheetOnly;
     request.stillNames = o.stillNames;
     request.existing = o.existing;
     request.storedSize = o.storedSize;

@@ -47,7 +47,7 @@ void Progress::NextPart()
 void Progress::Update(const Outcome& outcome, int total)
 {
     ++m_done;
-    if (outcome.written.empty() && !outcome.existed && !outcome.repeats) {
+    if (outcome.written.empty() && !outcome.existed && !outcome.repeats && !outcome.onSheet) {
         ClearBar();
         const std::string& why = outcome.error.empty() ? std::string("could not be converted") : outcome.error;
         // Most reasons already begin with the file's name.
@@ -100,8 +100,12 @@ void Progress::Summary(const RunTotals& totals, const std::string& folder)
     // Told like a failure, even when quiet: a file holds one of its sources only.
     for (const conv::NameClash& clash : conv::NameClashes(totals.written))
         std::fprintf(m_out, "pomi-pomira-convert: %s\n", ClashText(clash).c_str());
+    if (!totals.sheetsFailed.empty())
+        std::fprintf(m_out, "pomi-pomira-convert: %s\n", totals.sheetsFailed.c_str());
     if (m_quiet)
         return;
+    for (const std::string& sheet : totals.sheets)
+        std::fprintf(m_out, "sheet: %s\n", sheet.c_str());
     if (!totals.shape.empty())
         std::fprintf(m_out, "pixels not square: %s\n", totals.shape.c_str());
     if (!totals.fitted.empty())
@@ -114,6 +118,8 @@ void Progress::Summary(const RunTotals& totals, const std::string& folder)
         existed.append(", ").append(std::to_string(totals.existed)).append(" there already");
     if (totals.repeats)
         existed.append(", ").append(std::to_string(totals.repeats)).append(totals.repeats == 1 ? " repeat" : " repeats").append(" passed over");
+    if (totals.onSheets)
+        existed.append(", ").append(std::to_string(totals.onSheets)).append(" on sheets only");
     if (totals.moviesUnread)
         existed.append(", ").append(std::to_string(totals.moviesUnread)).append(totals.moviesUnread == 1 ? " movie" : " movies").append(" not read");
     // A rate only where something was written.

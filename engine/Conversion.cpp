@@ -181,19 +181,43 @@ PictureOutcome ConvertPicture(media::ImageEditor& editor, const PictureSettings&
                               const std::optional<std::string>& notTaken, const std::string& target,
                               const std::string& folder)
 {
+    if (std::optional<PictureOutcome> failed = ChainPicture(editor, s, notTaken))
+        return *failed;
+    return SavePicture(editor, s, target, folder);
+}
+
+namespace {
+
+bool KeepsProfile(const PictureSettings& s)
+{
+    return s.keepMetadata && media::FormatRowOf(s.format).holdsMetadata;
+}
+
+} // namespace
+
+std::optional<PictureOutcome> ChainPicture(media::ImageEditor& editor, const PictureSettings& s,
+                                           const std::optional<std::string>& notTaken)
+{
     using Happened = PictureOutcome::Happened;
     if (notTaken)
-        return {Happened::SourceFailed, *notTaken, std::nullopt};
+        return PictureOutcome{Happened::SourceFailed, *notTaken, std::nullopt};
     // A step that cannot be done fails the picture: a picture of the wrong size or
     // colours must not be written as if it were the one asked for.
     if (const auto applied = ApplyPictureChain(editor.Current(), editor.LoadedSize(), s); !applied)
-        return {Happened::StepFailed, applied.Message(), std::nullopt};
+        return PictureOutcome{Happened::StepFailed, applied.Message(), std::nullopt};
+    // A profile left behind: the colours are made sRGB, so they look as they did.
+    if (!KeepsProfile(s))
+        media::ConvertToSrgb(editor.Current(), editor.PhotoMetadata().icc);
+    return std::nullopt;
+}
+
+PictureOutcome SavePicture(media::ImageEditor& editor, const PictureSettings& s, const std::string& target,
+                           const std::string& folder)
+{
+    using Happened = PictureOutcome::Happened;
     media::SaveOptions options = SaveOptionsOf(s);
-    const media::Metadata& photo = editor.PhotoMetadata();
-    if (s.keepMetadata && media::FormatRowOf(s.format).holdsMetadata)
-        options.metadata = &photo;
-    else // the profile stays behind: the colours are made sRGB, so they look as they did
-        media::ConvertToSrgb(editor.Current(), photo.icc);
+    if (KeepsProfile(s))
+        options.metadata = &editor.PhotoMetadata();
     const media::Result<void> saved = editor.Save(target, s.format, options);
     if (saved)
         return {};

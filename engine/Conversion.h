@@ -85,6 +85,12 @@ struct PictureOutcome {
 PictureOutcome ConvertPicture(media::ImageEditor& editor, const PictureSettings& s,
                               const std::optional<std::string>& notTaken, const std::string& target,
                               const std::string& folder);
+// Its two halves: the chain, which leaves the picture as it will be saved (nothing, or
+// why it cannot be), and the save.
+std::optional<PictureOutcome> ChainPicture(media::ImageEditor& editor, const PictureSettings& s,
+                                           const std::optional<std::string>& notTaken);
+PictureOutcome SavePicture(media::ImageEditor& editor, const PictureSettings& s, const std::string& target,
+                           const std::string& folder);
 
 // A file made already (a JPEG rewritten from its coefficients) saved under `target`,
 // with ConvertPicture's outcomes.

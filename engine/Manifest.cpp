@@ -43,7 +43,7 @@ std::string Sha256Of(const std::string& path)
 // One line of the record.
 struct Entry {
     std::string file, source, error, sha256;
-    std::string status; // "written", "there already", "repeat", "failed", or "cut off" for a stopped run
+    std::string status; // "written", "there already", "repeat", "on sheet", "failed", or "cut off" for a stopped run
     std::optional<int> frame;
     double seconds = 0;
     bool key = false;
@@ -205,6 +205,9 @@ bool WriteManifest(const std::string& path, const std::vector<conv::Outcome>& ou
         e.nominal = o.nominal, e.score = o.score, e.repeats = o.repeats, e.shot = o.shot;
         if (o.repeats) {
             e.status = "repeat";
+        } else if (o.onSheet) {
+            e.status = "on sheet";
+            e.width = o.width, e.height = o.height;
         } else if (o.existed) {
             e.file = o.target;
             e.status = "there already";

@@ -96,8 +96,8 @@ public:
         m_waiting.emplace(outcome.index, std::move(outcome));
         for (auto it = m_waiting.find(m_next); it != m_waiting.end(); it = m_waiting.find(m_next)) {
             Outcome& done = it->second;
-            if (done.existed || done.repeats) { // told, for the record of the whole set
-                ++(done.existed ? m_totals.existed : m_totals.repeats);
+            if (done.existed || done.repeats || done.onSheet) { // told, for the record of the whole set
+                ++(done.existed ? m_totals.existed : done.repeats ? m_totals.repeats : m_totals.onSheets);
                 if (m_report)
                     m_report(done, m_total);
             } else if (done.skipped) {
@@ -255,13 +255,24 @@ struct Converter {
     }
     // The picture's step, as the main window's run takes it. A file that cannot be
     // written stops the run.
+    // The picture made goes on the movie's sheets too, where it has them (and only
+    // there, with sheetOnly).
     void Finish(const RunRequest& o, Outcome& outcome, const std::optional<std::string>& notTaken,
-                const std::string& named, std::atomic<bool>& stop)
+                const std::string& named, std::atomic<bool>& stop, TileBoard* tiles = nullptr)
     {
+        const std::optional<conv::PictureOutcome> failed = conv::ChainPicture(editor, o.picture, notTaken);
+        const media::Image& made = editor.Current();
+        if (!failed && tiles)
+            tiles->Take(outcome.index, outcome.seconds, made);
+        if (!failed && tiles && o.sheetOnly) {
+            outcome.onSheet = true;
+            outcome.width = made.width, outcome.height = made.height;
+            return;
+        }
         const std::string path = TargetFor(o, named);
         outcome.target = path;
-        const conv::PictureOutcome done = conv::ConvertPicture(editor, o.picture, notTaken, path, o.outputFolder);
-        Record(outcome, done, path, editor.Current().width, editor.Current().height, stop);
+        const conv::PictureOutcome done = failed ? *failed : conv::SavePicture(editor, o.picture, path, o.outputFolder);
+        Record(outcome, done, path, made.width, made.height, stop);
         SayLeftOut(o, outcome, editor.PhotoMetadata());
     }
     static void Record(Outcome& outcome, const conv::PictureOutcome& done, const std::string& path, int width,
@@ -393,6 +404,7 @@ struct MovieRun {
     std::vector<int> keys;          // the key pictures' positions, ascending
     LookedAt looked;                // what looking at the pictures chose
     std::unique_ptr<RepeatGate> repeats; // with --dedup: where each picture learns whether it repeats
+    std::unique_ptr<TileBoard> tiles;     // with sheets: where each still leaves its tiles
     bool keysAlone = false;               // key pictures handed out as packets, decoded by the workers
     std::optional<media::ShotFacts> shot; // when the movie began, the camera, where: its stills carry them
     int total = 0;
@@ -470,7 +482,8 @@ media::Result<void> PrepareMovieRun(MovieRun& run)
     // Files there already that are to be passed over are not even read.
     for (std::size_t i = 0; i < run.positions.size(); ++i) {
         Outcome outcome = MovieOutcome(run, int(i), run.positions[i]);
-        if (!PassedOver(o, run.paths[i], outcome)) {
+        // A run for its sheets alone writes no still, so none is there already.
+        if (o.sheetOnly || !PassedOver(o, run.paths[i], outcome)) {
             run.toRead.push_back(run.positions[i]);
             continue;
         }
@@ -489,6 +502,8 @@ media::Result<void> PrepareMovieRun(MovieRun& run)
     // Repeats are decided in the run's order, which one reader hands out as it reads.
     if (o.picks.dedup)
         run.repeats = std::make_unique<RepeatGate>(run.total, run.stop);
+    if (o.sheet.Given() || o.sprite.Given())
+        run.tiles = std::make_unique<TileBoard>(o.sheet.Given(), o.sprite.Given());
     // Key pictures that decode by themselves go out as packets from one reader, and every
     // worker decodes its own.
     run.keysAlone = o.picks.keyframes;
@@ -562,9 +577,9 @@ void DevelopFrames(MovieRun& run, InOrder& order)
     using Developer = media::Result<std::unique_ptr<media::FrameDeveloper>>;
     media::Result<Converter> converter = Converter::For(run.o);
     const Developer developer = converter ? Made<media::FrameDeveloper>(*run.reader) : Developer(converter.Error());
-    // Passing over repeats compares pixels, so it takes the way through them.
+    // Passing over repeats and making tiles take the pixels, so the way through them.
     const std::optional<media::CoefficientWrite> coefficients =
-        run.repeats ? std::nullopt : CoefficientRoute(run.o.picture);
+        run.repeats || run.tiles ? std::nullopt : CoefficientRoute(run.o.picture);
     while (auto frame = run.frames.Pop()) {
         Outcome outcome = MovieOutcome(run, frame->index, frame->picture.Position());
         if (run.stop || Cancelled(run.o)) {
@@ -609,7 +624,7 @@ void DevelopFrames(MovieRun& run, InOrder& order)
                 outcome.repeats = run.repeats->Decide(frame->index, outcome.frame.value_or(0),
                                                       media::PlanesToCompare(converter->editor.Current()));
             if (!outcome.repeats)
-                converter->Finish(run.o, outcome, notTaken, path, run.stop);
+                converter->Finish(run.o, outcome, notTaken, path, run.stop, run.tiles.get());
         });
         // Settled whatever happened, so no later picture waits for this one.
         if (run.repeats) {
@@ -619,6 +634,35 @@ void DevelopFrames(MovieRun& run, InOrder& order)
         }
         order.Finished(std::move(outcome));
     }
+}
+
+// The stills a resumed run passes over go on its sheets from their files.
+void TilesFromFiles(MovieRun& run)
+{
+    for (const Outcome& outcome : run.passedOver) {
+        media::ImageEditor editor;
+        if (editor.Load(outcome.target))
+            run.tiles->Take(outcome.index, outcome.seconds, editor.Current());
+    }
+}
+
+// The movie's sheets, once its stills are made: a sheet that cannot be written fails
+// the run like a still.
+void WriteMovieSheets(MovieRun& run, RunTotals& totals)
+{
+    const media::MovieReader& movie = *run.reader;
+    const double fps = movie.FrameRate();
+    const double duration = run.times.empty() ? 0 : run.times.back() + (fps > 0 ? 1 / fps : 0);
+    const SheetRequest request{run.o.sheet, run.o.sprite, run.o.picture, run.o.outputFolder, run.movie,
+                               MovieFacts{std::filesystem::path(run.movie).filename().string(), duration,
+                                          movie.Width(), movie.Height(), fps}};
+    const media::Result<std::vector<std::string>> written = WriteSheets(request, run.tiles->InOrder());
+    if (!written) {
+        ++totals.failed;
+        totals.sheetsFailed = written.Message();
+        return;
+    }
+    totals.sheets = *written;
 }
 
 } // namespace
@@ -634,6 +678,8 @@ media::Result<void> ConvertMovie(const RunRequest& o, const Report& report, RunT
                        " stored, shown " + std::to_string(movie.Width()) + " x " + std::to_string(movie.Height());
     totals.fitted = run.fitted;
     InOrder order(report, run.total, totals);
+    if (run.tiles)
+        TilesFromFiles(run);
     for (Outcome& outcome : run.passedOver)
         order.Finished(std::move(outcome));
     std::vector<std::thread> decoders, workers;
@@ -648,6 +694,8 @@ media::Result<void> ConvertMovie(const RunRequest& o, const Report& report, RunT
     totals.untried += order.Unfinished();
     if (!run.readingBroke.empty())
         return media::Fail(media::FailureKind::BadData, run.readingBroke);
+    if (run.tiles && !run.stop && !Cancelled(o))
+        WriteMovieSheets(run, totals);
     return {};
 }
 
@@ -745,6 +793,10 @@ void ConvertMovies(const RunRequest& request, const Report& report, RunTotals& t
         totals.failed += part.failed;
         totals.existed += part.existed;
         totals.repeats += part.repeats;
+        totals.onSheets += part.onSheets;
+        totals.sheets.insert(totals.sheets.end(), part.sheets.begin(), part.sheets.end());
+        if (!part.sheetsFailed.empty())
+            totals.sheetsFailed.append(totals.sheetsFailed.empty() ? "" : "\n").append(part.sheetsFailed);
         totals.untried += part.untried;
         // Said movie by movie when there are several.
         const std::string whose = request.inputs.size() > 1 ? movie + ": " : std::string();

@@ -3,6 +3,7 @@
 // order while the others put each through the picture chain and save it; pictures
 // are converted side by side. Results are reported in the order a one-at-a-time
 // run would produce them, and the files are exactly the ones it would write.
+#include "engine/ContactSheets.h"
 #include "engine/Conversion.h"
 #include "engine/MoviePicks.h"
 #include "engine/SmartPicks.h"
@@ -38,6 +39,10 @@ struct RunRequest {
     PictureSettings picture;
     std::string outputFolder;
     MoviePicks picks; // which of the movie's pictures
+    // A movie's stills laid out on contact sheets and sprite sheets (with a WebVTT
+    // track) besides their files, or, with sheetOnly, instead of them.
+    SheetGrid sheet, sprite;
+    bool sheetOnly = false;
     std::string stillNames; // a template for the stills' names (see StillNames); empty: the default
     Existing existing = Existing::Overwrite;  // the window always writes over
     bool storedSize = false;                  // a movie's pictures as stored, not as players shape them
@@ -69,6 +74,7 @@ struct Outcome {
     double seconds = 0;
     bool key = false;
     int width = 0, height = 0; // the picture written
+    bool onSheet = false;      // made for the sheets alone (sheetOnly): no file of its own
     // Picked by looking (see SmartPicks): the stride's own pick and the picture's
     // focus measure (--sharpest); a picture passed over, the earlier position it looks
     // the same as (--dedup).
@@ -84,6 +90,9 @@ struct RunTotals {
     int failed = 0;
     int existed = 0; // passed over, their files there already
     int repeats = 0; // passed over, looking the same as the picture written before
+    int onSheets = 0; // made for the sheets alone
+    std::vector<std::string> sheets; // the contact sheets, sprite sheets and tracks written
+    std::string sheetsFailed;        // why a movie's sheets could not be written
     int untried = 0; // not tried, the run having stopped (they are not reported one by one)
     int moviesUnread = 0; // of several movies, those that could not be read at all
     // A movie whose pixels are not square: "720 x 480 stored, shown 640 x 480".

@@ -8,6 +8,7 @@ build-essential cmake pkg-config
 qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
 libavformat-dev libavcodec-dev libavfilter-dev libavutil-dev libswscale-dev
 libturbojpeg0-dev libjpeg62-turbo-dev libjpeg-turbo-progs libpng-dev libtiff-dev zlib1g-dev libdeflate-dev
+libfreetype-dev libfontconfig-dev fonts-dejavu-core
 libheif-dev libwebp-dev libheif-examples webp liblcms2-dev liblcms2-utils libimage-exiftool-perl
 libgtest-dev googletest
 fonts-ipafont-gothic
