@@ -8,7 +8,6 @@ namespace conv {
 
 namespace {
 
-constexpr int kThumbSide = 96;      // pictures compared at most this size
 constexpr double kGapSeconds = 0.32; // a dissolve's middle against this before and after
 constexpr double kReturnSeconds = 0.2;
 constexpr double kLeastChange = 12;  // below this no change is a cut, however quiet the shot

@@ -15,6 +15,7 @@ namespace conv {
 
 class ShotFinder {
 public:
+    static constexpr int kThumbSide = 96; // pictures compared at most this size
     // For pictures `frameRate` a second (the windows are times, counted in pictures).
     explicit ShotFinder(double frameRate);
     // The next picture, in order, at any size (it is reduced here); none for a picture

@@ -30,12 +30,12 @@ struct Pace {
     }
 };
 
-// Each picture from `first` to `last`, reduced, in order (nullptr where it cannot be
-// decoded), until `Pace` says stop.
+// Each picture from `first` to `last`, reduced to at most `side`, in order (nullptr
+// where it cannot be decoded), until `Pace` says stop.
 template <class Take>
-void LookAlong(media::MovieReader& own, int first, int last, Pace& pace, Take&& take)
+void LookAlong(media::MovieReader& own, int first, int last, int side, Pace& pace, Take&& take)
 {
-    own.FitInside(kLookSide, kLookSide);
+    own.FitInside(side, side);
     own.ReadRun(first, last, 1, [&](int position, const media::Image* picture) {
         take(position, picture);
         return pace.Next();
@@ -48,7 +48,7 @@ std::vector<int> SharpestOfStrides(media::MovieReader& own, const std::vector<in
     std::vector<int> chosen = nominal;
     std::vector<std::optional<double>> best(nominal.size());
     std::size_t stride = 0;
-    LookAlong(own, nominal.front(), rangeEnd, pace, [&](int position, const media::Image* picture) {
+    LookAlong(own, nominal.front(), rangeEnd, kLookSide, pace, [&](int position, const media::Image* picture) {
         while (stride + 1 < nominal.size() && position >= nominal[stride + 1])
             ++stride;
         if (picture) {
@@ -87,7 +87,9 @@ std::vector<int> StillsOfShots(media::MovieReader& own, const MoviePicks& picks,
     ShotFinder finder(own.FrameRate());
     const bool sharpest = picks.shotStill == MoviePicks::ShotStill::Sharpest;
     std::vector<double> focus;
-    LookAlong(own, first, last, pace, [&](int, const media::Image* picture) {
+    // Cuts are found on small pictures: the decoder need not make them exact, nor the
+    // scaler large. The sharpest still needs them as they are.
+    LookAlong(own, first, last, sharpest ? kLookSide : 2 * ShotFinder::kThumbSide, pace, [&](int, const media::Image* picture) {
         finder.Add(picture);
         if (sharpest)
             focus.push_back(picture ? media::FocusMeasure(*picture) : -1);
@@ -123,7 +125,9 @@ media::Result<std::vector<int>> LookAtPictures(const media::MovieReader& reader,
 {
     if (what.nominal.empty() || (!picks.sharpest && !picks.scenes))
         return what.nominal;
-    auto own = reader.Twin(media::MovieReader::Options{});
+    media::MovieReader::Options options;
+    options.preview = picks.scenes && picks.shotStill != MoviePicks::ShotStill::Sharpest;
+    auto own = reader.Twin(options);
     if (!own)
         return own.Error();
     Pace pace{what.cancel, what.looking, std::max(what.rangeEnd, what.nominal.back()) - what.nominal.front() + 1};
