@@ -121,15 +121,14 @@ conv::Rotation Rotation(const std::string& option, const std::string& text)
     throw UsageError(option + " takes 0, 90, 180 or 270 (clockwise), not '" + text + "'");
 }
 
-// COLSxROWS, each from 1 to `most`.
+// COLSxROWS, each from 1 to `most`, or none.
 conv::SheetGrid Grid(const std::string& option, const std::string& text, int most)
 {
-    const std::size_t x = text.find_first_of("xX");
-    const auto columns = fw::ParseDecimalInteger(text.substr(0, x)),
-               rows = x == std::string::npos ? std::nullopt : fw::ParseDecimalInteger(text.substr(x + 1));
-    if (!columns || !rows || *columns < 1 || *rows < 1 || *columns > most || *rows > most)
-        throw UsageError(option + " takes COLSxROWS, each from 1 to " + std::to_string(most) + ", not '" + text + "'");
-    return {int(*columns), int(*rows)};
+    if (text == "none")
+        return {};
+    if (const std::optional<conv::SheetGrid> grid = conv::ParseGrid(text, most))
+        return *grid;
+    throw UsageError(option + " takes COLSxROWS, each from 1 to " + std::to_string(most) + ", or none, not '" + text + "'");
 }
 
 conv::Resize Resize(const std::string& text)
@@ -291,13 +290,14 @@ const std::vector<OptionRow>& OptionRows()
          [](Options& o, const std::string&, const std::string&) { o.picks.dedup = true; }},
         {"--sheet", 0, "COLSxROWS", "Movie",
          {{"", "contact sheets too: the stills COLS x ROWS a sheet,"},
-          {"...", "each with its time, the movie's facts on top"}},
-         [](Options& o, const std::string& n, const std::string& v) { o.sheet = Grid(n, v, 20); }},
+          {"...", "each with its time, the movie's facts on top"},
+          {"none", "no contact sheets, whatever the window's options say"}},
+         [](Options& o, const std::string& n, const std::string& v) { o.sheet = Grid(n, v, conv::kMostSheetSide); }},
         {"--sheet-only", 0, nullptr, "Movie", {{"", "the sheets without the stills' own files"}},
          [](Options& o, const std::string&, const std::string&) { o.sheetOnly = true; }},
         {"--sprite", 0, "COLSxROWS", "Movie",
          {{"", "sprite sheets of 160-pixel tiles and a WebVTT"}, {"...", "thumbnail track (<movie>.vtt) pointing into them"}},
-         [](Options& o, const std::string& n, const std::string& v) { o.sprite = Grid(n, v, 50); }},
+         [](Options& o, const std::string& n, const std::string& v) { o.sprite = Grid(n, v, conv::kMostSpriteSide); }},
         {"--stored-size", 0, nullptr, "Movie",
          {{"", "pictures as stored: DV, DVD and HDV pixels are"}, {"...", "not made square"}},
          [](Options& o, const std::string&, const std::string&) { o.storedSize = true; }},
@@ -459,8 +459,12 @@ void CheckCombinations(const Given& given, Options& o)
                     "--dedup", "--shot-still", "--min-shot", "--sheet", "--sheet-only", "--sprite"})))
         throw UsageError("--start, --end and --step are for movies (--every, --count, --keyframes, --scenes, "
                          "--name, --stored-size, --deinterlace, --sharpest, --dedup, --sheet and --sprite too)");
-    if (o.sheetOnly && !o.sheet.Given() && !o.sprite.Given())
-        throw UsageError("--sheet-only goes with --sheet or --sprite");
+    // A saved "sheets only" goes quietly where this line asks for no sheets.
+    if (o.sheetOnly && !o.sheet.Given() && !o.sprite.Given()) {
+        if (given.names.count("--sheet-only"))
+            throw UsageError("--sheet-only goes with --sheet or --sprite");
+        o.sheetOnly = false;
+    }
     if (o.movieMode && (o.subFolders || o.flat))
         throw UsageError("-r and --flat are for folders of pictures");
     if (o.flat && !o.subFolders)

@@ -3,6 +3,7 @@
 #include "engine/Conversion.h"
 #include "engine/StillNames.h"
 #include "framework/AtomicFile.h"
+#include "framework/Numbers.h"
 #include "media/editor/ImageEditor.h"
 #include "media/image/Processing.h"
 #include "media/image/TextPainter.h"
@@ -77,6 +78,17 @@ std::string FittedHeader(media::TextPainter& painter, MovieFacts movie, int widt
 int SheetsFor(std::size_t tiles, SheetGrid grid) { return int((tiles + std::size_t(grid.Cells()) - 1) / std::size_t(grid.Cells())); }
 
 } // namespace
+
+std::optional<SheetGrid> ParseGrid(const std::string& text, int most)
+{
+    const std::size_t x = text.find_first_of("xX");
+    if (x == std::string::npos)
+        return std::nullopt;
+    const auto columns = fw::ParseDecimalInteger(text.substr(0, x)), rows = fw::ParseDecimalInteger(text.substr(x + 1));
+    if (!columns || !rows || *columns < 1 || *rows < 1 || *columns > most || *rows > most)
+        return std::nullopt;
+    return SheetGrid{int(*columns), int(*rows)};
+}
 
 void TileBoard::Take(int index, double seconds, const media::Image& still)
 {

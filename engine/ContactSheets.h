@@ -10,6 +10,7 @@
 
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,12 @@ struct SheetGrid {
     bool Given() const { return columns > 0 && rows > 0; }
     int Cells() const { return columns * rows; }
 };
+
+// The most stills a contact sheet has a side, and a sprite sheet.
+inline constexpr int kMostSheetSide = 20, kMostSpriteSide = 50;
+
+// "COLSxROWS", each from 1 to `most`; nothing when it is not that.
+std::optional<SheetGrid> ParseGrid(const std::string& text, int most);
 
 // A contact sheet's tiles are the stills at most this long a side; a sprite's, this.
 inline constexpr int kSheetTileSide = 320;

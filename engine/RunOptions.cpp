@@ -72,6 +72,19 @@ const OptionKey kKeys[] = {
      [](const RunOptions& o) { return std::string(o.sharpest ? "1" : "0"); }},
     {"DEDUP", [](RunOptions& o, const std::string& t) { return Switch(t, o.dedup); },
      [](const RunOptions& o) { return std::string(o.dedup ? "1" : "0"); }},
+    {"SHEET",
+     [](RunOptions& o, const std::string& t) {
+         const auto v = WordValue(kSheetWays, t);
+         return v && (o.sheet = *v, true);
+     },
+     [](const RunOptions& o) { return WordOf(kSheetWays, o.sheet); }},
+    {"SHEETGRID", [](RunOptions& o, const std::string& t) { return ParseGrid(t, kMostSheetSide) && (o.sheetGrid = t, true); },
+     [](const RunOptions& o) { return o.sheetGrid; }},
+    {"SPRITE", [](RunOptions& o, const std::string& t) { return Switch(t, o.sprite); },
+     [](const RunOptions& o) { return std::string(o.sprite ? "1" : "0"); }},
+    {"SPRITEGRID",
+     [](RunOptions& o, const std::string& t) { return ParseGrid(t, kMostSpriteSide) && (o.spriteGrid = t, true); },
+     [](const RunOptions& o) { return o.spriteGrid; }},
 };
 
 } // namespace

@@ -17,6 +17,7 @@ namespace conv {
 
 enum class PickWay { Step, Every, Count, Keyframes, Scenes };
 enum class ManifestKind { None, Csv, Json };
+enum class SheetWay { None, WithStills, Only };
 
 struct RunOptions {
     PickWay pick = PickWay::Step; // the step itself is the window's frame step
@@ -30,6 +31,10 @@ struct RunOptions {
     bool storedSize = false;
     bool sharpest = false; // each stride's sharpest picture (with step, every or count)
     bool dedup = false;    // no picture that looks the same as the last one written
+    SheetWay sheet = SheetWay::None; // a movie's contact sheets, and whether its stills too
+    std::string sheetGrid = "4x4";   // as --sheet takes it
+    bool sprite = false;             // sprite sheets with their WebVTT track
+    std::string spriteGrid = "10x10";
 
     bool operator==(const RunOptions&) const = default;
 };
@@ -50,6 +55,8 @@ inline constexpr OptionWord<Existing> kExistingWays[] = {
     {"overwrite", Existing::Overwrite}, {"skip", Existing::Skip}, {"number", Existing::Number}};
 inline constexpr OptionWord<ManifestKind> kManifestKinds[] = {
     {"none", ManifestKind::None}, {"csv", ManifestKind::Csv}, {"json", ManifestKind::Json}};
+inline constexpr OptionWord<SheetWay> kSheetWays[] = {
+    {"none", SheetWay::None}, {"with", SheetWay::WithStills}, {"only", SheetWay::Only}};
 
 // The choice a word names, if any.
 template <class Value, std::size_t N>
@@ -104,6 +111,9 @@ void ApplyRunOptions(const RunOptions& o, Run& run)
     // Strides only where the picks have them.
     picks.sharpest = o.sharpest && o.pick != PickWay::Keyframes && o.pick != PickWay::Scenes;
     picks.dedup = o.dedup;
+    run.sheet = o.sheet == SheetWay::None ? SheetGrid{} : ParseGrid(o.sheetGrid, kMostSheetSide).value_or(SheetGrid{});
+    run.sprite = o.sprite ? ParseGrid(o.spriteGrid, kMostSpriteSide).value_or(SheetGrid{}) : SheetGrid{};
+    run.sheetOnly = o.sheet == SheetWay::Only && run.sheet.Given();
     run.stillNames = o.name;
     run.existing = o.exists;
     run.picture.keepMetadata = !o.strip;

@@ -51,8 +51,9 @@ media::Result<void> RunOnWorkers(conv::RunRequest request, TConversionRun::Kind 
             stop = outcome.stop;
             return;
         }
-        // A picture passed over (its file there already, or a repeat) is counted but not tried.
-        if (!outcome.existed && !outcome.repeats) {
+        // A picture passed over (its file there already, or a repeat) is counted but not
+        // tried; one made for the sheets alone is no failure.
+        if (!outcome.existed && !outcome.repeats && !outcome.onSheet) {
             ++report.total;
             if (outcome.written.empty())
                 report.failed.push_back(conv::NamedFailure(movie ? outcome.target : outcome.source, outcome.error));

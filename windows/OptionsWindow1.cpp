@@ -19,6 +19,8 @@ const char* const kDeinterlaceCaptions[] = {"そのまま", "解除する (bwdif
 const char* const kStoredSizeCaptions[] = {"正方形にする (再生と同じ)", "保存どおり"};
 const char* const kSharpestCaptions[] = {"区切りの最初の1枚", "区切りで一番くっきりした1枚"};
 const char* const kDedupCaptions[] = {"そのまま書く", "前と同じ絵は飛ばす"};
+const char* const kSheetCaptions[] = {"作らない", "作る (静止画も書く)", "作る (一覧画像だけ)"};
+const char* const kSpriteCaptions[] = {"作らない", "作る (WebVTT つき)"};
 
 template <std::size_t N>
 void Fill(fw::TComboBox* list, const char* const (&captions)[N])
@@ -34,7 +36,7 @@ TOptionsForm1::TOptionsForm1(QWidget* parent) : fw::TForm(parent, Qt::Window | Q
     setupUi(this);
     SetDragByFreeSpot(true);
     LoadLayout();
-    SetClientSize(330, 348);
+    SetClientSize(330, 396);
     Fill(ComboBox1, kPickCaptions);
     Fill(ComboBox2, kExistsCaptions);
     Fill(ComboBox3, kManifestCaptions);
@@ -43,9 +45,14 @@ TOptionsForm1::TOptionsForm1(QWidget* parent) : fw::TForm(parent, Qt::Window | Q
     Fill(ComboBox6, kStoredSizeCaptions);
     Fill(ComboBox7, kSharpestCaptions);
     Fill(ComboBox8, kDedupCaptions);
-    for (QWidget* field : std::initializer_list<QWidget*>{ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5,
-                                                         ComboBox6, ComboBox7, ComboBox8, Edit1, Edit2, SpinEdit1})
+    Fill(ComboBox9, kSheetCaptions);
+    Fill(ComboBox10, kSpriteCaptions);
+    for (QWidget* field :
+         std::initializer_list<QWidget*>{ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5, ComboBox6, ComboBox7,
+                                         ComboBox8, ComboBox9, ComboBox10, Edit1, Edit2, Edit3, Edit4, SpinEdit1})
         ApplyFieldColours(field);
+    connect(ComboBox9, &QComboBox::currentIndexChanged, this, [this] { Edit3->setEnabled(ComboBox9->ItemIndex() > 0); });
+    connect(ComboBox10, &QComboBox::currentIndexChanged, this, [this] { Edit4->setEnabled(ComboBox10->ItemIndex() > 0); });
     connect(Edit2, &QLineEdit::textChanged, this, &TOptionsForm1::ShowExample);
     // Esc leaves as the cancel button does, Enter as OK.
     connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this, &TOptionsForm1::SSButton3Click);
@@ -85,6 +92,12 @@ void TOptionsForm1::Show(const conv::RunOptions& o)
     ComboBox6->setItemIndex(o.storedSize ? 1 : 0);
     ComboBox7->setItemIndex(o.sharpest ? 1 : 0);
     ComboBox8->setItemIndex(o.dedup ? 1 : 0);
+    ComboBox9->setItemIndex(conv::WordPosition(conv::kSheetWays, o.sheet));
+    Edit3->setText(QString::fromStdString(o.sheetGrid));
+    Edit3->setEnabled(o.sheet != conv::SheetWay::None);
+    ComboBox10->setItemIndex(o.sprite ? 1 : 0);
+    Edit4->setText(QString::fromStdString(o.spriteGrid));
+    Edit4->setEnabled(o.sprite);
     ComboBox1Change();
     ShowExample();
 }
@@ -107,6 +120,14 @@ media::Result<conv::RunOptions> TOptionsForm1::Shown() const
     o.storedSize = ComboBox6->ItemIndex() == 1;
     o.sharpest = ComboBox7->ItemIndex() == 1;
     o.dedup = ComboBox8->ItemIndex() == 1;
+    o.sheet = conv::WordAt(conv::kSheetWays, ComboBox9->ItemIndex());
+    o.sheetGrid = Edit3->text().trimmed().toStdString();
+    if (!conv::ParseGrid(o.sheetGrid, conv::kMostSheetSide))
+        return media::Fail(media::FailureKind::BadData, "一覧画像の枚数が 横x縦 (1〜20) として読めません");
+    o.sprite = ComboBox10->ItemIndex() == 1;
+    o.spriteGrid = Edit4->text().trimmed().toStdString();
+    if (!conv::ParseGrid(o.spriteGrid, conv::kMostSpriteSide))
+        return media::Fail(media::FailureKind::BadData, "ｻﾑﾈｲﾙの枚数が 横x縦 (1〜50) として読めません");
     return o;
 }
 

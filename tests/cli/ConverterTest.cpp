@@ -96,8 +96,8 @@ TEST(ConverterOptions, EveryBadValueIsAUsageErrorNamingTheOptionAndValue)
         {{"--scenes", "--step", "3", "a.avi"}, "each pick the pictures their own way: give one"},
         {{"--shot-still", "middle", "a.avi"}, "--shot-still and --min-shot go with --scenes"},
         {{"--scenes", "--shot-still", "last", "a.avi"}, "--shot-still takes first, middle or sharpest, not 'last'"},
-        {{"--sheet", "0x3", "a.avi"}, "--sheet takes COLSxROWS, each from 1 to 20, not '0x3'"},
-        {{"--sprite", "10", "a.avi"}, "--sprite takes COLSxROWS, each from 1 to 50, not '10'"},
+        {{"--sheet", "0x3", "a.avi"}, "--sheet takes COLSxROWS, each from 1 to 20, or none, not '0x3'"},
+        {{"--sprite", "10", "a.avi"}, "--sprite takes COLSxROWS, each from 1 to 50, or none, not '10'"},
         {{"--sheet-only", "a.avi"}, "--sheet-only goes with --sheet or --sprite"},
         {{"--sheet", "4x4", "a.png"}, "are for movies"},
     };

@@ -24,7 +24,8 @@ TEST(RunOptions, KeysRoundTripAndAnOldFileOrABadValueReadsAsTheDefault)
     EXPECT_EQ(defaults, (std::vector<std::pair<std::string, std::string>>{
                             {"PICK", "step"}, {"EVERY", "1s"}, {"COUNT", "10"}, {"NAME", "{movie}_{frame}"},
                             {"EXISTS", "overwrite"}, {"MANIFEST", "none"}, {"STRIP", "0"}, {"DEINTERLACE", "0"},
-                            {"STOREDSIZE", "0"}, {"SHARPEST", "0"}, {"DEDUP", "0"}}));
+                            {"STOREDSIZE", "0"}, {"SHARPEST", "0"}, {"DEDUP", "0"}, {"SHEET", "none"},
+                            {"SHEETGRID", "4x4"}, {"SPRITE", "0"}, {"SPRITEGRID", "10x10"}}));
     conv::RunOptions changed;
     changed.pick = conv::PickWay::Every;
     changed.every = "1:02.5";
@@ -33,6 +34,10 @@ TEST(RunOptions, KeysRoundTripAndAnOldFileOrABadValueReadsAsTheDefault)
     changed.exists = conv::Existing::Number;
     changed.manifest = conv::ManifestKind::Json;
     changed.strip = changed.deinterlace = changed.storedSize = changed.sharpest = changed.dedup = true;
+    changed.sheet = conv::SheetWay::Only;
+    changed.sheetGrid = "3x5";
+    changed.sprite = true;
+    changed.spriteGrid = "8x6";
     fw::TIniFile(path).Write(conv::RunOptionsEntries(changed));
     EXPECT_EQ(conv::ReadRunOptions(fw::TIniFile(path)), changed);
     EXPECT_NE(TempDir::Read(path).find("[SET1]\nFORMAT=2\n"), std::string::npos) << "the design's keys stay";
@@ -45,7 +50,8 @@ TEST(RunOptions, KeysRoundTripAndAnOldFileOrABadValueReadsAsTheDefault)
     } bad[] = {{"PICK", "sometimes"}, {"PICK", "STEP"},  {"EVERY", "0"},      {"EVERY", "-2s"},   {"EVERY", "soon"},
                {"COUNT", "0"},        {"COUNT", "x"},    {"COUNT", "1e9"},    {"NAME", "{movie"}, {"NAME", "a/{n}"},
                {"NAME", "{nope}"},    {"EXISTS", "keep"}, {"MANIFEST", "xml"}, {"STRIP", "yes"},   {"DEINTERLACE", "2"},
-               {"STOREDSIZE", ""},    {"SHARPEST", "on"}, {"DEDUP", "-1"}};
+               {"STOREDSIZE", ""},    {"SHARPEST", "on"}, {"DEDUP", "-1"},     {"SHEET", "yes"},   {"SHEETGRID", "0x4"},
+               {"SHEETGRID", "21x1"}, {"SPRITE", "2"},    {"SPRITEGRID", "4"}};
     for (const auto& [key, value] : bad) {
         fw::TIniFile(path).Write(conv::RunOptionsEntries(changed));
         fw::TIniFile(path).Write({{"OPTIONS", key, value}});

@@ -61,6 +61,11 @@ TEST_F(OptionsWindowTest, EachOptionGivesTheWindowsRunTheFilesAndRecordOfTheComm
         {"dedup", [](conv::RunOptions& o) { o.pick = conv::PickWay::Count, o.count = 5, o.dedup = true; },
          "--count 5 --dedup"},
         {"scenes", [](conv::RunOptions& o) { o.pick = conv::PickWay::Scenes; }, "--scenes"},
+        {"sheet", [](conv::RunOptions& o) { o.sheet = conv::SheetWay::WithStills, o.sheetGrid = "3x2"; },
+         "--step 6 --sheet 3x2"},
+        {"sheet only, sprite",
+         [](conv::RunOptions& o) { o.sheet = conv::SheetWay::Only, o.sprite = true, o.spriteGrid = "2x2"; },
+         "--step 6 --sheet 4x4 --sheet-only --sprite 2x2"},
     };
     int row = 0;
     for (const auto& r : rows) {
@@ -93,6 +98,8 @@ TEST_F(OptionsWindowTest, EachOptionGivesTheWindowsRunTheFilesAndRecordOfTheComm
         // numbered one stands beside it.)
         if (shots) {
             EXPECT_EQ(ChangeForm1->ShadowLabel14->Caption(), QStringLiteral("?"));
+        } else if (options.sheet != conv::SheetWay::None) {
+            EXPECT_EQ(ChangeForm1->ShadowLabel14->Caption(), QStringLiteral("5")); // frames 0, 6 ... 24
         } else {
             EXPECT_EQ(ChangeForm1->ShadowLabel14->Caption().toInt(),
                       int(cliFiles.size() - cliFiles.count("clip-manifest.csv")) -
