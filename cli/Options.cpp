@@ -133,10 +133,25 @@ conv::SheetGrid Grid(const std::string& option, const std::string& text, int mos
 
 conv::Resize Resize(const std::string& text)
 {
-    const std::string bad = "--resize takes WxH (fit inside), WxH! (stretch), N% (scale) or none, not '" + text + "'";
+    const std::string bad = "--resize takes WxH (fit inside), WxH! (stretch), WxH> (shrink only), WxH< (enlarge "
+                            "only), WxH^ (fill and crop), NL, NL> or NS (the long or short side), N% (scale) or none, "
+                            "not '" + text + "'";
     conv::Resize r;
     if (text == "none")
         return r;
+    // NL, NL>, NS: a side of N.
+    if (const std::size_t side = text.find_first_of("LS"); side != std::string::npos && side > 0) {
+        const std::string rest = text.substr(side);
+        const auto n = fw::ParseDecimalInteger(text.substr(0, side));
+        if (!n || !conv::kSideRange.Holds(*n) || (rest != "L" && rest != "L>" && rest != "S"))
+            throw UsageError(bad + "; sides run from " + std::to_string(conv::kSideRange.low) + " to " +
+                             std::to_string(conv::kSideRange.high));
+        r.mode = rest == "S" ? conv::ResizeMode::ShortSide
+                 : rest == "L" ? conv::ResizeMode::LongSide
+                               : conv::ResizeMode::LongSideShrink;
+        r.width = r.height = int(*n);
+        return r;
+    }
     if (!text.empty() && text.back() == '%') {
         const auto v = fw::ParseDecimalInteger(text.substr(0, text.size() - 1));
         if (!v || !conv::kScaleRange.Holds(*v))
@@ -147,8 +162,9 @@ conv::Resize Resize(const std::string& text)
         return r;
     }
     std::string size = text;
-    const bool stretch = !size.empty() && size.back() == '!';
-    if (stretch)
+    const char last = size.empty() ? '\0' : size.back();
+    const bool marked = last == '!' || last == '>' || last == '<' || last == '^';
+    if (marked)
         size.pop_back();
     const std::size_t x = size.find_first_of("xX");
     if (x == std::string::npos)
@@ -157,7 +173,11 @@ conv::Resize Resize(const std::string& text)
     if (!w || !h || !conv::kSideRange.Holds(*w) || !conv::kSideRange.Holds(*h))
         throw UsageError(bad + "; sides run from " + std::to_string(conv::kSideRange.low) + " to " +
                          std::to_string(conv::kSideRange.high));
-    r.mode = stretch ? conv::ResizeMode::Stretch : conv::ResizeMode::Fit;
+    r.mode = last == '!'   ? conv::ResizeMode::Stretch
+             : last == '>' ? conv::ResizeMode::Shrink
+             : last == '<' ? conv::ResizeMode::Enlarge
+             : last == '^' ? conv::ResizeMode::Fill
+                           : conv::ResizeMode::Fit;
     r.width = *w;
     r.height = *h;
     return r;
@@ -239,6 +259,9 @@ const std::vector<OptionRow>& OptionRows()
         {"--resize", 0, "WxH", "Picture",
          {{"", "fit inside W x H, margins filled with white"},
           {"WxH!", "stretch to exactly W x H"},
+          {"WxH>", "fit inside W x H only if larger (WxH< if smaller)"},
+          {"WxH^", "fill W x H, its middle kept"},
+          {"NL", "the long side N (NL>: only if longer), NS the short"},
           {"N%", "scale by N percent"},
           {"none", "keep the size"}},
          [](Options& o, const std::string&, const std::string& v) { o.picture.resize = Resize(v); }},

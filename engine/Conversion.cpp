@@ -7,6 +7,8 @@
 #include "framework/Exception.h"
 #include "framework/Paths.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -54,9 +56,52 @@ media::Size Turned(media::Size loaded, Rotation rotation)
 
 // The size the chain's resize makes of a picture of `turned` size; nothing without a
 // resize, or when the size is impossible (the chain says why).
+// The picture scaled by `factor`, each side rounded and at least 1.
+media::Size ScaledBy(media::Size turned, double factor)
+{
+    return {std::max(1, int(std::lround(turned.width * factor))), std::max(1, int(std::lround(turned.height * factor)))};
+}
+
+// How much a geometry scales a picture of `turned` size (it keeps the aspect ratio).
+double GeometryFactor(const Resize& r, media::Size turned)
+{
+    const double across = double(r.width) / turned.width, down = double(r.height) / turned.height;
+    const double fit = std::min(across, down), fill = std::max(across, down);
+    const double longSide = double(r.width) / std::max(turned.width, turned.height);
+    switch (r.mode) {
+    case ResizeMode::Shrink:
+        return std::min(fit, 1.0);
+    case ResizeMode::Enlarge:
+        return std::max(fit, 1.0);
+    case ResizeMode::Fill:
+        return fill;
+    case ResizeMode::LongSide:
+        return longSide;
+    case ResizeMode::LongSideShrink:
+        return std::min(longSide, 1.0);
+    case ResizeMode::ShortSide:
+        return double(r.width) / std::min(turned.width, turned.height);
+    default:
+        return 1;
+    }
+}
+
 std::optional<media::Size> ResizedSize(const Resize& r, media::Size turned)
 {
     switch (r.mode) {
+    case ResizeMode::Shrink:
+    case ResizeMode::Enlarge:
+    case ResizeMode::Fill: // before its crop
+    case ResizeMode::LongSide:
+    case ResizeMode::LongSideShrink:
+    case ResizeMode::ShortSide: {
+        if (r.width < 1 || r.height < 1 || turned.width < 1 || turned.height < 1)
+            return std::nullopt;
+        const media::Size size = ScaledBy(turned, GeometryFactor(r, turned));
+        if (!media::PlausibleSize(size.width, size.height))
+            return std::nullopt;
+        return size;
+    }
     case ResizeMode::Fit:
         if (r.width < 1 || r.height < 1)
             return std::nullopt;
@@ -93,6 +138,21 @@ media::Result<void> ResizeStep(media::Image& img, media::Size turned, const Resi
                                std::to_string(r.scalePercent) + "% of " + std::to_string(turned.width) + " × " +
                                    std::to_string(turned.height) + " " + resized.Error().cause);
         return resized;
+    }
+    case ResizeMode::Shrink:
+    case ResizeMode::Enlarge:
+    case ResizeMode::Fill:
+    case ResizeMode::LongSide:
+    case ResizeMode::LongSideShrink:
+    case ResizeMode::ShortSide: {
+        const std::optional<media::Size> size = ResizedSize(r, turned);
+        if (!size)
+            return media::Fail(media::FailureKind::StepFailed, "the resize of " + std::to_string(turned.width) + " × " +
+                                                                   std::to_string(turned.height) + " is too large");
+        MEDIA_TRY(media::Resize(img, size->width, size->height, false, filter));
+        if (r.mode == ResizeMode::Fill)
+            media::CropMiddle(img, r.width, r.height);
+        return {};
     }
     case ResizeMode::None:
         break;

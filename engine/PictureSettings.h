@@ -17,7 +17,11 @@ namespace conv {
 using OutputFormat = media::ImageFormat;
 using ColourDepth = media::ColourDepth;
 enum class Rotation { None, Clockwise90, Clockwise180, Clockwise270 };
-enum class ResizeMode { None, Fit, Stretch, Scale };
+// The window's four, then the command line's geometries, each keeping the aspect
+// ratio without margins: fit inside W × H only to shrink (WxH>) or only to enlarge
+// (WxH<), fill W × H and crop the middle (WxH^), the long side N (NL, NL> only to
+// shrink), the short side N (NS).
+enum class ResizeMode { None, Fit, Stretch, Scale, Shrink, Enlarge, Fill, LongSide, LongSideShrink, ShortSide };
 
 struct OutputFormatEntry {
     OutputFormat value;
@@ -95,7 +99,7 @@ inline constexpr Range kScaleRange{1, 1000};  // a resize's scale, in percent
 
 struct Resize {
     ResizeMode mode = ResizeMode::None;
-    int width = 320; // Fit and Stretch
+    int width = 320; // Fit and Stretch (and the geometries'; N for the sides)
     int height = 240;
     int scalePercent = 100; // Scale
     bool operator==(const Resize&) const = default;

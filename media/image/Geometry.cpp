@@ -374,4 +374,19 @@ Result<void> Resize(Image& img, int width, int height, bool keepAspect, Interpol
     return {};
 }
 
+void CropMiddle(Image& img, int width, int height)
+{
+    width = std::clamp(width, 1, img.width), height = std::clamp(height, 1, img.height);
+    if (width == img.width && height == img.height)
+        return;
+    Image out;
+    out.format = img.format, out.indexBits = img.indexBits, out.palette = img.palette;
+    out.width = width, out.height = height;
+    out.pixels.resize(out.RowBytes() * std::size_t(height));
+    const int left = (img.width - width) / 2, top = (img.height - height) / 2;
+    for (int y = 0; y < height; ++y)
+        std::copy_n(img.Row(top + y) + std::size_t(left) * std::size_t(img.Channels()), out.RowBytes(), out.Row(y));
+    img = std::move(out);
+}
+
 } // namespace media

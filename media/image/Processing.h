@@ -62,4 +62,8 @@ Size FitInside(int w, int h, int width, int height);
 Result<void> Resize(Image& img, int width, int height, bool keepAspect, Interpolation filter,
                     std::optional<Size> fitted = std::nullopt);
 
+// The middle width × height of the picture (at most all of it): the left and top
+// offsets are half the difference, rounded down.
+void CropMiddle(Image& img, int width, int height);
+
 } // namespace media
