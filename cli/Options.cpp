@@ -1,4 +1,5 @@
 #include "cli/Options.h"
+#include "cli/InputList.h"
 #include "engine/Manifest.h"
 #include "engine/StillNames.h"
 
@@ -226,7 +227,8 @@ const std::vector<OptionRow>& OptionRows()
              throw UsageError(n + " takes overwrite, skip or number, not '" + v + "'");
          }},
         {"--manifest", 0, "FILE", "Output",
-         {{"", "a record of the run (.csv or .json): each file, its"},
+         {{"", "a record of the run (.csv, .json, or .jsonl appended"},
+          {"...", "movie by movie): each file, its"},
           {"...", "source, frame, time, size, SHA-256; failures and why"},
           {"none", "no record, whatever the window's options say"}},
          [](Options& o, const std::string& n, const std::string& v) {
@@ -234,7 +236,7 @@ const std::vector<OptionRow>& OptionRows()
              if (v == "none")
                  return o.manifest.clear();
              if (!conv::IsManifestName(v))
-                 throw UsageError(n + " takes a file name ending in .csv or .json, not '" + v + "'");
+                 throw UsageError(n + " takes a file name ending in .csv, .json or .jsonl, not '" + v + "'");
              o.manifest = v;
          }},
         {"--strip", 0, nullptr, "Output", {{"", "leave out the photos' EXIF, XMP, IPTC and profile"}},
@@ -331,6 +333,25 @@ const std::vector<OptionRow>& OptionRows()
          [](Options& o, const std::string&, const std::string&) { o.deinterlace = true; }},
         {"--no-deinterlace", 0, nullptr, "Movie", {{"", "frames as stored (default)"}},
          [](Options& o, const std::string&, const std::string&) { o.deinterlace = false; }},
+        {"--files-from", 0, "FILE", "Running",
+         {{"", "the inputs listed in FILE, one a line, relative ones"}, {"...", "from its folder (-: standard input)"}},
+         [](Options& o, const std::string& n, const std::string& v) {
+             if (v.empty())
+                 throw UsageError(n + " needs a list file, or - for standard input");
+             o.filesFrom = v;
+         }},
+        {"--shard", 0, "K/N", "Running",
+         {{"", "take the K-th of N shares of the inputs (K from 0),"}, {"...", "each input's share fixed by its path"}},
+         [](Options& o, const std::string& n, const std::string& v) {
+             const std::optional<Shard> shard = ParseShard(v);
+             if (!shard)
+                 throw UsageError(n + " takes K/N, K from 0 to N-1, not '" + v + "'");
+             o.shard = *shard;
+         }},
+        {"--resume", 0, nullptr, "Running",
+         {{"", "pass over the movies the .jsonl --manifest has done;"},
+          {"...", "finish the others from their missing pictures"}},
+         [](Options& o, const std::string&, const std::string&) { o.resume = true; }},
         {"--jobs", 'j', "N", "Running", {{"", "pictures converted at once (default: one a core)"}},
          [](Options& o, const std::string& n, const std::string& v) { o.jobs = Number(n, v, {1, 64}); }},
         {"--quiet", 'q', nullptr, "Running", {{"", "no progress and no summary; failures are still named"}},
@@ -516,6 +537,14 @@ Options ParseOptions(const std::vector<std::string>& args, Options o)
     const Given given = ReadArguments(args, o);
     if (o.help || o.version)
         return o;
+    o.inputKeys = o.inputs;
+    if (!o.filesFrom.empty())
+        for (auto& [path, key] : ReadInputList(o.filesFrom)) {
+            o.inputs.push_back(std::move(path));
+            o.inputKeys.push_back(std::move(key));
+        }
+    if (o.resume && !conv::IsManifestLines(o.manifest))
+        throw UsageError("--resume reads and extends the record of --manifest FILE.jsonl: give one");
     if (o.inputs.empty())
         throw UsageError("no files to convert: name one movie, or pictures");
     // A movie is converted on its own; among pictures, files that are neither are

@@ -14,6 +14,11 @@
 
 namespace cli {
 
+// This task's share of the inputs: the K-th of N.
+struct Shard {
+    int index = 0, count = 1;
+};
+
 struct Options {
     conv::PictureSettings picture;
     std::string outputFolder = ".";
@@ -37,6 +42,11 @@ struct Options {
     bool flat = false;       // --flat: a tree's pictures all into the output folder
     std::vector<std::string> inputs;
     std::vector<std::string> within; // each input's sub-folder of the output (see TakeFolders)
+    // Each input as its list or folder names it, which shards go by (see InputList).
+    std::vector<std::string> inputKeys;
+    std::string filesFrom; // a list of inputs, one a line ("-": standard input)
+    Shard shard;
+    bool resume = false; // movies the --manifest .jsonl record has done are passed over
     const std::atomic<bool>* cancel = nullptr; // set (Ctrl+C) to stop after the pictures in flight
     std::function<void(int done, int total)> looking; // how far looking at a movie's pictures has come
 };

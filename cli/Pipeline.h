@@ -22,16 +22,21 @@ inline std::vector<std::string> TakeFolders(Options& o)
 {
     if (!o.subFolders)
         return {};
-    std::vector<std::string> inputs, within, passedOver;
-    for (const std::string& input : o.inputs) {
+    std::vector<std::string> inputs, within, keys, passedOver;
+    for (std::size_t i = 0; i < o.inputs.size(); ++i) {
+        const std::string& input = o.inputs[i];
         std::error_code ec;
         if (!std::filesystem::is_directory(input, ec)) {
             inputs.push_back(input);
             within.emplace_back();
+            keys.push_back(i < o.inputKeys.size() ? o.inputKeys[i] : input);
             continue;
         }
         conv::FolderWalk walk = conv::PicturesInFolder(input, true, o.outputFolder);
         for (conv::FolderPicture& picture : walk.pictures) {
+            // Its shard goes by its path inside the folder.
+            const std::string name = std::filesystem::path(picture.path).filename().string();
+            keys.push_back(picture.within.empty() ? name : picture.within + "/" + name);
             inputs.push_back(std::move(picture.path));
             within.push_back(o.flat ? std::string() : std::move(picture.within));
         }
@@ -39,6 +44,7 @@ inline std::vector<std::string> TakeFolders(Options& o)
     }
     o.inputs = std::move(inputs);
     o.within = std::move(within);
+    o.inputKeys = std::move(keys);
     return passedOver;
 }
 

@@ -1,6 +1,8 @@
 // pomi-pomira-convert: the main window's conversion from the command line.
 #include "engine/SettingsLocation.h"
 #include "engine/Manifest.h"
+#include "engine/ResumeRecord.h"
+#include "cli/InputList.h"
 #include "cli/Options.h"
 #include "cli/Pipeline.h"
 #include "cli/Progress.h"
@@ -67,9 +69,15 @@ public:
         if (!m_o.manifest.empty() || m_o.savedManifest != conv::ManifestKind::None)
             m_outcomes.push_back(outcome);
     }
-    // The window's options' record of `movie` ("" for pictures).
+    // The window's options' record of `movie` ("" for pictures), or its lines appended
+    // to a JSON Lines record (ending with the line that says it is complete, unless the
+    // user stopped it).
     void PartDone(const std::string& movie)
     {
+        if (conv::IsManifestLines(m_o.manifest)) {
+            Append(g_interrupted ? std::string() : movie);
+            return;
+        }
         if (!m_o.manifest.empty() || m_o.savedManifest == conv::ManifestKind::None)
             return;
         Write(conv::ManifestPath(m_o.savedManifest, m_o.outputFolder, movie));
@@ -77,12 +85,24 @@ public:
     }
     void RunDone()
     {
-        if (!m_o.manifest.empty())
+        // A task whose share was empty still leaves its (empty) record.
+        if (conv::IsManifestLines(m_o.manifest))
+            Append("");
+        else if (!m_o.manifest.empty())
             Write(m_o.manifest);
     }
     bool Failed() const { return m_failed; }
 
 private:
+    void Append(const std::string& movieDone)
+    {
+        std::string error;
+        if (!conv::AppendManifestLines(m_o.manifest, m_outcomes, movieDone, error)) {
+            std::fprintf(stderr, "pomi-pomira-convert: %s: %s\n", m_o.manifest.c_str(), error.c_str());
+            m_failed = true;
+        }
+        m_outcomes.clear();
+    }
     void Write(const std::string& path)
     {
         std::string error;
@@ -108,6 +128,39 @@ void SayStopped(const cli::Options& options, const cli::RunTotals& totals, int m
                  left.c_str());
 }
 
+// The movies a resumed run still has to cut, in two parts: those its record has not
+// finished, completed from their missing pictures, and those whose record is complete
+// but whose files are not all there as recorded, cut again. Movies done are passed
+// over unopened. Without --resume, the run as it is.
+std::vector<cli::Options> ResumedParts(const cli::Options& options)
+{
+    if (!options.resume)
+        return {options};
+    const auto recorded = conv::ReadRecordedMovies(options.manifest);
+    cli::Options unfinished = options, again = options;
+    unfinished.inputs.clear(), again.inputs.clear();
+    unfinished.existing = conv::Existing::Skip;
+    again.existing = conv::Existing::Overwrite;
+    int done = 0;
+    for (const std::string& movie : options.inputs) {
+        const auto it = recorded.find(movie);
+        if (it == recorded.end() || !it->second.complete)
+            unfinished.inputs.push_back(movie);
+        else if (!it->second.filesThere)
+            again.inputs.push_back(movie);
+        else
+            ++done;
+    }
+    if (!options.quiet && done > 0)
+        std::fprintf(stderr, "%d %s done already (%s), passed over\n", done, done == 1 ? "movie" : "movies",
+                     options.manifest.c_str());
+    std::vector<cli::Options> parts;
+    for (cli::Options* part : {&unfinished, &again})
+        if (!part->inputs.empty())
+            parts.push_back(std::move(*part));
+    return parts;
+}
+
 int Run(int argc, char** argv)
 {
     cli::Options options;
@@ -131,8 +184,10 @@ int Run(int argc, char** argv)
             ++moviesStarted;
             progress.NextPart();
         };
-        cli::ConvertMovies(options, report, totals, moviesFailed, nextMovie,
-                           [&](const std::string& movie) { records.PartDone(movie); });
+        cli::KeepShard(options);
+        for (cli::Options& part : ResumedParts(options))
+            cli::ConvertMovies(part, report, totals, moviesFailed, nextMovie,
+                               [&](const std::string& movie) { records.PartDone(movie); });
         for (const std::string& why : moviesFailed)
             std::fprintf(stderr, "pomi-pomira-convert: %s\n", why.c_str());
         // One movie that could not be read: nothing else to sum up.
@@ -144,6 +199,9 @@ int Run(int argc, char** argv)
             std::fprintf(stderr, "pomi-pomira-convert: %s\n", why.c_str());
             ++totals.failed;
         }
+        cli::KeepShard(options);
+        if (options.resume)
+            options.existing = conv::Existing::Skip;
         std::string error;
         if (!cli::ConvertPictures(options, report, totals, &error)) {
             std::fprintf(stderr, "pomi-pomira-convert: %s\n", error.c_str());

@@ -4,9 +4,15 @@
 #include "framework/Paths.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <memory>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 extern "C" {
 #include <libavutil/mem.h>
@@ -15,9 +21,6 @@ extern "C" {
 
 namespace conv {
 
-namespace {
-
-// The SHA-256 of the file's bytes in hex, empty when it cannot be read.
 std::string Sha256Of(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -39,6 +42,8 @@ std::string Sha256Of(const std::string& path)
     }
     return hex;
 }
+
+namespace {
 
 // One line of the record.
 struct Entry {
@@ -138,43 +143,48 @@ std::string AsCsv(const std::vector<Entry>& entries)
     return text;
 }
 
+// One entry as a JSON object, on one line.
+std::string JsonObject(const Entry& e)
+{
+    std::string text;
+    text += "{\"file\": " + (e.file.empty() ? std::string("null") : Json(e.file)) + ", \"source\": " + Json(e.source);
+    if (e.frame)
+        text += ", \"frame\": " + std::to_string(*e.frame) + ", \"time\": " + Seconds(e.seconds) +
+                ", \"key\": " + (e.key ? "true" : "false");
+    if (e.width > 0)
+        text += ", \"width\": " + std::to_string(e.width) + ", \"height\": " + std::to_string(e.height);
+    if (!e.sha256.empty())
+        text += ", \"sha256\": " + Json(e.sha256);
+    if (!e.error.empty())
+        text += ", \"error\": " + Json(e.error);
+    // Appended piece by piece: GCC 12 misjudges the sums of such pieces at -O3.
+    if (e.nominal)
+        text.append(", \"nominal\": ").append(std::to_string(*e.nominal));
+    if (e.score)
+        text.append(", \"score\": ").append(Score(*e.score));
+    if (e.repeats)
+        text.append(", \"repeats\": ").append(std::to_string(*e.repeats));
+    if (e.shot)
+        text.append(", \"shot\": {\"number\": ")
+            .append(std::to_string(e.shot->number))
+            .append(", \"first\": ")
+            .append(std::to_string(e.shot->first))
+            .append(", \"last\": ")
+            .append(std::to_string(e.shot->last))
+            .append(", \"start\": ")
+            .append(Seconds(e.shot->firstSeconds))
+            .append(", \"end\": ")
+            .append(Seconds(e.shot->lastSeconds))
+            .append("}");
+    text += ", \"status\": " + Json(e.status);
+    return text + "}";
+}
+
 std::string AsJson(const std::vector<Entry>& entries)
 {
     std::string text = "[\n";
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const Entry& e = entries[i];
-        text += "  {\"file\": " + (e.file.empty() ? std::string("null") : Json(e.file)) + ", \"source\": " + Json(e.source);
-        if (e.frame)
-            text += ", \"frame\": " + std::to_string(*e.frame) + ", \"time\": " + Seconds(e.seconds) +
-                    ", \"key\": " + (e.key ? "true" : "false");
-        if (e.width > 0)
-            text += ", \"width\": " + std::to_string(e.width) + ", \"height\": " + std::to_string(e.height);
-        if (!e.sha256.empty())
-            text += ", \"sha256\": " + Json(e.sha256);
-        if (!e.error.empty())
-            text += ", \"error\": " + Json(e.error);
-        // Appended piece by piece: GCC 12 misjudges the sums of such pieces at -O3.
-        if (e.nominal)
-            text.append(", \"nominal\": ").append(std::to_string(*e.nominal));
-        if (e.score)
-            text.append(", \"score\": ").append(Score(*e.score));
-        if (e.repeats)
-            text.append(", \"repeats\": ").append(std::to_string(*e.repeats));
-        if (e.shot)
-            text.append(", \"shot\": {\"number\": ")
-                .append(std::to_string(e.shot->number))
-                .append(", \"first\": ")
-                .append(std::to_string(e.shot->first))
-                .append(", \"last\": ")
-                .append(std::to_string(e.shot->last))
-                .append(", \"start\": ")
-                .append(Seconds(e.shot->firstSeconds))
-                .append(", \"end\": ")
-                .append(Seconds(e.shot->lastSeconds))
-                .append("}");
-        text += ", \"status\": " + Json(e.status);
-        text += i + 1 < entries.size() ? "},\n" : "}\n";
-    }
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        text.append("  ").append(JsonObject(entries[i])).append(i + 1 < entries.size() ? ",\n" : "\n");
     return text + "]\n";
 }
 
@@ -189,11 +199,15 @@ bool IsJson(const std::string& path)
 bool IsManifestName(const std::string& path)
 {
     const std::string ext = fw::ExtractFileExt(path);
-    return fw::SameTextAscii(ext, ".csv") || fw::SameTextAscii(ext, ".json");
+    return fw::SameTextAscii(ext, ".csv") || fw::SameTextAscii(ext, ".json") || IsManifestLines(path);
 }
 
-bool WriteManifest(const std::string& path, const std::vector<conv::Outcome>& outcomes, std::string& error,
-                   bool cutOff)
+bool IsManifestLines(const std::string& path) { return fw::SameTextAscii(fw::ExtractFileExt(path), ".jsonl"); }
+
+namespace {
+
+// The record's entries of the outcomes (each not tried left out).
+std::vector<Entry> EntriesOf(const std::vector<conv::Outcome>& outcomes)
 {
     std::vector<Entry> entries;
     for (const conv::Outcome& o : outcomes) {
@@ -228,6 +242,15 @@ bool WriteManifest(const std::string& path, const std::vector<conv::Outcome>& ou
         }
         entries.push_back(std::move(e));
     }
+    return entries;
+}
+
+} // namespace
+
+bool WriteManifest(const std::string& path, const std::vector<conv::Outcome>& outcomes, std::string& error,
+                   bool cutOff)
+{
+    std::vector<Entry> entries = EntriesOf(outcomes);
     if (cutOff) {
         Entry e;
         e.status = "cut off";
@@ -235,6 +258,50 @@ bool WriteManifest(const std::string& path, const std::vector<conv::Outcome>& ou
         entries.push_back(std::move(e));
     }
     return fw::WriteFileAtomically(path, IsJson(path) ? AsJson(entries) : AsCsv(entries), &error);
+}
+
+bool AppendManifestLines(const std::string& path, const std::vector<conv::Outcome>& outcomes,
+                         const std::string& movieDone, std::string& error)
+{
+    std::string block;
+    for (const Entry& e : EntriesOf(outcomes))
+        block.append(JsonObject(e)).append("\n");
+    if (!movieDone.empty()) {
+        Entry done;
+        done.source = movieDone;
+        done.status = kMovieDone;
+        block.append(JsonObject(done)).append("\n");
+    }
+    // A task's record has its folder even when its share wrote nothing.
+    std::error_code ec;
+    if (const auto folder = std::filesystem::path(path).parent_path(); !folder.empty())
+        std::filesystem::create_directories(folder, ec);
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    // A line a killed run left unfinished stays a line of its own, which readers pass over.
+    struct stat st {};
+    char last = '\n';
+    if (::fstat(fd, &st) == 0 && st.st_size > 0 && ::pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n')
+        block.insert(0, "\n");
+    // One write of the whole block, flushed: each line is there whole, or cut at the end.
+    for (std::size_t done = 0; done < block.size();) {
+        const ssize_t n = ::write(fd, block.data() + done, block.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            error = std::strerror(errno);
+            ::close(fd);
+            return false;
+        }
+        done += std::size_t(n);
+    }
+    const bool flushed = ::fsync(fd) == 0;
+    if (!flushed)
+        error = std::strerror(errno);
+    return ::close(fd) == 0 && flushed;
 }
 
 } // namespace conv

@@ -90,7 +90,7 @@ TEST(ConverterOptions, EveryBadValueIsAUsageErrorNamingTheOptionAndValue)
         {{"--name", "a/{frame}", "a.avi"}, "--name: the name template 'a/{frame}' holds a '/'"},
         {{"--name", "{x}", "a.avi"}, "has an unknown field {x}"},
         {{"--exists", "keep", "a.avi"}, "--exists takes overwrite, skip or number, not 'keep'"},
-        {{"--manifest", "run.txt", "a.avi"}, "--manifest takes a file name ending in .csv or .json, not 'run.txt'"},
+        {{"--manifest", "run.txt", "a.avi"}, "--manifest takes a file name ending in .csv, .json or .jsonl, not 'run.txt'"},
         {{"--keyframes", "a.png"}, "are for movies"},
         {{"--stored-size", "a.png"}, "are for movies"},
         {{"--dedup", "a.png"}, "are for movies"},
