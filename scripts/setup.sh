@@ -13,6 +13,7 @@ libheif-dev libwebp-dev libheif-examples webp liblcms2-dev liblcms2-utils libima
 libgtest-dev googletest
 fonts-ipafont-gothic
 xvfb xauth
+slurm-wlm munge
 xdg-utils
 desktop-file-utils appstream lintian
 dpkg-dev file groff-base

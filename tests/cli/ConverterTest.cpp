@@ -102,6 +102,10 @@ TEST(ConverterOptions, EveryBadValueIsAUsageErrorNamingTheOptionAndValue)
         {{"--sheet", "0x3", "a.avi"}, "--sheet takes COLSxROWS, each from 1 to 20, or none, not '0x3'"},
         {{"--sprite", "10", "a.avi"}, "--sprite takes COLSxROWS, each from 1 to 50, or none, not '10'"},
         {{"--sheet-only", "a.avi"}, "--sheet-only goes with --sheet or --sprite"},
+        {{"--shard", "4/4", "a.avi"}, "--shard takes K/N, K from 0 to N-1, not '4/4'"},
+        {{"--shard", "1", "a.avi"}, "--shard takes K/N"},
+        {{"--resume", "--manifest", "run.csv", "a.avi"}, "--resume reads and extends the record of --manifest FILE.jsonl"},
+        {{"--files-from", "/nonexistent/list.txt"}, "--files-from: cannot read '/nonexistent/list.txt'"},
         {{"--sheet", "4x4", "a.png"}, "are for movies"},
     };
     for (const auto& [args, expected] : cases)

@@ -1,6 +1,7 @@
 #include "fuzz/FuzzBodies.h"
 
 #include "engine/Manifest.h"
+#include "engine/ResumeRecord.h"
 #include "engine/MoviePicks.h"
 #include "engine/StillNames.h"
 #include "framework/IniFile.h"
@@ -248,6 +249,14 @@ void Manifest(const std::uint8_t* data, std::size_t size)
         const std::string reason = names[i].empty() ? "could not be converted" : names[i];
         Check(rows[i + 1][0] == outcomes[i].target && rows[i + 1][1] == names[i] && rows[i + 1][8] == reason);
     }
+    // The JSON Lines record, read back as a resumed run reads it: every source, and the
+    // movie said done.
+    std::remove((folder + "/run.jsonl").c_str());
+    Check(conv::AppendManifestLines(folder + "/run.jsonl", outcomes, names.empty() ? "" : names[0] + "!", error));
+    const auto movies = conv::ReadRecordedMovies(folder + "/run.jsonl");
+    for (const std::string& name : names)
+        Check(movies.count(name) == 1);
+    Check(names.empty() || movies.at(names[0] + "!").complete);
 }
 
 } // namespace
