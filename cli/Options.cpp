@@ -228,8 +228,8 @@ const std::vector<OptionRow>& OptionRows()
          }},
         {"--manifest", 0, "FILE", "Output",
          {{"", "a record of the run (.csv, .json, or .jsonl appended"},
-          {"...", "movie by movie): each file, its"},
-          {"...", "source, frame, time, size, SHA-256; failures and why"},
+          {"...", "movie by movie): each file, its source, frame, time,"},
+          {"...", "size, SHA-256; failures and why"},
           {"none", "no record, whatever the window's options say"}},
          [](Options& o, const std::string& n, const std::string& v) {
              o.savedManifest = conv::ManifestKind::None;
