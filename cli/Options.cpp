@@ -1,5 +1,6 @@
 #include "cli/Options.h"
 #include "cli/InputList.h"
+#include "cli/Presets.h"
 #include "engine/Manifest.h"
 #include "engine/StillNames.h"
 
@@ -352,6 +353,19 @@ const std::vector<OptionRow>& OptionRows()
          {{"", "pass over the movies the .jsonl --manifest has done;"},
           {"...", "finish the others from their missing pictures"}},
          [](Options& o, const std::string&, const std::string&) { o.resume = true; }},
+        {"--preset", 0, "NAME", "Presets",
+         {{"", "the options saved as NAME first; the line's win (built"},
+          {"...", "in: web, archive, thumbs)"}},
+         [](Options&, const std::string&, const std::string&) {}}, // applied before the line
+        {"--save-preset", 0, "NAME", "Presets",
+         {{"", "store this line's settings as NAME (without inputs,"}, {"...", "only that)"}},
+         [](Options& o, const std::string& n, const std::string& v) {
+             if (v.empty() || v.find_first_of("[]\r\n") != std::string::npos)
+                 throw UsageError(n + " takes a name without brackets or line breaks, not '" + v + "'");
+             o.savePreset = v;
+         }},
+        {"--presets", 0, nullptr, "Presets", {{"", "list the presets and their options"}},
+         [](Options& o, const std::string&, const std::string&) { o.listPresets = true; }},
         {"--jobs", 'j', "N", "Running", {{"", "pictures converted at once (default: one a core)"}},
          [](Options& o, const std::string& n, const std::string& v) { o.jobs = Number(n, v, {1, 64}); }},
         {"--quiet", 'q', nullptr, "Running", {{"", "no progress and no summary; failures are still named"}},
@@ -485,10 +499,42 @@ Given ReadArguments(const std::vector<std::string>& args, Options& o)
             o.picks.step.reset(), o.picks.everySeconds.reset(), o.picks.count.reset(), o.picks.keyframes = false,
                                  o.picks.scenes = false;
         given.names.insert(arg);
+        o.lineOptions.emplace_back(arg, value);
         row->apply(o, arg, value);
     }
     return given;
 }
+
+// The --preset the line names, if any.
+std::string PresetNamed(const std::vector<std::string>& args)
+{
+    std::string name;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--")
+            break;
+        if (args[i] == "--preset" && i + 1 < args.size())
+            name = args[++i];
+        else if (args[i].rfind("--preset=", 0) == 0)
+            name = args[i].substr(9);
+    }
+    return name;
+}
+
+} // namespace
+
+void ApplyOption(Options& o, const std::string& name, const std::string& value)
+{
+    const OptionRow* row = RowNamed(name);
+    if (!row)
+        Unknown(name);
+    if (!row->value && !value.empty())
+        throw UsageError(std::string(row->name) + " takes no value");
+    if (row->value && value.empty())
+        throw UsageError(std::string(row->name) + " needs a value");
+    row->apply(o, row->name, value);
+}
+
+namespace {
 
 // The combinations the line may not ask for, and a saved pick the line's leaves no
 // room for.
@@ -534,8 +580,15 @@ void CheckCombinations(const Given& given, Options& o)
 
 Options ParseOptions(const std::vector<std::string>& args, Options o)
 {
+    if (const std::string preset = PresetNamed(args); !preset.empty()) {
+        ApplyPreset(PresetsFilePath(), preset, o);
+        o.preset = preset;
+    }
     const Given given = ReadArguments(args, o);
-    if (o.help || o.version)
+    if (o.help || o.version || o.listPresets)
+        return o;
+    // Settings stored under a name, with nothing to convert.
+    if (o.inputs.empty() && o.filesFrom.empty() && !o.savePreset.empty())
         return o;
     o.inputKeys = o.inputs;
     if (!o.filesFrom.empty())

@@ -47,6 +47,11 @@ struct Options {
     std::string filesFrom; // a list of inputs, one a line ("-": standard input)
     Shard shard;
     bool resume = false; // movies the --manifest .jsonl record has done are passed over
+    std::string preset;     // the named set of options applied first (see Presets)
+    std::string savePreset; // the name to store this line's settings under
+    bool listPresets = false;
+    // The options the line gave, in its order: (--name, value).
+    std::vector<std::pair<std::string, std::string>> lineOptions;
     const std::atomic<bool>* cancel = nullptr; // set (Ctrl+C) to stop after the pictures in flight
     std::function<void(int done, int total)> looking; // how far looking at a movie's pictures has come
 };
@@ -61,8 +66,13 @@ struct UsageError : std::runtime_error {
 // folder is the file's PATH, else ".".
 Options DefaultOptions(const std::string& settingsFile);
 
-// Reads the arguments (without the program name) over `defaults`. Throws UsageError.
+// Reads the arguments (without the program name) over `defaults`, a --preset's options
+// first. Throws UsageError.
 Options ParseOptions(const std::vector<std::string>& args, Options defaults);
+
+// One option (--name or -n) with its value ("" for a switch) applied over `o`, as the
+// line applies it. Throws UsageError.
+void ApplyOption(Options& o, const std::string& name, const std::string& value);
 
 std::string HelpText();
 

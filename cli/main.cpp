@@ -3,6 +3,7 @@
 #include "engine/Manifest.h"
 #include "engine/ResumeRecord.h"
 #include "cli/InputList.h"
+#include "cli/Presets.h"
 #include "cli/Options.h"
 #include "cli/Pipeline.h"
 #include "cli/Progress.h"
@@ -53,6 +54,27 @@ std::optional<int> ReadOptions(int argc, char** argv, cli::Options& options)
     if (options.version) {
         std::puts("pomi-pomira-convert " POMI_VERSION " (Pomi-Pomira AVI)");
         return 0;
+    }
+    try {
+        if (options.listPresets) {
+            std::fputs(cli::PresetsText(cli::PresetsFilePath()).c_str(), stdout);
+            return 0;
+        }
+    } catch (const cli::UsageError& e) {
+        std::fprintf(stderr, "pomi-pomira-convert: %s\n", e.what());
+        return 2;
+    }
+    if (!options.savePreset.empty()) {
+        std::string error;
+        const std::string path = cli::PresetsFilePath();
+        if (!cli::SavePreset(path, options, error)) {
+            std::fprintf(stderr, "pomi-pomira-convert: %s: %s\n", path.c_str(), error.c_str());
+            return 1;
+        }
+        if (!options.quiet)
+            std::fprintf(stderr, "preset '%s' saved in %s\n", options.savePreset.c_str(), path.c_str());
+        if (options.inputs.empty() && options.filesFrom.empty())
+            return 0;
     }
     return std::nullopt;
 }
