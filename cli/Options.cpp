@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
@@ -82,6 +83,50 @@ void Place(const std::string& option, const std::string& text, std::optional<int
     if (!fw::ParseDecimalInteger(text))
         throw UsageError(option + " takes a frame or a time (62.5s, 1:02.5, 00:01:02.500), not '" + text + "'");
     frame = Number(option, text, {0, 1 << 30});
+}
+
+// One listed place: a time, or a frame position; nothing when it is neither.
+std::optional<conv::MoviePicks::Place> PlaceOf(std::string text)
+{
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
+        text.pop_back();
+    text.erase(0, text.find_first_not_of(" \t"));
+    if (const std::optional<double> seconds = conv::ParseSeconds(text))
+        return conv::MoviePicks::Place{text, std::nullopt, seconds};
+    if (const auto frame = fw::ParseDecimalInteger(text); frame && *frame >= 0)
+        return conv::MoviePicks::Place{text, int(*frame), std::nullopt};
+    return std::nullopt;
+}
+
+// --at's list: places apart by commas, or @FILE with one a line (a CSV's first column;
+// a first line that is no place is its header).
+std::vector<conv::MoviePicks::Place> Places(const std::string& option, const std::string& text)
+{
+    std::vector<conv::MoviePicks::Place> places;
+    std::vector<std::string> items;
+    const bool fromFile = !text.empty() && text[0] == '@';
+    if (fromFile) {
+        std::ifstream in(text.substr(1), std::ios::binary);
+        if (!in)
+            throw UsageError(option + ": cannot read '" + text.substr(1) + "'");
+        for (std::string line; std::getline(in, line);)
+            items.push_back(line.substr(0, line.find(',')));
+    } else {
+        std::stringstream list(text);
+        for (std::string item; std::getline(list, item, ',');)
+            items.push_back(item);
+    }
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (fromFile && items[i].find_first_not_of(" \t\r") == std::string::npos)
+            continue;
+        if (const auto place = PlaceOf(items[i]))
+            places.push_back(*place);
+        else if (!(fromFile && i == 0)) // a header
+            throw UsageError(option + " takes times or frames (1.5s, 00:01:02.500, 120), not '" + items[i] + "'");
+    }
+    if (places.empty())
+        throw UsageError(option + " names no time or frame");
+    return places;
 }
 
 // A length of time above nothing, in seconds ("2", "2s", "0.5", "1:30").
@@ -291,6 +336,11 @@ const std::vector<OptionRow>& OptionRows()
          [](Options& o, const std::string& n, const std::string& v) { o.picks.everySeconds = Duration(n, v); }},
         {"--count", 0, "N", "Movie", {{"", "N pictures spread evenly, first and last included"}},
          [](Options& o, const std::string& n, const std::string& v) { o.picks.count = Number(n, v, {1, 1 << 30}); }},
+        {"--at", 0, "LIST", "Movie",
+         {{"", "the pictures at listed times or frames (1.5s,1:02.5,120),"},
+          {"@FILE", "or one a line in FILE (a CSV's first column), in"},
+          {"...", "the list's order, each once"}},
+         [](Options& o, const std::string& n, const std::string& v) { o.picks.at = Places(n, v); }},
         {"--keyframes", 0, nullptr, "Movie", {{"", "the key pictures only"}},
          [](Options& o, const std::string&, const std::string&) { o.picks.keyframes = true; }},
         {"--sharpest", 0, nullptr, "Movie",
@@ -449,7 +499,8 @@ Options DefaultOptions(const std::string& settingsFile)
 
 namespace {
 
-const std::initializer_list<const char*> kPickOptions = {"--step", "--every", "--count", "--keyframes", "--scenes"};
+const std::initializer_list<const char*> kPickOptions = {"--step", "--every", "--count", "--keyframes", "--scenes",
+                                                          "--at"};
 
 // The options given on this line: only they can be a usage error, and a way of
 // picking given here replaces the saved one.
@@ -497,7 +548,7 @@ Given ReadArguments(const std::vector<std::string>& args, Options& o)
         const bool picks = std::find(kPickOptions.begin(), kPickOptions.end(), arg) != kPickOptions.end();
         if (picks && given.Any(kPickOptions) == 0)
             o.picks.step.reset(), o.picks.everySeconds.reset(), o.picks.count.reset(), o.picks.keyframes = false,
-                                 o.picks.scenes = false;
+                                 o.picks.scenes = false, o.picks.at.clear();
         given.names.insert(arg);
         o.lineOptions.emplace_back(arg, value);
         row->apply(o, arg, value);
@@ -560,8 +611,12 @@ void CheckCombinations(const Given& given, Options& o)
     if (o.flat && !o.subFolders)
         throw UsageError("--flat goes with -r: a tree's pictures into one folder");
     if (ways > 1)
-        throw UsageError("--step, --every, --count, --keyframes and --scenes each pick the pictures their own way: "
-                         "give one");
+        throw UsageError("--step, --every, --count, --keyframes, --scenes and --at each pick the pictures their own "
+                         "way: give one");
+    if (!p.at.empty() && ranged)
+        throw UsageError("--at names its pictures itself: not with --start or --end");
+    if (!p.at.empty() && p.dedup)
+        throw UsageError("--dedup compares each picture with the one before: not with --at");
     if (given.Any({"--shot-still", "--min-shot"}) && !p.scenes)
         throw UsageError("--shot-still and --min-shot go with --scenes");
     // A saved --sharpest goes quietly where this line picks without strides.

@@ -100,6 +100,8 @@ void Progress::Summary(const RunTotals& totals, const std::string& folder)
     // Told like a failure, even when quiet: a file holds one of its sources only.
     for (const conv::NameClash& clash : conv::NameClashes(totals.written))
         std::fprintf(m_out, "pomi-pomira-convert: %s\n", ClashText(clash).c_str());
+    for (const std::string& place : totals.beyond)
+        std::fprintf(m_out, "pomi-pomira-convert: %s\n", place.c_str());
     if (!totals.sheetsFailed.empty())
         std::fprintf(m_out, "pomi-pomira-convert: %s\n", totals.sheetsFailed.c_str());
     if (m_quiet)

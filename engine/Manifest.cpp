@@ -56,6 +56,7 @@ struct Entry {
     std::optional<int> nominal, repeats;
     std::optional<double> score;
     std::optional<conv::ShotSpan> shot;
+    std::optional<std::string> asked;
 };
 
 std::string Number(const std::optional<int>& n) { return n ? std::to_string(*n) : std::string(); }
@@ -118,10 +119,10 @@ std::string AsCsv(const std::vector<Entry>& entries)
         return std::any_of(entries.begin(), entries.end(), [&](const Entry& e) { return (e.*field).has_value(); });
     };
     const bool looked = any(&Entry::nominal) || any(&Entry::score), repeats = any(&Entry::repeats),
-               shots = any(&Entry::shot);
+               shots = any(&Entry::shot), asked = any(&Entry::asked);
     std::string text = "file,source,frame,time,key,width,height,sha256,error,status";
     text.append(looked ? ",nominal,score" : "").append(repeats ? ",repeats" : "");
-    text.append(shots ? ",shot,shot_first,shot_last,shot_start,shot_end\n" : "\n");
+    text.append(shots ? ",shot,shot_first,shot_last,shot_start,shot_end" : "").append(asked ? ",asked\n" : "\n");
     for (const Entry& e : entries) {
         const bool movie = e.frame.has_value();
         text += Csv(e.file) + "," + Csv(e.source) + "," + (movie ? std::to_string(*e.frame) : "") + "," +
@@ -138,6 +139,8 @@ std::string AsCsv(const std::vector<Entry>& entries)
                 .append(",").append(Seconds(e.shot->lastSeconds));
         else if (shots)
             text.append(",,,,,");
+        if (asked)
+            text.append(",").append(Csv(e.asked.value_or("")));
         text.append("\n");
     }
     return text;
@@ -176,6 +179,8 @@ std::string JsonObject(const Entry& e)
             .append(", \"end\": ")
             .append(Seconds(e.shot->lastSeconds))
             .append("}");
+    if (e.asked)
+        text.append(", \"asked\": ").append(Json(*e.asked));
     text += ", \"status\": " + Json(e.status);
     return text + "}";
 }
@@ -216,7 +221,7 @@ std::vector<Entry> EntriesOf(const std::vector<conv::Outcome>& outcomes)
         Entry e;
         e.source = SourceOf(o);
         e.frame = o.frame, e.seconds = o.seconds, e.key = o.key;
-        e.nominal = o.nominal, e.score = o.score, e.repeats = o.repeats, e.shot = o.shot;
+        e.nominal = o.nominal, e.score = o.score, e.repeats = o.repeats, e.shot = o.shot, e.asked = o.asked;
         if (o.repeats) {
             e.status = "repeat";
         } else if (o.onSheet) {

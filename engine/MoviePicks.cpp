@@ -35,6 +35,34 @@ std::pair<int, int> PickRange(const MoviePicks& p, const std::vector<double>& ti
             p.endSeconds ? ShownAt(times, *p.endSeconds) : std::min(p.end.value_or(last), last)};
 }
 
+std::vector<int> PlacesAt(const std::vector<MoviePicks::Place>& places, const std::vector<double>& times,
+                          std::vector<std::pair<int, std::string>>& asked, std::vector<std::string>& beyond)
+{
+    const int last = int(times.size()) - 1;
+    // The last picture is shown for as long as the one before it was.
+    const double end = last < 0 ? 0 : times.back() + (last > 0 ? times.back() - times[std::size_t(last) - 1] : 0);
+    std::vector<int> positions;
+    for (const MoviePicks::Place& place : places) {
+        int position = -1;
+        if (place.frame && *place.frame <= last)
+            position = *place.frame;
+        else if (place.seconds && last >= 0 && *place.seconds < end + 1e-9)
+            position = ShownAt(times, *place.seconds);
+        if (position < 0) {
+            std::string why = "--at ";
+            why.append(place.asked).append(" lies beyond the movie's ");
+            why.append(place.frame ? "last frame, " : "end, ").append(place.frame ? std::to_string(last) : Seconds(end));
+            beyond.push_back(std::move(why));
+            continue;
+        }
+        if (std::find(positions.begin(), positions.end(), position) != positions.end())
+            continue;
+        positions.push_back(position);
+        asked.emplace_back(position, place.asked);
+    }
+    return positions;
+}
+
 media::Result<std::vector<int>> PickPositions(const MoviePicks& p, const std::vector<double>& times,
                                               const std::vector<int>& keys, const std::string& movie)
 {

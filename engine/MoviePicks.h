@@ -31,7 +31,21 @@ struct MoviePicks {
     bool scenes = false;
     enum class ShotStill { First, Middle, Sharpest } shotStill = ShotStill::First;
     double minShot = 0.6;
+    // Pictures at listed places (--at), in the list's order: a frame position, or a
+    // time (the picture shown then), with the place as it was asked.
+    struct Place {
+        std::string asked;
+        std::optional<int> frame;
+        std::optional<double> seconds;
+    };
+    std::vector<Place> at;
 };
+
+// The positions of the listed places, in the list's order, each once (the first time
+// it is asked), with what was asked for each position in `asked`; the places beyond the
+// movie's end are named in `beyond` ("--at 99s lies beyond the movie's end, 12.3s").
+std::vector<int> PlacesAt(const std::vector<MoviePicks::Place>& places, const std::vector<double>& times,
+                          std::vector<std::pair<int, std::string>>& asked, std::vector<std::string>& beyond);
 
 // The range's first and last positions (last < first: nothing in it), as PickPositions
 // takes them; `times` holds at least one.

@@ -395,7 +395,8 @@ struct MovieRun {
     const RunRequest& o;
     std::string movie;
     std::unique_ptr<media::MovieReader> reader;
-    std::vector<int> positions; // what the run takes, ascending
+    std::vector<int> positions; // what the run takes, in the run's order (ascending but for --at)
+    std::map<int, int> indexOf;  // each position's place in that order
     std::vector<int> toRead;    // of those, the ones whose files are to be written
     std::vector<Outcome> passedOver; // the others: their files are there already
     std::vector<std::string> paths; // the file of each
@@ -403,6 +404,8 @@ struct MovieRun {
     std::vector<double> times;      // every position's presentation time
     std::vector<int> keys;          // the key pictures' positions, ascending
     LookedAt looked;                // what looking at the pictures chose
+    std::map<int, std::string> asked; // with --at: each position's place as asked
+    std::vector<std::string> beyond;  // with --at: the places beyond the movie's end
     std::unique_ptr<RepeatGate> repeats; // with --dedup: where each picture learns whether it repeats
     std::unique_ptr<TileBoard> tiles;     // with sheets: where each still leaves its tiles
     bool keysAlone = false;               // key pictures handed out as packets, decoded by the workers
@@ -443,6 +446,7 @@ Outcome MovieOutcome(const MovieRun& run, int index, int position)
     noted(run.looked.nominal, outcome.nominal);
     noted(run.looked.score, outcome.score);
     noted(run.looked.shot, outcome.shot);
+    noted(run.asked, outcome.asked);
     return outcome;
 }
 
@@ -462,7 +466,14 @@ media::Result<void> PrepareMovieRun(MovieRun& run)
     std::string fitted;
     const MoviePicks picks = o.fitRange ? FitToMovie(o.picks, run.times, fitted) : o.picks;
     run.fitted = fitted;
-    media::Result<std::vector<int>> positions = PickPositions(picks, run.times, run.keys, run.movie);
+    media::Result<std::vector<int>> positions = picks.at.empty()
+                                                    ? PickPositions(picks, run.times, run.keys, run.movie)
+                                                    : media::Result<std::vector<int>>(std::vector<int>());
+    if (!picks.at.empty()) {
+        std::vector<std::pair<int, std::string>> asked;
+        positions = PlacesAt(picks.at, run.times, asked, run.beyond);
+        run.asked.insert(asked.begin(), asked.end());
+    }
     if (!positions)
         return positions.Error();
     if (picks.sharpest || picks.scenes) {
@@ -473,6 +484,8 @@ media::Result<void> PrepareMovieRun(MovieRun& run)
     }
     run.positions = std::move(*positions);
     run.total = int(run.positions.size());
+    for (std::size_t i = 0; i < run.positions.size(); ++i)
+        run.indexOf[run.positions[i]] = int(i);
     media::Result<std::vector<std::string>> paths =
         conv::StillPaths(o.outputFolder, run.movie, o.stillNames, run.positions, run.times,
                          conv::EntryOf(conv::kOutputFormats, o.picture.format).ext);
@@ -489,6 +502,8 @@ media::Result<void> PrepareMovieRun(MovieRun& run)
         }
         run.passedOver.push_back(std::move(outcome));
     }
+    // Read in the movie's order, whatever order the run reports in.
+    std::sort(run.toRead.begin(), run.toRead.end());
     // A run with nothing to write makes no folder.
     if (!run.toRead.empty())
         MEDIA_TRY(conv::CreateOutputFolder(o.outputFolder));
@@ -554,8 +569,7 @@ void ReadStretches(MovieRun& run)
             const auto hand = [&](int position, media::UndevelopedFrame&& picture) {
                 if (run.stop || Cancelled(run.o))
                     return false;
-                const auto place = std::lower_bound(run.positions.begin(), run.positions.end(), position);
-                const int index = int(place - run.positions.begin());
+                const int index = run.indexOf.at(position);
                 if (run.repeats)
                     run.repeats->Handed(index);
                 run.frames.Push(MovieRun::Frame{index, std::move(picture)});
@@ -677,6 +691,10 @@ media::Result<void> ConvertMovie(const RunRequest& o, const Report& report, RunT
         totals.shape = std::to_string(movie.StoredWidth()) + " x " + std::to_string(movie.StoredHeight()) +
                        " stored, shown " + std::to_string(movie.Width()) + " x " + std::to_string(movie.Height());
     totals.fitted = run.fitted;
+    // Each counts as a picture that could not be written.
+    for (const std::string& place : run.beyond)
+        totals.beyond.push_back(run.movie + ": " + place);
+    totals.failed += int(run.beyond.size());
     InOrder order(report, run.total, totals);
     if (run.tiles)
         TilesFromFiles(run);
@@ -794,6 +812,7 @@ void ConvertMovies(const RunRequest& request, const Report& report, RunTotals& t
         totals.existed += part.existed;
         totals.repeats += part.repeats;
         totals.onSheets += part.onSheets;
+        totals.beyond.insert(totals.beyond.end(), part.beyond.begin(), part.beyond.end());
         totals.sheets.insert(totals.sheets.end(), part.sheets.begin(), part.sheets.end());
         if (!part.sheetsFailed.empty())
             totals.sheetsFailed.append(totals.sheetsFailed.empty() ? "" : "\n").append(part.sheetsFailed);

@@ -83,6 +83,8 @@ struct Outcome {
     std::optional<int> repeats;
     // With --scenes: the shot the still stands for (see SmartPicks' ShotSpan).
     std::optional<ShotSpan> shot;
+    // With --at: the place as it was asked ("1.5s", "120").
+    std::optional<std::string> asked;
 };
 
 struct RunTotals {
@@ -93,6 +95,7 @@ struct RunTotals {
     int onSheets = 0; // made for the sheets alone
     std::vector<std::string> sheets; // the contact sheets, sprite sheets and tracks written
     std::string sheetsFailed;        // why a movie's sheets could not be written
+    std::vector<std::string> beyond; // places asked for (--at) beyond a movie's end, each named
     int untried = 0; // not tried, the run having stopped (they are not reported one by one)
     int moviesUnread = 0; // of several movies, those that could not be read at all
     // A movie whose pixels are not square: "720 x 480 stored, shown 640 x 480".
