@@ -54,23 +54,24 @@ int ShardOf(const std::string& key, int count)
     return int(hash % std::uint64_t(count));
 }
 
-void KeepShard(Options& o)
+void KeepShard(Shard shard, std::vector<std::string>& inputs, std::vector<std::string>& within,
+               std::vector<std::string>& keys)
 {
-    if (o.shard.count <= 1)
+    if (shard.count <= 1)
         return;
-    std::vector<std::string> inputs, within, keys;
-    for (std::size_t i = 0; i < o.inputs.size(); ++i) {
-        const std::string& key = i < o.inputKeys.size() ? o.inputKeys[i] : o.inputs[i];
-        if (ShardOf(key, o.shard.count) != o.shard.index)
+    std::vector<std::string> keptInputs, keptWithin, keptKeys;
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        const std::string& key = i < keys.size() ? keys[i] : inputs[i];
+        if (ShardOf(key, shard.count) != shard.index)
             continue;
-        inputs.push_back(o.inputs[i]);
-        keys.push_back(key);
-        if (i < o.within.size())
-            within.push_back(o.within[i]);
+        keptInputs.push_back(inputs[i]);
+        keptKeys.push_back(key);
+        if (i < within.size())
+            keptWithin.push_back(within[i]);
     }
-    o.inputs = std::move(inputs);
-    o.within = std::move(within);
-    o.inputKeys = std::move(keys);
+    inputs = std::move(keptInputs);
+    within = std::move(keptWithin);
+    keys = std::move(keptKeys);
 }
 
 } // namespace cli

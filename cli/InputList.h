@@ -1,7 +1,7 @@
 #pragma once
 // Inputs named by a list file (--files-from) and a run's share of them (--shard K/N),
 // so that tasks of a job array each take a fixed share of one list.
-#include "cli/Options.h"
+#include "cli/UsageError.h"
 
 #include <optional>
 #include <string>
@@ -9,6 +9,11 @@
 #include <vector>
 
 namespace cli {
+
+// This task's share of the inputs: the K-th of N.
+struct Shard {
+    int index = 0, count = 1;
+};
 
 // "K/N", K from 0 to N - 1 (as job arrays number their tasks).
 std::optional<Shard> ParseShard(const std::string& text);
@@ -23,7 +28,9 @@ std::vector<std::pair<std::string, std::string>> ReadInputList(const std::string
 // A key's shard depends on nothing else, so adding inputs moves no other one.
 int ShardOf(const std::string& key, int count);
 
-// Keeps the inputs of `o` (with their sub-folders and keys) that fall to its shard.
-void KeepShard(Options& o);
+// Keeps the inputs (with their sub-folders, where given, and keys) that fall to the
+// shard.
+void KeepShard(Shard shard, std::vector<std::string>& inputs, std::vector<std::string>& within,
+               std::vector<std::string>& keys);
 
 } // namespace cli

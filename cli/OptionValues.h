@@ -2,7 +2,10 @@
 // The values the command line's options take, read from their text: numbers in a
 // range, places and lengths of time, words from a table, grids, resize geometries and
 // --at's lists. A value that cannot be read is a UsageError naming the option and it.
-#include "cli/Options.h"
+#include "cli/UsageError.h"
+#include "engine/ContactSheets.h"
+#include "engine/MoviePicks.h"
+#include "engine/PictureSettings.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,7 +1,6 @@
 #include "cli/Options.h"
 #include "cli/InputList.h"
 #include "cli/OptionValues.h"
-#include "cli/Presets.h"
 #include "engine/Manifest.h"
 #include "engine/StillNames.h"
 
@@ -391,21 +390,6 @@ Given ReadArguments(const std::vector<std::string>& args, Options& o)
     return given;
 }
 
-// The --preset the line names, if any.
-std::string PresetNamed(const std::vector<std::string>& args)
-{
-    std::string name;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--")
-            break;
-        if (args[i] == "--preset" && i + 1 < args.size())
-            name = args[++i];
-        else if (args[i].rfind("--preset=", 0) == 0)
-            name = args[i].substr(9);
-    }
-    return name;
-}
-
 } // namespace
 
 void ApplyOption(Options& o, const std::string& name, const std::string& value)
@@ -470,10 +454,6 @@ void CheckCombinations(const Given& given, Options& o)
 
 Options ParseOptions(const std::vector<std::string>& args, Options o)
 {
-    if (const std::string preset = PresetNamed(args); !preset.empty()) {
-        ApplyPreset(PresetsFilePath(), preset, o);
-        o.preset = preset;
-    }
     const Given given = ReadArguments(args, o);
     if (o.help || o.version || o.listPresets)
         return o;

@@ -1,5 +1,7 @@
 #pragma once
 // The command line: options that mirror the main window, and the files to convert.
+#include "cli/InputList.h"
+#include "cli/UsageError.h"
 #include "engine/Conversion.h"
 #include "engine/MoviePicks.h"
 #include "engine/Pipeline.h"
@@ -13,11 +15,6 @@
 #include <vector>
 
 namespace cli {
-
-// This task's share of the inputs: the K-th of N.
-struct Shard {
-    int index = 0, count = 1;
-};
 
 struct Options {
     conv::PictureSettings picture;
@@ -56,18 +53,13 @@ struct Options {
     std::function<void(int done, int total)> looking; // how far looking at a movie's pictures has come
 };
 
-// A usage error; its text names the bad option or value.
-struct UsageError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
 // The defaults: the settings file the main window writes (when there is one: its
 // picture settings and its [OPTIONS]), else the main window's reset values; the output
 // folder is the file's PATH, else ".".
 Options DefaultOptions(const std::string& settingsFile);
 
-// Reads the arguments (without the program name) over `defaults`, a --preset's options
-// first. Throws UsageError.
+// Reads the arguments (without the program name) over `defaults` (see Presets for
+// --preset, applied before). Throws UsageError.
 Options ParseOptions(const std::vector<std::string>& args, Options defaults);
 
 // One option (--name or -n) with its value ("" for a switch) applied over `o`, as the

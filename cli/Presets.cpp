@@ -104,6 +104,21 @@ std::vector<Preset> ReadFile(const std::string& path)
     return presets;
 }
 
+// The --preset the line names, if any.
+std::string PresetNamed(const std::vector<std::string>& args)
+{
+    std::string name;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--")
+            break;
+        if (args[i] == "--preset" && i + 1 < args.size())
+            name = args[++i];
+        else if (args[i].rfind("--preset=", 0) == 0)
+            name = args[i].substr(9);
+    }
+    return name;
+}
+
 } // namespace
 
 std::string PresetsFilePath()
@@ -184,6 +199,15 @@ std::string PresetsText(const std::string& path)
         text.append("\n");
     }
     return text;
+}
+
+Options ParseOptionsWithPreset(const std::vector<std::string>& args, Options defaults)
+{
+    if (const std::string preset = PresetNamed(args); !preset.empty()) {
+        ApplyPreset(PresetsFilePath(), preset, defaults);
+        defaults.preset = preset;
+    }
+    return ParseOptions(args, std::move(defaults));
 }
 
 } // namespace cli

@@ -39,6 +39,10 @@ void ApplyPreset(const std::string& path, const std::string& name, Options& o);
 // folder, record, lists, shards, jobs) under its savePreset name; false with the reason.
 bool SavePreset(const std::string& path, const Options& o, std::string& error);
 
+// The arguments read as ParseOptions reads them, over the --preset they name (if any)
+// applied over `defaults` first: the line's own options win.
+Options ParseOptionsWithPreset(const std::vector<std::string>& args, Options defaults);
+
 // The presets, one a line with their options, for --presets.
 std::string PresetsText(const std::string& path);
 

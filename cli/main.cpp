@@ -42,7 +42,7 @@ std::optional<int> ReadOptions(int argc, char** argv, cli::Options& options)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
     try {
-        options = cli::ParseOptions(args, cli::DefaultOptions(conv::SettingsFilePath(ProgramFolder())));
+        options = cli::ParseOptionsWithPreset(args, cli::DefaultOptions(conv::SettingsFilePath(ProgramFolder())));
     } catch (const cli::UsageError& e) {
         std::fprintf(stderr, "pomi-pomira-convert: %s\nTry 'pomi-pomira-convert --help' for more.\n", e.what());
         return 2;
@@ -206,7 +206,7 @@ int Run(int argc, char** argv)
             ++moviesStarted;
             progress.NextPart();
         };
-        cli::KeepShard(options);
+        cli::KeepShard(options.shard, options.inputs, options.within, options.inputKeys);
         for (cli::Options& part : ResumedParts(options))
             cli::ConvertMovies(part, report, totals, moviesFailed, nextMovie,
                                [&](const std::string& movie) { records.PartDone(movie); });
@@ -221,7 +221,7 @@ int Run(int argc, char** argv)
             std::fprintf(stderr, "pomi-pomira-convert: %s\n", why.c_str());
             ++totals.failed;
         }
-        cli::KeepShard(options);
+        cli::KeepShard(options.shard, options.inputs, options.within, options.inputKeys);
         if (options.resume)
             options.existing = conv::Existing::Skip;
         std::string error;

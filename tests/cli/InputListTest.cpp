@@ -20,7 +20,7 @@ std::map<std::string, int> Shards(const std::vector<std::string>& keys, int coun
         cli::Options o;
         o.inputs = o.inputKeys = keys;
         o.shard = {k, count};
-        cli::KeepShard(o);
+        cli::KeepShard(o.shard, o.inputs, o.within, o.inputKeys);
         for (const std::string& key : o.inputKeys)
             EXPECT_TRUE(shardOf.emplace(key, k).second) << key << " in two shards";
     }

@@ -14,7 +14,7 @@ class PresetsTest : public ::testing::Test {
 protected:
     void SetUp() override { setenv("XDG_CONFIG_HOME", dir.File("config").c_str(), 1); }
     void TearDown() override { unsetenv("XDG_CONFIG_HOME"); }
-    cli::Options Parse(std::vector<std::string> args) { return cli::ParseOptions(args, cli::Options()); }
+    cli::Options Parse(std::vector<std::string> args) { return cli::ParseOptionsWithPreset(args, cli::Options()); }
     std::string UsageMessage(std::vector<std::string> args)
     {
         try {
