@@ -75,6 +75,18 @@ std::string FittedHeader(media::TextPainter& painter, MovieFacts movie, int widt
     return line;
 }
 
+// Sheet s's tiles: the first, how many, and the rows they fill.
+struct Slice {
+    std::size_t first, count;
+    int rows;
+};
+Slice SliceOf(int s, std::size_t tiles, SheetGrid grid)
+{
+    const std::size_t first = std::size_t(s) * std::size_t(grid.Cells());
+    const std::size_t count = std::min(tiles - first, std::size_t(grid.Cells()));
+    return {first, count, int((count + std::size_t(grid.columns) - 1) / std::size_t(grid.columns))};
+}
+
 int SheetsFor(std::size_t tiles, SheetGrid grid) { return int((tiles + std::size_t(grid.Cells()) - 1) / std::size_t(grid.Cells())); }
 
 } // namespace
@@ -133,9 +145,7 @@ std::vector<media::Image> ComposeSheets(const std::vector<Tile>& tiles, SheetGri
     const int width = 2 * kMargin + grid.columns * cell.width + (grid.columns - 1) * kGap;
     const std::string headerText = FittedHeader(header, movie, width - 2 * kMargin);
     for (int s = 0; s < SheetsFor(tiles.size(), grid); ++s) {
-        const std::size_t first = std::size_t(s) * std::size_t(grid.Cells());
-        const std::size_t count = std::min(tiles.size() - first, std::size_t(grid.Cells()));
-        const int rows = int((count + std::size_t(grid.columns) - 1) / std::size_t(grid.columns));
+        const auto [first, count, rows] = SliceOf(s, tiles.size(), grid);
         const int top = kMargin + headerHeight + kGap;
         media::Image sheet = Blank(width, top + rows * (cell.height + labelHeight) + (rows - 1) * kGap + kMargin);
         if (sheet.Empty())
@@ -172,9 +182,7 @@ Sprites ComposeSprites(const std::vector<Tile>& tiles, SheetGrid grid, const std
         return sprites;
     const media::Size cell = CellSize(tiles, [](const Tile& t) -> const media::Image& { return t.sprite; });
     for (int s = 0; s < count; ++s) {
-        const std::size_t first = std::size_t(s) * std::size_t(grid.Cells());
-        const std::size_t n = std::min(tiles.size() - first, std::size_t(grid.Cells()));
-        const int rows = int((n + std::size_t(grid.columns) - 1) / std::size_t(grid.columns));
+        const auto [first, n, rows] = SliceOf(s, tiles.size(), grid);
         media::Image sheet = Blank(grid.columns * cell.width, rows * cell.height);
         if (sheet.Empty())
             return {};
