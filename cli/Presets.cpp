@@ -1,5 +1,6 @@
 #include "cli/Presets.h"
 
+#include "engine/SettingsLocation.h"
 #include "framework/AtomicFile.h"
 
 #include <algorithm>
@@ -121,13 +122,7 @@ std::string PresetNamed(const std::vector<std::string>& args)
 
 } // namespace
 
-std::string PresetsFilePath()
-{
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    const char* home = std::getenv("HOME");
-    const std::string base = config && *config ? config : std::string(home ? home : ".") + "/.config";
-    return base + "/pomi-pomira-avi/presets.ini";
-}
+std::string PresetsFilePath() { return conv::ConfigFolder() + "/presets.ini"; }
 
 std::vector<Preset> ReadPresets(const std::string& path)
 {

@@ -46,10 +46,22 @@ std::string SettingsFilePath(const std::string& programFolder, const std::string
     if (Exists(beside) ||
         (!RunsInstalled(programFolder) && ::access(programFolder.empty() ? "." : programFolder.c_str(), W_OK) == 0))
         return beside;
+    return Join(ConfigFolder(configHome, home), kSettingsFileName);
+}
+
+std::string ConfigFolder(const std::string& configHome, const std::string& home)
+{
     std::string base = configHome;
     if (base.empty() || base.front() != '/')
         base = Join(home.empty() ? std::string("/tmp") : home, ".config");
-    return Join(Join(base, "pomi-pomira-avi"), kSettingsFileName);
+    return Join(base, "pomi-pomira-avi");
+}
+
+std::string ConfigFolder()
+{
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    return ConfigFolder(config ? config : "", home ? home : "");
 }
 
 std::string SettingsFilePath(const std::string& programFolder)

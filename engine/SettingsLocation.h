@@ -25,6 +25,11 @@ std::string SettingsFilePath(const std::string& programFolder, const std::string
 // The same, from the process environment.
 std::string SettingsFilePath(const std::string& programFolder);
 
+// The user's configuration folder for the program: <configHome (absolute) or
+// home/.config>/pomi-pomira-avi; and the same from the process environment.
+std::string ConfigFolder(const std::string& configHome, const std::string& home);
+std::string ConfigFolder();
+
 // The user's guide: beside the program first, then in the installed data folder;
 // the path beside the program when neither exists.
 std::string GuidePath(const std::string& programFolder);
